@@ -1,0 +1,186 @@
+#include "app/CommandLine.h"
+
+#include "settings/Version.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace vellora::app {
+
+namespace {
+
+struct OptionSpec {
+    const char *name;
+    bool takesValue;
+    bool isCommand;   // selects the command (its value, if any, stays an option)
+};
+
+// Every option the program understands. A command's own options are listed
+// here too, so that a typo is reported instead of being taken for a path.
+const OptionSpec kOptions[] = {
+    {"help", false, true},
+    {"version", false, true},
+    {"info", false, true},
+    {"export", true, true},
+    {"print", false, true},
+    {"show-document", false, true},
+    {"list-printers", false, true},
+    {"json", false, false},
+    {"output", true, false},
+    {"printer", true, false},
+    {"document", true, false},
+    {"pages", true, false},
+    {"checked-only", false, false},
+    {"start-area", true, false},
+    {"start-number", true, false},
+    {"copies", true, false},
+    {"collate", false, false},
+    {"banding", false, false},
+    {"paper", true, false},
+    {"landscape", false, false},
+    {"grid", true, false},
+    {"margins", true, false},
+    {"spacing", true, false},
+    {"fit", true, false},
+};
+
+const OptionSpec *findOption(const QString &name)
+{
+    for (const auto &spec : kOptions) {
+        if (name == QLatin1String(spec.name))
+            return &spec;
+    }
+    return nullptr;
+}
+
+int printVersion(const ParsedArgs &)
+{
+    std::printf("%s %s\n", version::kProductName, version::kProductVersion);
+    return 0;
+}
+
+int printHelp(const ParsedArgs &)
+{
+    std::fputs(helpText().toUtf8().constData(), stdout);
+    return 0;
+}
+
+// The commands of this build. A command not listed here is reported as
+// unavailable rather than silently ignored.
+const std::map<QString, CommandFn> &commands()
+{
+    static const std::map<QString, CommandFn> table = {
+        {QStringLiteral("help"), printHelp},
+        {QStringLiteral("version"), printVersion},
+    };
+    return table;
+}
+
+int runWindow(int argc, char **argv, const ParsedArgs &)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QLatin1String(version::kProductName));
+    std::fputs("vellora: the main window is not part of this build yet; see --help for the commands.\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+ParsedArgs parseArguments(const QStringList &args)
+{
+    ParsedArgs parsed;
+    bool pathsOnly = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (pathsOnly || !arg.startsWith(QLatin1String("--")) || arg == QLatin1String("-")) {
+            parsed.paths << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            pathsOnly = true;
+            continue;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        bool hasInlineValue = false;
+        if (const qsizetype eq = name.indexOf(QLatin1Char('=')); eq >= 0) {
+            value = name.mid(eq + 1);
+            name = name.left(eq);
+            hasInlineValue = true;
+        }
+        const OptionSpec *spec = findOption(name);
+        if (!spec)
+            throw UsageError{QStringLiteral("unknown option --%1 (see --help)").arg(name)};
+        if (spec->takesValue && !hasInlineValue) {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("option --%1 needs a value").arg(name)};
+            value = args[++i];
+        } else if (!spec->takesValue && hasInlineValue) {
+            throw UsageError{QStringLiteral("option --%1 takes no value").arg(name)};
+        }
+        if (spec->isCommand) {
+            if (!parsed.command.isEmpty() && parsed.command != name)
+                throw UsageError{QStringLiteral("--%1 and --%2 cannot be combined").arg(parsed.command, name)};
+            parsed.command = name;
+        }
+        parsed.options[name] = value;
+    }
+    return parsed;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  vellora [PATH...]                     open the main window with these images and document\n"
+        "  vellora --info [--json] PATH...       facts a print-list entry takes from each image\n"
+        "  vellora --export pdf|jpeg --output PREFIX [options] [PATH...]\n"
+        "                                        export the print run to one PDF or to JPEG files\n"
+        "  vellora --print [--printer NAME] [options] [PATH...]\n"
+        "                                        print the print run on a printer\n"
+        "  vellora --show-document FILE          a document's layout and print list as JSON\n"
+        "  vellora --list-printers [--json]      printers with their papers and capabilities\n"
+        "  vellora --help | --version\n"
+        "\n"
+        "Print options: --document FILE, --pages A-B, --checked-only, --start-area N,\n"
+        "  --start-number N, --copies N, --collate, --banding\n"
+        "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
+        "  --spacing MM, --fit photo|paper|large|scale\n"
+        "A lone -- ends the options, so that a path may begin with a dash.\n");
+}
+
+int runMain(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    ParsedArgs parsed;
+    try {
+        parsed = parseArguments(args);
+    } catch (const UsageError &e) {
+        std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
+        return 2;
+    }
+    if (parsed.command.isEmpty())
+        return runWindow(argc, argv, parsed);
+
+    const auto &table = commands();
+    const auto it = table.find(parsed.command);
+    if (it == table.end()) {
+        std::fprintf(stderr, "vellora: --%s is not available in this build\n",
+                     parsed.command.toLocal8Bit().constData());
+        return 2;
+    }
+    QCoreApplication::setApplicationName(QLatin1String(version::kProductName));
+    try {
+        return it->second(parsed);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "vellora: %s\n", e.what());
+        return 1;
+    }
+}
+
+} // namespace vellora::app

@@ -1,0 +1,36 @@
+// The command line: parses the arguments and runs one command. Commands that
+// need no display run without a window; the graphical program starts when no
+// command option is given.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+namespace vellora::app {
+
+// Options as given: "--name value" pairs, bare flags and the positional paths
+// (everything after a lone "--" is a path).
+struct ParsedArgs {
+    QString command;                       // "info", "export", ... or empty for the window
+    std::map<QString, QString> options;    // name without dashes -> value ("" for a flag)
+    QStringList paths;
+};
+
+// Thrown for arguments that cannot be understood; the message is shown as is.
+struct UsageError {
+    QString message;
+};
+
+// Splits argv; `valueOptions` are the options that take a value.
+ParsedArgs parseArguments(const QStringList &args);
+
+// A command-line command: gets the parsed arguments, returns the exit status.
+using CommandFn = std::function<int(const ParsedArgs &)>;
+
+QString helpText();
+
+int runMain(int argc, char **argv);
+
+} // namespace vellora::app

@@ -1,0 +1,117 @@
+// One cell of the paper's grid. Each placement setting is either inherited
+// from the paper (the cell keeps a copy, refreshed by AdjustProperties) or the
+// cell's own. Bounds are millimetres on the paper.
+#pragma once
+
+#include "graphics/Geometry.h"
+#include "model/Areas.h"
+#include "model/Background.h"
+#include "model/Types.h"
+
+#include <QFont>
+#include <QRect>
+
+class QPainter;
+
+namespace vellora {
+
+class TPhotoAreas;
+class TImageInfo;
+
+class TPhotoArea {
+public:
+    explicit TPhotoArea(TPhotoAreas *parent);
+    TPhotoArea(const TPhotoArea &) = delete;
+    TPhotoArea &operator=(const TPhotoArea &) = delete;
+
+    TAreas &Areas() noexcept { return FAreas; }
+    const TAreas &Areas() const noexcept { return FAreas; }
+    const TFloatRect &Bounds() const noexcept { return FBounds; }
+    TPhotoAreas *Parent() const noexcept { return FParent; }
+    TObjectStates State() const noexcept { return FState; }
+    Extended Left() const { return FBounds.Left; }
+    Extended Top() const { return FBounds.Top; }
+    Extended Right() const { return FBounds.Right; }
+    Extended Bottom() const { return FBounds.Bottom; }
+    Extended Width() const { return FBounds.Right - FBounds.Left; }
+    Extended Height() const { return FBounds.Bottom - FBounds.Top; }
+    int Index() const;
+
+    TBackground &Background() noexcept { return FBackground; }
+    const TBackground &Background() const noexcept { return FBackground; }
+    void SetBackground(const TBackground &background) { FBackground.Assign(background); }
+
+    bool ParentBackground() const noexcept { return FParentBackground; }
+    void SetParentBackground(bool value);
+    bool ParentHorizontalAlign() const noexcept { return FParentHorizontalAlign; }
+    void SetParentHorizontalAlign(bool value);
+    bool ParentPhotoSize() const noexcept { return FParentPhotoSize; }
+    void SetParentPhotoSize(bool value);
+    bool ParentProtrudeWidth() const noexcept { return FParentProtrudeWidth; }
+    void SetParentProtrudeWidth(bool value);
+    bool ParentRotate() const noexcept { return FParentRotate; }
+    void SetParentRotate(bool value);
+    bool ParentVerticalAlign() const noexcept { return FParentVerticalAlign; }
+    void SetParentVerticalAlign(bool value);
+
+    TPhotoAlign HorizontalAlign() const noexcept { return FHorizontalAlign; }
+    void SetHorizontalAlign(TPhotoAlign value);
+    TPhotoAlign VerticalAlign() const noexcept { return FVerticalAlign; }
+    void SetVerticalAlign(TPhotoAlign value);
+    double ProtrudeWidth() const noexcept { return FProtrudeWidth; }
+    void SetProtrudeWidth(double value);
+    TPhotoRotate Rotate() const noexcept { return FRotate; }
+    void SetRotate(TPhotoRotate value);
+    TPhotoSize PhotoSize() const noexcept { return FPhotoSize; }
+    void SetPhotoSize(TPhotoSize value);
+    double PhotoScale() const noexcept { return FPhotoScale; }
+    void SetPhotoScale(double value);
+    TPhotoLimitMode ScaleLimit() const noexcept { return FScaleLimit; }
+    void SetScaleLimit(TPhotoLimitMode value);
+
+    TImageInfo *ImageInfo() const noexcept { return FImageInfo; }
+    void SetImageInfo(TImageInfo *info) noexcept { FImageInfo = info; }
+
+    void AdjustBounds(const TFloatRect &bounds) { FBounds = bounds; }
+    // Copies every inherited setting from the paper, clearing no flag.
+    void AdjustProperties();
+    void BeginParentChange() { FState.include(TObjectState::obsParentChanging); }
+    void EndParentChange() { FState.exclude(TObjectState::obsParentChanging); }
+
+    // Settings, inheritance and free areas of another cell.
+    void Assign(const TPhotoArea &source);
+    // Inheritance flags and own settings only.
+    void CopyFrom(const TPhotoArea &source);
+
+    // Schematic preview: fill, frame and the cell number, scaled by bai px/mm
+    // into the sheet rectangle.
+    void DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const;
+    // Pixel height of the preview's cell number label in a cell of that size.
+    static int LayoutLabelHeight(int cellWidth, int cellHeight, const QFont &base);
+
+private:
+    void Changed();
+    void ownChange(bool &parentFlag);
+
+    TAreas FAreas{this};
+    TBackground FBackground;
+    TFloatRect FBounds;
+    TPhotoAlign FHorizontalAlign = TPhotoAlign::paCenter;
+    TImageInfo *FImageInfo = nullptr;
+    TPhotoAreas *FParent = nullptr;
+    bool FParentBackground = true;
+    bool FParentHorizontalAlign = true;
+    bool FParentPhotoSize = true;
+    bool FParentProtrudeWidth = true;
+    bool FParentRotate = true;
+    bool FParentVerticalAlign = true;
+    double FPhotoScale = 1.0;
+    TPhotoSize FPhotoSize = TPhotoSize::psPaper;
+    double FProtrudeWidth = 0;
+    TPhotoRotate FRotate = TPhotoRotate::prAuto;
+    TPhotoLimitMode FScaleLimit = TPhotoLimitMode::plmNone;
+    TObjectStates FState;
+    TPhotoAlign FVerticalAlign = TPhotoAlign::paCenter;
+};
+
+} // namespace vellora
