@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/install-deps.sh"
 build="$root/build/test"
-if [[ ! -f "$build/CMakeCache.txt" ]]; then
+if [[ ! -f "$build/build.ninja" ]]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLORA_SANITIZE=ON >/dev/null
 fi
 cmake --build "$build"
