@@ -8,5 +8,8 @@ build="$root/build/release"
 if [[ ! -f "$build/build.ninja" ]]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLORA_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target vellora -- --quiet >&2 || cmake --build "$build" --target vellora >&2
+if ! out=$(cmake --build "$build" --target vellora 2>&1); then
+    printf '%s\n' "$out" >&2
+    exit 1
+fi
 exec "$build/app/vellora" "$@"
