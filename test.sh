@@ -25,3 +25,15 @@ fi
 
 cd "$build"
 ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long' "$@"
+
+# Once more with a comma as the decimal separator: numbers in files and PDF
+# output must not follow the user's locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+    localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+fi
+if locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+    echo "== again under LC_ALL=de_DE.UTF-8"
+    LC_ALL=de_DE.UTF-8 ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long|no-locale-rerun' "$@"
+else
+    echo "de_DE.UTF-8 locale not available; skipping the second locale run" >&2
+fi
