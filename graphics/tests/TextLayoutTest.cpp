@@ -108,6 +108,7 @@ TEST(TextLayout, WrapLinesBreaksByWidthAndRules)
          "abcd |1,234", 2},
         {"hard breaks reset the width", "abc\rdefg", 45, false, false, "abc\rdefg", 2},
         {"hard break then wrap", "ab\rabcdef", 45, false, false, "ab\rabcd|ef", 3},
+        {"forced character before a hard break", "abc\rd", 10, false, false, "a|b|c\rd", 4},
     };
     const FixedMeasurer m;
     for (const Case &c : cases) {
