@@ -1,0 +1,2 @@
+#include "print/DevicePrint.h"
+#include <gtest/gtest.h>

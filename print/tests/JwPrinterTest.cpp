@@ -1,0 +1,3 @@
+#include "print/JwPrinter.h"
+#include "print/tests/PrintTestSupport.h"
+#include <gtest/gtest.h>
