@@ -121,6 +121,7 @@ int TJwPrinter::Index()
 void TJwPrinter::SetIndex(int index)
 {
     static const std::string kRange = "TJwPrinter.SetIndex: Index is out of Range";
+    checkNoPrinter();
     if (index < -1)
         throw EJWPrinterRangeError(kRange);
     if (index == Index())
