@@ -279,8 +279,11 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         int number = binNumberForSource(sources[i]);
         if (number == 0)
             number = 257 + static_cast<int>(i);   // beyond the public bins, in list order
+        // The text may be the value itself when there is no translation: keep
+        // the value alive while the text is read.
+        const QByteArray value = sources[i].toUtf8();
         const char *text = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, "media-source",
-                                                 sources[i].toUtf8().constData());
+                                                 value.constData());
         lists.bins.push_back({number, text ? QString::fromUtf8(text) : sources[i], sources[i]});
     }
     if (!lists.bins.empty()) {
