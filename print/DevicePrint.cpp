@@ -4,6 +4,7 @@
 #include "print/MemoryPrint.h"
 
 #include <cmath>
+#include <exception>
 
 namespace vellora {
 
@@ -671,6 +672,7 @@ void TDevicePrint::PrintOutOffset(int offsetX, int offsetY, bool useSetting)
     }
     FPrinting = true;
     const QString title = FTitle.isEmpty() ? QStringLiteral("Unknown") : FTitle;
+    std::exception_ptr failure;
     try {
         FJw->BeginDoc(title);
         for (int o = 1; o <= outer; ++o) {
@@ -685,19 +687,18 @@ void TDevicePrint::PrintOutOffset(int offsetX, int offsetY, bool useSetting)
         }
         FJw->EndDoc();
     } catch (...) {
-        // A failed replay ends quietly: the job is dropped and the caller goes on.
+        // The job is dropped; the caller still hears of the failure, since a
+        // job that never reached the printer must not look printed.
         FJw->Abort();
-    }
-    if (deviceCopiesToOne) {
-        try {
-            FJw->SetCopies(FCopies);
-            FJw->ApplySettings();
-        } catch (...) {
-            FPrinting = false;
-            throw;
-        }
+        failure = std::current_exception();
     }
     FPrinting = false;
+    if (deviceCopiesToOne) {
+        FJw->SetCopies(FCopies);
+        FJw->ApplySettings();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 std::unique_ptr<TQvPrint> MakeSystemPrint()

@@ -292,3 +292,17 @@ TEST(DevicePrint, WithoutPrintersTheProgramStillHasAPaper)
     }
     EXPECT_FALSE(p.Printing());
 }
+
+TEST(DevicePrint, AFailingPrinterIsReportedNotPrinted)
+{
+    Fixture f(device(true, true));
+    TDevicePrint &p = *f.print;
+    record(p, 2);
+    p.SetCopies(3);
+    p.JwPrinter().SetCopies(3);
+    p.ApplySettings();
+    f.system->devices.clear();           // the printer disappears before the job
+    EXPECT_THROW(p.PrintOut(false), Error);
+    EXPECT_FALSE(p.Printing());
+    EXPECT_TRUE(f.system->jobs.empty());
+}
