@@ -1,0 +1,438 @@
+#include "print/CupsService.h"
+
+#include "print/PaperNumbers.h"
+#include "settings/Errors.h"
+
+#include <QBuffer>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <algorithm>
+#include <cmath>
+#include <cups/cups.h>
+#include <set>
+
+namespace vellora {
+
+namespace {
+
+// Owners of the libcups objects of one request.
+struct DestPtr {
+    cups_dest_t *dest = nullptr;
+    ~DestPtr() { cupsFreeDests(1, dest); }
+};
+struct InfoPtr {
+    cups_dinfo_t *info = nullptr;
+    ~InfoPtr() { cupsFreeDestInfo(info); }
+};
+struct Options {
+    int count = 0;
+    cups_option_t *options = nullptr;
+    ~Options() { cupsFreeOptions(count, options); }
+    void add(const char *name, const QString &value)
+    {
+        count = cupsAddOption(name, value.toUtf8().constData(), count, &options);
+    }
+};
+
+QString lastError(const char *what)
+{
+    return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromUtf8(cupsLastErrorString());
+}
+
+// A destination and its information; throws when the server does not know it.
+struct Dest {
+    DestPtr dest;
+    InfoPtr info;
+    explicit Dest(const QString &name)
+    {
+        dest.dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.toUtf8().constData(), nullptr);
+        if (!dest.dest)
+            throw Error(lastError("printer not found") + QStringLiteral(" (") + name + QLatin1Char(')'));
+        info.info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest.dest);
+        if (!info.info)
+            throw Error(lastError("printer information not available") + QStringLiteral(" (") + name
+                        + QLatin1Char(')'));
+    }
+    ipp_attribute_t *supported(const char *option) const
+    {
+        return cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.dest, info.info, option);
+    }
+    ipp_attribute_t *defaults(const char *option) const
+    {
+        return cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.dest, info.info, option);
+    }
+    QString defaultString(const char *option) const
+    {
+        ipp_attribute_t *a = defaults(option);
+        const char *s = a ? ippGetString(a, 0, nullptr) : nullptr;
+        return s ? QString::fromUtf8(s) : QString();
+    }
+    QStringList supportedStrings(const char *option) const
+    {
+        QStringList list;
+        if (ipp_attribute_t *a = supported(option)) {
+            for (int i = 0; i < ippGetCount(a); ++i) {
+                if (const char *s = ippGetString(a, i, nullptr))
+                    list << QString::fromUtf8(s);
+            }
+        }
+        return list;
+    }
+};
+
+TResolution resolutionOf(ipp_attribute_t *a, int i)
+{
+    int y = 0;
+    ipp_res_t units = IPP_RES_PER_INCH;
+    int x = ippGetResolution(a, i, &y, &units);
+    if (units == IPP_RES_PER_CM) {
+        x = static_cast<int>(std::lround(x * 2.54));
+        y = static_cast<int>(std::lround(y * 2.54));
+    }
+    return {x, y};
+}
+
+int tenths(int hundredths)
+{
+    return (hundredths + 5) / 10;
+}
+
+// Pages drawn into a PDF document in memory, sent as one job at the end.
+class CupsJobImpl : public TPrinterJob {
+public:
+    CupsJobImpl(QString printer, QString title, Options *options, TDeviceGeometry g, int *lastJobId)
+        : FPrinter(std::move(printer)), FTitle(std::move(title)), FOptions(options), FLastJobId(lastJobId)
+    {
+        FBuffer.open(QIODevice::WriteOnly);
+        FWriter = std::make_unique<QPdfWriter>(&FBuffer);
+        FWriter->setResolution(g.dpiX);
+        FWriter->setPageSize(QPageSize(QSizeF(g.paperWidth * 72.0 / g.dpiX, g.paperHeight * 72.0 / g.dpiY),
+                                       QPageSize::Point, QString(), QPageSize::ExactMatch));
+        FWriter->setPageMargins(QMarginsF(0, 0, 0, 0));
+        FWriter->setTitle(FTitle);
+        FWriter->setCreator(QStringLiteral("Vellora"));
+        if (!FPainter.begin(FWriter.get()))
+            throw Error(QStringLiteral("cannot start the print job's pages"));
+        FOrigin = QTransform::fromScale(1.0, static_cast<double>(g.dpiX) / g.dpiY)
+                      .translate(g.offsetX, g.offsetY);
+        FPainter.setTransform(FOrigin);
+    }
+    ~CupsJobImpl() override
+    {
+        if (FPainter.isActive())
+            FPainter.end();
+    }
+    QPainter &Canvas() override { return FPainter; }
+    void NewPage() override
+    {
+        FWriter->newPage();
+        FPainter.setTransform(FOrigin);
+    }
+    void Abort() override
+    {
+        if (FPainter.isActive())
+            FPainter.end();
+    }
+    void End() override
+    {
+        FPainter.end();
+        FBuffer.close();
+        const QByteArray pdf = FBuffer.data();
+        Dest d(FPrinter);
+        int jobId = 0;
+        const QByteArray title = FTitle.toUtf8();
+        if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, &jobId, title.constData(),
+                              FOptions->count, FOptions->options) > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED)
+            throw Error(lastError("the print job was refused"));
+        if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, jobId, title.constData(),
+                                  CUPS_FORMAT_PDF, 0, nullptr, 1) != HTTP_STATUS_CONTINUE
+            || cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), static_cast<size_t>(pdf.size()))
+                   != HTTP_STATUS_CONTINUE
+            || cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info)
+                   > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED) {
+            const QString message = lastError("the print job could not be sent");
+            cupsCancelDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, jobId);
+            throw Error(message);
+        }
+        *FLastJobId = jobId;
+    }
+
+private:
+    QString FPrinter;
+    QString FTitle;
+    std::unique_ptr<Options> FOptions;
+    int *FLastJobId;
+    QBuffer FBuffer;
+    std::unique_ptr<QPdfWriter> FWriter;
+    QPainter FPainter;
+    QTransform FOrigin;
+};
+
+} // namespace
+
+TCupsService::TCupsService(const QString &server)
+{
+    if (!server.isEmpty())
+        cupsSetServer(server.toUtf8().constData());
+}
+
+std::vector<TPrinterEntry> TCupsService::Printers()
+{
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    std::vector<TPrinterEntry> list;
+    for (int i = 0; i < count; ++i) {
+        const cups_dest_t &d = dests[i];
+        if (d.instance)
+            continue;
+        TPrinterEntry e;
+        e.name = QString::fromUtf8(d.name);
+        const char *accepting = cupsGetOption("printer-is-accepting-jobs", d.num_options, d.options);
+        e.hidden = accepting && std::string_view(accepting) == "false";
+        e.isDefault = d.is_default != 0;
+        if (const char *uri = cupsGetOption("device-uri", d.num_options, d.options))
+            e.port = QString::fromUtf8(uri);
+        list.push_back(e);
+    }
+    cupsFreeDests(count, dests);
+    std::sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+    // Printers and their media may have changed: read the lists again.
+    FCache.clear();
+    return list;
+}
+
+QStringList TCupsService::Ports()
+{
+    QStringList ports;
+    for (const auto &p : Printers()) {
+        if (!p.port.isEmpty())
+            ports << p.port;
+    }
+    ports.removeDuplicates();
+    return ports;
+}
+
+const TCupsService::Details &TCupsService::details(const QString &printer)
+{
+    if (auto it = FCache.find(printer); it != FCache.end())
+        return it->second;
+    Dest d(printer);
+    Details det;
+    TDeviceLists &lists = det.lists;
+    TDeviceSettings &s = det.defaults;
+    using C = TJwPrintCap;
+    s.fields.include(C::jwPcOrientation);
+
+    // Media with their margins. Each media name is listed once; numbers of
+    // media outside the public table that happen to meet are moved on to the
+    // next free number.
+    const unsigned flags = CUPS_MEDIA_FLAGS_DEFAULT;
+    const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags);
+    std::set<int> used;
+    std::set<QString> names;
+    for (int i = 0; i < mediaCount; ++i) {
+        cups_size_t size{};
+        if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, i, flags, &size))
+            continue;
+        const QString media = QString::fromUtf8(size.media);
+        if (!names.insert(media).second || size.width <= 0 || size.length <= 0)
+            continue;
+        int number = paperNumberForMedia(media);
+        while (number > 256 && used.count(number))
+            number = number + 1 < 0x8000 ? number + 1 : 0x1000;
+        if (used.count(number))
+            continue;
+        used.insert(number);
+        const char *text = cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size);
+        lists.papers.push_back({number, text ? QString::fromUtf8(text) : media, media, tenths(size.width),
+                                tenths(size.length), size.left, size.top, size.right, size.bottom});
+    }
+    // Custom sizes: "custom_min_WxHunit" and "custom_max_..." among the media.
+    const QStringList mediaSupported = d.supportedStrings("media");
+    const bool custom = std::any_of(mediaSupported.begin(), mediaSupported.end(),
+                                    [](const QString &m) { return m.startsWith(QLatin1String("custom_max_")); });
+    if (custom && !lists.papers.empty()) {
+        TPaperEntry user = lists.papers.front();
+        user.number = 256;
+        user.name = QStringLiteral("ユーザー定義サイズ");
+        user.media = QStringLiteral("custom");
+        lists.papers.push_back(user);
+        s.fields.include(C::jwPcPaperlength);
+        s.fields.include(C::jwPcPaperWidth);
+    }
+    if (!lists.papers.empty()) {
+        lists.avail.include(TJwAvailInfo::jwAvPaperSize);
+        s.fields.include(C::jwPcPaperSize);
+        s.fields.include(C::jwPcFormName);
+        s.paperSize = lists.papers.front().number;
+        cups_size_t def{};
+        if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &def)) {
+            for (const auto &p : lists.papers) {
+                if (p.media == QString::fromUtf8(def.media))
+                    s.paperSize = p.number;
+            }
+        }
+    }
+
+    const QStringList sources = d.supportedStrings("media-source");
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        int number = binNumberForSource(sources[i]);
+        if (number == 0)
+            number = 257 + static_cast<int>(i);   // beyond the public bins, in list order
+        // The text may be the value itself when there is no translation: keep
+        // the value alive while the text is read.
+        const QByteArray value = sources[i].toUtf8();
+        const char *text = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, "media-source",
+                                                 value.constData());
+        lists.bins.push_back({number, text ? QString::fromUtf8(text) : sources[i], sources[i]});
+    }
+    if (!lists.bins.empty()) {
+        lists.avail.include(TJwAvailInfo::jwAvBin);
+        s.fields.include(C::jwPcDefaultSource);
+        s.defaultSource = lists.bins.front().number;
+        const QString def = d.defaultString("media-source");
+        for (const auto &b : lists.bins) {
+            if (b.source == def)
+                s.defaultSource = b.number;
+        }
+    }
+
+    if (ipp_attribute_t *a = d.supported("printer-resolution")) {
+        for (int i = 0; i < ippGetCount(a); ++i)
+            lists.resolutions.push_back(resolutionOf(a, i));
+    }
+    if (ipp_attribute_t *a = d.defaults("printer-resolution"))
+        det.defaultResolution = resolutionOf(a, 0);
+    if (det.defaultResolution.x <= 0 && !lists.resolutions.empty())
+        det.defaultResolution = lists.resolutions.front();
+    if (det.defaultResolution.x <= 0)
+        det.defaultResolution = {300, 300};
+    if (!lists.resolutions.empty()) {
+        lists.avail.include(TJwAvailInfo::jwAvQuality);
+        s.fields.include(C::jwPcPrintQuality);
+        s.fields.include(C::jwPcYResolution);
+        s.printQuality = det.defaultResolution.x;
+        s.yResolution = det.defaultResolution.y;
+    }
+
+    if (ipp_attribute_t *a = d.supported("copies")) {
+        int upper = 1;
+        ippGetRange(a, 0, &upper);
+        if (upper > 1) {
+            lists.maxCopies = std::min(upper, 9999);
+            lists.avail.include(TJwAvailInfo::jwAvMaxCopies);
+            s.fields.include(C::jwPcCopies);
+        }
+    }
+    const QStringList handling = d.supportedStrings("multiple-document-handling");
+    if (s.fields.contains(C::jwPcCopies)
+        && handling.contains(QLatin1String("separate-documents-collated-copies"))) {
+        s.fields.include(C::jwPcCollate);
+        s.collate = d.defaultString("multiple-document-handling")
+                            == QLatin1String("separate-documents-uncollated-copies")
+                        ? 0
+                        : 1;
+    }
+    if (d.supportedStrings("print-color-mode").contains(QLatin1String("color"))) {
+        s.fields.include(C::jwPcColor);
+        s.color = d.defaultString("print-color-mode") == QLatin1String("monochrome") ? 1 : 2;
+    }
+    if (d.supportedStrings("sides").contains(QLatin1String("two-sided-long-edge"))) {
+        s.fields.include(C::jwPcDuplex);
+        const QString sides = d.defaultString("sides");
+        s.duplex = sides == QLatin1String("two-sided-long-edge") ? 2
+                   : sides == QLatin1String("two-sided-short-edge") ? 3
+                                                                    : 1;
+    }
+    if (d.supported("media-type"))
+        s.fields.include(C::jwPcMediaType);
+    if (const char *uri = cupsGetOption("device-uri", d.dest.dest->num_options, d.dest.dest->options))
+        s.port = QString::fromUtf8(uri);
+    return FCache.emplace(printer, std::move(det)).first->second;
+}
+
+TDeviceSettings TCupsService::DefaultSettings(const QString &printer)
+{
+    return details(printer).defaults;
+}
+
+TDeviceLists TCupsService::Lists(const QString &printer, const TDeviceSettings &)
+{
+    return details(printer).lists;
+}
+
+TDeviceSettings TCupsService::Merge(const QString &printer, const TDeviceSettings &settings)
+{
+    const Details &det = details(printer);
+    TDeviceSettings s = settings;
+    const bool known = std::any_of(det.lists.papers.begin(), det.lists.papers.end(),
+                                   [&](const TPaperEntry &p) { return p.number == s.paperSize; });
+    if (!known)
+        s.paperSize = det.defaults.paperSize;
+    if (det.lists.maxCopies > 0)
+        s.copies = std::clamp(s.copies, 1, det.lists.maxCopies);
+    return s;
+}
+
+TDeviceGeometry TCupsService::Geometry(const QString &printer, const TDeviceSettings &settings)
+{
+    const Details &det = details(printer);
+    TPaperEntry paper{9, QStringLiteral("A4"), QStringLiteral("iso_a4_210x297mm"), 2100, 2970, 0, 0, 0, 0};
+    for (const auto &p : det.lists.papers) {
+        if (p.number == settings.paperSize) {
+            paper = p;
+            break;
+        }
+    }
+    TResolution r = det.defaultResolution;
+    if (settings.printQuality > 0)
+        r = {settings.printQuality, settings.yResolution > 0 ? settings.yResolution : settings.printQuality};
+    return geometryFor(paper, settings, r.x, r.y);
+}
+
+std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, const TDeviceSettings &settings,
+                                                    const QString &title)
+{
+    const Details &det = details(printer);
+    using C = TJwPrintCap;
+    auto options = std::make_unique<Options>();
+    const TJwPrintCaps caps = det.defaults.fields;
+    if (settings.paperSize == 256 && settings.paperWidth > 0 && settings.paperLength > 0) {
+        options->add("media", customMediaName(settings.paperWidth, settings.paperLength));
+    } else {
+        for (const auto &p : det.lists.papers) {
+            if (p.number == settings.paperSize && p.number != 256)
+                options->add("media", p.media);
+        }
+    }
+    for (const auto &b : det.lists.bins) {
+        if (caps.contains(C::jwPcDefaultSource) && b.number == settings.defaultSource)
+            options->add("media-source", b.source);
+    }
+    if (caps.contains(C::jwPcCopies) && settings.copies > 1) {
+        options->add("copies", QString::number(settings.copies));
+        const bool collate = !caps.contains(C::jwPcCollate) || settings.collate == 1;
+        options->add("collate", collate ? QStringLiteral("true") : QStringLiteral("false"));
+        options->add("multiple-document-handling", collate
+                                                       ? QStringLiteral("separate-documents-collated-copies")
+                                                       : QStringLiteral("separate-documents-uncollated-copies"));
+    }
+    if (caps.contains(C::jwPcDuplex)) {
+        options->add("sides", settings.duplex == 1   ? QStringLiteral("one-sided")
+                              : settings.duplex == 3 ? QStringLiteral("two-sided-short-edge")
+                                                     : QStringLiteral("two-sided-long-edge"));
+    }
+    if (caps.contains(C::jwPcColor))
+        options->add("print-color-mode", settings.color == 2 ? QStringLiteral("color") : QStringLiteral("monochrome"));
+    if (caps.contains(C::jwPcPrintQuality) && settings.printQuality > 0) {
+        const int y = settings.yResolution > 0 ? settings.yResolution : settings.printQuality;
+        options->add("printer-resolution", y == settings.printQuality
+                                               ? QString::number(y) + QStringLiteral("dpi")
+                                               : QString::number(settings.printQuality) + QLatin1Char('x')
+                                                     + QString::number(y) + QStringLiteral("dpi"));
+    }
+    const TDeviceGeometry g = Geometry(printer, settings);
+    return std::make_unique<CupsJobImpl>(printer, title, options.release(), g, &FLastJobId);
+}
+
+} // namespace vellora

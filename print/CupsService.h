@@ -1,0 +1,55 @@
+// The printing system through libcups: destinations, their media (with
+// margins), trays, resolutions and job options, and jobs whose pages we draw
+// into a PDF document and send to the destination.
+//
+// How the desktop notions map onto CUPS:
+// - The printers are the CUPS destinations without instances, sorted by name.
+//   A destination that does not accept jobs is hidden: the user cannot print
+//   to it, so it is not offered.
+// - The port of a printer is its device URI.
+// - Paper numbers come from PaperNumbers.h; a destination that accepts custom
+//   sizes lists the user-defined size (256), sent as a "custom_..." media.
+// - Bins are the media sources; resolutions are "printer-resolution".
+// - Orientation is applied to the pages we draw; the sheet stays the media.
+// UI thread only; throws vellora::Error when the server refuses a request.
+#pragma once
+
+#include "print/PrinterService.h"
+
+#include <map>
+
+namespace vellora {
+
+class TCupsService : public TPrinterService {
+public:
+    // An empty server keeps libcups' own choice (CUPS_SERVER, client.conf).
+    explicit TCupsService(const QString &server = {});
+
+    std::vector<TPrinterEntry> Printers() override;
+    QStringList Ports() override;
+    TDeviceSettings DefaultSettings(const QString &printer) override;
+    TDeviceLists Lists(const QString &printer, const TDeviceSettings &settings) override;
+    TDeviceSettings Merge(const QString &printer, const TDeviceSettings &settings) override;
+    TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) override;
+    std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
+                                          const QString &title) override;
+
+    // The id of the last job this service sent, 0 before the first.
+    int LastJobId() const noexcept { return FLastJobId; }
+
+    // Facts read with the lists that the settings do not hold.
+    struct Details {
+        TDeviceLists lists;
+        TDeviceSettings defaults;
+        TResolution defaultResolution;
+    };
+
+private:
+    const Details &details(const QString &printer);
+    friend class CupsJob;
+
+    std::map<QString, Details> FCache;
+    int FLastJobId = 0;
+};
+
+} // namespace vellora

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Starts or stops the services the tests talk to: a private print server
+# (cupsd) with its configuration, spool, logs and job output under
+# <build dir>/cups, reachable only through <build dir>/cups/cups.sock.
+#
+#   scripts/test-services.sh start|stop <build dir>
+#
+# Tests find the server through that socket path (they set CUPS_SERVER for
+# themselves); nothing is exported to the caller's environment. When the
+# server cannot be started (no root, no cupsd) the printing tests skip.
+#
+# Queues made here:
+#   VelloraPDF     PDF printer (PPD), writes each job to out/VelloraPDF.pdf
+#   VelloraPS      PostScript printer (PPD), writes each job to out/VelloraPS.ps
+#   VelloraClosed  a queue that rejects jobs; the program does not offer it
+set -uo pipefail
+
+action=${1:-}
+build=${2:-}
+if [[ -z "$action" || -z "$build" ]]; then
+    echo "usage: $0 start|stop <build dir>" >&2
+    exit 2
+fi
+build=$(cd "$build" && pwd)
+dir="$build/cups"
+sock="$dir/cups.sock"
+pidfile="$dir/cupsd.pid"
+
+stop() {
+    if [[ -f "$pidfile" ]]; then
+        local pid
+        pid=$(cat "$pidfile")
+        if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null
+            for _ in $(seq 50); do
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
+        fi
+        rm -f "$pidfile"
+    fi
+    rm -f "$dir/ready"
+}
+
+skip() {
+    echo "test-services: private print server not started ($1); printing tests will skip" >&2
+    exit 0
+}
+
+# lpadmin warns on every PPD queue that drivers are deprecated; keep the rest.
+admin() {
+    lpadmin "$@" 2> >(grep -v "drivers are deprecated" >&2)
+}
+
+start() {
+    stop
+    command -v cupsd >/dev/null 2>&1 || [[ -x /usr/sbin/cupsd ]] || skip "cupsd is not installed"
+    [[ $(id -u) -eq 0 ]] || skip "cupsd needs root to run"
+    id lp >/dev/null 2>&1 || skip "there is no user lp"
+
+    rm -rf "$dir"
+    mkdir -p "$dir"/{spool/tmp,cache,state/certs,log,ppd,out}
+    chown -R lp:lp "$dir"/spool "$dir"/cache "$dir"/out
+    chmod 0710 "$dir/spool"
+    chmod 1777 "$dir/spool/tmp" "$dir/out"
+    chmod 0755 "$dir"
+
+    cat >"$dir/cups-files.conf" <<EOF
+User lp
+Group lp
+SystemGroup root
+FileDevice Yes
+ServerRoot $dir
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+EOF
+    cat >"$dir/cupsd.conf" <<EOF
+Listen $sock
+Browsing No
+LogLevel warn
+WebInterface No
+DefaultAuthType None
+MaxJobs 200
+PreserveJobHistory Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+    # In the foreground (-f) under our own process id, so that stop ends
+    # exactly this server and no other.
+    setsid /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
+        </dev/null >"$dir/log/cupsd.out" 2>&1 &
+    echo $! >"$pidfile"
+    for _ in $(seq 100); do
+        [[ -S "$sock" ]] && break
+        sleep 0.1
+    done
+    if [[ ! -S "$sock" ]]; then
+        stop
+        skip "cupsd did not open $sock, see $dir/log/error_log"
+    fi
+
+    export CUPS_SERVER="$sock"
+    local ok=1
+    admin -p VelloraPDF -E -v "file://$dir/out/VelloraPDF.pdf" \
+        -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd -o printer-is-shared=false || ok=0
+    admin -p VelloraPS -E -v "file://$dir/out/VelloraPS.ps" \
+        -m drv:///sample.drv/generic.ppd -o printer-is-shared=false || ok=0
+    admin -p VelloraClosed -E -v "file:///dev/null" \
+        -m drv:///sample.drv/generic.ppd -o printer-is-shared=false || ok=0
+    cupsreject VelloraClosed || ok=0
+    admin -d VelloraPDF || ok=0
+    if [[ $ok -ne 1 ]]; then
+        stop
+        skip "the test queues could not be created"
+    fi
+    echo "$sock" >"$dir/ready"
+    echo "test-services: private print server on $sock" >&2
+}
+
+case "$action" in
+    start) start ;;
+    stop) stop ;;
+    *) echo "usage: $0 start|stop <build dir>" >&2; exit 2 ;;
+esac
