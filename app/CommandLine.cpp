@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ListPrintersCommand.h"
+#include "app/InfoCommand.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ const std::map<QString, CommandFn> &commands()
         {QStringLiteral("help"), printHelp},
         {QStringLiteral("version"), printVersion},
         {QStringLiteral("list-printers"), listPrintersCommand},
+        {QStringLiteral("info"), runInfo},
     };
     return table;
 }
