@@ -302,15 +302,16 @@ void TBigBitmap::DrawOriginal(QPainter &canvas, const TPixelRect &rect)
     }
 }
 
-TBandingPlan TBigBitmap::PlanBanding(std::int32_t width, std::int32_t height, int a, int b, bool preview)
+TBandingPlan TBigBitmap::PlanBanding(std::int32_t width, std::int32_t height, std::int64_t a, std::int64_t b,
+                                     bool preview)
 {
     TBandingPlan plan;
     plan.c = reduction(a, width, a < 256, preview);
     plan.d = reduction(b, height, b <= 256, preview);
     plan.workWidth = kBigBitmapTile / plan.c;
     plan.workHeight = kBigBitmapTile / plan.d;
-    plan.tilesX = (a / plan.c + plan.workWidth - 1) / plan.workWidth;
-    plan.tilesY = (b / plan.d + plan.workHeight - 1) / plan.workHeight;
+    plan.tilesX = static_cast<int>((a / plan.c + plan.workWidth - 1) / plan.workWidth);
+    plan.tilesY = static_cast<int>((b / plan.d + plan.workHeight - 1) / plan.workHeight);
     return plan;
 }
 
@@ -326,7 +327,7 @@ void TBigBitmap::DrawBanding(QPainter &canvas, const TPixelRect &rect)
         clip = clip.isNull() ? canvas.clipBoundingRect().toAlignedRect()
                              : clip.intersected(canvas.clipBoundingRect().toAlignedRect());
 
-    const TBandingPlan plan = PlanBanding(FWidth, FHeight, static_cast<int>(a), static_cast<int>(b), FPreview);
+    const TBandingPlan plan = PlanBanding(FWidth, FHeight, a, b, FPreview);
     const int dirX = rect.Right < rect.Left ? -1 : 1;
     const int dirY = rect.Bottom < rect.Top ? -1 : 1;
     const int bits = PixelBits(FPixelFormat);

@@ -82,7 +82,8 @@ public:
     void Draw(QPainter &canvas, const TPixelRect &rect);
     void DrawAt(QPainter &canvas, int x, int y) { Draw(canvas, {x, y, x + FWidth, y + FHeight}); }
 
-    static TBandingPlan PlanBanding(std::int32_t width, std::int32_t height, int a, int b, bool preview);
+    static TBandingPlan PlanBanding(std::int32_t width, std::int32_t height, std::int64_t a, std::int64_t b,
+                                    bool preview);
     // Work tiles filled and drawn by the last banding draw (tiles outside the
     // clip box are skipped).
     int LastTilesDrawn() const noexcept { return FLastTilesDrawn; }
