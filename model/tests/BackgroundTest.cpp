@@ -364,9 +364,10 @@ TEST(Background, StreamRecordsRoundTrip)
     empty.SaveToStream(second);
     EXPECT_EQ(second.Data().mid(9, 4), QByteArray(4, '\0'));
     second.SetPosition(0);
-    copy.LoadFromStream(second, true);
-    EXPECT_TRUE(copy.Fill().Bitmap().isNull() || copy.Fill().Style() == TFillStyle::fisNone);
-    EXPECT_EQ(copy.Frame().Style(), TFrameStyle::frsNone);
+    TBackground fresh;
+    fresh.LoadFromStream(second, true);
+    EXPECT_EQ(second.Remaining(), 0);
+    EXPECT_TRUE(fresh.Fill().Bitmap().isNull());
 }
 
 TEST(Background, LegacyRecordsKeepTheFieldsTheyDoNotHold)
