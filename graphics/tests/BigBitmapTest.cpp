@@ -170,14 +170,28 @@ TEST(BigBitmap, BandingPlanFollowsTheReductionRule)
 TEST(BigBitmap, BandingAtTheImagesOwnSizeCopiesEveryPixel)
 {
     // Larger than one 1024 × 1024 tile in both directions.
-    const QImage picture = blocks(30, 22, 50).copy(0, 0, 1500, 1100);
-    for (bool indexed : {false, true}) {
+    // Odd sizes put tile edges inside the bytes of packed 1- and 4-bit rows.
+    const QImage picture = blocks(30, 22, 50).copy(0, 0, 1501, 1101);
+    QList<QRgb> sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen.append(qRgb(16 * i, 255 - 16 * i, (40 * i) % 256));
+    const struct {
+        QImage image;
+        TBigBitmapPixelFormat format;
+    } cases[] = {
+        {picture, TBigBitmapPixelFormat::bbpf24bit},
+        {picture.convertToFormat(QImage::Format_Indexed8), TBigBitmapPixelFormat::bbpf8bit},
+        {picture.convertToFormat(QImage::Format_Indexed8, sixteen), TBigBitmapPixelFormat::bbpf4bit},
+        {picture.convertToFormat(QImage::Format_Mono), TBigBitmapPixelFormat::bbpf1bit},
+    };
+    for (const auto &c : cases) {
         TBigBitmap bitmap;
-        bitmap.Assign(indexed ? picture.convertToFormat(QImage::Format_Indexed8) : picture);
+        bitmap.Assign(c.image);
+        ASSERT_EQ(bitmap.PixelFormat(), c.format);
         bitmap.SetDrawMode(TBigBitmapDrawMode::dmUseBanding);
-        const QImage out = drawn(bitmap, {1500, 1100}, {0, 0, 1500, 1100});
+        const QImage out = drawn(bitmap, {1501, 1101}, {0, 0, 1501, 1101});
         EXPECT_EQ(bitmap.LastTilesDrawn(), 4);
-        EXPECT_TRUE(samePixels(out, bitmap.ToImage())) << indexed;
+        EXPECT_TRUE(samePixels(out, c.image)) << int(c.format);
     }
 }
 
