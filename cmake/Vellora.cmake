@@ -2,6 +2,13 @@
 
 set(VELLORA_WARNINGS -Wall -Wextra -Wconversion -Wshadow -Wno-sign-conversion)
 
+# Fuzz builds instrument every library for coverage, not only the targets;
+# otherwise libFuzzer cannot see into the parsers it feeds.
+if(VELLORA_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    add_link_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VELLORA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
@@ -40,8 +47,3 @@ function(vellora_add_tests name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
-
-# Fuzz builds instrument every library for coverage, not only the fuzz targets.
-if(VELLORA_FUZZ)
-    add_compile_options(-fsanitize=fuzzer-no-link)
-endif()
