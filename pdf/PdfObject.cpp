@@ -65,7 +65,9 @@ void TPDFObject::SaveToStream(CountingSink &out)
 
 TQvPDFObjects::~TQvPDFObjects()
 {
-    Clear();
+    // The owner is being destroyed too: free the objects without telling it.
+    while (!FItems.empty())
+        FItems.pop_back();
 }
 
 void TQvPDFObjects::append(std::unique_ptr<TPDFObject> object)
