@@ -278,15 +278,19 @@ void TQvPDF::writeFile(CountingSink &out)
         const auto it = std::upper_bound(freeNumbers.begin(), freeNumbers.end(), after);
         return it == freeNumbers.end() ? 0 : *it;
     };
-    WriteLine(out, formatPadded(nextFree(0), 10) + " 65535 f ");
+    // Entries are exactly 20 bytes as readers step through them: the text with
+    // its trailing space, then a line feed alone (a CR LF makes 21 bytes and
+    // readers have to repair the table).
+    auto entry = [&out](const std::string &text) { WriteText(out, text + '\n'); };
+    entry(formatPadded(nextFree(0), 10) + " 65535 f ");
     int index = 0;
     for (std::uint32_t number = 1; number < size; ++number) {
         const TPDFObject *object = index < FObjects.Count() ? FObjects[index] : nullptr;
         if (object && object->ObjectID() == number) {
-            WriteLine(out, formatPadded(object->Position(), 10) + ' ' + formatPadded(object->Edition(), 5) + " n ");
+            entry(formatPadded(object->Position(), 10) + ' ' + formatPadded(object->Edition(), 5) + " n ");
             ++index;
         } else {
-            WriteLine(out, formatPadded(nextFree(number), 10) + " 00001 f ");
+            entry(formatPadded(nextFree(number), 10) + " 00001 f ");
         }
     }
     WriteLine(out, std::string_view("trailer"));

@@ -222,7 +222,8 @@ void TPDFXImage::WriteBody(Sink &out)
     WriteLine(out, std::string_view("<<"));
     WriteLine(out, QStringLiteral("/Type ") + FObjectType);
     WriteLine(out, QStringLiteral("/Subtype ") + FSubType);
-    WriteLine(out, QStringLiteral("/Name ") + FName);
+    if (!FName.isEmpty())   // a mask is drawn by no page and has no name
+        WriteLine(out, QStringLiteral("/Name ") + FName);
     WriteLine(out, "/Width " + formatInt(FWidth));
     WriteLine(out, "/Height " + formatInt(FHeight));
     WriteLine(out, std::string("/ColorSpace ") + ColorSpaceName(FColorSpace));

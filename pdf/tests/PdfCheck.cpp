@@ -60,7 +60,10 @@ void checkPdf(const QString &path, int pageCount, double widthPt, double heightP
                                          QStringLiteral("10"), QStringLiteral("-o"),
                                          dir + QStringLiteral("/mupdf-%d.png"), path});
     EXPECT_EQ(mupdf.exitCode, 0) << mupdf.err.toStdString();
-    EXPECT_TRUE(mupdf.err.isEmpty()) << mupdf.err.toStdString();
+    // This mupdf build always says that it has no colour management.
+    QByteArray mupdfErrors = mupdf.err;
+    mupdfErrors.replace("warning: ICC support is not available\n", "");
+    EXPECT_TRUE(mupdfErrors.isEmpty()) << mupdf.err.toStdString();
     EXPECT_EQ(QDir(dir).entryList({QStringLiteral("mupdf-*.png")}).size(), pageCount);
     QDir(dir).removeRecursively();
 }
