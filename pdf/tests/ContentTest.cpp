@@ -1,9 +1,13 @@
 #include "pdf/Content.h"
 #include "pdf/PdfText.h"
 #include "pdf/QvPDF.h"
+#include "pdf/tests/PdfCheck.h"
+
+#include "testsupport/TestSupport.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -19,10 +23,17 @@ protected:
         page = doc.BeginDoc(output);
         canvas = page->Canvas();
     }
+    // Whatever a test drew must still make a file every reader accepts.
     void TearDown() override
     {
-        if (doc.Printing())
-            doc.EndDoc();
+        if (!doc.Printing())
+            return;
+        // The media box is written in whole points.
+        const double width = std::floor(page->PageWidth() + 0.5), height = std::floor(page->PageHeight() + 0.5);
+        doc.EndDoc();
+        const QString path = vellora::test::scratchDir(QStringLiteral("content")) + QStringLiteral("/page.pdf");
+        output.SaveToFile(path);
+        vellora::pdf::test::checkPdf(path, doc.PageCount(), width, height);
     }
 
     // The lines written since the last call.
@@ -167,6 +178,7 @@ TEST_F(ContentTest, CircleUsesHalfRadiusControlPoints)
 TEST_F(ContentTest, ExportImagePlacementOnA4)
 {
     doc.EndDoc();
+    output.Clear();
     doc.SetDefaultPageWidth(MMToPoint(210));
     doc.SetDefaultPageHeight(MMToPoint(297));
     page = doc.BeginDoc(output);
@@ -255,9 +267,14 @@ TEST_F(ContentTest, TextOutputWritesTheTextObject)
 
 TEST_F(ContentTest, TextPiecesSplitAtLineBreaks)
 {
+    canvas->PT_BeginText();
     canvas->PT_SelectFont();
+    canvas->PT_WriteFont();
+    canvas->PT_SetRowPitch(12);
+    take();
     canvas->PT_TextOut(QStringLiteral("A\r\nB(\r\n"));
     EXPECT_EQ(take(), (QStringList{"(A) Tj", "(B\\() '"}));
+    canvas->PT_EndText();
 }
 
 TEST_F(ContentTest, StateWrittenInsideQIsForgottenAtQ)
