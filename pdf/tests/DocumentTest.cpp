@@ -423,6 +423,22 @@ TEST_F(DocumentTest, WriteErrorsCloseTheDocumentAndRemoveTemporaryFiles)
     EXPECT_TRUE(tempFiles(dir).isEmpty());
 }
 
+TEST_F(DocumentTest, UnwritableWorkFolderFailsTheNewPageOnly)
+{
+    const QByteArray jpeg = jpegOf(gradient(16, 16));
+    const QString path = file("kept.pdf");
+    TQvPDF doc;
+    doc.SetWorkFolder(dir + QStringLiteral("/missing/"));
+    TPDFPage *page = doc.BeginDoc(path);
+    page->Canvas()->DrawJPEGImage(TPDFRect{0, 0, 10, 10}, jpeg);
+    EXPECT_THROW(doc.NewPage(), IoError);
+    // The page that could not be moved out is still whole and still current.
+    EXPECT_EQ(doc.CurrentPage(), page);
+    doc.EndDoc();
+    EXPECT_TRUE(vellora::test::readFile(path).contains("stream\r\n" + jpeg + "\r\nendstream"));
+    checkPdf(path, 1, 595, 842);
+}
+
 TEST_F(DocumentTest, SettingsLockedWhilePrinting)
 {
     TMemoryStream out;
