@@ -369,8 +369,14 @@ void TImageInfo::SaveToStream(TStream &stream, TStream *backup, TFileSaveType mo
     stream.WriteU8(Ord(FOrientation));
     FOptions.SaveToStream(stream);
 
-    if (FLogMode == TImageLogging::iloStream)
-        WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
+    if (FLogMode == TImageLogging::iloStream) {
+        try {
+            WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
+        } catch (...) {
+            FLogMode = oldMode;   // not embedded anywhere yet
+            throw;
+        }
+    }
 }
 
 void TImageInfo::WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded)

@@ -146,6 +146,12 @@ public:
     // previous document) when given.
     void SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode);
     void LoadFromStream(TStream &stream);
+    // Puts back the log mode and position an entry had before a save that failed.
+    void RestoreStorage(TImageLogging mode, std::int64_t position) noexcept
+    {
+        FLogMode = mode;
+        FPosition = position;
+    }
 
 private:
     void WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded);
