@@ -24,11 +24,12 @@ namespace vellora {
 using TDateTime = double;
 
 TDateTime DateTimeFromQt(const QDateTime &value);
-// The local date-time of a value (rounded to the millisecond).
+// The local date-time of a value (rounded to the millisecond); invalid for a
+// value outside the years 1 to 9999.
 QDateTime DateTimeToQt(TDateTime value);
 
 // Display texts of the list view's columns; `locale` gives the separators and
-// the date and time formats.
+// the date and time formats. A time that is no date shows as unknown.
 QString FileSizeText(std::int64_t size, const QLocale &locale = QLocale());
 QString FileTimeText(TDateTime time, const QLocale &locale = QLocale());
 QString ImageSizeText(TIntSize size);
