@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/InfoCommand.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ const std::map<QString, CommandFn> &commands()
     static const std::map<QString, CommandFn> table = {
         {QStringLiteral("help"), printHelp},
         {QStringLiteral("version"), printVersion},
+        {QStringLiteral("info"), runInfo},
     };
     return table;
 }

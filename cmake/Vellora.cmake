@@ -40,3 +40,8 @@ function(vellora_add_tests name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# Fuzz builds instrument every library for coverage, not only the fuzz targets.
+if(VELLORA_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
