@@ -2,6 +2,13 @@
 
 set(VELLORA_WARNINGS -Wall -Wextra -Wconversion -Wshadow -Wno-sign-conversion)
 
+# Fuzz builds instrument every library for coverage, not only the targets;
+# otherwise libFuzzer cannot see into the parsers it feeds.
+if(VELLORA_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    add_link_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VELLORA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)

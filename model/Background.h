@@ -1,7 +1,9 @@
 // Backgrounds of papers, photo areas and free areas: a fill (nothing, a solid
 // colour, a two-colour gradient or a picture, optionally partly transparent)
 // and a frame (a rectangle outline). Setters store only changed values and
-// notify the owning TBackground, whose OnChange then fires. Lengths in mm.
+// notify the owning TBackground, whose OnChange then fires. Lengths in mm,
+// resolutions in dots per inch. Stream records in the current and the legacy
+// document layout; reading throws EReadError, FormatError or EBigBitmapError.
 #pragma once
 
 #include "graphics/Geometry.h"
@@ -16,6 +18,13 @@ class QPainter;
 namespace vellora {
 
 class TBackground;
+class TStream;
+
+// Constant alpha of a clear level: Round((100 − level) × 2.55), halves to even.
+std::uint8_t ClearLevelAlpha(std::uint8_t level);
+
+// The mark drawn in previews where a fill is invisible.
+inline constexpr char16_t kTransparentMark[] = u"(透明)";
 
 class TBackFill {
 public:
@@ -45,11 +54,22 @@ public:
     void SetTransparentColor(TColor color);
 
     void Assign(const TBackFill &source);
+    // Draws the fill into rect (mm) at resolution; a preview shows the
+    // transparency mark where the fill is invisible.
+    void Draw(QPainter &canvas, double resolution, const TFloatRect &rect, bool preview) const;
     // Schematic preview: a flat colour (white for no fill and pictures).
     void DrawLayout(QPainter &canvas, const QRect &rect) const;
 
+    void SaveToStream(TStream &stream) const;
+    // newVersion false: the legacy record (colours and style only).
+    void LoadFromStream(TStream &stream, bool newVersion);
+    // The byte that follows a legacy background record.
+    void LoadGradientDirection(TStream &stream);
+
 private:
     void Changed();
+    void DrawTransparencyMark(QPainter &canvas, const TPixelRect &r) const;
+    void DrawPicture(QPainter &canvas, const TPixelRect &r) const;
 
     QImage FBitmap;
     std::uint8_t FClearLevel = 0;
@@ -77,11 +97,18 @@ public:
     TFrameStyle Style() const noexcept { return FStyle; }
     void SetStyle(TFrameStyle style);
     double Width() const noexcept { return FWidth; }
-    void SetWidth(double mm);                   // negative becomes 0
+    void SetWidth(double mm);                   // negative (or not a number) becomes 0
 
     void Assign(const TFrames &source);
+    // Draws the outline inside rect (mm) at resolution; a preview shows a
+    // dotted silver outline where there is no frame.
+    void Draw(QPainter &canvas, double resolution, const TFloatRect &rect, bool preview) const;
     // Schematic preview: a 1-pixel outline (light grey for no frame).
     void DrawLayout(QPainter &canvas, const QRect &rect) const;
+
+    void SaveToStream(TStream &stream) const;
+    // newVersion false: the legacy record (width as an extended, no cap or join).
+    void LoadFromStream(TStream &stream, bool newVersion);
 
 private:
     void Changed();
@@ -111,6 +138,10 @@ public:
     void SetOnChange(TNotifyEvent handler) { FOnChange = std::move(handler); }
 
     void Assign(const TBackground &source);
+    // Fill, then frame.
+    void Draw(QPainter &canvas, double resolution, const TFloatRect &rect, bool preview) const;
+    void SaveToStream(TStream &stream) const;
+    void LoadFromStream(TStream &stream, bool newVersion);
 
     // Fires OnChange; called by the fill and the frame.
     void Changed();
