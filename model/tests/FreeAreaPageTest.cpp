@@ -214,3 +214,37 @@ TEST(FreeAreaPage, APageOfPhotosWithCaptionsMatchesItsReference)
     EXPECT_LT(differingShare(page.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32), 40),
               0.005);
 }
+
+TEST(FreeAreaPage, PaperAreasPaintOverCellsAndLaterAreasOverEarlierOnes)
+{
+    Page t;
+    TPhotoArea *cell = t.paper.PhotoAreas().Items(0);   // (4, 4) to (48.5, 72)
+    cell->Background().Fill().SetStyle(TFillStyle::fisSolid);
+    cell->Background().Fill().SetColor(0x00FF00);        // green
+    auto solid = [](TCustomArea *area, TFloatRect bounds, TColor colour) {
+        area->SetBounds(bounds);
+        area->Background().Fill().SetStyle(TFillStyle::fisSolid);
+        area->Background().Fill().SetColor(colour);
+    };
+    // In the cell, relative to its corner: red under blue where they overlap.
+    solid(cell->Areas().AddText(), FloatRect(0, 60, 20, 68), 0x0000FF);
+    solid(cell->Areas().AddText(), FloatRect(10, 60, 30, 68), 0xFF0000);
+    // On the paper, over the cell: yellow.
+    solid(t.paper.Areas().AddText(), FloatRect(30, 64, 60, 80), 0x00FFFF);
+    t.paper.PhotoList() = {t.entry(QStringLiteral("/nonexistent/p.jpg"))};
+
+    // The canvas starts at the paper point (4, 4): the cell's corner is pixel (0, 0).
+    const double dpi = 100;
+    QImage page(400, 600, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        t.paper.Draw(painter, dpi, FloatSize(4, 4));
+    }
+    auto at = [&](double xmm, double ymm) { return page.pixel(MMToPixel(xmm, dpi), MMToPixel(ymm, dpi)); };
+    EXPECT_EQ(at(1, 1), qRgb(0, 255, 0));       // the cell's fill at the canvas corner
+    EXPECT_EQ(at(5, 62), qRgb(255, 0, 0));      // red alone
+    EXPECT_EQ(at(15, 62), qRgb(0, 0, 255));     // blue over red
+    EXPECT_EQ(at(28, 67), qRgb(255, 255, 0));   // the paper's area over the cell's
+    EXPECT_EQ(at(40, 74), qRgb(255, 255, 0));   // and beyond the cell
+}

@@ -205,7 +205,7 @@ TEST(PhotoAreaDraw, AReducedDecodeKeepsThePlacement)
     EXPECT_LT(static_cast<double>(diff) / (fast.width() * fast.height()), 2.0);
 }
 
-TEST(PhotoAreaDraw, BandingPutsTheSameCellOnThePage)
+TEST(PhotoAreaDraw, BandingAndPreviewPutTheSameCellOnThePage)
 {
     OneCell t(30, 20, TPhotoSize::psPhoto);
     t.usePhoto(twoColours(600, 450, kRed, kBlue));
@@ -213,6 +213,23 @@ TEST(PhotoAreaDraw, BandingPutsTheSameCellOnThePage)
     t.paper.PrintOptions().PrintMode = TPrintMode::pmBanding;
     const QImage banded = t.render();
     EXPECT_EQ(banded, normal);
+
+    // A preview stretches the photo directly, into the same place.
+    QImage preview(normal.size(), QImage::Format_RGB32);
+    preview.fill(kGrey);
+    {
+        QPainter painter(&preview);
+        t.cell().Draw(painter, 300, true, &t.info, FloatSize(0, 0));
+    }
+    // 354 × 236 px cell; the photo is 315 × 236 from x = 19, halves meeting at 176.
+    for (const QImage *page : {&normal, static_cast<const QImage *>(&preview)}) {
+        EXPECT_PIXEL(*page, 10, 100, kWhite);
+        EXPECT_PIXEL(*page, 25, 100, kRed);
+        EXPECT_PIXEL(*page, 170, 100, kRed);
+        EXPECT_PIXEL(*page, 182, 100, kBlue);
+        EXPECT_PIXEL(*page, 328, 100, kBlue);
+        EXPECT_PIXEL(*page, 345, 100, kWhite);
+    }
 }
 
 TEST(PhotoAreaDraw, AnEmbeddedImageIsReadFromTheDocumentFile)
