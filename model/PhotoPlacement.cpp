@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 
 namespace vellora {
@@ -116,8 +115,8 @@ namespace {
 
 // Builds an image of the given size whose pixel (x, y) is the source pixel
 // that `from` names; a position outside the source gives 0.
-QImage remapImage(const QImage &source, int width, int height,
-                  const std::function<QPoint(int, int)> &from)
+template <typename From>
+QImage remapImage(const QImage &source, int width, int height, From from)
 {
     QImage result(width, height, source.format());
     if (result.isNull())
