@@ -1,0 +1,39 @@
+// TJpegImage: the JPEG graphic class, decoded with libjpeg-turbo. It can
+// decode at 1/2, 1/4 or 1/8 of the full size through the codec's DCT
+// scaling, which is much faster than decoding in full and shrinking, for
+// callers that draw photos small. Grey, RGB, YCbCr and (Adobe) CMYK JPEGs
+// decode to QImage::Format_RGB32. Throws EGraphicError with the codec's
+// message on corrupt data.
+#pragma once
+
+#include "graphics/GraphicClass.h"
+
+#include <QSize>
+
+namespace vellora {
+
+enum class TJPEGScale : std::uint8_t { jsFullSize, jsHalf, jsQuarter, jsEighth };
+
+class TJpegImage : public TGraphic {
+public:
+    TJpegImage();
+
+    TJPEGScale Scale() const noexcept { return FScale; }
+    // Takes effect at the next load (decoding again is the caller's choice).
+    void SetScale(TJPEGScale scale) noexcept { FScale = scale; }
+
+    // Decodes a whole JPEG at a scale.
+    static QImage decodeJpeg(const QByteArray &data, TJPEGScale scale);
+    // The full-size dimensions from the header alone; false when the bytes
+    // are not a readable JPEG header.
+    static bool probeSize(const QByteArray &data, QSize &size);
+
+protected:
+    QImage decode(const QByteArray &data) override;
+    QByteArray encode(const QImage &image) const override;
+
+private:
+    TJPEGScale FScale = TJPEGScale::jsFullSize;
+};
+
+} // namespace vellora
