@@ -1,16 +1,16 @@
 #include "model/PhotoArea.h"
 
 #include "graphics/BigBitmap.h"
+#include "graphics/GraphicClassList.h"
+#include "graphics/JpegImage.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoPlacement.h"
 #include "settings/Stream.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QImageReader>
 #include <QPainter>
 
 namespace vellora {
@@ -180,32 +180,51 @@ QImage onWhite(const QImage &image)
     return result;
 }
 
-TLoadedPicture decodePicture(QIODevice *device, const QByteArray &format, const TNeededPixels &needed)
+TJPEGScale jpegScale(int reduction)
 {
-    QImageReader reader(device, format);
-    // The entry's rotation rules decide how the photo is turned, not its Exif tag.
-    reader.setAutoTransform(false);
-    TLoadedPicture out;
-    out.fullSize = reader.size();
-    const bool jpeg = reader.format() == "jpeg" || reader.format() == "jpg";
-    if (needed && jpeg && out.fullSize.isValid()) {
-        const QSize need = needed(out.fullSize);
-        if (!need.isEmpty()) {
-            const int r = ChooseDecodeReduction(out.fullSize.width(), out.fullSize.height(), need.width(),
-                                                need.height());
-            if (r > 1) {
-                // The decoder's own size at 1/r, so that it scales in the DCT.
-                reader.setScaledSize(QSize((out.fullSize.width() + r - 1) / r, (out.fullSize.height() + r - 1) / r));
-                out.reduction = r;
-            }
-        }
+    switch (reduction) {
+    case 2: return TJPEGScale::jsHalf;
+    case 4: return TJPEGScale::jsQuarter;
+    case 8: return TJPEGScale::jsEighth;
+    default: return TJPEGScale::jsFullSize;
     }
-    const QImage image = reader.read();
-    if (image.isNull())
+}
+
+// Decodes image bytes with the class picked for them. A JPEG is decoded by
+// the codec at the smallest DCT reduction that still has the needed pixels.
+// Data no decoder can read gives a null picture: the cell then shows no photo.
+TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphicClass, const TNeededPixels &needed)
+{
+    if (!graphicClass)
         return {};
-    out.image = onWhite(image);
-    if (!out.fullSize.isValid() || out.reduction == 1)
-        out.fullSize = out.image.size();
+    TLoadedPicture out;
+    try {
+        QImage image;
+        if (graphicClass == &JpegImageClass()) {
+            QSize full;
+            if (!TJpegImage::probeSize(data, full))
+                return {};
+            int reduction = 1;
+            if (needed) {
+                const QSize need = needed(full);
+                if (!need.isEmpty())
+                    reduction = ChooseDecodeReduction(full.width(), full.height(), need.width(), need.height());
+            }
+            image = TJpegImage::decodeJpeg(data, jpegScale(reduction));
+            out.fullSize = full;
+            out.reduction = reduction;
+        } else {
+            std::unique_ptr<TGraphic> graphic = graphicClass->Create();
+            graphic->LoadFromData(data);
+            image = graphic->Image();
+            out.fullSize = image.size();
+        }
+        out.image = onWhite(image);
+    } catch (const EGraphicError &) {
+        return {};
+    }
+    if (out.image.isNull())
+        return {};
     return out;
 }
 
@@ -221,20 +240,29 @@ TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFi
         const std::uint8_t kind = stream.ReadU8();
         if (length < 5)
             throw FormatError(documentFileName, at, QStringLiteral("image record length %1 is below 5").arg(length));
-        QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        // Kind 1 is PNG; kind 0 is in the format of the file's extension, and
-        // when no decoder knows that, the content decides.
-        QByteArray format = kind == 1 ? QByteArray("png") : QFileInfo(info.FileName()).suffix().toLower().toLatin1();
-        if (kind != 1 && !QImageReader::supportedImageFormats().contains(format))
-            format.clear();
-        return decodePicture(&buffer, format, needed);
+        const QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
+        // Kind 1 is PNG; kind 0 is in the format of the file's extension.
+        // When no class is registered for it, the data itself decides (the
+        // file it came from may be long gone).
+        const TGraphicClass *graphicClass = &PngImageClass();
+        if (kind != 1) {
+            graphicClass = FindGraphicClass(info.FileName(), false);
+            if (!graphicClass)
+                graphicClass = DetectGraphicClass(data.left(4096));
+        }
+        return decodePicture(data, graphicClass, needed);
     }
+    // The general picture loader: the file's extension, else its content.
     QFile file(info.FileName());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return decodePicture(&file, QByteArray(), needed);
+    const QByteArray data = file.readAll();
+    const TGraphicClass *graphicClass = PictureClassForExtension(ExtractFileExt(info.FileName()).toLower());
+    if (!graphicClass)
+        graphicClass = FindGraphicClass(info.FileName(), false);
+    if (!graphicClass)
+        graphicClass = DetectGraphicClass(data.left(4096));
+    return decodePicture(data, graphicClass, needed);
 }
 
 void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin)
