@@ -52,7 +52,7 @@ struct Page {
 
 QString photo(const char *name)
 {
-    return test::testDataPath(QStringLiteral("photos/") + QLatin1String(name));
+    return test::testDataPath(QStringLiteral("pages/photos/") + QLatin1String(name));
 }
 
 } // namespace
