@@ -1,5 +1,6 @@
 #include "model/PhotoPlacement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -34,6 +35,20 @@ int QuarterTurnsOf(TTextAngle angle)
 }
 
 namespace {
+
+// Largest photo side in pixels: far beyond any page, small enough that the
+// offsets and rectangles built from it cannot overflow.
+constexpr double kMaxPhotoSide = 1 << 24;
+
+// Trunc of a scaled length. A scale read from a damaged document may be
+// negative, infinite or not a number; such photos become empty or are capped
+// instead of overflowing the integer conversion.
+std::int32_t scaledLength(double value)
+{
+    if (!(value > 0))
+        return 0;
+    return static_cast<std::int32_t>(std::trunc(std::min(value, kMaxPhotoSide)));
+}
 
 std::int32_t alignedOffset(TPhotoAlign align, std::int32_t room, std::int32_t size)
 {
@@ -96,8 +111,8 @@ TPhotoPlacement ComputePlacement(const TPlacementInput &in)
     out.photoWidth = in.pictureWidth;
     out.photoHeight = in.pictureHeight;
     if (s != 1) {
-        out.photoWidth = static_cast<std::int32_t>(std::trunc(pw * s + 0.5));
-        out.photoHeight = static_cast<std::int32_t>(std::trunc(ph * s + 0.5));
+        out.photoWidth = scaledLength(pw * s + 0.5);
+        out.photoHeight = scaledLength(ph * s + 0.5);
     }
 
     // The band is cut from the photo, so the scale above is not recomputed.

@@ -1,6 +1,8 @@
 #include "model/PhotoPlacement.h"
 
 #include <QImage>
+#include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -109,6 +111,29 @@ TEST(PhotoAreaPlacement, SizeRulesLimitsAlignmentAndBorderGiveTheCellsRectangles
         EXPECT_EQ(p.output, c.output);
         EXPECT_EQ(p.offsetX, c.x);
         EXPECT_EQ(p.offsetY, c.y);
+    }
+}
+
+TEST(PhotoAreaPlacement, DamagedScalesGiveAnEmptyOrCappedPhoto)
+{
+    struct Case {
+        double scale;
+        std::int32_t expectedWidth;
+    };
+    const Case cases[] = {
+        {std::nan(""), 0},
+        {-2.0, 0},
+        {0.0, 0},
+        {1e300, 1 << 24},
+        {std::numeric_limits<double>::infinity(), 1 << 24},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scale);
+        TPlacementInput in = cell100(3000, 2000, TPhotoSize::psScale);
+        in.photoScale = c.scale;
+        const TPhotoPlacement p = ComputePlacement(in);
+        EXPECT_EQ(p.photoWidth, c.expectedWidth);
+        EXPECT_EQ(p.output, (TPixelRect{0, 0, 1181, 1181}));
     }
 }
 
