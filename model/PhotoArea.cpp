@@ -1,8 +1,15 @@
 #include "model/PhotoArea.h"
 
+#include "graphics/BigBitmap.h"
+#include "graphics/GraphicClassList.h"
+#include "graphics/JpegImage.h"
+#include "model/ImageInfo.h"
 #include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoPlacement.h"
+#include "settings/Stream.h"
 
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -154,6 +161,203 @@ void TPhotoArea::CopyFrom(const TPhotoArea &source)
     SetParentRotate(source.FParentRotate);
     if (!source.FParentRotate)
         SetRotate(source.FRotate);
+}
+
+namespace {
+
+// Pictures are drawn on white: transparent parts of PNG or GIF images show
+// white on the page, as on the screen.
+QImage onWhite(const QImage &image)
+{
+    if (image.isNull())
+        return image;
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage result(image.size(), QImage::Format_RGB32);
+    result.fill(Qt::white);
+    QPainter painter(&result);
+    painter.drawImage(0, 0, image);
+    return result;
+}
+
+TJPEGScale jpegScale(int reduction)
+{
+    switch (reduction) {
+    case 2: return TJPEGScale::jsHalf;
+    case 4: return TJPEGScale::jsQuarter;
+    case 8: return TJPEGScale::jsEighth;
+    default: return TJPEGScale::jsFullSize;
+    }
+}
+
+// Decodes image bytes with the class picked for them. A JPEG is decoded by
+// the codec at the smallest DCT reduction that still has the needed pixels.
+// Data no decoder can read gives a null picture: the cell then shows no photo.
+TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphicClass, const TNeededPixels &needed)
+{
+    if (!graphicClass)
+        return {};
+    TLoadedPicture out;
+    try {
+        QImage image;
+        if (graphicClass == &JpegImageClass()) {
+            QSize full;
+            if (!TJpegImage::probeSize(data, full))
+                return {};
+            int reduction = 1;
+            if (needed) {
+                const QSize need = needed(full);
+                if (!need.isEmpty())
+                    reduction = ChooseDecodeReduction(full.width(), full.height(), need.width(), need.height());
+            }
+            image = TJpegImage::decodeJpeg(data, jpegScale(reduction));
+            out.fullSize = full;
+            out.reduction = reduction;
+        } else {
+            std::unique_ptr<TGraphic> graphic = graphicClass->Create();
+            graphic->LoadFromData(data);
+            image = graphic->Image();
+            out.fullSize = image.size();
+        }
+        out.image = onWhite(image);
+    } catch (const EGraphicError &) {
+        return {};
+    }
+    if (out.image.isNull())
+        return {};
+    return out;
+}
+
+} // namespace
+
+TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+{
+    if (info.LogMode() == TImageLogging::iloStream) {
+        TFileStream stream(documentFileName, TFileStream::Mode::Read);
+        stream.SetPosition(info.Position());
+        const std::int64_t at = stream.Position();
+        const std::uint32_t length = stream.ReadU32();
+        const std::uint8_t kind = stream.ReadU8();
+        if (length < 5)
+            throw FormatError(documentFileName, at, QStringLiteral("image record length %1 is below 5").arg(length));
+        const QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
+        // Kind 1 is PNG; kind 0 is in the format of the file's extension.
+        // When no class is registered for it, the data itself decides (the
+        // file it came from may be long gone).
+        const TGraphicClass *graphicClass = &PngImageClass();
+        if (kind != 1) {
+            graphicClass = FindGraphicClass(info.FileName(), false);
+            if (!graphicClass)
+                graphicClass = DetectGraphicClass(data.left(4096));
+        }
+        return decodePicture(data, graphicClass, needed);
+    }
+    // The general picture loader: the file's extension, else its content.
+    QFile file(info.FileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    const TGraphicClass *graphicClass = PictureClassForExtension(ExtractFileExt(info.FileName()).toLower());
+    if (!graphicClass)
+        graphicClass = FindGraphicClass(info.FileName(), false);
+    if (!graphicClass)
+        graphicClass = DetectGraphicClass(data.left(4096));
+    return decodePicture(data, graphicClass, needed);
+}
+
+void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin)
+{
+    FImageInfo = item;
+    const TFloatRect cellRect = OffsetFloatRect(FBounds, -origin.cx, -origin.cy);
+    FBackground.Fill().Draw(canvas, resolution, cellRect, preview);
+
+    if (item) {
+        const TPhotoOption &options = item->Options();
+        const TPhotoPaper *paper = FParent ? FParent->Paper() : nullptr;
+        TPlacementInput in;
+        in.cellRect = cellRect;
+        in.resolution = resolution;
+        const bool ownSize = options.ParentSize() == TParentMode::pamOrigin;
+        in.photoSize = ownSize ? options.PhotoSize() : FPhotoSize;
+        in.photoScale = ownSize ? options.PhotoScale() : FPhotoScale;
+        in.scaleLimit = ownSize ? options.ScaleLimit() : FScaleLimit;
+        in.protrudeWidth = FProtrudeWidth;
+        const bool ownAlign = options.ParentAlign() == TParentMode::pamOrigin;
+        in.horizontalAlign = ownAlign ? options.HorizontalAlign() : FHorizontalAlign;
+        in.verticalAlign = ownAlign ? options.VerticalAlign() : FVerticalAlign;
+        in.border = paper && paper->Border();
+        in.borderWidth = paper ? paper->BorderWidth() : 0;
+
+        TPhotoRotate rotate = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
+        rotate = ResolveAutoRotate(rotate, cellRect.Width(), cellRect.Height(), item->ImageWidth(), item->ImageHeight());
+        item->Options().SetTrueRotate(rotate);
+        const int turns = QuarterTurns(rotate);
+
+        // The placement comes from the full pixel size; the decode only needs
+        // as many pixels as the placed photo has.
+        auto turned = [turns](QSize size) { return turns % 2 ? size.transposed() : size; };
+        TNeededPixels needed;
+        if (!FParent || FParent->ScaledDecode()) {
+            needed = [&](QSize fullSize) {
+                if (fullSize.isEmpty())
+                    return QSize();
+                const QSize t = turned(fullSize);
+                TPlacementInput probe = in;
+                probe.pictureWidth = t.width();
+                probe.pictureHeight = t.height();
+                const TPhotoPlacement p = ComputePlacement(probe);
+                return turned(QSize(std::max(1, p.photoWidth), std::max(1, p.photoHeight)));
+            };
+        }
+        TLoadedPicture picture = LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
+        // Nothing to place for a picture that could not be loaded; the fill,
+        // frame and free areas are still drawn.
+        if (!picture.image.isNull() && !picture.fullSize.isEmpty()) {
+            if (turns)
+                picture.image = RotateBitmap(picture.image, turns * 90);
+            const QSize full = turned(picture.fullSize);
+            in.pictureWidth = full.width();
+            in.pictureHeight = full.height();
+            drawPhoto(canvas, preview, picture.image, ComputePlacement(in),
+                      paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding);
+        }
+    }
+
+    FBackground.Frame().Draw(canvas, resolution, cellRect, preview);
+    FAreas.Draw(canvas, resolution, preview, cellRect.TopLeft());
+}
+
+void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
+                           bool banding)
+{
+    const TPixelRect &r = place.output;
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return;
+    QImage cell(r.Width(), r.Height(), QImage::Format_RGB32);
+    if (cell.isNull())
+        throw Error(QStringLiteral("Not enough memory for a %1 × %2 pixel photo area").arg(r.Width()).arg(r.Height()));
+    cell.fill(Qt::white);
+    if (place.photoWidth > 0 && place.photoHeight > 0) {
+        const TPixelRect target{place.offsetX, place.offsetY, place.offsetX + place.photoWidth,
+                                place.offsetY + place.photoHeight};
+        QPainter painter(&cell);
+        if (preview) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target.toQRect(), picture);
+        } else {
+            TBigBitmap big;
+            big.Assign(picture);
+            big.Draw(painter, target);
+        }
+    }
+    if (banding) {
+        TBigBitmap big;
+        big.Assign(cell);
+        big.SetDrawMode(TBigBitmapDrawMode::dmUseBanding);
+        big.DrawAt(canvas, r.Left, r.Top);
+    } else {
+        canvas.drawImage(r.Left, r.Top, cell);
+    }
 }
 
 void TPhotoArea::DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const
