@@ -2,6 +2,7 @@
 
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
+#include "app/ExportCommand.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ const OptionSpec kOptions[] = {
     {"margins", true, false},
     {"spacing", true, false},
     {"fit", true, false},
+    {"dpi", true, false},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -78,6 +80,8 @@ const std::map<QString, CommandFn> &commands()
         {QStringLiteral("version"), printVersion},
         {QStringLiteral("list-printers"), listPrintersCommand},
         {QStringLiteral("info"), runInfo},
+        {QStringLiteral("export"), runExport},
+        {QStringLiteral("print"), runExport},
     };
     return table;
 }
@@ -150,7 +154,7 @@ QString helpText()
         "  vellora --help | --version\n"
         "\n"
         "Print options: --document FILE, --pages A-B, --checked-only, --start-area N,\n"
-        "  --start-number N, --copies N, --collate, --banding\n"
+        "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages)\n"
         "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
         "A lone -- ends the options, so that a path may begin with a dash.\n");

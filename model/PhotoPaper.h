@@ -41,6 +41,8 @@ public:
     // paper's free areas, which so see this page's images. The paper's own
     // background reaches the page only through the cells that inherit it.
     void Draw(QPainter &canvas, double resolution, const TFloatSize &origin);
+    // The print run (model/PrintRun.h); Options null takes the paper's own. Returns the pages produced.
+    int Print(TPrintDest dest, const TPrintOptions *options, const QString &filePath, int startNum);
 
     // The schematic layout preview fitted into a canvas of that many pixels.
     void DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight) const;

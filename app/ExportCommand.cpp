@@ -1,0 +1,402 @@
+#include "app/ExportCommand.h"
+
+#include "app/InfoCommand.h"
+#include "model/ImageInfos.h"
+#include "model/ImageListItems.h"
+#include "model/PhotoPaper.h"
+#include "model/PrintRun.h"
+#include "print/DevicePrint.h"
+#include "settings/Errors.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace vellora::app {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    gInterrupted = 1;
+}
+
+// SIGINT asks the run to stop before its next page; the previous handler is
+// back when the run is over.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        gInterrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &FOld);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &FOld, nullptr); }
+    InterruptGuard(const InterruptGuard &) = delete;
+    InterruptGuard &operator=(const InterruptGuard &) = delete;
+
+private:
+    struct sigaction FOld {};
+};
+
+struct PaperSpec {
+    const char *name;
+    double width, height;   // portrait, mm
+    int number;             // paper size number
+};
+const PaperSpec kPapers[] = {
+    {"A4", 210, 297, 9},        {"A5", 148, 210, 11},    {"B5", 182, 257, 13},
+    {"Letter", 215.9, 279.4, 1}, {"Postcard", 100, 148, 43}, {"L", 89, 127, kUserPaperSizeNumber},
+    {"2L", 127, 178, kUserPaperSizeNumber},
+};
+
+QString option(const ParsedArgs &args, const char *name)
+{
+    const auto it = args.options.find(QLatin1String(name));
+    return it == args.options.end() ? QString() : it->second;
+}
+
+bool has(const ParsedArgs &args, const char *name)
+{
+    return args.options.count(QLatin1String(name)) != 0;
+}
+
+[[noreturn]] void usage(const QString &message)
+{
+    throw UsageError{message};
+}
+
+int intOption(const ParsedArgs &args, const char *name, int low, int high)
+{
+    bool ok = false;
+    const int value = option(args, name).toInt(&ok);
+    if (!ok || value < low || value > high)
+        usage(QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                  .arg(QLatin1String(name)).arg(low).arg(high).arg(option(args, name)));
+    return value;
+}
+
+double mmOption(const ParsedArgs &args, const char *name)
+{
+    bool ok = false;
+    // Always a dot: command lines must not depend on the user's locale.
+    const double value = option(args, name).toDouble(&ok);
+    if (!ok || !(value >= 0) || value > 1000)
+        usage(QStringLiteral("--%1 needs millimetres from 0 to 1000, not \"%2\"")
+                  .arg(QLatin1String(name), option(args, name)));
+    return value;
+}
+
+// "2x3" (also with an upper-case X or ×): two numbers from 1 to max.
+std::pair<double, double> pairOption(const ParsedArgs &args, const char *name, double max, bool whole)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*([0-9]+(?:\\.[0-9]+)?)\\s*[xX×]\\s*([0-9]+(?:\\.[0-9]+)?)\\s*$"));
+    const QRegularExpressionMatch m = re.match(option(args, name));
+    const double a = m.hasMatch() ? m.captured(1).toDouble() : 0;
+    const double b = m.hasMatch() ? m.captured(2).toDouble() : 0;
+    const bool isWhole = !m.captured(1).contains(QLatin1Char('.')) && !m.captured(2).contains(QLatin1Char('.'));
+    if (!m.hasMatch() || a < 1 || b < 1 || a > max || b > max || (whole && !isWhole))
+        usage(QStringLiteral("--%1 needs %2, not \"%3\"")
+                  .arg(QLatin1String(name),
+                       whole ? QStringLiteral("COLSxROWS, each from 1 to %1").arg(max)
+                             : QStringLiteral("a paper name or WIDTHxHEIGHT in mm (1 to %1)").arg(max),
+                       option(args, name)));
+    return {a, b};
+}
+
+void applyLayout(const ParsedArgs &args, TPhotoPaper &paper)
+{
+    if (has(args, "paper")) {
+        const QString name = option(args, "paper");
+        const PaperSpec *spec = nullptr;
+        for (const PaperSpec &p : kPapers) {
+            if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0)
+                spec = &p;
+        }
+        paper.StoreOrientation(TQvOrientation::qotPortrait);
+        if (spec) {
+            paper.SetPaperSize(FloatSize(spec->width, spec->height));
+            paper.SetPaperSizeNumber(spec->number);
+            paper.SetPaperSizeName(QLatin1String(spec->name));
+        } else {
+            const auto [w, h] = pairOption(args, "paper", 2000, false);
+            paper.SetPaperSize(FloatSize(w, h));
+            paper.SetPaperSizeNumber(kUserPaperSizeNumber);
+            paper.SetPaperSizeName(QString());
+        }
+    }
+    if (has(args, "landscape"))
+        paper.SetOrientation(TQvOrientation::qotLandscape);
+    if (has(args, "grid")) {
+        const auto [cols, rows] = pairOption(args, "grid", 50, true);
+        paper.SetDivide({static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows)});
+    }
+    if (has(args, "margins")) {
+        const double m = mmOption(args, "margins");
+        paper.SetMargins(FloatRect(m, m, m, m));
+    }
+    if (has(args, "spacing")) {
+        const double s = mmOption(args, "spacing");
+        paper.SetSpace(FloatSize(s, s));
+    }
+    if (has(args, "fit")) {
+        const QString fit = option(args, "fit").toLower();
+        const std::pair<const char *, TPhotoSize> fits[] = {{"photo", TPhotoSize::psPhoto},
+                                                            {"paper", TPhotoSize::psPaper},
+                                                            {"large", TPhotoSize::psLarge},
+                                                            {"scale", TPhotoSize::psScale}};
+        bool found = false;
+        for (const auto &[text, value] : fits) {
+            if (fit == QLatin1String(text)) {
+                paper.SetPhotoSize(value);
+                found = true;
+            }
+        }
+        if (!found)
+            usage(QStringLiteral("--fit needs photo, paper, large or scale, not \"%1\"").arg(option(args, "fit")));
+    }
+    const double usableW = static_cast<double>(paper.PaperWidth() - paper.MarginLeft() - paper.MarginRight());
+    const double usableH = static_cast<double>(paper.PaperHeight() - paper.MarginTop() - paper.MarginBottom());
+    if (usableW <= 0 || usableH <= 0)
+        usage(QStringLiteral("the margins leave no room on the paper"));
+    paper.PhotoAreas().AdjustAreas();
+}
+
+void applyOptions(const ParsedArgs &args, TPhotoPaper &paper)
+{
+    TPrintOptions &opts = paper.PrintOptions();
+    if (has(args, "pages")) {
+        static const QRegularExpression re(QStringLiteral("^\\s*([0-9]{1,5})\\s*(?:-\\s*([0-9]{1,5})\\s*)?$"));
+        const QRegularExpressionMatch m = re.match(option(args, "pages"));
+        const int first = m.captured(1).toInt();
+        const int last = m.captured(2).isEmpty() ? first : m.captured(2).toInt();
+        if (!m.hasMatch() || first < 1 || last < first || last > 65535)
+            usage(QStringLiteral("--pages needs A-B (or one page number) with 1 <= A <= B, not \"%1\"")
+                      .arg(option(args, "pages")));
+        opts.AllPage = false;
+        opts.StartPage = first;
+        opts.LastPage = last;
+    }
+    opts.CheckOnly = has(args, "checked-only");
+    opts.Collate = has(args, "collate");
+    if (has(args, "copies"))
+        opts.Copies = static_cast<std::int8_t>(intOption(args, "copies", 1, 99));
+    const int cells = paper.Divide().cx * paper.Divide().cy;
+    if (has(args, "start-area"))
+        opts.StartArea = intOption(args, "start-area", 1, cells);
+    opts.PrintMode = has(args, "banding") ? TPrintMode::pmBanding : TPrintMode::pmNormal;
+}
+
+// The print list: entries the caller owns, all checked (a path given on the
+// command line is meant to be printed).
+void addImages(const QStringList &paths, TImageInfos &infos, TImageListItems &list)
+{
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            throw Error(QStringLiteral("%1: no such file or folder").arg(path));
+    }
+    for (const QString &file : expandImagePaths(paths)) {
+        const QFileInfo info(file);
+        if (!info.isFile() || !info.isReadable())
+            throw Error(QStringLiteral("%1: not a readable file").arg(file));
+        TImageInfo *entry = infos.Add();
+        try {
+            entry->SetFileName(info.absoluteFilePath(), TImageLogging::iloLink);
+        } catch (const std::exception &e) {
+            throw Error(QStringLiteral("%1: %2").arg(file, QString::fromUtf8(e.what())));
+        }
+        entry->SetChecked(true);
+        list.Add(entry, true);
+    }
+}
+
+// Painting text and pictures needs a GUI application; without a display the
+// offscreen platform serves.
+std::unique_ptr<QGuiApplication> ensureGuiApplication()
+{
+    if (QGuiApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vellora";
+    static char *argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+class Progress {
+public:
+    Progress() : FTerminal(isatty(STDERR_FILENO) != 0) {}
+
+    void begin(int slotCount, int cells, int firstPage, int lastPage)
+    {
+        FPages = (slotCount + cells - 1) / cells;
+        FFirst = firstPage;
+        FLast = std::min(lastPage, FPages);
+    }
+    void page(int number)
+    {
+        if (number < FFirst || number > FLast)
+            return;
+        if (!FTerminal) {
+            std::fprintf(stderr, "page %d of %d\n", number, FPages);
+            return;
+        }
+        const int width = 30;
+        const int total = FLast - FFirst + 1;
+        const int done = number - FFirst;
+        const int filled = total > 0 ? done * width / total : width;
+        std::fprintf(stderr, "\r[%s%s] page %d of %d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), number, FPages);
+        std::fflush(stderr);
+        FOpenLine = true;
+    }
+    void end()
+    {
+        if (FOpenLine)
+            std::fputc('\n', stderr);
+        FOpenLine = false;
+    }
+
+private:
+    bool FTerminal;
+    bool FOpenLine = false;
+    int FPages = 0, FFirst = 1, FLast = 0;
+};
+
+int run(const ParsedArgs &args)
+{
+    const bool printing = args.command == QLatin1String("print");
+    TPrintDest dest = TPrintDest::pdPrinter;
+    QString prefix;
+    if (!printing) {
+        const QString kind = option(args, "export").toLower();
+        if (kind == QLatin1String("pdf"))
+            dest = TPrintDest::pdPDF;
+        else if (kind == QLatin1String("jpeg") || kind == QLatin1String("jpg"))
+            dest = TPrintDest::pdJpeg;
+        else
+            usage(QStringLiteral("--export needs pdf or jpeg, not \"%1\"").arg(option(args, "export")));
+        prefix = option(args, "output");
+        if (prefix.isEmpty())
+            usage(QStringLiteral("--export needs --output PREFIX"));
+        if (dest == TPrintDest::pdPDF && prefix.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+            prefix.chop(4);
+        const QFileInfo folder(QFileInfo(prefix).absolutePath());
+        if (!folder.isDir())
+            throw Error(QStringLiteral("%1: the output folder does not exist").arg(folder.filePath()));
+        if (!folder.isWritable())
+            throw Error(QStringLiteral("%1: the output folder is not writable").arg(folder.filePath()));
+    } else if (has(args, "output")) {
+        usage(QStringLiteral("--output belongs to --export"));
+    }
+    for (const char *exportOnly : {"start-number", "dpi"}) {
+        if (printing && has(args, exportOnly))
+            usage(QStringLiteral("--%1 belongs to --export").arg(QLatin1String(exportOnly)));
+    }
+    for (const char *printOnly : {"printer", "copies", "collate"}) {
+        if (!printing && has(args, printOnly))
+            usage(QStringLiteral("--%1 belongs to --print").arg(QLatin1String(printOnly)));
+    }
+    if (has(args, "document"))
+        throw Error(QStringLiteral("--document: reading documents is not part of this build yet"));
+
+    const std::unique_ptr<QGuiApplication> app = ensureGuiApplication();
+    SetQvPrint(MakeSystemPrint());
+
+    TPhotoPaper paper;
+    if (printing && has(args, "printer")) {
+        const QString name = option(args, "printer");
+        if (!QvPrint().PrinterNames().contains(name))
+            throw Error(QStringLiteral("%1: no such printer (see --list-printers)").arg(name));
+        paper.SetPrinterName(name);
+    }
+    applyLayout(args, paper);
+    applyOptions(args, paper);
+    const int startNumber = has(args, "start-number") ? intOption(args, "start-number", 0, 999999999) : 1;
+    TPrintRunSettings settings;
+    if (has(args, "dpi"))
+        settings.exportDpi = intOption(args, "dpi", 10, 1200);
+
+    TImageInfos infos;
+    TImageListItems list;
+    addImages(args.paths, infos, list);
+    if (list.Count() == 0)
+        throw Error(QStringLiteral("no images to print: give image files or folders"));
+    paper.SetInfos(&list);
+
+    Progress progress;
+    const TPrintOptions &opts = paper.PrintOptions();
+    paper.SetOnBeginPrint([&](void *, std::int32_t slotCount) {
+        progress.begin(slotCount, paper.Divide().cx * paper.Divide().cy, opts.AllPage ? 1 : opts.StartPage,
+                       opts.AllPage ? 65535 : opts.LastPage);
+    });
+    bool canceled = false;
+    paper.SetOnPrint([&](void *, std::int32_t page, std::int32_t, bool &cancel) {
+        if (gInterrupted) {
+            cancel = true;
+            canceled = true;
+            return;
+        }
+        progress.page(page);
+    });
+
+    int produced = 0;
+    {
+        InterruptGuard guard;
+        try {
+            produced = RunPrint(paper, dest, nullptr, prefix, startNumber, settings);
+        } catch (...) {
+            progress.end();
+            throw;
+        }
+        progress.end();
+    }
+    if (produced == 0 && !canceled)
+        throw Error(opts.CheckOnly ? QStringLiteral("nothing to print: no image is checked")
+                                   : QStringLiteral("nothing to print: no page lies in the page range"));
+    QString where;
+    switch (dest) {
+    case TPrintDest::pdPDF: where = prefix + QStringLiteral(".pdf"); break;
+    case TPrintDest::pdJpeg:
+        where = QStringLiteral("%1%2.jpg … %1%3.jpg").arg(prefix).arg(startNumber).arg(startNumber + produced - 1);
+        break;
+    case TPrintDest::pdPrinter: where = QvPrint().CurrentPrinterName(); break;
+    }
+    if (canceled) {
+        if (dest == TPrintDest::pdPrinter || produced == 0)
+            std::fprintf(stderr, "vellora: cancelled; nothing was %s\n", printing ? "printed" : "written");
+        else
+            std::fprintf(stderr, "vellora: cancelled after %d page(s): %s\n", produced, where.toLocal8Bit().constData());
+        return 130;
+    }
+    std::fprintf(stderr, "%d page(s) %s %s\n", produced, printing ? "sent to" : "written:",
+                 where.toLocal8Bit().constData());
+    return 0;
+}
+
+} // namespace
+
+int runExport(const ParsedArgs &args)
+{
+    try {
+        return run(args);
+    } catch (const UsageError &e) {
+        std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
+        return 2;
+    }
+}
+
+} // namespace vellora::app

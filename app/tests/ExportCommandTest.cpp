@@ -1,0 +1,240 @@
+// vellora --export / --print, run as the real executable: outputs checked by
+// independent readers, argument errors, cancel by SIGINT and a real job
+// through the private print server.
+#include "print/tests/PrintTestSupport.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace vellora::test;
+
+namespace {
+
+// Five solid-colour photos, the sort order of their names being A..E.
+QString photoFolder()
+{
+    const QString dir = scratchDir(QStringLiteral("export-photos"));
+    const QColor colors[] = {QColor(220, 30, 30), QColor(30, 180, 40), QColor(30, 40, 220), QColor(230, 200, 20),
+                             QColor(150, 30, 160)};
+    for (int i = 0; i < 5; ++i) {
+        const QString path = QStringLiteral("%1/%2.jpg").arg(dir).arg(QLatin1Char(static_cast<char>('a' + i)));
+        if (!QFile::exists(path)) {
+            QImage image(120, 90, QImage::Format_RGB32);
+            image.fill(colors[i]);
+            image.save(path, "JPEG", 95);
+        }
+    }
+    return dir;
+}
+
+QString freshDir(const QString &name)
+{
+    const QString dir = scratchDir(name);
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+struct Result {
+    int exitCode = -1;
+    QString err;
+};
+
+// Without a printing system to ask, the program exports on its in-memory
+// service (the document's paper, no margins).
+QProcessEnvironment noPrinterEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("/nonexistent/vellora-test.sock"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+Result runVellora(const QStringList &args, const QProcessEnvironment &env = noPrinterEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VELLORA_EXE), args);
+    Result r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << "vellora did not finish: " << args.join(' ').toStdString();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QString pdfInfo(const QString &pdf, const QString &key)
+{
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpression re(QStringLiteral("^") + key + QStringLiteral(":\\s*(.*)$"),
+                                QRegularExpression::MultilineOption);
+    return re.match(info).captured(1).trimmed();
+}
+
+} // namespace
+
+TEST(ExportCommand, PdfOfAFolderOnAQuickLayout)
+{
+    const QString out = freshDir(QStringLiteral("export-pdf"));
+    const Result r = runVellora({"--export", "pdf", "--output", out + "/album", "--paper", "L", "--landscape", "--grid",
+                              "2x2", "--margins", "5", "--spacing", "2", "--dpi", "60", photoFolder()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString pdf = out + "/album.pdf";
+    EXPECT_TRUE(runTool("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
+    EXPECT_EQ(pdfInfo(pdf, "Pages"), "2");
+    // L landscape: 127 × 89 mm.
+    EXPECT_TRUE(pdfInfo(pdf, "Page size").contains(QRegularExpression("^360(\\.\\d+)? x 252"))) << pdfInfo(pdf, "Page size").toStdString();
+    EXPECT_TRUE(r.err.contains("2 page(s) written")) << r.err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"album.pdf"});
+
+    // The first page, rendered independently: four photos in reading order.
+    runTool("pdftoppm", {"-r", "60", "-png", "-f", "1", "-l", "1", pdf, out + "/p"});
+    const QImage page(out + "/p-1.png");
+    ASSERT_FALSE(page.isNull());
+    const QPoint centres[] = {{page.width() / 4, page.height() / 4}, {page.width() * 3 / 4, page.height() / 4},
+                              {page.width() / 4, page.height() * 3 / 4}, {page.width() * 3 / 4, page.height() * 3 / 4}};
+    const QRgb expected[] = {qRgb(220, 30, 30), qRgb(30, 180, 40), qRgb(30, 40, 220), qRgb(230, 200, 20)};
+    for (int i = 0; i < 4; ++i) {
+        const QRgb got = page.pixel(centres[i]);
+        EXPECT_NEAR(qRed(got), qRed(expected[i]), 40) << i;
+        EXPECT_NEAR(qGreen(got), qGreen(expected[i]), 40) << i;
+        EXPECT_NEAR(qBlue(got), qBlue(expected[i]), 40) << i;
+    }
+}
+
+TEST(ExportCommand, JpegFilesForAPageRangeFromTheStartNumber)
+{
+    const QString out = freshDir(QStringLiteral("export-jpeg"));
+    const QString photos = photoFolder();
+    // 5 photos starting at cell 2 of a 1 × 2 grid: three pages; pages 2-3 wanted.
+    const Result r = runVellora({"--export", "jpeg", "--output", out + "/pg", "--grid", "1x2", "--start-area", "2",
+                              "--pages", "2-3", "--start-number", "5", "--dpi", "40", "--paper", "100x150", photos});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), (QStringList{"pg5.jpg", "pg6.jpg"}));
+    const QString facts = runTool("/usr/bin/identify", {"-format", "%w %h %x %U\n", out + "/pg5.jpg"});
+    EXPECT_EQ(facts.trimmed(), QStringLiteral("157 236 40 PixelsPerInch"));
+}
+
+TEST(ExportCommand, BadArgumentsAreRefusedBeforeAnythingIsWritten)
+{
+    const QString out = freshDir(QStringLiteral("export-bad"));
+    const QString photos = photoFolder();
+    const QString prefix = out + "/x";
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char *message;
+    };
+    const Case cases[] = {
+        {{"--export", "gif", "--output", prefix, photos}, 2, "--export needs pdf or jpeg"},
+        {{"--export", "pdf", photos}, 2, "needs --output"},
+        {{"--export", "pdf", "--output", prefix, "--grid", "0x2", photos}, 2, "--grid needs COLSxROWS"},
+        {{"--export", "pdf", "--output", prefix, "--grid", "2by2", photos}, 2, "--grid needs"},
+        {{"--export", "pdf", "--output", prefix, "--pages", "3-1", photos}, 2, "--pages needs"},
+        {{"--export", "pdf", "--output", prefix, "--fit", "wide", photos}, 2, "--fit needs"},
+        {{"--export", "pdf", "--output", prefix, "--margins", "-3", photos}, 2, "--margins needs"},
+        {{"--export", "pdf", "--output", prefix, "--margins", "200", "--paper", "L", photos}, 2, "no room"},
+        {{"--export", "pdf", "--output", prefix, "--paper", "Z9", photos}, 2, "--paper needs"},
+        {{"--export", "pdf", "--output", prefix, "--grid", "2x2", "--start-area", "5", photos}, 2,
+         "--start-area needs a whole number from 1 to 4"},
+        {{"--export", "pdf", "--output", prefix, "--copies", "2", photos}, 2, "--copies belongs to --print"},
+        {{"--print", "--output", prefix, photos}, 2, "--output belongs to --export"},
+        {{"--export", "pdf", "--output", prefix, "--bogus", photos}, 2, "unknown option --bogus"},
+        {{"--export", "pdf", "--output", prefix, photos + "/missing.jpg"}, 1, "missing.jpg: no such file"},
+        {{"--export", "pdf", "--output", prefix}, 1, "no images to print"},
+        {{"--export", "pdf", "--output", out + "/no/such/dir/x", photos}, 1, "the output folder does not exist"},
+        {{"--export", "pdf", "--output", prefix, "--pages", "9-9", photos}, 1, "no page lies in the page range"},
+    };
+    for (const Case &c : cases) {
+        const Result r = runVellora(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << c.args.join(' ').toStdString() << "\n"
+                                                              << r.err.toStdString();
+    }
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(ExportCommand, UnwritableOutputFolderIsReported)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder";
+    const QString out = freshDir(QStringLiteral("export-readonly"));
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const Result r = runVellora({"--export", "pdf", "--output", out + "/x", photoFolder()});
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("not writable")) << r.err.toStdString();
+}
+
+TEST(ExportCommand, InterruptLeavesAPdfOfThePagesProduced)
+{
+    const QString out = freshDir(QStringLiteral("export-sigint"));
+    QStringList args{"--export", "pdf", "--output", out + "/long", "--grid", "1x1", "--dpi", "40"};
+    for (int i = 0; i < 40; ++i)
+        args << photoFolder();   // 200 pages, far more than are drawn before the signal lands
+    QProcess p;
+    p.setProcessEnvironment(noPrinterEnvironment());
+    p.start(QStringLiteral(VELLORA_EXE), args);
+    ASSERT_TRUE(p.waitForStarted());
+    p.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("page 3 of") && p.state() == QProcess::Running) {
+        if (p.waitForReadyRead(60000))
+            err += p.readAllStandardError();
+        else
+            break;
+    }
+    ASSERT_TRUE(err.contains("page 3 of")) << err.toStdString();
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.toStdString();
+    const QRegularExpressionMatch m = QRegularExpression("cancelled after (\\d+) page").match(QString::fromLocal8Bit(err));
+    ASSERT_TRUE(m.hasMatch()) << err.toStdString();
+    const int produced = m.captured(1).toInt();
+    EXPECT_GE(produced, 2);
+    EXPECT_LT(produced, 200);
+    const QString pdf = out + "/long.pdf";
+    EXPECT_TRUE(runTool("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
+    EXPECT_EQ(pdfInfo(pdf, "Pages").toInt(), produced);
+}
+
+TEST(ExportCommand, PrintingWithoutAPrinterSaysSo)
+{
+    const Result r = runVellora({"--print", photoFolder()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("No printer is installed")) << r.err.toStdString();
+}
+
+TEST(ExportCommand, PrintsARealJobThroughThePrintServer)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraExport"));
+    ASSERT_TRUE(queue.ok());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), privateCupsServer());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const Result r = runVellora({"--print", "--printer", queue.name(), "--paper", "A4", "--grid", "2x2", "--pages", "2",
+                              "--start-area", "2", photoFolder()},
+                             env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(queue.waitIdle());
+    ASSERT_TRUE(QFile::exists(queue.output()));
+    // Five photos from cell 2: two pages, of which only the second is printed.
+    EXPECT_EQ(pdfInfo(queue.output(), "Pages"), "1");
+    EXPECT_TRUE(pdfInfo(queue.output(), "Page size").startsWith("595")) << pdfInfo(queue.output(), "Page size").toStdString();
+}

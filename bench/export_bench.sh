@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Export benchmark: 48 camera-like 12-megapixel JPEGs (with Exif thumbnails)
+# laid out 2 x 2 per A4 page at 300 dpi, exported to a PDF and to JPEG files,
+# side by side with ImageMagick's montage on the same layout and with the
+# libjpeg-turbo floor (scaled decoding plus page encoding). Then a 200-page
+# PDF export for peak memory. Usage: export_bench.sh VELLORA EXPORT_TOOL WORKDIR
+set -euo pipefail
+vellora=$1 tool=$2 work=$3
+corpus="$work/export-corpus"
+mkdir -p "$work"
+export QT_QPA_PLATFORM=offscreen
+# The run must not depend on printers: export on the in-memory printing service.
+export CUPS_SERVER=/nonexistent/vellora-bench.sock
+
+if [[ ! -f "$corpus/done" ]]; then
+    echo "making the corpus (once) in $corpus"
+    rm -rf "$corpus"
+    "$tool" corpus "$corpus" 48
+    i=0
+    for f in "$corpus"/*.jpg; do
+        i=$((i + 1))
+        /usr/bin/convert "$f" -thumbnail 160x120 "$corpus/thumb.jpg"
+        exiftool -q -overwrite_original -Make=Vellora -Model=Bench \
+            "-DateTimeOriginal=2024:05:$(printf %02d $((i % 28 + 1))) 10:00:00" -Orientation#=1 \
+            "-ThumbnailImage<=$corpus/thumb.jpg" "$f"
+    done
+    rm -f "$corpus/thumb.jpg"
+    touch "$corpus/done"
+fi
+
+# Prints "seconds peak-MB" of a command.
+measure() {
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
+        cat "$work/stderr.txt" >&2
+        return 1
+    }
+    awk '{ printf "%6.2f s  %6.0f MB\n", $1, $2 / 1024 }' "$work/time.txt"
+}
+
+out="$work/export-out"
+rm -rf "$out" && mkdir -p "$out"
+layout=(--paper A4 --grid 2x2 --margins 0 --spacing 0 --fit paper --dpi 300)
+echo "48 photos, 2 x 2 per A4 page at 300 dpi (12 pages):"
+printf '  %-34s' "vellora --export pdf";  measure "$vellora" --export pdf --output "$out/album" "${layout[@]}" "$corpus"
+printf '  %-34s' "vellora --export jpeg"; measure "$vellora" --export jpeg --output "$out/page" "${layout[@]}" "$corpus"
+printf '  %-34s' "montage (JPEG pages)"
+measure /usr/bin/montage "$corpus"/*.jpg -tile 2x2 -geometry 1240x1754+0+0 -density 300 -quality 90 "$out/montage_%d.jpg"
+printf '  %-34s' "libjpeg-turbo floor"
+echo "$("$tool" floor "$corpus" 300) s"
+
+echo "peak memory of a 204-page PDF export:"
+many=()
+for _ in $(seq 17); do many+=("$corpus"); done
+printf '  %-34s' "vellora --export pdf (204 pages)"; measure "$vellora" --export pdf --output "$out/long" "${layout[@]}" "${many[@]}"
+rm -rf "$out"

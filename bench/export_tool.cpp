@@ -1,0 +1,92 @@
+// Helper of the export benchmark. Two jobs:
+//   export_tool corpus DIR N   N camera-like 4000 × 3000 JPEGs (deterministic)
+//   export_tool floor DIR DPI  the libjpeg-turbo floor of a 2 × 2 A4 export:
+//                              decode every photo at the DCT scale the cell
+//                              needs and encode one page image per four
+// Prints the floor's wall time in seconds.
+#include "graphics/JpegImage.h"
+#include "graphics/GraphicClass.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+
+using namespace vellora;
+
+namespace {
+
+int corpus(const QString &dir, int count)
+{
+    QDir().mkpath(dir);
+    std::uint32_t seed = 12345;
+    for (int n = 0; n < count; ++n) {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        // Smooth gradients with fine noise: compresses like a photo (a few MB).
+        for (int y = 0; y < image.height(); ++y) {
+            auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const int noise = static_cast<int>(seed >> 28) - 8;
+                const int r = (x * 255 / 4000 + n * 37 + noise) & 0xFF;
+                const int g = (y * 255 / 3000 + n * 11 + noise) & 0xFF;
+                const int b = ((x + y) * 255 / 7000 + noise + 64) & 0xFF;
+                row[x] = qRgb(r, g, b);
+            }
+        }
+        TJpegImage jpeg;
+        jpeg.SetImage(image);
+        jpeg.SaveToFile(QStringLiteral("%1/IMG_%2.jpg").arg(dir).arg(n + 1, 4, 10, QLatin1Char('0')));
+    }
+    return 0;
+}
+
+int floorTime(const QString &dir, int dpi)
+{
+    const QStringList names = QDir(dir).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+    const int pageW = static_cast<int>(210 * dpi / 25.4 + 0.5), pageH = static_cast<int>(297 * dpi / 25.4 + 0.5);
+    QElapsedTimer timer;
+    timer.start();
+    QImage page(pageW, pageH, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    for (int i = 0; i < names.size(); ++i) {
+        QFile file(dir + QLatin1Char('/') + names[i]);
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        QSize size;
+        const QByteArray data = file.readAll();
+        TJpegImage::probeSize(data, size);
+        // The largest reduction that still covers the cell (rotated to portrait).
+        const int need = std::max(pageW / 2 * 1000 / size.height(), pageH / 2 * 1000 / size.width());
+        const TJPEGScale scale = need <= 125 ? TJPEGScale::jsEighth : need <= 250 ? TJPEGScale::jsQuarter
+                                 : need <= 500 ? TJPEGScale::jsHalf : TJPEGScale::jsFullSize;
+        const QImage photo = TJpegImage::decodeJpeg(data, scale);
+        if (photo.isNull())
+            return 1;
+        if (i % 4 == 3 || i + 1 == names.size()) {
+            TJpegImage jpeg;
+            jpeg.SetImage(page);
+            if (jpeg.SaveToData().isEmpty())
+                return 1;
+        }
+    }
+    std::printf("%.2f\n", static_cast<double>(timer.elapsed()) / 1000.0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("corpus"))
+        return corpus(args[2], args[3].toInt());
+    if (args.size() == 4 && args[1] == QLatin1String("floor"))
+        return floorTime(args[2], args[3].toInt());
+    std::fputs("usage: export_tool corpus DIR N | floor DIR DPI\n", stderr);
+    return 2;
+}

@@ -1,0 +1,456 @@
+// The print run: image slots, the page loop with its events, page ranges,
+// cancel, and the three destinations checked through a fake printer and
+// independent readers of the exported files.
+#include "model/ImageInfo.h"
+#include "model/ImageListItems.h"
+#include "model/PhotoPaper.h"
+#include "model/PrintRun.h"
+#include "model/TextArea.h"
+#include "print/DevicePrint.h"
+#include "print/MemoryPrint.h"
+#include "print/MemoryService.h"
+#include "print/tests/PrintTestSupport.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+// Photos are solid colours; a page is read back as one letter per cell:
+// the colour found at the cell's centre, '.' for white.
+struct Swatch {
+    char letter;
+    QColor color;
+};
+const Swatch kSwatches[] = {
+    {'A', QColor(220, 30, 30)}, {'B', QColor(30, 180, 40)}, {'C', QColor(30, 40, 220)},
+    {'D', QColor(230, 200, 20)}, {'E', QColor(150, 30, 160)}, {'.', QColor(255, 255, 255)},
+};
+
+char classify(QRgb pixel)
+{
+    for (const Swatch &s : kSwatches) {
+        if (std::abs(qRed(pixel) - s.color.red()) < 40 && std::abs(qGreen(pixel) - s.color.green()) < 40
+            && std::abs(qBlue(pixel) - s.color.blue()) < 40)
+            return s.letter;
+    }
+    return '?';
+}
+
+QString photoFile(char letter)
+{
+    const QString path = scratchDir(QStringLiteral("print-run-photos")) + QStringLiteral("/%1.jpg").arg(letter);
+    if (!QFile::exists(path)) {
+        for (const Swatch &s : kSwatches) {
+            if (s.letter == letter) {
+                QImage image(160, 120, QImage::Format_RGB32);
+                image.fill(s.color);
+                image.save(path, "JPEG", 95);
+            }
+        }
+    }
+    return path;
+}
+
+// A fake printer (A4 with margins, 72 dpi) installed as the program's printer
+// abstraction, and a 2 × 2 paper with a print list.
+class PrintRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FSystem = std::make_shared<TFakeSystem>();
+        FSystem->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Fake")));
+        auto device = std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(FSystem)));
+        FDevice = device.get();
+        FOld = SetQvPrint(std::move(device));
+        paper = std::make_unique<TPhotoPaper>();
+        paper->SetDivide({2, 2});
+        paper->SetSpace(FloatSize(4, 4));
+        paper->PhotoAreas().AdjustAreas();
+        paper->SetInfos(&list);
+        FOut = scratchDir(QStringLiteral("print-run-out"));
+        QDir(FOut).removeRecursively();
+        QDir().mkpath(FOut);
+    }
+    void TearDown() override
+    {
+        paper.reset();
+        SetQvPrint(std::move(FOld));
+    }
+
+    // Adds an entry for the photo of that letter.
+    TImageInfo *add(char letter, int copies = 1, bool checked = true)
+    {
+        infos.push_back(std::make_unique<TImageInfo>());
+        TImageInfo *info = infos.back().get();
+        info->SetFileName(photoFile(letter), TImageLogging::iloLink);
+        info->Options().SetCopies(static_cast<std::uint8_t>(copies));
+        list.Add(info, checked);
+        return info;
+    }
+    // One entry per letter: "ABCDE" ×2 gives ten images, three pages of 2 × 2.
+    void addAll(const char *letters)
+    {
+        for (const char *c = letters; *c; ++c)
+            add(*c);
+    }
+
+    // The cells of a page image whose pixel (0, 0) is the paper point
+    // (originX, originY) mm.
+    QString cells(const QImage &page, int dpi, double originX = 0, double originY = 0) const
+    {
+        QString out;
+        for (int i = 0; i < paper->PhotoAreas().Count(); ++i) {
+            const TFloatRect &b = paper->PhotoAreas().Items(i)->Bounds();
+            const double x = static_cast<double>(b.Left + b.Right) / 2 - originX;
+            const double y = static_cast<double>(b.Top + b.Bottom) / 2 - originY;
+            out += QLatin1Char(classify(page.pixel(MMToDevice(dpi, x), MMToDevice(dpi, y))));
+        }
+        return out;
+    }
+    QStringList jobPages(const TFakeJob &job) const
+    {
+        QStringList pages;
+        for (const QImage &page : job.pages)
+            pages << cells(page, 72);
+        return pages;
+    }
+    QString out(const QString &name) const { return FOut + QLatin1Char('/') + name; }
+    QStringList outputFiles() const { return QDir(FOut).entryList(QDir::Files, QDir::Name); }
+
+    std::vector<std::unique_ptr<TImageInfo>> infos;
+    TImageListItems list;
+    std::unique_ptr<TPhotoPaper> paper;
+    std::shared_ptr<TFakeSystem> FSystem;
+    TDevicePrint *FDevice = nullptr;
+    std::unique_ptr<TQvPrint> FOld;
+    QString FOut;
+};
+
+QString pdfInfo(const QString &pdf, const QString &key)
+{
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpression re(QStringLiteral("^") + key + QStringLiteral(":\\s*(.*)$"),
+                                QRegularExpression::MultilineOption);
+    return re.match(info).captured(1).trimmed();
+}
+
+} // namespace
+
+TEST_F(PrintRun, ImageSlotsSkipCellsAndRepeatCopies)
+{
+    struct Case {
+        const char *name;
+        int startArea;
+        bool checkOnly;
+        std::vector<int> copies;
+        std::vector<bool> checked;
+        const char *expected;// '.' an empty slot
+    };
+    const Case cases[] = {
+        {"start area 3, copies 1 2 1", 3, false, {1, 2, 1}, {true, true, true}, "..ABBC"},
+        {"checked only", 1, true, {1, 2, 1}, {false, true, false}, "BB"},
+        {"nothing checked keeps the skipped cells", 2, true, {1, 1, 1}, {false, false, false}, "."},
+        {"unchecked counts without checked-only", 1, false, {1, 1, 1}, {false, false, false}, "ABC"},
+        {"zero copies adds nothing", 1, false, {0, 3, 0}, {true, true, true}, "BBB"},
+    };
+    for (const Case &c : cases) {
+        list.Clear();
+        infos.clear();
+        for (std::size_t i = 0; i < c.copies.size(); ++i)
+            add(static_cast<char>('A' + i), c.copies[i], c.checked[i]);
+        TPrintOptions opts;
+        opts.StartArea = c.startArea;
+        opts.CheckOnly = c.checkOnly;
+        BuildImageSlots(*paper, opts);
+        QString got;
+        for (TImageInfo *slot : paper->PhotoList()) {
+            const auto it = std::find_if(infos.begin(), infos.end(), [&](const auto &p) { return p.get() == slot; });
+            got += slot ? QLatin1Char(static_cast<char>('A' + (it - infos.begin()))) : QLatin1Char('.');
+        }
+        EXPECT_EQ(got, QLatin1String(c.expected)) << c.name;
+    }
+}
+
+TEST_F(PrintRun, PrinterJobPlacesSlotsPageByPage)
+{
+    add('A');
+    add('B', 2);
+    add('C');
+    paper->PrintOptions().StartArea = 3;
+    paper->PrintOptions().Copies = 3;
+    paper->PrintOptions().Collate = true;
+    std::vector<std::pair<int, int>> events;
+    int countMax = -1;
+    paper->SetOnBeginPrint([&](void *, std::int32_t count) { countMax = count; });
+    paper->SetOnPrint([&](void *, std::int32_t page, std::int32_t index, bool &) { events.emplace_back(page, index); });
+
+    EXPECT_EQ(paper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 2);
+
+    EXPECT_EQ(countMax, 6);
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{1, 0}, {2, 4}}));
+    ASSERT_EQ(FSystem->jobs.size(), 1u);
+    const TFakeJob &job = FSystem->jobs[0];
+    EXPECT_TRUE(job.ended);
+    EXPECT_FALSE(job.aborted);
+    EXPECT_EQ(job.settings.copies, 3);
+    EXPECT_EQ(job.settings.collate, 1);
+    EXPECT_EQ(jobPages(job), (QStringList{QStringLiteral("..AB"), QStringLiteral("BC..")}));
+    // The run leaves its state for the preview to rebuild.
+    EXPECT_EQ(paper->PrintingInfo().piNowPage, 3);
+    EXPECT_EQ(paper->PhotoAreas().ImageIndex(), 4);
+}
+
+TEST_F(PrintRun, PrinterAdjustmentMovesThePage)
+{
+    add('A');
+    paper->SetDivide({1, 1});
+    paper->PhotoAreas().AdjustAreas();
+    TPrintOptions plain;
+    paper->Print(TPrintDest::pdPrinter, &plain, QString(), 1);
+    TPrintOptions moved;
+    // The adjustment is added to the origin (the paper point at the canvas
+    // corner), so a negative one moves the drawing right and down.
+    moved.Adjusts = FloatSize(-10, -20);
+    paper->Print(TPrintDest::pdPrinter, &moved, QString(), 1);
+    ASSERT_EQ(FSystem->jobs.size(), 2u);
+    const QImage a = FSystem->jobs[0].pages.at(0);
+    const QImage b = FSystem->jobs[1].pages.at(0);
+    auto corner = [](const QImage &page) {
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (classify(page.pixel(x, y)) == 'A')
+                    return QPoint(x, y);
+        return QPoint(-1, -1);
+    };
+    const QPoint shift = corner(b) - corner(a);
+    EXPECT_NEAR(shift.x(), 10 * 72 / 25.4, 1.0);
+    EXPECT_NEAR(shift.y(), 20 * 72 / 25.4, 1.0);
+}
+
+TEST_F(PrintRun, NothingCheckedProducesNothingAndFiresNothing)
+{
+    add('A', 1, false);
+    add('B', 1, false);
+    paper->PrintOptions().CheckOnly = true;
+    int fired = 0;
+    paper->SetOnBeginPrint([&](void *, std::int32_t) { ++fired; });
+    paper->SetOnPrint([&](void *, std::int32_t, std::int32_t, bool &) { ++fired; });
+    for (TPrintDest dest : {TPrintDest::pdPrinter, TPrintDest::pdJpeg, TPrintDest::pdPDF})
+        EXPECT_EQ(paper->Print(dest, nullptr, out(QStringLiteral("none")), 1), 0);
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(FSystem->jobs.empty());
+    EXPECT_TRUE(outputFiles().isEmpty());
+}
+
+TEST_F(PrintRun, PageRangeCountsSkippedPages)
+{
+    addAll("ABCDEABCDEABCDEABCDE");   // five pages
+    TTextArea *number = paper->Areas().AddText();
+    number->SetSource(TTextSourceType::tstPageNumber);
+    number->SetBounds(FloatRect(60, 130, 150, 170));   // across the middle, over the photos
+    TPrintOptions opts;
+    opts.AllPage = false;
+    opts.StartPage = 2;
+    opts.LastPage = 3;
+    std::vector<int> pages;
+    paper->SetOnPrint([&](void *, std::int32_t page, std::int32_t, bool &) { pages.push_back(page); });
+
+    EXPECT_EQ(paper->Print(TPrintDest::pdPrinter, &opts, QString(), 1), 2);
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(FSystem->jobs.size(), 1u);
+    const TFakeJob &job = FSystem->jobs[0];
+    ASSERT_EQ(job.pages.size(), 2u);
+    EXPECT_EQ(jobPages(job), (QStringList{QStringLiteral("EABC"), QStringLiteral("DEAB")}));
+
+    // The first page printed is page 2 and says so: it matches the page drawn
+    // by hand with the page number 2, not 1 or 3.
+    auto byHand = [&](std::int32_t pageNumber) {
+        QImage image(job.pages[0].size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.translate(FDevice->LeftMargin(), FDevice->TopMargin());
+        paper->PhotoAreas().SetImageIndex(4);
+        TPrintingInfo info;
+        info.piNowPage = pageNumber;
+        paper->SetPrintingInfo(info);
+        paper->Draw(painter, FDevice->DPI().cy, FloatSize(FDevice->MMLeftMargin(), FDevice->MMTopMargin()));
+        return image;
+    };
+    EXPECT_TRUE(job.pages[0] == byHand(2));
+    EXPECT_FALSE(job.pages[0] == byHand(1));
+    EXPECT_FALSE(job.pages[0] == byHand(3));
+
+    EXPECT_EQ(paper->Print(TPrintDest::pdJpeg, &opts, out(QStringLiteral("page")), 1), 2);
+    EXPECT_EQ(outputFiles(), (QStringList{QStringLiteral("page1.jpg"), QStringLiteral("page2.jpg")}));
+    const double left = FDevice->MMLeftMargin(), top = FDevice->MMTopMargin();
+    EXPECT_EQ(cells(QImage(out(QStringLiteral("page1.jpg"))), 72, left, top), QStringLiteral("EABC"));
+    EXPECT_EQ(cells(QImage(out(QStringLiteral("page2.jpg"))), 72, left, top), QStringLiteral("DEAB"));
+
+    EXPECT_EQ(paper->Print(TPrintDest::pdPDF, &opts, out(QStringLiteral("range")), 1), 2);
+    EXPECT_EQ(pdfInfo(out(QStringLiteral("range.pdf")), QStringLiteral("Pages")), QStringLiteral("2"));
+
+    // A range past the last page produces nothing at all: no blank sheet, no empty file.
+    opts.StartPage = 7;
+    opts.LastPage = 9;
+    EXPECT_EQ(paper->Print(TPrintDest::pdPDF, &opts, out(QStringLiteral("past")), 1), 0);
+    EXPECT_EQ(paper->Print(TPrintDest::pdPrinter, &opts, QString(), 1), 0);
+    EXPECT_FALSE(QFile::exists(out(QStringLiteral("past.pdf"))));
+    EXPECT_EQ(FSystem->jobs.size(), 1u);
+}
+
+TEST_F(PrintRun, CancelStopsBeforeThePageIsDrawn)
+{
+    addAll("ABCDEABCDEAB");   // three pages
+    struct Case {
+        TPrintDest dest;
+        int cancelAt;
+        int produced;
+    };
+    const Case cases[] = {
+        {TPrintDest::pdPrinter, 3, 2}, {TPrintDest::pdJpeg, 3, 2}, {TPrintDest::pdPDF, 3, 2},
+        {TPrintDest::pdPDF, 1, 0},
+    };
+    for (const Case &c : cases) {
+        QDir(FOut).removeRecursively();
+        QDir().mkpath(FOut);
+        FSystem->jobs.clear();
+        int lastIndex = -1;
+        paper->SetOnPrint([&](void *, std::int32_t page, std::int32_t index, bool &canceled) {
+            lastIndex = index;
+            canceled = page == c.cancelAt;
+        });
+        const int dest = static_cast<int>(c.dest);
+        EXPECT_EQ(paper->Print(c.dest, nullptr, out(QStringLiteral("cancel")), 1), c.produced) << dest;
+        EXPECT_EQ(lastIndex, (c.cancelAt - 1) * 4) << dest;
+        switch (c.dest) {
+        case TPrintDest::pdPrinter:
+            ASSERT_EQ(FSystem->jobs.size(), 1u);
+            EXPECT_TRUE(FSystem->jobs[0].aborted);
+            EXPECT_FALSE(FSystem->jobs[0].ended);
+            break;
+        case TPrintDest::pdJpeg:
+            EXPECT_EQ(outputFiles(), (QStringList{QStringLiteral("cancel1.jpg"), QStringLiteral("cancel2.jpg")}));
+            break;
+        case TPrintDest::pdPDF:
+            if (c.produced == 0) {
+                EXPECT_TRUE(outputFiles().isEmpty());
+            } else {
+                // Exactly the pages drawn: no blank page begun before the cancel.
+                const QString pdf = out(QStringLiteral("cancel.pdf"));
+                runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+                EXPECT_EQ(pdfInfo(pdf, QStringLiteral("Pages")), QString::number(c.produced));
+            }
+            break;
+        }
+    }
+}
+
+TEST_F(PrintRun, PdfHoldsOneJpegPerPageOverThePrintableArea)
+{
+    addAll("ABCDE");
+    EXPECT_EQ(paper->Print(TPrintDest::pdPDF, nullptr, out(QStringLiteral("album")), 1), 2);
+    const QString pdf = out(QStringLiteral("album.pdf"));
+    const QString check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    EXPECT_TRUE(check.contains(QStringLiteral("No syntax or stream encoding errors"))) << check.toStdString();
+    EXPECT_EQ(pdfInfo(pdf, QStringLiteral("Creator")), QStringLiteral("Vellora 9.0.0"));
+    // A4 in points, as pdfinfo rounds them.
+    EXPECT_TRUE(pdfInfo(pdf, QStringLiteral("Page size")).contains(QRegularExpression(QStringLiteral("^595(\\.\\d+)? x 84[12]"))))
+        << pdfInfo(pdf, QStringLiteral("Page size")).toStdString();
+    EXPECT_EQ(pdfInfo(pdf, QStringLiteral("PDF version")), QStringLiteral("1.3"));
+
+    // One DCT image per page, at the printer's resolution.
+    const QString images = runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    const QStringList rows = images.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_EQ(rows.size(), 2);
+    for (const QString &row : rows) {
+        const QStringList f = row.simplified().split(QLatin1Char(' '));
+        EXPECT_EQ(f.at(8), QStringLiteral("jpeg")) << row.toStdString();
+        EXPECT_EQ(f.at(3).toInt(), FDevice->PageWidth());
+        EXPECT_EQ(f.at(4).toInt(), FDevice->PageHeight());
+    }
+
+    // Rendered by an independent reader, the photos sit in their cells.
+    const QString prefix = out(QStringLiteral("render"));
+    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"), pdf, prefix});
+    EXPECT_EQ(cells(QImage(prefix + QStringLiteral("-1.png")), 72), QStringLiteral("ABCD"));
+    EXPECT_EQ(cells(QImage(prefix + QStringLiteral("-2.png")), 72), QStringLiteral("E..."));
+}
+
+TEST_F(PrintRun, JpegFilesAreNumberedFromStartNumberWithTheirResolution)
+{
+    addAll("ABCDEA");
+    EXPECT_EQ(paper->Print(TPrintDest::pdJpeg, nullptr, out(QStringLiteral("shot-")), 7), 2);
+    EXPECT_EQ(outputFiles(), (QStringList{QStringLiteral("shot-7.jpg"), QStringLiteral("shot-8.jpg")}));
+    const QString facts = runTool(QStringLiteral("/usr/bin/identify"),
+                                  {QStringLiteral("-format"), QStringLiteral("%m %w %h %x %U\n"), out(QStringLiteral("shot-8.jpg"))});
+    EXPECT_EQ(facts.trimmed(), QStringLiteral("JPEG %1 %2 72 PixelsPerInch").arg(FDevice->PageWidth()).arg(FDevice->PageHeight()));
+}
+
+TEST_F(PrintRun, PipelinedExportIsByteIdenticalToSingleThreaded)
+{
+    addAll("ABCDEABCDEAB");
+    TTextArea *number = paper->Areas().AddText();
+    number->SetSource(TTextSourceType::tstPageNumber);
+    TPrintRunSettings single;
+    single.pipelined = false;
+    single.exportDpi = 100;
+    TPrintRunSettings pipelined = single;
+    pipelined.pipelined = true;
+    EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("one-")), 1, single), 3);
+    EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("two-")), 1, pipelined), 3);
+    for (int i = 1; i <= 3; ++i) {
+        const QByteArray a = readFile(out(QStringLiteral("one-%1.jpg").arg(i)));
+        EXPECT_FALSE(a.isEmpty());
+        EXPECT_EQ(a, readFile(out(QStringLiteral("two-%1.jpg").arg(i)))) << i;
+    }
+}
+
+TEST_F(PrintRun, WriteErrorsPassOnAfterClosing)
+{
+    addAll("ABCDEABCD");
+    const QString missing = out(QStringLiteral("no-such-folder/x"));
+    EXPECT_THROW(paper->Print(TPrintDest::pdJpeg, nullptr, missing, 1), IoError);
+    EXPECT_THROW(paper->Print(TPrintDest::pdPDF, nullptr, missing, 1), Error);
+    EXPECT_FALSE(QFileInfo::exists(out(QStringLiteral("no-such-folder"))));
+}
+
+TEST(PrintRunWithoutPrinter, ExportsThePapersOwnSizeAndPrintingSaysSo)
+{
+    auto old = SetQvPrint(std::make_unique<TMemoryPrint>());
+    {
+        TPhotoPaper paper;
+        paper.SetPaperSize(FloatSize(89, 127));
+        paper.PhotoAreas().AdjustAreas();
+        TImageListItems list;
+        TImageInfo info;
+        info.SetFileName(photoFile('A'), TImageLogging::iloLink);
+        list.Add(&info, true);
+        paper.SetInfos(&list);
+        const QString dir = scratchDir(QStringLiteral("print-run-noprinter"));
+        QFile::remove(dir + QStringLiteral("/l1.jpg"));
+        TPrintRunSettings settings;
+        settings.exportDpi = 100;
+        EXPECT_EQ(RunPrint(paper, TPrintDest::pdJpeg, nullptr, dir + QStringLiteral("/l"), 1, settings), 1);
+        const QImage page(dir + QStringLiteral("/l1.jpg"));
+        EXPECT_EQ(page.size(), QSize(MMToDevice(100, 89), MMToDevice(100, 127)));
+        EXPECT_EQ(classify(page.pixel(page.width() / 2, page.height() / 2)), 'A');
+        try {
+            paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1);
+            ADD_FAILURE() << "printing without a printer did not fail";
+        } catch (const Error &e) {
+            EXPECT_STREQ(e.what(), kNoPrinterMessage);
+        }
+    }
+    SetQvPrint(std::move(old));
+}
