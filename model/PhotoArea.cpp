@@ -1,9 +1,16 @@
 #include "model/PhotoArea.h"
 
+#include "graphics/BigBitmap.h"
+#include "model/ImageInfo.h"
 #include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoPlacement.h"
+#include "settings/Stream.h"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QPainter>
 
 namespace vellora {
@@ -154,6 +161,175 @@ void TPhotoArea::CopyFrom(const TPhotoArea &source)
     SetParentRotate(source.FParentRotate);
     if (!source.FParentRotate)
         SetRotate(source.FRotate);
+}
+
+namespace {
+
+// Pictures are drawn on white: transparent parts of PNG or GIF images show
+// white on the page, as on the screen.
+QImage onWhite(const QImage &image)
+{
+    if (image.isNull())
+        return image;
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage result(image.size(), QImage::Format_RGB32);
+    result.fill(Qt::white);
+    QPainter painter(&result);
+    painter.drawImage(0, 0, image);
+    return result;
+}
+
+TLoadedPicture decodePicture(QIODevice *device, const QByteArray &format, const TNeededPixels &needed)
+{
+    QImageReader reader(device, format);
+    // The entry's rotation rules decide how the photo is turned, not its Exif tag.
+    reader.setAutoTransform(false);
+    TLoadedPicture out;
+    out.fullSize = reader.size();
+    const bool jpeg = reader.format() == "jpeg" || reader.format() == "jpg";
+    if (needed && jpeg && out.fullSize.isValid()) {
+        const QSize need = needed(out.fullSize);
+        if (!need.isEmpty()) {
+            const int r = ChooseDecodeReduction(out.fullSize.width(), out.fullSize.height(), need.width(),
+                                                need.height());
+            if (r > 1) {
+                // The decoder's own size at 1/r, so that it scales in the DCT.
+                reader.setScaledSize(QSize((out.fullSize.width() + r - 1) / r, (out.fullSize.height() + r - 1) / r));
+                out.reduction = r;
+            }
+        }
+    }
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    out.image = onWhite(image);
+    if (!out.fullSize.isValid() || out.reduction == 1)
+        out.fullSize = out.image.size();
+    return out;
+}
+
+} // namespace
+
+TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+{
+    if (info.LogMode() == TImageLogging::iloStream) {
+        TFileStream stream(documentFileName, TFileStream::Mode::Read);
+        stream.SetPosition(info.Position());
+        const std::int64_t at = stream.Position();
+        const std::uint32_t length = stream.ReadU32();
+        const std::uint8_t kind = stream.ReadU8();
+        if (length < 5)
+            throw FormatError(documentFileName, at, QStringLiteral("image record length %1 is below 5").arg(length));
+        QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        // Kind 1 is PNG; kind 0 is in the format of the file's extension, and
+        // when no decoder knows that, the content decides.
+        QByteArray format = kind == 1 ? QByteArray("png") : QFileInfo(info.FileName()).suffix().toLower().toLatin1();
+        if (kind != 1 && !QImageReader::supportedImageFormats().contains(format))
+            format.clear();
+        return decodePicture(&buffer, format, needed);
+    }
+    QFile file(info.FileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return decodePicture(&file, QByteArray(), needed);
+}
+
+void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin)
+{
+    FImageInfo = item;
+    const TFloatRect cellRect = OffsetFloatRect(FBounds, -origin.cx, -origin.cy);
+    FBackground.Fill().Draw(canvas, resolution, cellRect, preview);
+
+    if (item) {
+        const TPhotoOption &options = item->Options();
+        const TPhotoPaper *paper = FParent ? FParent->Paper() : nullptr;
+        TPlacementInput in;
+        in.cellRect = cellRect;
+        in.resolution = resolution;
+        const bool ownSize = options.ParentSize() == TParentMode::pamOrigin;
+        in.photoSize = ownSize ? options.PhotoSize() : FPhotoSize;
+        in.photoScale = ownSize ? options.PhotoScale() : FPhotoScale;
+        in.scaleLimit = ownSize ? options.ScaleLimit() : FScaleLimit;
+        in.protrudeWidth = FProtrudeWidth;
+        const bool ownAlign = options.ParentAlign() == TParentMode::pamOrigin;
+        in.horizontalAlign = ownAlign ? options.HorizontalAlign() : FHorizontalAlign;
+        in.verticalAlign = ownAlign ? options.VerticalAlign() : FVerticalAlign;
+        in.border = paper && paper->Border();
+        in.borderWidth = paper ? paper->BorderWidth() : 0;
+
+        TPhotoRotate rotate = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
+        rotate = ResolveAutoRotate(rotate, cellRect.Width(), cellRect.Height(), item->ImageWidth(), item->ImageHeight());
+        item->Options().SetTrueRotate(rotate);
+        const int turns = QuarterTurns(rotate);
+
+        // The placement comes from the full pixel size; the decode only needs
+        // as many pixels as the placed photo has.
+        auto turned = [turns](QSize size) { return turns % 2 ? size.transposed() : size; };
+        TNeededPixels needed;
+        if (!FParent || FParent->ScaledDecode()) {
+            needed = [&](QSize fullSize) {
+                if (fullSize.isEmpty())
+                    return QSize();
+                const QSize t = turned(fullSize);
+                TPlacementInput probe = in;
+                probe.pictureWidth = t.width();
+                probe.pictureHeight = t.height();
+                const TPhotoPlacement p = ComputePlacement(probe);
+                return turned(QSize(std::max(1, p.photoWidth), std::max(1, p.photoHeight)));
+            };
+        }
+        TLoadedPicture picture = LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
+        // Nothing to place for a picture that could not be loaded; the fill,
+        // frame and free areas are still drawn.
+        if (!picture.image.isNull() && !picture.fullSize.isEmpty()) {
+            if (turns)
+                picture.image = RotateBitmap(picture.image, turns * 90);
+            const QSize full = turned(picture.fullSize);
+            in.pictureWidth = full.width();
+            in.pictureHeight = full.height();
+            drawPhoto(canvas, preview, picture.image, ComputePlacement(in),
+                      paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding);
+        }
+    }
+
+    FBackground.Frame().Draw(canvas, resolution, cellRect, preview);
+    FAreas.Draw(canvas, resolution, preview, cellRect.TopLeft());
+}
+
+void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
+                           bool banding)
+{
+    const TPixelRect &r = place.output;
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return;
+    QImage cell(r.Width(), r.Height(), QImage::Format_RGB32);
+    if (cell.isNull())
+        throw Error(QStringLiteral("Not enough memory for a %1 × %2 pixel photo area").arg(r.Width()).arg(r.Height()));
+    cell.fill(Qt::white);
+    if (place.photoWidth > 0 && place.photoHeight > 0) {
+        const TPixelRect target{place.offsetX, place.offsetY, place.offsetX + place.photoWidth,
+                                place.offsetY + place.photoHeight};
+        QPainter painter(&cell);
+        if (preview) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target.toQRect(), picture);
+        } else {
+            TBigBitmap big;
+            big.Assign(picture);
+            big.Draw(painter, target);
+        }
+    }
+    if (banding) {
+        TBigBitmap big;
+        big.Assign(cell);
+        big.SetDrawMode(TBigBitmapDrawMode::dmUseBanding);
+        big.DrawAt(canvas, r.Left, r.Top);
+    } else {
+        canvas.drawImage(r.Left, r.Top, cell);
+    }
 }
 
 void TPhotoArea::DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const

@@ -9,7 +9,9 @@
 #include "model/Types.h"
 
 #include <QFont>
+#include <QImage>
 #include <QRect>
+#include <functional>
 
 class QPainter;
 
@@ -17,6 +19,27 @@ namespace vellora {
 
 class TPhotoAreas;
 class TImageInfo;
+struct TPhotoPlacement;
+
+// A picture as loaded for drawing: the decoded image on white, the pixel size
+// of the whole image it stands for and the reduction (1, 2, 4 or 8) it was
+// decoded at. An entry that cannot be loaded gives a null image.
+struct TLoadedPicture {
+    QImage image;
+    QSize fullSize;
+    int reduction = 1;
+};
+
+// Given the full pixel size of an image, the pixels the drawing needs of it
+// (same orientation); an empty size asks for the whole image.
+using TNeededPixels = std::function<QSize(QSize fullSize)>;
+
+// Loads the image of a print-list entry: an embedded one from its record in
+// the document file (which must open: IoError otherwise; a damaged record is
+// a FormatError), a linked one from its file (missing: null image). JPEG data
+// is decoded at the smallest DCT reduction that still has the needed pixels.
+TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName,
+                               const TNeededPixels &needed = {});
 
 class TPhotoArea {
 public:
@@ -83,6 +106,11 @@ public:
     // Inheritance flags and own settings only.
     void CopyFrom(const TPhotoArea &source);
 
+    // Draws the cell with `item` on a canvas whose pixel (0, 0) is the paper
+    // point `origin` (mm): fill, photo, frame, then the cell's free areas. A
+    // picture that cannot be loaded leaves the photo out; the rest is drawn.
+    void Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin);
+
     // Schematic preview: fill, frame and the cell number, scaled by bai px/mm
     // into the sheet rectangle.
     void DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const;
@@ -90,6 +118,10 @@ public:
     static int LayoutLabelHeight(int cellWidth, int cellHeight, const QFont &base);
 
 private:
+    // Steps 12 to 15 of drawing: the white cell bitmap with the photo
+    // stretched into it, put on the canvas.
+    static void drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
+                          bool banding);
     void Changed();
     void ownChange(bool &parentFlag);
 

@@ -73,6 +73,24 @@ void TPhotoAreas::Assign(const TPhotoAreas &source)
     }
 }
 
+void TPhotoAreas::Draw(QPainter &canvas, double resolution, const TFloatSize &origin)
+{
+    // Every cell learns its image before any cell draws, so that a cell's own
+    // free area linked to a later cell shows this page's image, not the last
+    // page's.
+    const std::vector<TImageInfo *> &photoList = FPaper->PhotoList();
+    for (int i = 0; i < Count(); ++i) {
+        const long long k = static_cast<long long>(i) + FImageIndex;
+        const bool inRange = k >= 0 && k < static_cast<long long>(photoList.size());
+        Items(i)->SetImageInfo(inRange ? photoList[static_cast<size_t>(k)] : nullptr);
+    }
+    for (int i = 0; i < Count(); ++i) {
+        TPhotoArea *cell = Items(i);
+        if (TImageInfo *item = cell->ImageInfo())
+            cell->Draw(canvas, resolution, false, item, origin);
+    }
+}
+
 void TPhotoAreas::DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const
 {
     for (const auto &cell : FItems)

@@ -26,6 +26,10 @@ public:
     void SetImageIndex(std::int32_t index) noexcept { FImageIndex = index; }
     TImageListItems *Images() const noexcept { return FImages; }
     void SetImages(TImageListItems *images) noexcept { FImages = images; }
+    // Whether cells decode JPEG photos at a DCT reduction that still has the
+    // pixels they need (on; off only to compare timings).
+    bool ScaledDecode() const noexcept { return FScaledDecode; }
+    void SetScaledDecode(bool enabled) noexcept { FScaledDecode = enabled; }
 
     int Count() const noexcept { return static_cast<int>(FItems.size()); }
     TPhotoArea *Items(int index) const { return FItems.at(static_cast<size_t>(index)).get(); }
@@ -42,6 +46,9 @@ public:
     // Collection copy: cleared, then one new cell per source cell, each copied.
     void Assign(const TPhotoAreas &source);
 
+    // One page: every cell draws the image of its slot (ImageIndex + i in the
+    // paper's PhotoList); a cell without one draws nothing at all.
+    void Draw(QPainter &canvas, double resolution, const TFloatSize &origin);
     void DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const;
 
     // A cell's settings changed.
@@ -51,6 +58,7 @@ private:
     std::int32_t FImageIndex = 0;
     TImageListItems *FImages = nullptr;
     TPhotoPaper *FPaper = nullptr;
+    bool FScaledDecode = true;
     std::vector<std::unique_ptr<TPhotoArea>> FItems;
 };
 

@@ -201,6 +201,12 @@ void TPhotoPaper::SetPrinterName(const QString &name)
         FPrinterName = name;
 }
 
+void TPhotoPaper::Draw(QPainter &canvas, double resolution, const TFloatSize &origin)
+{
+    FPhotoAreas.Draw(canvas, resolution, origin);
+    FAreas.Draw(canvas, resolution, false, FloatPoint(-origin.cx, -origin.cy));
+}
+
 double TPhotoPaper::LayoutMagnification(int canvasWidth, int canvasHeight) const
 {
     const double bx = static_cast<double>((canvasWidth - 10) / PaperWidth());

@@ -36,6 +36,12 @@ public:
     void AdjustPaper();
     void Assign(const TPhotoPaper &source);
 
+    // One page of the print run on a canvas whose pixel (0, 0) is the paper
+    // point `origin` (mm): every cell with the image of its slot, then the
+    // paper's free areas, which so see this page's images. The paper's own
+    // background reaches the page only through the cells that inherit it.
+    void Draw(QPainter &canvas, double resolution, const TFloatSize &origin);
+
     // The schematic layout preview fitted into a canvas of that many pixels.
     void DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight) const;
     // Magnification (px/mm) and sheet rectangle of the layout preview.

@@ -1,0 +1,34 @@
+// Reads a print list record from arbitrary bytes. A list that loads is saved
+// again with the input as the previous document (copying its embedded images)
+// and must read back with the same entries.
+#include "model/ImageInfos.h"
+
+#include <cstdint>
+#include <exception>
+
+using namespace vellora;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    TMemoryStream input(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    TImageInfos list;
+    list.SetOnImageExist([](void *, const QString &, bool &deletion) { deletion = true; });
+    try {
+        list.LoadFromStream(input);
+    } catch (const std::exception &) {
+        return 0;
+    }
+    // A link save keeps embedded entries embedded without reading any file
+    // the input happens to name.
+    if (list.SaveType() == TFileSaveType::fstStream)
+        list.SetSaveType(TFileSaveType::fstLink);
+    TMemoryStream output;
+    list.SaveToStream(output, &input);
+    output.SetPosition(0);
+    TImageInfos again;
+    again.LoadFromStream(output);
+    const int expected = list.SaveType() == TFileSaveType::fstLayout ? 0 : list.Count();
+    if (again.Count() != expected || output.Remaining() != 0)
+        __builtin_trap();
+    return 0;
+}

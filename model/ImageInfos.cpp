@@ -1,0 +1,112 @@
+#include "model/ImageInfos.h"
+
+#include <algorithm>
+
+namespace vellora {
+
+namespace {
+
+// The smallest entry record: log mode, three empty strings, Checked, the
+// sizes and times, orientation, and an option record without comment lines.
+constexpr std::int64_t kMinEntryBytes = 1 + 2 + 1 + 2 + 2 + 8 + 8 + 8 + 8 + 1 + (4 + 1 + 1 + 1 + 8 + 6);
+
+} // namespace
+
+std::unique_ptr<TImageInfo> TImageInfos::NewInfo()
+{
+    auto info = std::make_unique<TImageInfo>();
+    info->SetOnOptionLoad([this](void *sender) {
+        if (FOnLoadOption)
+            FOnLoadOption(this, static_cast<TImageInfo *>(sender));
+    });
+    return info;
+}
+
+TImageInfo *TImageInfos::Add()
+{
+    FItems.push_back(NewInfo());
+    return FItems.back().get();
+}
+
+TImageInfo *TImageInfos::Insert(int index)
+{
+    if (index < 0 || index > Count())
+        throw std::out_of_range("TImageInfos::Insert: index out of range");
+    auto it = FItems.insert(FItems.begin() + index, NewInfo());
+    return it->get();
+}
+
+void TImageInfos::Delete(int index)
+{
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("TImageInfos::Delete: index out of range");
+    FItems.erase(FItems.begin() + index);
+}
+
+int TImageInfos::IndexOf(const TImageInfo *info) const
+{
+    const auto it = std::find_if(FItems.begin(), FItems.end(),
+                                 [info](const std::unique_ptr<TImageInfo> &item) { return item.get() == info; });
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+void TImageInfos::Move(int curIndex, int newIndex)
+{
+    if (curIndex == newIndex)
+        return;
+    if (curIndex < 0 || curIndex >= Count() || newIndex < 0 || newIndex >= Count())
+        throw std::out_of_range("TImageInfos::Move: index out of range");
+    auto item = std::move(FItems[static_cast<std::size_t>(curIndex)]);
+    FItems.erase(FItems.begin() + curIndex);
+    FItems.insert(FItems.begin() + newIndex, std::move(item));
+}
+
+int TImageInfos::Remove(TImageInfo *item)
+{
+    const int index = IndexOf(item);
+    if (index >= 0)
+        Delete(index);
+    return index;
+}
+
+void TImageInfos::SaveToStream(TStream &stream, TStream *backup)
+{
+    stream.WriteU8(Ord(FSaveType));
+    if (FSaveType == TFileSaveType::fstLayout) {
+        stream.WriteI32(0);
+        return;
+    }
+    stream.WriteI32(Count());
+    for (const auto &item : FItems)
+        item->SaveToStream(stream, backup, FSaveType);
+}
+
+void TImageInfos::LoadFromStream(TStream &stream)
+{
+    FSaveType = DecodeEnum<TFileSaveType>(stream.ReadU8(), "TFileSaveType");
+    const std::int32_t count = stream.ReadI32();
+    // A count the rest of the stream cannot hold is a damaged file; stop
+    // before the main window sizes its progress for it.
+    if (count < 0 || count > stream.Remaining() / kMinEntryBytes)
+        throw EReadError();
+    if (FOnLoadStart)
+        FOnLoadStart(this, count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        TImageInfo *info = Add();
+        try {
+            info->LoadFromStream(stream);
+        } catch (...) {
+            Remove(info);   // no half-read entry stays behind
+            throw;
+        }
+        if (info->LogMode() == TImageLogging::iloLink && !info->IsExist()) {
+            bool deletion = false;
+            if (FOnImageExist)
+                FOnImageExist(this, info->FileName(), deletion);
+            if (deletion)
+                Remove(info);
+        }
+    }
+}
+
+} // namespace vellora

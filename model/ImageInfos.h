@@ -1,0 +1,60 @@
+// The print list as saved with a document: an owning, ordered list of
+// TImageInfo entries, the save type, and the events through which loading
+// reports to the main window. Lives on the UI thread. Loading throws
+// EReadError when the stream ends early or a count cannot fit in it.
+#pragma once
+
+#include "model/ImageInfo.h"
+#include "model/Types.h"
+#include "settings/Stream.h"
+
+#include <memory>
+#include <vector>
+
+namespace vellora {
+
+class TImageInfos {
+public:
+    TImageInfos() = default;
+    TImageInfos(const TImageInfos &) = delete;
+    TImageInfos &operator=(const TImageInfos &) = delete;
+
+    int Count() const noexcept { return static_cast<int>(FItems.size()); }
+    TImageInfo *Items(int index) const { return FItems.at(static_cast<std::size_t>(index)).get(); }
+    TImageInfo *operator[](int index) const { return Items(index); }
+
+    TFileSaveType SaveType() const noexcept { return FSaveType; }
+    void SetSaveType(TFileSaveType type) { FSaveType = type; }
+
+    void SetOnImageExist(TImageExistEvent handler) { FOnImageExist = std::move(handler); }
+    void SetOnLoadOption(TImageSortEvent handler) { FOnLoadOption = std::move(handler); }
+    void SetOnLoadStart(TLoadStartEvent handler) { FOnLoadStart = std::move(handler); }
+
+    // New entries whose option loads are reported through OnLoadOption.
+    TImageInfo *Add();
+    TImageInfo *Insert(int index);   // index 0..Count
+    void Clear() { FItems.clear(); }
+    void Delete(int index);
+    int IndexOf(const TImageInfo *info) const;   // -1 when not in the list
+    void Move(int curIndex, int newIndex);
+    // Removes and frees the entry; returns its former index or -1.
+    int Remove(TImageInfo *item);
+
+    // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
+    // saved with the save type as its mode.
+    void SaveToStream(TStream &stream, TStream *backup);
+    // Appends the stored entries; fires OnLoadStart with the count, and
+    // OnImageExist for each linked entry whose file is missing.
+    void LoadFromStream(TStream &stream);
+
+private:
+    std::unique_ptr<TImageInfo> NewInfo();
+
+    std::vector<std::unique_ptr<TImageInfo>> FItems;
+    TImageExistEvent FOnImageExist;
+    TImageSortEvent FOnLoadOption;
+    TLoadStartEvent FOnLoadStart;
+    TFileSaveType FSaveType = TFileSaveType::fstLayout;
+};
+
+} // namespace vellora
