@@ -1,9 +1,11 @@
 #include "app/InfoCommand.h"
 
 #include "exif/ExifInfo.h"
+#include "model/ImageInfo.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <cstdio>
 
@@ -82,6 +84,25 @@ QJsonValue thumbnailSize(TExifInfo &reader)
     }
 }
 
+// The display texts of the print-list entry the file would become, with the
+// pixel size read from the image's header (the entry does not know it yet).
+void addEntryTexts(QJsonObject &facts, const QString &path)
+{
+    TImageInfo entry;
+    entry.SetFileName(path, TImageLogging::iloLink);
+    if (entry.ImageWidth() == 0 || entry.ImageHeight() == 0) {
+        const QSize size = QImageReader(path).size();
+        if (size.isValid())
+            entry.SetImageSize({size.width(), size.height()});
+    }
+    facts[QStringLiteral("imageWidth")] = entry.ImageWidth();
+    facts[QStringLiteral("imageHeight")] = entry.ImageHeight();
+    facts[QStringLiteral("fileSizeText")] = entry.FileSizeText();
+    facts[QStringLiteral("fileTimeText")] = entry.FileTimeText();
+    facts[QStringLiteral("imageSizeText")] = entry.ImageSizeText();
+    facts[QStringLiteral("shotTimeText")] = entry.ShotTimeText();
+}
+
 QString textOf(const QJsonValue &value, const QString &none = QStringLiteral("-"))
 {
     return value.isNull() || value.isUndefined() ? none : value.toVariant().toString();
@@ -103,6 +124,10 @@ QString textReport(const QJsonObject &facts)
                            .arg(facts[QLatin1String("jpegHeight")].toInt()));
     line("File size:", QStringLiteral("%1 bytes").arg(facts[QLatin1String("fileSize")].toInteger()));
     line("File time:", facts[QLatin1String("fileTime")].toString().replace(QLatin1Char('T'), QLatin1Char(' ')));
+    line("Image size:", facts[QLatin1String("imageSizeText")].toString());
+    line("Shown as:", QStringLiteral("%1 / %2 / %3").arg(facts[QLatin1String("shotTimeText")].toString(),
+                                                     facts[QLatin1String("fileTimeText")].toString(),
+                                                     facts[QLatin1String("fileSizeText")].toString()));
     const QJsonValue thumb = facts[QLatin1String("thumbnail")];
     line("Thumbnail:", thumb.isObject() ? QStringLiteral("%1 x %2")
                                               .arg(thumb[QLatin1String("width")].toInt())
@@ -152,6 +177,7 @@ QJsonObject imageFacts(const QString &path)
         facts[QStringLiteral("fileTime")] =
             file.lastModified().toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         facts[QStringLiteral("thumbnail")] = thumbnailSize(reader);
+        addEntryTexts(facts, path);
     } catch (const std::exception &e) {
         reader.OnError = nullptr;
         return QJsonObject{{QStringLiteral("file"), path}, {QStringLiteral("error"), errorMessage(e)}};

@@ -18,6 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const std::exception &) {
         return 0;
     }
+    for (int i = 0; i < list.Count(); ++i) {
+        const TImageInfo &info = *list[i];
+        (void)(info.FileSizeText().size() + info.FileTimeText().size() + info.ImageSizeText().size() +
+               info.ShotTimeText().size());
+    }
     // A link save keeps embedded entries embedded without reading any file
     // the input happens to name.
     if (list.SaveType() == TFileSaveType::fstStream)

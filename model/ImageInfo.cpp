@@ -155,6 +155,9 @@ TDateTime DateTimeFromQt(const QDateTime &value)
 
 QDateTime DateTimeToQt(TDateTime value)
 {
+    // 1 Jan 0001 to 31 Dec 9999; anything else (a damaged document) is no date.
+    if (!std::isfinite(value) || value < -693593.0 || value >= 2958466.0)
+        return {};
     const double days = std::trunc(value);
     auto msecs = static_cast<qint64>(std::llround(std::fabs(value - days) * kMSecsPerDay));
     qint64 wholeDays = static_cast<qint64>(days);
@@ -180,6 +183,8 @@ QString FileTimeText(TDateTime time, const QLocale &locale)
     if (time == 0)
         return QStringLiteral("-");
     const QDateTime dt = DateTimeToQt(time);
+    if (!dt.isValid())
+        return QStringLiteral("-");
     QString text = locale.toString(dt.date(), QLocale::ShortFormat);
     if (dt.time() != QTime(0, 0))
         text += QLatin1Char(' ') + locale.toString(dt.time(), longTimeFormat(locale));
@@ -198,6 +203,8 @@ QString ShotTimeText(TDateTime time)
     if (time == 0)
         return QStringLiteral("(なし)");
     const QDateTime dt = DateTimeToQt(time);
+    if (!dt.isValid())
+        return QStringLiteral("(なし)");
     // Fixed separators and C digits: the text must not depend on the locale.
     return dt.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")) + QLatin1Char('.') +
            QString::number(dt.time().msec());
@@ -369,8 +376,14 @@ void TImageInfo::SaveToStream(TStream &stream, TStream *backup, TFileSaveType mo
     stream.WriteU8(Ord(FOrientation));
     FOptions.SaveToStream(stream);
 
-    if (FLogMode == TImageLogging::iloStream)
-        WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
+    if (FLogMode == TImageLogging::iloStream) {
+        try {
+            WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
+        } catch (...) {
+            FLogMode = oldMode;   // not embedded anywhere yet
+            throw;
+        }
+    }
 }
 
 void TImageInfo::WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded)

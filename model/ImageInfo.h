@@ -24,11 +24,12 @@ namespace vellora {
 using TDateTime = double;
 
 TDateTime DateTimeFromQt(const QDateTime &value);
-// The local date-time of a value (rounded to the millisecond).
+// The local date-time of a value (rounded to the millisecond); invalid for a
+// value outside the years 1 to 9999.
 QDateTime DateTimeToQt(TDateTime value);
 
 // Display texts of the list view's columns; `locale` gives the separators and
-// the date and time formats.
+// the date and time formats. A time that is no date shows as unknown.
 QString FileSizeText(std::int64_t size, const QLocale &locale = QLocale());
 QString FileTimeText(TDateTime time, const QLocale &locale = QLocale());
 QString ImageSizeText(TIntSize size);
@@ -146,6 +147,12 @@ public:
     // previous document) when given.
     void SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode);
     void LoadFromStream(TStream &stream);
+    // Puts back the log mode and position an entry had before a save that failed.
+    void RestoreStorage(TImageLogging mode, std::int64_t position) noexcept
+    {
+        FLogMode = mode;
+        FPosition = position;
+    }
 
 private:
     void WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded);

@@ -1,6 +1,7 @@
 #include "model/ImageInfos.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vellora {
 
@@ -77,8 +78,21 @@ void TImageInfos::SaveToStream(TStream &stream, TStream *backup)
         return;
     }
     stream.WriteI32(Count());
+    // Saving moves entries into the new file (log mode and position). If the
+    // save fails the old document stays, so the entries must point into it
+    // again, or the next save would copy the wrong bytes from it.
+    std::vector<std::pair<TImageLogging, std::int64_t>> before;
+    before.reserve(FItems.size());
     for (const auto &item : FItems)
-        item->SaveToStream(stream, backup, FSaveType);
+        before.emplace_back(item->LogMode(), item->Position());
+    try {
+        for (const auto &item : FItems)
+            item->SaveToStream(stream, backup, FSaveType);
+    } catch (...) {
+        for (std::size_t i = 0; i < FItems.size(); ++i)
+            FItems[i]->RestoreStorage(before[i].first, before[i].second);
+        throw;
+    }
 }
 
 void TImageInfos::LoadFromStream(TStream &stream)

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QtEndian>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -148,6 +149,12 @@ TEST(ImageInfoTexts, ShotTimeShowsMillisecondsWithoutLeadingZeros)
     EXPECT_EQ(ShotTimeText(localTime(2010, 5, 1, 12, 34, 56, 7)), QStringLiteral("2010/05/01 12:34:56.7"));
     EXPECT_EQ(ShotTimeText(localTime(2010, 5, 1, 8, 4, 5)), QStringLiteral("2010/05/01 08:04:05.0"));
     EXPECT_EQ(ShotTimeText(0), QStringLiteral("(なし)"));
+    // Values from a damaged document that are no date at all.
+    for (const double bad : {std::nan(""), 1e300, -1e9, 2958466.0}) {
+        EXPECT_EQ(ShotTimeText(bad), QStringLiteral("(なし)")) << bad;
+        EXPECT_EQ(FileTimeText(bad, kJapanese), QStringLiteral("-")) << bad;
+    }
+    EXPECT_EQ(ShotTimeText(2958465.5), QStringLiteral("9999/12/31 12:00:00.0"));
 }
 
 TEST(ImageInfoTexts, FileTimeLeavesOutMidnightAndZeroZone)

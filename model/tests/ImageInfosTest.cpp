@@ -318,6 +318,41 @@ TEST(ImageInfos, SecondEmbeddedSaveCopiesRecordsFromTheFirst)
         EXPECT_EQ(imageRecordAt(fourth.Data(), reopened[i]->Position()).length, 5u);
 }
 
+TEST(ImageInfos, FailedSaveLeavesEntriesPointingAtTheOldDocument)
+{
+    const QString dir = test::scratchDir(QStringLiteral("list"));
+    TImageInfos list;
+    fillList(list, dir);
+    list.SetSaveType(TFileSaveType::fstStream);
+    TMemoryStream old;
+    list.SaveToStream(old, nullptr);
+    std::vector<std::int64_t> positions;
+    for (int i = 0; i < list.Count(); ++i)
+        positions.push_back(list[i]->Position());
+
+    // A newly added file that cannot be decoded makes the next save fail.
+    const QString broken = QDir(dir).filePath(QStringLiteral("broken.bmp"));
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("BM not really a bitmap");
+    f.close();
+    list.Add()->SetFileName(broken, TImageLogging::iloLink);
+    TMemoryStream failed;
+    failed.WriteBytes(QByteArray(100, 'x'));
+    EXPECT_THROW(list.SaveToStream(failed, &old), Error);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(list[i]->LogMode(), TImageLogging::iloStream);
+        EXPECT_EQ(list[i]->Position(), positions[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(list[3]->LogMode(), TImageLogging::iloLink);
+
+    // So a later save still copies the right images from the old document.
+    list.Remove(list[3]);
+    TMemoryStream next;
+    list.SaveToStream(next, &old);
+    EXPECT_EQ(next.Data(), old.Data());
+}
+
 TEST(ImageInfos, DamagedListsFailWithAReadError)
 {
     TImageInfos list;
