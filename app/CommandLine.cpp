@@ -2,6 +2,7 @@
 
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
+#include "app/ShowDocumentCommand.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -78,6 +79,7 @@ const std::map<QString, CommandFn> &commands()
         {QStringLiteral("version"), printVersion},
         {QStringLiteral("list-printers"), listPrintersCommand},
         {QStringLiteral("info"), runInfo},
+        {QStringLiteral("show-document"), runShowDocument},
     };
     return table;
 }
