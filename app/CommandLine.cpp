@@ -3,6 +3,7 @@
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
+#include "app/ShowDocumentCommand.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ const std::map<QString, CommandFn> &commands()
         {QStringLiteral("info"), runInfo},
         {QStringLiteral("export"), runExport},
         {QStringLiteral("print"), runExport},
+        {QStringLiteral("show-document"), runShowDocument},
     };
     return table;
 }

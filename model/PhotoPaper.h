@@ -135,6 +135,8 @@ public:
     const QString &PrinterName() const noexcept { return FPrinterName; }
     // Takes the name only when the printer abstraction lists it.
     void SetPrinterName(const QString &name);
+    // Stores the name as a document holds it, listed or not (loading needs this).
+    void StorePrinterName(const QString &name) { FPrinterName = name; }
 
     const TBeginPrintEvent &OnBeginPrint() const noexcept { return FOnBeginPrint; }
     void SetOnBeginPrint(TBeginPrintEvent handler) { FOnBeginPrint = std::move(handler); }

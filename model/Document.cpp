@@ -1,0 +1,110 @@
+#include "model/Document.h"
+
+#include "model/DocumentFormat.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
+#include "settings/Stream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace vellora {
+
+namespace {
+
+QString kText(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+// Makes the rename itself durable; a folder that cannot be synced (some
+// network file systems) still holds a complete document, so this never fails.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+QString DocumentTempFileName(const QString &fileName)
+{
+    const int slash = static_cast<int>(fileName.lastIndexOf(QLatin1Char('/')));
+    const int dot = static_cast<int>(fileName.lastIndexOf(QLatin1Char('.')));
+    const QString stem = dot > slash ? fileName.left(dot) : fileName;
+    return stem + kText(kDocumentTempExtension);
+}
+
+void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images)
+{
+    const QString temp = DocumentTempFileName(fileName);
+    // Saving points embedded entries into the new file. Until that file has
+    // replaced the old one they must point into the old one again on failure,
+    // also when the failure comes after the print list was written (a full
+    // disk shows itself only when the buffers are flushed).
+    std::vector<std::pair<TImageLogging, std::int64_t>> storage;
+    storage.reserve(static_cast<std::size_t>(images.Count()));
+    for (int i = 0; i < images.Count(); ++i)
+        storage.emplace_back(images[i]->LogMode(), images[i]->Position());
+    try {
+        {
+            TFileStream out(temp, TFileStream::Mode::Create);
+            SavePaperToStream(out, paper);
+            std::unique_ptr<TFileStream> backup;
+            const QString previous = paper.DocumentFileName();
+            if (!previous.isEmpty() && QFileInfo(previous).isFile())
+                backup = std::make_unique<TFileStream>(previous, TFileStream::Mode::Read);
+            images.SaveToStream(out, backup.get());
+            out.Flush();
+        }
+        // The new file keeps the access rights the user gave the old one.
+        if (QFileInfo::exists(fileName))
+            QFile::setPermissions(temp, QFile::permissions(fileName));
+        // rename() replaces the old document in one step: at every moment
+        // either the old or the new complete document carries the name.
+        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(fileName).constData()) != 0)
+            throw IoError(fileName, errno, QStringLiteral("cannot replace the document"));
+        syncFolder(QFileInfo(fileName).absolutePath());
+    } catch (const std::exception &e) {
+        QFile::remove(temp);
+        for (int i = 0; i < images.Count(); ++i)
+            images[i]->RestoreStorage(storage[static_cast<std::size_t>(i)].first, storage[static_cast<std::size_t>(i)].second);
+        throw EDocumentError(kText(kDocumentSaveErrorText), errorMessage(e));
+    }
+    paper.SetDocumentFileName(fileName);
+}
+
+void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images)
+{
+    try {
+        TMemoryStream stream;
+        stream.LoadFromFile(fileName);
+        LoadPaperFromStream(stream, paper);
+        images.LoadFromStream(stream);
+    } catch (const std::exception &e) {
+        throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e));
+    }
+    paper.SetDocumentFileName(fileName);
+}
+
+bool IsDocumentFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (file.open(QIODevice::ReadOnly) && HasDocumentSignature(file.read(kDocumentSignatureSize)))
+        return true;
+    return fileName.endsWith(kText(kDocumentExtension), Qt::CaseInsensitive);
+}
+
+} // namespace vellora
