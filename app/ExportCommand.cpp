@@ -1,6 +1,7 @@
 #include "app/ExportCommand.h"
 
 #include "app/InfoCommand.h"
+#include "model/Document.h"
 #include "model/ImageInfos.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
@@ -310,13 +311,24 @@ int run(const ParsedArgs &args)
         if (!printing && has(args, printOnly))
             usage(QStringLiteral("--%1 belongs to --print").arg(QLatin1String(printOnly)));
     }
-    if (has(args, "document"))
-        throw Error(QStringLiteral("--document: reading documents is not part of this build yet"));
-
     const std::unique_ptr<QGuiApplication> app = ensureGuiApplication();
     SetQvPrint(MakeSystemPrint());
 
     TPhotoPaper paper;
+    TImageInfos infos;
+    TImageListItems list;
+    if (has(args, "document")) {
+        // The document's layout and print list come first; paths given as
+        // well are appended, and layout options given override its layout.
+        const QString document = option(args, "document");
+        try {
+            OpenDocumentFile(document, paper, infos);
+        } catch (const EDocumentError &e) {
+            throw Error(QStringLiteral("%1: %2 (%3)").arg(document, e.message(), e.detail()));
+        }
+        for (int i = 0; i < infos.Count(); ++i)
+            list.Add(infos.Items(i), infos.Items(i)->Checked());
+    }
     if (printing && has(args, "printer")) {
         const QString name = option(args, "printer");
         if (!QvPrint().PrinterNames().contains(name))
@@ -330,8 +342,6 @@ int run(const ParsedArgs &args)
     if (has(args, "dpi"))
         settings.exportDpi = intOption(args, "dpi", 10, 1200);
 
-    TImageInfos infos;
-    TImageListItems list;
     addImages(args.paths, infos, list);
     if (list.Count() == 0)
         throw Error(QStringLiteral("no images to print: give image files or folders"));

@@ -1,6 +1,9 @@
 // vellora --export / --print, run as the real executable: outputs checked by
 // independent readers, argument errors, cancel by SIGINT and a real job
 // through the private print server.
+#include "model/Document.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
 #include "print/tests/PrintTestSupport.h"
 #include "testsupport/TestSupport.h"
 
@@ -114,6 +117,52 @@ TEST(ExportCommand, PdfOfAFolderOnAQuickLayout)
         EXPECT_NEAR(qGreen(got), qGreen(expected[i]), 40) << i;
         EXPECT_NEAR(qBlue(got), qBlue(expected[i]), 40) << i;
     }
+}
+
+TEST(ExportCommand, DocumentWithEmbeddedPhotosExportsAfterItsPhotosAreGone)
+{
+    // A 2 × 1 document holding the first three photos embedded, saved, and the
+    // photos deleted: the export must take layout and images from the document,
+    // then append the photos given on the command line.
+    const QString dir = freshDir(QStringLiteral("export-document"));
+    const QString src = photoFolder();
+    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
+        ASSERT_TRUE(QFile::copy(src + "/" + name, dir + "/" + name));
+    const QString document = dir + "/album.vlpf";
+    {
+        vellora::TPhotoPaper paper;
+        paper.SetDivide({2, 1});
+        paper.PhotoAreas().AdjustAreas();
+        vellora::TImageInfos infos;
+        infos.SetSaveType(vellora::TFileSaveType::fstStream);
+        for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) {
+            vellora::TImageInfo *entry = infos.Add();
+            entry->SetFileName(dir + "/" + name, vellora::TImageLogging::iloLink);
+            entry->SetChecked(true);
+        }
+        vellora::SaveDocumentFile(document, paper, infos);
+    }
+    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
+        ASSERT_TRUE(QFile::remove(dir + "/" + name));
+
+    const Result r = runVellora({"--export", "pdf", "--output", dir + "/out", "--dpi", "40", "--document", document,
+                                 src + "/e.jpg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString pdf = dir + "/out.pdf";
+    EXPECT_EQ(pdfInfo(pdf, "Pages"), "2");   // a, b | c, e
+    runTool("pdftoppm", {"-r", "30", "-png", "-f", "2", "-l", "2", pdf, dir + "/p"});
+    const QImage page(dir + "/p-2.png");
+    ASSERT_FALSE(page.isNull());
+    const QRgb left = page.pixel(page.width() / 4, page.height() / 2);
+    const QRgb right = page.pixel(page.width() * 3 / 4, page.height() / 2);
+    EXPECT_NEAR(qBlue(left), 220, 40);    // c.jpg, from the document
+    EXPECT_NEAR(qRed(right), 150, 40);    // e.jpg, from the command line
+    EXPECT_NEAR(qBlue(right), 160, 40);
+
+    const Result bad = runVellora({"--export", "pdf", "--output", dir + "/x", "--document", dir + "/a.jpg"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("ドキュメントの読み取りに失敗しました。"))) << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir + "/x.pdf"));
 }
 
 TEST(ExportCommand, JpegFilesForAPageRangeFromTheStartNumber)
