@@ -1,7 +1,7 @@
 #include "exif/ExifInfo.h"
 
 #include "exif/JpegCodec.h"
-#include "exif/TextCodec.h"
+#include "settings/Codepage.h"
 #include "settings/ByteReader.h"
 #include "settings/Stream.h"
 
@@ -484,7 +484,7 @@ QString TExifInfo::ReadAscii(std::uint16_t ATag, TExifIFD AIFD) const
         return QString();
     const QByteArray &block = item->Block();
     const qsizetype end = block.indexOf('\0');
-    return exif::decodeCodePage(end < 0 ? block : block.left(end));
+    return DecodeCp932(end < 0 ? block : block.left(end));
 }
 
 const TExifRational &TExifInfo::ReadRational(std::uint16_t ATag, TExifIFD AIFD, int index)
@@ -576,7 +576,7 @@ QString TExifInfo::UserComment() const
     const QByteArray text = item->Block().mid(8);
     switch (UserCommentStyle()) {
     case TExifUserCommentStyle::ucJIS:
-        return exif::decodeIso2022Jp(text);
+        return DecodeIso2022Jp(text);
     case TExifUserCommentStyle::ucUnicode: {
         const auto unitAt = [&text](qsizetype i, bool bigEndian) {
             const auto a = static_cast<std::uint8_t>(text[2 * i]);
@@ -602,7 +602,7 @@ QString TExifInfo::UserComment() const
         return result;
     }
     default:
-        return exif::decodeCodePage(text);
+        return DecodeCp932(text);
     }
 }
 

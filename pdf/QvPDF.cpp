@@ -2,8 +2,8 @@
 
 #include "pdf/PdfText.h"
 #include "pdf/XImage.h"
+#include "settings/Helpers.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -18,13 +18,9 @@ const QString kNotWhilePrinting = QStringLiteral("印刷中は変更できませ
 // MD5 over the UTF-16LE code units of a string, as upper-case hex digits.
 QString stringMD5(const QString &text)
 {
-    QByteArray units;
-    units.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        units.append(static_cast<char>(c.unicode() & 0xFF));
-        units.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return QString::fromLatin1(QCryptographicHash::hash(units, QCryptographicHash::Md5).toHex().toUpper());
+    const TDigest digest = StringMD5(text);
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char *>(digest.data()), static_cast<qsizetype>(digest.size())).toHex().toUpper());
 }
 
 QString withSeparator(const QString &folder)
