@@ -14,6 +14,9 @@ namespace {
 
 [[noreturn]] void fail(const char *text) { throw EBigBitmapError(std::string(text)); }
 
+// Rows this long or longer are refused by the BMP reader.
+constexpr std::size_t kMaxBigBitmapStride = 65280;
+
 TBigBitmapPixelFormat formatOfBits(int bits)
 {
     switch (bits) {
@@ -163,6 +166,42 @@ void TBigBitmap::Assign(const QImage &source)
 {
     if (source.isNull()) {
         Clear();
+        return;
+    }
+    const auto stride = static_cast<std::size_t>(DibStride(24, static_cast<std::uint64_t>(source.width())));
+    if (source.format() == QImage::Format_RGB32 && stride < kMaxBigBitmapStride) {
+        // Every photo the print run draws comes here: straight into 24-bit
+        // bands, the rows the BMP round trip below would give, without
+        // writing and parsing a whole BMP file image per photo. Wider images
+        // take the round trip and its error.
+        const auto width = static_cast<std::size_t>(source.width());
+        const auto height = static_cast<std::size_t>(source.height());
+        const std::size_t h0 = std::min(height, kBigBitmapBandBytes / stride);
+        std::vector<Band> bands;
+        bands.reserve((height + h0 - 1) / h0);
+        for (std::size_t top = 0; top < height; top += h0) {
+            Band band;
+            band.height = static_cast<int>(std::min(h0, height - top));
+            band.pixels = QByteArray(static_cast<qsizetype>(stride) * band.height, Qt::Uninitialized);
+            auto *dst = reinterpret_cast<std::uint8_t *>(band.pixels.data());
+            for (int r = 0; r < band.height; ++r, dst += stride) {
+                const auto *src = reinterpret_cast<const QRgb *>(source.constScanLine(static_cast<int>(top) + r));
+                for (std::size_t x = 0; x < width; ++x) {
+                    dst[3 * x] = static_cast<std::uint8_t>(qBlue(src[x]));
+                    dst[3 * x + 1] = static_cast<std::uint8_t>(qGreen(src[x]));
+                    dst[3 * x + 2] = static_cast<std::uint8_t>(qRed(src[x]));
+                }
+                // Row padding is zero, as in a written BMP.
+                std::memset(dst + 3 * width, 0, stride - 3 * width);
+            }
+            bands.push_back(std::move(band));
+        }
+        FBitmaps = std::move(bands);
+        FWidth = source.width();
+        FHeight = source.height();
+        FStride = stride;
+        FPalette.clear();
+        FPixelFormat = TBigBitmapPixelFormat::bbpf24bit;
         return;
     }
     QByteArray bmp;

@@ -1,8 +1,10 @@
 #include "graphics/BigBitmap.h"
 #include "graphics/tests/BmpBuilder.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -131,6 +133,50 @@ TEST(BigBitmap, AssignFromImagesKeepsPixelsAndDepth)
     bitmap.Assign(rgb);
     bitmap.Assign(QImage());
     EXPECT_TRUE(bitmap.Empty());
+}
+
+// RGB32 images skip the BMP round trip; the bands must come out the same,
+// padding bytes included: widths with each padding, and the widest rows the
+// reader takes, split into bands of 128 rows. One pixel wider fails both ways.
+TEST(BigBitmap, AssignFromRgb32GivesTheBandsOfTheBmpRoundTrip)
+{
+    const QSize sizes[] = {{1, 3}, {2, 2}, {3, 5}, {4, 1}, {5, 4}, {21758, 130}, {21759, 2}};
+    std::uint32_t seed = 7;
+    for (const QSize size : sizes) {
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < size.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                row[x] = 0xFF000000u | (seed >> 8);
+            }
+        }
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(image.save(&buffer, "BMP"));
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        TBigBitmap expected, actual;
+        if (size.width() > 21758) {
+            EXPECT_THROW(expected.LoadFromBytes(bmp), EBigBitmapError);
+            EXPECT_THROW(actual.Assign(image), EBigBitmapError);
+            continue;
+        }
+        expected.LoadFromBytes(bmp);
+        actual.SetDrawMode(TBigBitmapDrawMode::dmUseBanding);
+        actual.Assign(image);
+        EXPECT_EQ(actual.DrawMode(), TBigBitmapDrawMode::dmUseBanding);
+        ASSERT_EQ(actual.PixelFormat(), expected.PixelFormat());
+        ASSERT_EQ(actual.Width(), expected.Width());
+        ASSERT_EQ(actual.Height(), expected.Height());
+        ASSERT_EQ(actual.Stride(), expected.Stride());
+        EXPECT_TRUE(actual.Palette().isEmpty());
+        ASSERT_EQ(actual.BandCount(), expected.BandCount());
+        for (int band = 0; band < actual.BandCount(); ++band)
+            EXPECT_EQ(actual.BandHeight(band), expected.BandHeight(band)) << "band " << band;
+        for (int y = 0; y < actual.Height(); ++y)
+            ASSERT_EQ(std::memcmp(actual.Scanline(y), expected.Scanline(y), actual.Stride()), 0) << "row " << y;
+    }
 }
 
 TEST(BigBitmap, AssignCopiesBandsThatThenChangeIndependently)
