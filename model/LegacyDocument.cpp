@@ -167,6 +167,12 @@ void LoadLegacyPaperFromStream(TStream &stream, TPhotoPaper &paper)
     cells.AdjustAreas();
     TPhotoArea &first = *cells.Items(0);
     LoadLegacyPhotoAreaFromStream(stream, first);
+    const std::int64_t copies = static_cast<std::int64_t>(first.Areas().Count()) * cells.Count();
+    if (copies > kMaxLegacyCopiedAreas)
+        throw FormatError(QStringLiteral("document"), stream.Position(),
+                          QStringLiteral("%1 free areas copied into %2 cells are more than any layout holds")
+                              .arg(first.Areas().Count())
+                              .arg(cells.Count()));
     for (int i = 1; i < cells.Count(); ++i) {
         TPhotoArea &cell = *cells.Items(i);
         cell.Assign(first);

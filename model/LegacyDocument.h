@@ -5,7 +5,14 @@
 // no writer produced. UI thread.
 #pragma once
 
+#include <cstdint>
+
 namespace vellora {
+
+// The one cell record's free areas are copied into every cell. More copies in
+// total than this (ten per cell of the largest grid) is a damaged file, not a
+// layout: a few kilobytes would otherwise build millions of areas.
+inline constexpr std::int64_t kMaxLegacyCopiedAreas = 99 * 99 * 10;
 
 class TAreas;
 class TPhotoArea;

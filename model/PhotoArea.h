@@ -118,6 +118,8 @@ public:
     static int LayoutLabelHeight(int cellWidth, int cellHeight, const QFont &base);
 
 private:
+    friend class TPhotoAreas;
+
     // Steps 12 to 15 of drawing: the white cell bitmap with the photo
     // stretched into it, put on the canvas.
     static void drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
@@ -131,6 +133,8 @@ private:
     TPhotoAlign FHorizontalAlign = TPhotoAlign::paCenter;
     TImageInfo *FImageInfo = nullptr;
     TPhotoAreas *FParent = nullptr;
+    // Where TPhotoAreas last found this cell; checked before it is trusted.
+    mutable int FIndexHint = -1;
     bool FParentBackground = true;
     bool FParentHorizontalAlign = true;
     bool FParentPhotoSize = true;

@@ -6,9 +6,18 @@ namespace vellora {
 
 int TPhotoAreas::IndexOf(const TPhotoArea *area) const
 {
+    // Every new free area asks its cell for its index; a scan each time made
+    // filling all cells of a large grid quadratic in the number of cells.
+    if (!area)
+        return -1;
+    const int hint = area->FIndexHint;
+    if (hint >= 0 && hint < Count() && FItems[static_cast<size_t>(hint)].get() == area)
+        return hint;
     for (size_t i = 0; i < FItems.size(); ++i) {
-        if (FItems[i].get() == area)
+        if (FItems[i].get() == area) {
+            area->FIndexHint = static_cast<int>(i);
             return static_cast<int>(i);
+        }
     }
     return -1;
 }
@@ -16,6 +25,7 @@ int TPhotoAreas::IndexOf(const TPhotoArea *area) const
 TPhotoArea *TPhotoAreas::Add()
 {
     FItems.push_back(std::make_unique<TPhotoArea>(this));
+    FItems.back()->FIndexHint = Count() - 1;
     return FItems.back().get();
 }
 

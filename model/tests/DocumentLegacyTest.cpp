@@ -107,11 +107,11 @@ QByteArray bmpBytes(int w, int h)
 // A 2 x 2 old document with a cell record (rotation code 7, photo size 1,
 // scale 150 %), a free area in the cell and, after the marker, a printer
 // name and two paper areas.
-QByteArray legacyDocument(bool withMarker)
+QByteArray legacyDocument(bool withMarker, std::int32_t divide = 2, int cellAreas = 1)
 {
     LegacyWriter w;
-    w.s.WriteI32(2);
-    w.s.WriteI32(2);   // Divide
+    w.s.WriteI32(divide);
+    w.s.WriteI32(divide);
     w.skip(8);
     w.font(QStringLiteral("ＭＳ 明朝"), -15, true, true);
     w.ext(5);
@@ -139,8 +139,9 @@ QByteArray legacyDocument(bool withMarker)
     w.s.WriteU8(Ord(TPhotoAlign::paRightBottom));
     w.skip(10);
     w.background(0x00445566, TFillStyle::fisSolid, TFrameStyle::frsDot, 0.75L);
-    w.s.WriteI32(1);
-    w.textArea(QStringLiteral("ファイル名\r\n二行目"), 91, true, false);
+    w.s.WriteI32(cellAreas);
+    for (int i = 0; i < cellAreas; ++i)
+        w.textArea(QStringLiteral("ファイル名\r\n二行目"), 91, true, false);
     if (withMarker) {
         w.s.WriteI32(-1);
         w.str(QStringLiteral("プリンタ"));
@@ -326,4 +327,21 @@ TEST(LegacyDocument, TruncatedAnywhereIsAReadError)
             images.LoadFromStream(in);
         }) << "cut at " << cut;
     }
+}
+
+TEST(LegacyDocument, CellAreasCopiedBeyondAnyLayoutAreAFormatError)
+{
+    // The cell record is stored once and copied into every cell: 11 areas in a
+    // 99 x 99 grid would be over a hundred thousand areas from a few KB.
+    TPhotoPaper paper;
+    TMemoryStream in(legacyDocument(false, 99, 11));
+    EXPECT_THROW(LoadPaperFromStream(in, paper), FormatError);
+
+    // The same record in a grid it fits is copied into every cell.
+    TPhotoPaper fits;
+    TMemoryStream ok(legacyDocument(false, 30, 11));
+    LoadPaperFromStream(ok, fits);
+    ASSERT_EQ(fits.PhotoAreas().Count(), 900);
+    EXPECT_EQ(fits.PhotoAreas().Items(899)->Areas().Count(), 11);
+    EXPECT_EQ(fits.PhotoAreas().Items(899)->Areas().Items(10)->LinkAreaIndex(), 899);
 }

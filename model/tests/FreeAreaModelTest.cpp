@@ -45,6 +45,30 @@ TEST(FreeAreaList, AddInsertMoveAndRemoveKeepTheDrawingOrder)
     EXPECT_THROW(areas.Move(0, 3), std::out_of_range);
 }
 
+TEST(FreeAreaList, NewAreasLinkToTheCellsCurrentPlace)
+{
+    // Cells remember where they were last found; after the grid shifts the
+    // link must still be the cell's place now.
+    TPhotoPaper paper;
+    paper.SetDivide({3, 1});
+    TPhotoAreas &cells = paper.PhotoAreas();
+    cells.AdjustAreas();
+    TPhotoArea *second = cells.Items(1);
+    EXPECT_EQ(second->Areas().AddText()->LinkAreaIndex(), 1);
+    TPhotoArea *inserted = cells.Insert(0);
+    EXPECT_EQ(second->Areas().AddText()->LinkAreaIndex(), 2);
+    EXPECT_EQ(inserted->Areas().AddText()->LinkAreaIndex(), 0);
+    cells.Delete(0);
+    cells.Delete(0);
+    EXPECT_EQ(second->Index(), 0);
+    EXPECT_EQ(second->Areas().AddImage()->LinkAreaIndex(), 0);
+    for (int i = 0; i < cells.Count(); ++i)
+        EXPECT_EQ(cells.Items(i)->Index(), i);
+    TPhotoArea outside(nullptr);
+    EXPECT_EQ(cells.IndexOf(&outside), -1);
+    EXPECT_EQ(cells.IndexOf(nullptr), -1);
+}
+
 TEST(FreeAreaList, NewAreasLinkToTheirCellAndSeeThePapersFont)
 {
     TPhotoPaper paper;
