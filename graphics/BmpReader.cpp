@@ -123,13 +123,15 @@ QByteArray expandRle(std::span<const std::uint8_t> data, bool four, std::size_t 
 
     if (stride != 0 && height > kMaxExpandedDibBytes / stride)
         dibError("LoadDIBFromStream: Image is too large");
+    // Some encoders also code the row's padding bytes, so a row is as long
+    // as its stride holds pixels; only what goes past that is malformed.
+    const std::size_t rowPixels = four ? 2 * stride : stride;
+    if (rowPixels != 0 && height > kMaxRleDibPixels / rowPixels)
+        dibError("LoadDIBFromStream: Image is too large");
     QByteArray out(static_cast<qsizetype>(stride * height), '\0');
     auto *dst = reinterpret_cast<std::uint8_t *>(out.data());
     std::size_t x = 0, y = 0, pos = 0;
     const std::size_t n = data.size();
-    // Some encoders also code the row's padding bytes, so a row is as long
-    // as its stride holds pixels; only what goes past that is malformed.
-    const std::size_t rowPixels = four ? 2 * stride : stride;
 
     auto put = [&](std::uint8_t value) {
         std::uint8_t *row = dst + y * stride;

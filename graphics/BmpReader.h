@@ -60,6 +60,11 @@ constexpr std::uint64_t DibStride(std::uint64_t bits, std::uint64_t width)
 // Limit of expanded run-length data; uncompressed images are bounded by the
 // input itself.
 inline constexpr std::size_t kMaxExpandedDibBytes = std::size_t(256) << 20;
+// Limit of the pixels a run-length image may expand to. A few bytes of codes
+// can claim any size, and every pixel later costs several bytes in the bands
+// and in the drawn image, so the byte limit alone lets a tiny file take
+// gigabytes and minutes; no real run-length picture comes near this.
+inline constexpr std::size_t kMaxRleDibPixels = std::size_t(16) << 20;
 
 // Parses a whole BMP file image. The result may point into bytes, which must
 // outlive it.

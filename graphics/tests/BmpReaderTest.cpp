@@ -272,6 +272,9 @@ TEST(BmpReader, RejectsMalformedFilesWithTheirMessages)
          "LoadDIBFromStream: Pixel data offset is past the end of the file"},
         {"RLE of 4 GB", with(rle8, [](BmpSpec &s) { s.width = 60000; s.height = 70000; s.pixels = QByteArray::fromHex("0001"); }),
          "LoadDIBFromStream: Image is too large"},
+        {"RLE4 of 533 megapixels in a few bytes",
+         with(rle4, [](BmpSpec &s) { s.width = 130000; s.height = 4100; s.pixels = QByteArray::fromHex("0001"); }),
+         "LoadDIBFromStream: Image is too large"},
         {"JPEG inside", with({}, [](BmpSpec &s) { s.compression = 4; }), "LoadDIBFromStream: Unsupported compression"},
     };
     for (const auto &c : cases)
