@@ -114,21 +114,24 @@ void SaveAreasToStream(TStream &stream, const TAreas &areas)
     }
 }
 
+TCustomArea *ReadAreaKind(TStream &stream, TAreas &areas)
+{
+    const std::int64_t at = stream.Position();
+    const std::uint8_t kind = stream.ReadU8();
+    if (kind == kTextAreaKind)
+        return areas.AddText();
+    if (kind == kImageAreaKind)
+        return areas.AddImage();
+    throw FormatError(QStringLiteral("document"), at, QStringLiteral("unknown area kind %1").arg(kind));
+}
+
 void LoadAreasFromStream(TStream &stream, TAreas &areas)
 {
     areas.Clear();
     const std::int32_t count = stream.ReadI32();
     CheckRecordCount(stream, count, kMinAreaRecordBytes, "area");
     for (std::int32_t i = 0; i < count; ++i) {
-        const std::int64_t at = stream.Position();
-        const std::uint8_t kind = stream.ReadU8();
-        TCustomArea *area = nullptr;
-        if (kind == kTextAreaKind)
-            area = areas.AddText();
-        else if (kind == kImageAreaKind)
-            area = areas.AddImage();
-        else
-            throw FormatError(QStringLiteral("document"), at, QStringLiteral("unknown area kind %1").arg(kind));
+        TCustomArea *area = ReadAreaKind(stream, areas);
         area->Background().LoadFromStream(stream, true);
         area->SetBounds(ReadFloatRect(stream));
         area->SetAngle(DecodeByte<TTextAngle>(stream.ReadU8(), 4, "TTextAngle"));

@@ -43,6 +43,9 @@ void ReadLegacyFontFromStream(TStream &stream, TFont &font);
 void SaveAreasToStream(TStream &stream, const TAreas &areas);
 // Clears the list first. Loaded areas keep a new area's link index.
 void LoadAreasFromStream(TStream &stream, TAreas &areas);
+// Reads an area record's kind byte and adds an area of that kind (both formats
+// share the kinds); an unknown kind is a format error.
+TCustomArea *ReadAreaKind(TStream &stream, TAreas &areas);
 
 // One cell's settings, inheritance flags, background and free areas.
 void SavePhotoAreaToStream(TStream &stream, const TPhotoArea &cell);

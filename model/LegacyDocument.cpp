@@ -83,15 +83,7 @@ void LoadLegacyAreasFromStream(TStream &stream, TAreas &areas)
     const std::int32_t count = stream.ReadI32();
     CheckRecordCount(stream, count, kMinLegacyAreaRecordBytes, "legacy area");
     for (std::int32_t i = 0; i < count; ++i) {
-        const std::int64_t at = stream.Position();
-        const std::uint8_t kind = stream.ReadU8();
-        TCustomArea *area = nullptr;
-        if (kind == kTextAreaKind)
-            area = areas.AddText();
-        else if (kind == kImageAreaKind)
-            area = areas.AddImage();
-        else
-            throw FormatError(QStringLiteral("document"), at, QStringLiteral("unknown area kind %1").arg(kind));
+        TCustomArea *area = ReadAreaKind(stream, areas);
         area->Background().LoadFromStream(stream, false);
         const Extended left = stream.ReadExtended();
         const Extended top = stream.ReadExtended();
