@@ -67,12 +67,39 @@ QImage toRgb888(const QImage &image)
     return image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
 }
 
+// A palette search that remembers recent answers: photos repeat colours, and
+// a full search per pixel costs up to 256 distances. Slots are picked by the
+// colour's top 5 bits per channel and hold the exact colour they answer for.
+class CachedFinder {
+public:
+    CachedFinder(const TPalette &palette, int termCount) : FSlots(std::size_t(1) << 15)
+    {
+        FFinder.SetPalette(palette);
+        FFinder.SetTermCount(termCount);
+    }
+
+    int nearestIndex(std::uint8_t b, std::uint8_t g, std::uint8_t r)
+    {
+        const std::uint32_t colour = (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | b;
+        Slot &slot = FSlots[((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)];
+        if (slot.index < 0 || slot.colour != colour)
+            slot = {colour, FFinder.NearestIndex(b, g, r)};
+        return slot.index;
+    }
+
+private:
+    struct Slot {
+        std::uint32_t colour = 0;
+        int index = -1;
+    };
+    TPaletteFinder FFinder;
+    std::vector<Slot> FSlots;
+};
+
 // Nearest entries of palette for every pixel, packed at depth (1, 4 or 8).
 QImage quantize(const QImage &rgb, int depth, const TPalette &palette, int termCount)
 {
-    TPaletteFinder finder;
-    finder.SetPalette(palette);
-    finder.SetTermCount(termCount);
+    CachedFinder finder(palette, termCount);
     const QImage::Format format = depth == 1 ? QImage::Format_Mono : QImage::Format_Indexed8;
     QImage dest(rgb.size(), format);
     if (dest.isNull())
@@ -85,7 +112,7 @@ QImage quantize(const QImage &rgb, int depth, const TPalette &palette, int termC
             std::fill(out, out + dest.bytesPerLine(), uchar(0));
         for (int x = 0; x < rgb.width(); ++x) {
             const uchar *p = in + 3 * x;
-            const int index = std::max(finder.NearestIndex(p[2], p[1], p[0]), 0);
+            const int index = std::max(finder.nearestIndex(p[2], p[1], p[0]), 0);
             if (depth == 1) {
                 if (index)
                     out[x >> 3] = static_cast<uchar>(out[x >> 3] | (0x80 >> (x & 7)));
@@ -146,9 +173,8 @@ void DiffuseToPalette(QImage &image, const TPalette &palette, int termCount)
         return;
     if (image.format() != QImage::Format_RGB888)
         image = image.convertToFormat(QImage::Format_RGB888);
-    TPaletteFinder finder;
-    finder.SetPalette(palette);
-    finder.SetTermCount(termCount);
+    CachedFinder finder(palette, termCount);
+    const TPalette entries = palette.mid(0, 256);
     const int width = image.width();
     const int height = image.height();
     // Takes weight/16 of the error off one channel, truncating toward zero.
@@ -160,11 +186,11 @@ void DiffuseToPalette(QImage &image, const TPalette &palette, int termCount)
         uchar *below = y + 1 < height ? image.scanLine(y + 1) : nullptr;
         for (int x = 0; x < width; ++x) {
             uchar *p = row + 3 * x;
-            const TRGBTriple nearest = finder.NearestRGB(p[2], p[1], p[0]);
-            const int error[3] = {nearest.rgbtRed - p[0], nearest.rgbtGreen - p[1], nearest.rgbtBlue - p[2]};
-            p[0] = nearest.rgbtRed;
-            p[1] = nearest.rgbtGreen;
-            p[2] = nearest.rgbtBlue;
+            const QRgb nearest = entries[finder.nearestIndex(p[2], p[1], p[0])];
+            const int error[3] = {qRed(nearest) - p[0], qGreen(nearest) - p[1], qBlue(nearest) - p[2]};
+            p[0] = static_cast<uchar>(qRed(nearest));
+            p[1] = static_cast<uchar>(qGreen(nearest));
+            p[2] = static_cast<uchar>(qBlue(nearest));
             for (int c = 0; c < 3; ++c) {
                 if (x + 1 < width)
                     spread(p[3 + c], error[c], 7);

@@ -100,7 +100,9 @@ private:
 
 // Loaded through the picture registry, an icon whose images this reader does
 // not take (PNG-compressed entries and the like) is read with Qt's icon
-// reader instead, so that such files still load.
+// reader instead, so that such files still load. The graphic's picture
+// (TGraphic::Image) is the image a true-colour canvas shows at the preferred
+// size and follows the images; SetImage does not change them (use Assign).
 class TQvIcon : public TGraphic {
 public:
     TQvIcon();
