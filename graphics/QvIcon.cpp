@@ -812,7 +812,11 @@ void TQvIcon::LoadFromStream(TStream &stream)
 QImage TQvIcon::decode(const QByteArray &data)
 {
     try {
-        parse(data);
+        try {
+            parse(data);
+        } catch (const FormatError &) {
+            throw EQvGraphic(3);   // the reader checks ahead; this only guards
+        }
     } catch (const EQvGraphic &error) {
         if (!FQtFallback)
             throw;
