@@ -650,16 +650,11 @@ void TQvIcon::Assign(const TGraphic &graphic)
         Assign(*icon);
         return;
     }
-    // Other graphics as they draw onto a 24-bit bitmap.
+    // Every graphic holds its picture, transparency included, which the
+    // image-from-bitmap steps turn into the mask.
     if (graphic.Empty())
         throw EQvGraphic(4);
-    QImage canvas(graphic.Width(), graphic.Height(), QImage::Format_RGB888);
-    canvas.fill(Qt::white);
-    {
-        QPainter painter(&canvas);
-        graphic.Draw(painter, QRectF(0, 0, canvas.width(), canvas.height()));
-    }
-    Assign(canvas);
+    Assign(graphic.Image());
 }
 
 void TQvIcon::Assign(const QMimeData &mime)

@@ -392,6 +392,12 @@ TEST(QvIcon, SystemIconsAndGraphicsConvertBothWays)
     fromGraphic.Assign(*png);
     EXPECT_EQ(fromGraphic.Count(), 1);
     EXPECT_EQ(fromGraphic.Images(0).Width(), 32);
+    // A graphic's transparency becomes the mask.
+    std::unique_ptr<TGraphic> art = PngImageClass().Create();
+    art->SetImage(sampleArt(32, 32));
+    fromGraphic.Assign(*art);
+    EXPECT_EQ(qAlpha(fromGraphic.Images(0).Handle().pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(fromGraphic.Images(0).Handle().pixel(16, 12)), 255);
 }
 
 TEST(QvIcon, SettingTheHandleRebuildsTheMemoryAtTheImageDepth)
