@@ -1,6 +1,7 @@
 #include "graphics/QvIcon.h"
 
-#include "graphics/BmpReader.h"
+#include "graphics/IconImageReader.h"
+#include "graphics/IconImageWriter.h"
 #include "settings/ByteReader.h"
 
 #include <QBuffer>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 
@@ -64,171 +64,9 @@ int IconDepth(int bitCount)
 
 namespace {
 
-constexpr std::size_t kEntrySize = 16;
-constexpr std::size_t kHeaderSize = 40;
-constexpr int kMaxIconSide = 256;
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitFields = 3;
-
-// Where the parts of one image's data lie; checked against the data's size.
-struct TIconLayout {
-    int width = 0;
-    int height = 0;              // of the image: half the header's
-    int bits = 0;                // as in the header: 1, 4, 8, 16, 24 or 32
-    bool bitFields = false;
-    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};   // 16-bit BI_RGB is 5-5-5
-    int colours = 0;
-    std::size_t paletteAt = 0;
-    std::size_t xorAt = 0;
-    std::size_t xorStride = 0;
-    std::size_t andAt = 0;
-    std::size_t andStride = 0;
-};
-
-// An entry's size byte: 0 means 256.
-int sideOf(std::uint8_t byte) { return byte == 0 ? kMaxIconSide : byte; }
-
-// Checks the image data after a directory entry: EQvGraphic 2 for data that
-// is not a bitmap (PNG, other headers, compression), 3 for broken bitmaps.
-TIconLayout layoutOf(std::span<const std::uint8_t> data, int entryWidth, int entryHeight)
-{
-    ByteReader in(data, QStringLiteral("icon image"));
-    if (!in.has(0, 4))
-        throw EQvGraphic(3);
-    if (in.u32() != kHeaderSize)
-        throw EQvGraphic(2);
-    if (!in.has(0, kHeaderSize))
-        throw EQvGraphic(3);
-    TIconLayout l;
-    const std::int32_t width = in.i32();
-    const std::int32_t height = in.i32();
-    in.skip(2);   // planes
-    l.bits = in.u16();
-    const std::uint32_t compression = in.u32();
-    in.skip(12);  // image size, resolution
-    const std::uint32_t used = in.u32();
-    in.skip(4);   // important colours
-
-    if (width != entryWidth || height != 2 * entryHeight)
-        throw EQvGraphic(3);
-    if (l.bits != 1 && l.bits != 4 && l.bits != 8 && l.bits != 16 && l.bits != 24 && l.bits != 32)
-        throw EQvGraphic(3);
-    l.bitFields = compression == kBiBitFields && (l.bits == 16 || l.bits == 32);
-    if (compression != kBiRgb && !l.bitFields)
-        throw EQvGraphic(2);
-    if (l.bits == 32 && !l.bitFields) {
-        l.masks[0] = 0x00FF0000;
-        l.masks[1] = 0x0000FF00;
-        l.masks[2] = 0x000000FF;
-    }
-    if (l.bitFields) {
-        if (!in.has(in.pos(), 12))
-            throw EQvGraphic(3);
-        for (std::uint32_t &mask : l.masks)
-            mask = in.u32();
-    }
-    if (used > 256 || (l.bits <= 8 && used > (1u << l.bits)))
-        throw EQvGraphic(3);
-    l.colours = used ? static_cast<int>(used) : l.bits <= 8 ? 1 << l.bits : 0;
-    l.width = width;
-    l.height = entryHeight;
-    l.paletteAt = in.pos();
-    l.xorAt = l.paletteAt + 4 * static_cast<std::size_t>(l.colours);
-    l.xorStride = static_cast<std::size_t>(DibStride(static_cast<std::uint64_t>(l.bits), static_cast<std::uint64_t>(width)));
-    l.andAt = l.xorAt + l.xorStride * static_cast<std::size_t>(l.height);
-    l.andStride = static_cast<std::size_t>(DibStride(1, static_cast<std::uint64_t>(width)));
-    if (!in.has(l.andAt, l.andStride * static_cast<std::size_t>(l.height)))
-        throw EQvGraphic(3);
-    return l;
-}
-
 std::span<const std::uint8_t> bytesOf(const QByteArray &a)
 {
     return {reinterpret_cast<const std::uint8_t *>(a.constData()), static_cast<std::size_t>(a.size())};
-}
-
-// A channel under a bit mask, scaled to 0..255.
-int channelOf(std::uint32_t value, std::uint32_t mask)
-{
-    if (mask == 0)
-        return 0;
-    const int shift = std::countr_zero(mask);
-    const std::uint32_t top = mask >> shift;
-    const std::uint32_t v = (value & mask) >> shift;
-    return static_cast<int>((static_cast<std::uint64_t>(v) * 255 + top / 2) / top);
-}
-
-bool bitAt(const std::uint8_t *row, int x)
-{
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
-TPalette paletteOf(std::span<const std::uint8_t> data, const TIconLayout &l)
-{
-    TPalette palette;
-    for (int i = 0; i < l.colours; ++i) {
-        const std::uint8_t *p = data.data() + l.paletteAt + 4 * static_cast<std::size_t>(i);
-        palette.append(qRgb(p[2], p[1], p[0]));
-    }
-    return palette;
-}
-
-QImage decodeImage(std::span<const std::uint8_t> data, const TIconLayout &l)
-{
-    QImage image(l.width, l.height, QImage::Format_ARGB32);
-    if (image.isNull())
-        throw EQvGraphic(5);
-    const TPalette palette = paletteOf(data, l);
-    const auto colourAt = [&palette](int index) { return index < palette.size() ? palette[index] : qRgb(0, 0, 0); };
-    // A 32-bit image with any alpha carries its own transparency; the mask is
-    // for readers that cannot blend.
-    bool ownAlpha = false;
-    if (l.bits == 32) {
-        for (int y = 0; y < l.height && !ownAlpha; ++y) {
-            const std::uint8_t *row = data.data() + l.xorAt + static_cast<std::size_t>(y) * l.xorStride;
-            for (int x = 0; x < l.width && !ownAlpha; ++x)
-                ownAlpha = row[4 * x + 3] != 0;
-        }
-    }
-    for (int y = 0; y < l.height; ++y) {
-        const std::size_t fileRow = static_cast<std::size_t>(l.height - 1 - y);
-        const std::uint8_t *row = data.data() + l.xorAt + fileRow * l.xorStride;
-        const std::uint8_t *mask = data.data() + l.andAt + fileRow * l.andStride;
-        QRgb *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < l.width; ++x) {
-            QRgb c = 0;
-            int alpha = bitAt(mask, x) ? 0 : 255;
-            switch (l.bits) {
-            case 1:
-                c = colourAt(bitAt(row, x));
-                break;
-            case 4:
-                c = colourAt((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
-                break;
-            case 8:
-                c = colourAt(row[x]);
-                break;
-            case 16: {
-                const std::uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
-                c = qRgb(channelOf(v, l.masks[0]), channelOf(v, l.masks[1]), channelOf(v, l.masks[2]));
-                break;
-            }
-            case 24:
-                c = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-                break;
-            default: {
-                const std::uint8_t *p = row + 4 * x;
-                const std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-                c = qRgb(channelOf(v, l.masks[0]), channelOf(v, l.masks[1]), channelOf(v, l.masks[2]));
-                if (ownAlpha)
-                    alpha = p[3];
-                break;
-            }
-            }
-            out[x] = qRgba(qRed(c), qGreen(c), qBlue(c), alpha);
-        }
-    }
-    return image;
 }
 
 void putU16(QByteArray &out, std::uint32_t v)
@@ -237,119 +75,10 @@ void putU16(QByteArray &out, std::uint32_t v)
     out.append(static_cast<char>((v >> 8) & 0xFF));
 }
 
-void putU32(QByteArray &out, std::uint32_t v)
-{
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
-}
-
 void setU32(QByteArray &a, qsizetype at, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         a[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// The memory of one image: directory entry, header, colour table, colour
-// bits and mask, rows bottom to top. colours is in the QImage format of its
-// depth (see ColorReduction.h); transparent holds one flag per pixel; alpha
-// (for 32 bits) one value per pixel.
-QByteArray buildMemory(const QImage &colours, int depth, const std::vector<std::uint8_t> &transparent,
-                       const std::vector<std::uint8_t> &alpha)
-{
-    const int w = colours.width();
-    const int h = colours.height();
-    if (w < 1 || h < 1 || w > kMaxIconSide || h > kMaxIconSide)
-        throw EQvGraphic(3);
-    // 5-5-5 pixels are stored as 16-bit BI_RGB, 5-6-5 ones with bit fields.
-    const int bits = depth == 15 ? 16 : depth;
-    const bool bitFields = depth == 16;
-    const int tableSize = depth <= 8 ? 1 << depth : 0;
-    const std::size_t xorStride = static_cast<std::size_t>(DibStride(static_cast<std::uint64_t>(bits), static_cast<std::uint64_t>(w)));
-    const std::size_t andStride = static_cast<std::size_t>(DibStride(1, static_cast<std::uint64_t>(w)));
-    const std::size_t pixelBytes = (xorStride + andStride) * static_cast<std::size_t>(h);
-    const std::size_t dataSize = kHeaderSize + (bitFields ? 12 : 0) + 4 * static_cast<std::size_t>(tableSize) + pixelBytes;
-
-    QByteArray m;
-    m.reserve(static_cast<qsizetype>(kEntrySize + dataSize));
-    m.append(static_cast<char>(w & 0xFF));
-    m.append(static_cast<char>(h & 0xFF));
-    m.append(static_cast<char>(depth < 8 ? 1 << depth : 0));   // 256 colours do not fit: 0
-    m.append('\0');
-    putU16(m, 1);
-    putU16(m, static_cast<std::uint32_t>(bits));
-    putU32(m, static_cast<std::uint32_t>(dataSize));
-    putU32(m, 0);   // the offset is set when a file is written
-
-    putU32(m, kHeaderSize);
-    putU32(m, static_cast<std::uint32_t>(w));
-    putU32(m, static_cast<std::uint32_t>(2 * h));
-    putU16(m, 1);
-    putU16(m, static_cast<std::uint32_t>(bits));
-    putU32(m, bitFields ? kBiBitFields : kBiRgb);
-    putU32(m, static_cast<std::uint32_t>(pixelBytes));
-    putU32(m, 0);
-    putU32(m, 0);
-    putU32(m, 0);
-    putU32(m, 0);
-    if (bitFields) {
-        putU32(m, 0xF800);
-        putU32(m, 0x07E0);
-        putU32(m, 0x001F);
-    }
-    const TPalette table = colours.colorTable();
-    for (int i = 0; i < tableSize; ++i) {
-        const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
-        m.append(static_cast<char>(qBlue(c)));
-        m.append(static_cast<char>(qGreen(c)));
-        m.append(static_cast<char>(qRed(c)));
-        m.append('\0');
-    }
-    for (int y = h - 1; y >= 0; --y) {
-        const uchar *in = colours.constScanLine(y);
-        QByteArray row(static_cast<qsizetype>(xorStride), '\0');
-        auto *out = reinterpret_cast<std::uint8_t *>(row.data());
-        for (int x = 0; x < w; ++x) {
-            switch (depth) {
-            case 1:
-                if (bitAt(in, x))
-                    out[x >> 3] = static_cast<std::uint8_t>(out[x >> 3] | (0x80 >> (x & 7)));
-                break;
-            case 4:
-                out[x >> 1] = static_cast<std::uint8_t>(out[x >> 1] | ((in[x] & 0x0F) << ((x & 1) ? 0 : 4)));
-                break;
-            case 8:
-                out[x] = in[x];
-                break;
-            case 15:
-            case 16:   // RGB555 and RGB16 hold little-endian 16-bit values as stored
-                out[2 * x] = in[2 * x];
-                out[2 * x + 1] = in[2 * x + 1];
-                break;
-            case 24:
-                out[3 * x] = in[3 * x + 2];
-                out[3 * x + 1] = in[3 * x + 1];
-                out[3 * x + 2] = in[3 * x];
-                break;
-            default: {
-                const QRgb c = reinterpret_cast<const QRgb *>(in)[x];
-                out[4 * x] = static_cast<std::uint8_t>(qBlue(c));
-                out[4 * x + 1] = static_cast<std::uint8_t>(qGreen(c));
-                out[4 * x + 2] = static_cast<std::uint8_t>(qRed(c));
-                out[4 * x + 3] = alpha[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x];
-                break;
-            }
-            }
-        }
-        m.append(row);
-    }
-    for (int y = h - 1; y >= 0; --y) {
-        QByteArray row(static_cast<qsizetype>(andStride), '\0');
-        for (int x = 0; x < w; ++x)
-            if (transparent[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x])
-                row[x >> 3] = static_cast<char>(row[x >> 3] | (0x80 >> (x & 7)));
-        m.append(row);
-    }
-    return m;
 }
 
 // A reduced image in the QImage format buildMemory expects for depth.
@@ -378,22 +107,22 @@ std::unique_ptr<TQvIconImage> TQvIconImage::fromFile(TQvIcon *icon, const QByteA
 {
     ByteReader in(file, QStringLiteral("icon file"));
     in.seek(entryOffset);
-    const int width = sideOf(in.u8());
-    const int height = sideOf(in.u8());
+    const int width = IconSide(in.u8());
+    const int height = IconSide(in.u8());
     const std::uint8_t colourCount = in.u8();
     in.skip(5);   // reserved, planes, bit count: the header says
     const std::uint32_t size = in.u32();
     const std::uint32_t offset = in.u32();
     if (!in.has(offset, size))
         throw EQvGraphic(3);
-    const TIconLayout layout = layoutOf(bytesOf(file).subspan(offset, size), width, height);
+    const TIconLayout layout = IconLayout(bytesOf(file).subspan(offset, size), width, height);
 
     auto image = std::make_unique<TQvIconImage>(icon);
     image->FWidth = width;
     image->FHeight = height;
     image->FColorCount = colourCount;
     image->FBitCount = static_cast<std::uint16_t>(layout.bits);
-    image->FIconMemory = file.mid(static_cast<qsizetype>(entryOffset), kEntrySize) + file.mid(offset, size);
+    image->FIconMemory = file.mid(static_cast<qsizetype>(entryOffset), kIconEntrySize) + file.mid(offset, size);
     return image;
 }
 
@@ -401,10 +130,10 @@ void TQvIconImage::setMemory(QByteArray memory)
 {
     FIconMemory = std::move(memory);
     const auto *p = reinterpret_cast<const std::uint8_t *>(FIconMemory.constData());
-    FWidth = sideOf(p[0]);
-    FHeight = sideOf(p[1]);
+    FWidth = IconSide(p[0]);
+    FHeight = IconSide(p[1]);
     FColorCount = p[2];
-    FBitCount = static_cast<std::uint16_t>(p[kEntrySize + 14] | (p[kEntrySize + 15] << 8));
+    FBitCount = static_cast<std::uint16_t>(p[kIconEntrySize + 14] | (p[kIconEntrySize + 15] << 8));
     FHandle = QImage();
 }
 
@@ -493,7 +222,7 @@ void TQvIconImage::Assign(const QImage &picture)
             alpha[i] = transparent[i] ? 0 : 255;
         }
     }
-    setMemory(buildMemory(atDepth(canvasA, bitCount, depth), depth, transparent, alpha));
+    setMemory(EncodeIconImage(atDepth(canvasA, bitCount, depth), depth, transparent, alpha));
 }
 
 void TQvIconImage::AssignTo(TGraphic &dest) const
@@ -514,9 +243,9 @@ QIcon TQvIconImage::ToIcon() const
 
 QImage TQvIconImage::Handle() const
 {
-    if (FHandle.isNull() && FIconMemory.size() > static_cast<qsizetype>(kEntrySize)) {
-        const auto data = bytesOf(FIconMemory).subspan(kEntrySize);
-        FHandle = decodeImage(data, layoutOf(data, FWidth, FHeight));
+    if (FHandle.isNull() && FIconMemory.size() > static_cast<qsizetype>(kIconEntrySize)) {
+        const auto data = bytesOf(FIconMemory).subspan(kIconEntrySize);
+        FHandle = DecodeIconImage(data, IconLayout(data, FWidth, FHeight));
     }
     return FHandle;
 }
@@ -549,7 +278,7 @@ void TQvIconImage::SetHandle(const QImage &image)
         }
     }
     const QImage colours = depth == 32 ? argb : atDepth(overBlack, depth, depth);
-    setMemory(buildMemory(colours, depth, transparent, alpha));
+    setMemory(EncodeIconImage(colours, depth, transparent, alpha));
     FHandle = image.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -751,11 +480,11 @@ void TQvIcon::parse(const QByteArray &data)
     if (in.u16() != 1)
         throw EQvGraphic(2);
     const std::size_t count = in.u16();
-    if (!in.has(6, count * kEntrySize))
+    if (!in.has(6, count * kIconEntrySize))
         throw EQvGraphic(3);
     std::vector<std::unique_ptr<TQvIconImage>> images;
     for (std::size_t i = 0; i < count; ++i)
-        images.push_back(TQvIconImage::fromFile(this, data, 6 + i * kEntrySize));
+        images.push_back(TQvIconImage::fromFile(this, data, 6 + i * kIconEntrySize));
     FImages.clear();
     for (auto &image : images)
         append(std::move(image));
@@ -835,18 +564,18 @@ QByteArray TQvIcon::SaveToData() const
     putU16(out, 0);
     putU16(out, 1);
     putU16(out, static_cast<std::uint32_t>(FImages.size()));
-    std::uint32_t offset = static_cast<std::uint32_t>(6 + kEntrySize * FImages.size());
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + kIconEntrySize * FImages.size());
     QByteArray bodies;
     for (const auto &image : FImages) {
         QByteArray memory = image->FIconMemory;
-        if (memory.size() < static_cast<qsizetype>(kEntrySize))
+        if (memory.size() < static_cast<qsizetype>(kIconEntrySize))
             throw EQvGraphic(4);
-        const std::uint32_t size = static_cast<std::uint32_t>(memory.size() - static_cast<qsizetype>(kEntrySize));
-        QByteArray entry = memory.left(kEntrySize);
+        const std::uint32_t size = static_cast<std::uint32_t>(memory.size() - static_cast<qsizetype>(kIconEntrySize));
+        QByteArray entry = memory.left(kIconEntrySize);
         setU32(entry, 8, size);
         setU32(entry, 12, offset);
         out.append(entry);
-        bodies.append(memory.constData() + kEntrySize, size);
+        bodies.append(memory.constData() + kIconEntrySize, size);
         offset += size;
     }
     return out + bodies;
@@ -904,8 +633,8 @@ TPalette TQvIcon::Palette() const
     if (index < 0)
         return {};
     const QByteArray &memory = Images(index).IconMemory();
-    const auto data = bytesOf(memory).subspan(kEntrySize);
-    return paletteOf(data, layoutOf(data, Images(index).Width(), Images(index).Height()));
+    const auto data = bytesOf(memory).subspan(kIconEntrySize);
+    return IconPalette(data, IconLayout(data, Images(index).Width(), Images(index).Height()));
 }
 
 bool TQvIcon::Empty() const noexcept
