@@ -81,7 +81,7 @@ void setU32(QByteArray &a, qsizetype at, std::uint32_t v)
         a[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// A reduced image in the QImage format buildMemory expects for depth.
+// A reduced image in the QImage format EncodeIconImage expects for depth.
 QImage atDepth(const QImage &rgb, int bitCount, int depth)
 {
     QImage reduced = ReduceColors(rgb, bitCount);
