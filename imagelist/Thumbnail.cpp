@@ -16,9 +16,11 @@ namespace vellora {
 
 namespace {
 
-// Decoded pixels we accept for one image (a 16-bit-per-side JPEG at 1/8
-// still fits); anything larger gets no thumbnail instead of the memory.
+// Decoded pixels we accept for one image; anything larger gets no thumbnail
+// instead of the memory and the minutes. JPEGs are decoded reduced, so even
+// a 32768-pixel-wide photo stays under their limit.
 constexpr std::int64_t kMaxDecodedPixels = std::int64_t(64) << 20;
+constexpr std::int64_t kMaxReducedJpegPixels = std::int64_t(16) << 20;
 // An Exif block is one APP1 segment.
 constexpr qint64 kMaxExifBlock = 65536;
 
@@ -440,7 +442,7 @@ bool MakeFromImageFile(const TThumbJob &job, TThumbJobResult &result) noexcept
             const QSize target = ThumbnailSizeFor(full, job.ThumbSize);
             const TJPEGScale scale = scaleCovering(full, target);
             const int denom = 1 << static_cast<int>(scale);
-            if ((std::int64_t(full.width()) / denom) * (full.height() / denom) > kMaxDecodedPixels)
+            if ((std::int64_t(full.width()) / denom) * (full.height() / denom) > kMaxReducedJpegPixels)
                 return false;
             result.ImageSize = {full.width(), full.height()};
             return finish(job, TJpegImage::decodeJpeg(data, scale), full, result);
