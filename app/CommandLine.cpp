@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/Application.h"
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
@@ -88,15 +89,6 @@ const std::map<QString, CommandFn> &commands()
     return table;
 }
 
-int runWindow(int argc, char **argv, const ParsedArgs &)
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QLatin1String(version::kProductName));
-    std::fputs("vellora: the main window is not part of this build yet; see --help for the commands.\n",
-               stderr);
-    return 2;
-}
-
 } // namespace
 
 ParsedArgs parseArguments(const QStringList &args)
@@ -171,11 +163,20 @@ int runMain(int argc, char **argv)
     try {
         parsed = parseArguments(args);
     } catch (const UsageError &e) {
-        std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
-        return 2;
+        // Qt's own options ("--platform xcb", "--style fusion") are no
+        // command; the window's start-up takes them out and checks the rest.
+        bool command = false;
+        for (const QString &a : std::as_const(args))
+            command = command || (a.startsWith(QLatin1String("--")) && findOption(a.mid(2).section(QLatin1Char('='), 0, 0))
+                                  && findOption(a.mid(2).section(QLatin1Char('='), 0, 0))->isCommand);
+        if (command) {
+            std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
+            return 2;
+        }
+        return runWindow(argc, argv);
     }
     if (parsed.command.isEmpty())
-        return runWindow(argc, argv, parsed);
+        return runWindow(argc, argv);
 
     const auto &table = commands();
     const auto it = table.find(parsed.command);
