@@ -61,6 +61,39 @@ const OptionSpec *findOption(const QString &name)
     return nullptr;
 }
 
+// True when the arguments, without the toolkit's own options, ask for the
+// window (no command, no unknown option).
+bool withoutToolkitOptions(const QStringList &args)
+{
+    static const QStringList withValue = {"platform", "platformpluginpath", "platformtheme", "plugin", "style",
+                                          "stylesheet", "session", "display", "geometry", "name", "title",
+                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "font", "fn"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList rest;
+    bool pathsOnly = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!pathsOnly && a == QLatin1String("--"))
+            pathsOnly = true;
+        if (!pathsOnly && a.startsWith(QLatin1Char('-'))) {
+            const QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+            if (flags.contains(name))
+                continue;
+            if (withValue.contains(name)) {
+                if (!a.contains(QLatin1Char('=')))
+                    ++i;
+                continue;
+            }
+        }
+        rest << a;
+    }
+    try {
+        return parseArguments(rest).command.isEmpty();
+    } catch (const UsageError &) {
+        return false;
+    }
+}
+
 int printVersion(const ParsedArgs &)
 {
     std::printf("%s %s\n", version::kProductName, version::kProductVersion);
@@ -163,13 +196,9 @@ int runMain(int argc, char **argv)
     try {
         parsed = parseArguments(args);
     } catch (const UsageError &e) {
-        // Qt's own options ("--platform xcb", "--style fusion") are no
-        // command; the window's start-up takes them out and checks the rest.
-        bool command = false;
-        for (const QString &a : std::as_const(args))
-            command = command || (a.startsWith(QLatin1String("--")) && findOption(a.mid(2).section(QLatin1Char('='), 0, 0))
-                                  && findOption(a.mid(2).section(QLatin1Char('='), 0, 0))->isCommand);
-        if (command) {
+        // Qt's own options ("-platform xcb", "--style fusion") are no error:
+        // the window's start-up takes them out.
+        if (!withoutToolkitOptions(args)) {
             std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
             return 2;
         }
