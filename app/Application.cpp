@@ -17,6 +17,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The icons are compiled into this static library; nothing refers to them
+// by name, so the linker would drop them unless they are registered here.
+static void initIconResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(icons);
+        return true;
+    }();
+    (void)done;
+}
+
 namespace vellora::app {
 
 namespace {
@@ -33,6 +43,7 @@ bool hasDisplay(int argc, char **argv) {
 }
 
 QIcon iconFrom(const QString &base) {
+    initIconResources();
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(base).arg(size), QSize(size, size));
