@@ -474,4 +474,134 @@ TEST_F(MainFormTest, ReadmeOpensThroughTheDesktop) {
     EXPECT_TRUE(FMessages.isEmpty());
 }
 
+namespace {
+
+// A printer in memory as the program's printer for one test.
+struct MemoryPrinter {
+    std::shared_ptr<TFakeSystem> system = std::make_shared<TFakeSystem>();
+    std::unique_ptr<TQvPrint> previous;
+    MemoryPrinter() {
+        system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Mem")));
+        system->devices[0].entry.isDefault = true;
+        previous = SetQvPrint(std::make_unique<TDevicePrint>(
+            std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system))));
+        TfrmProgress::SetPumpInterval(0);
+    }
+    ~MemoryPrinter() {
+        TfrmProgress::SetPumpInterval(40);
+        SetQvPrint(std::move(previous));
+    }
+};
+
+} // namespace
+
+TEST_F(MainFormTest, PrintPaperShowsProgressAndCancelsOnPageTwo) {
+    MemoryPrinter printer;
+    TfrmMain w;
+    w.show();
+    const int perPage = w.Paper().PhotoAreas().Count();
+    for (int i = 0; i < 3 * perPage; ++i)
+        w.AddImageFile(image("halves.png"));
+    QStringList prompts;
+    QTimer clicker;
+    clicker.setInterval(0);
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        TfrmProgress *p = w.Progress();
+        if (!p || !p->isVisible() || p->Canceled())
+            return;
+        if (prompts.isEmpty() || prompts.last() != p->Prompt())
+            prompts << p->Prompt();
+        if (p->Prompt() == QStringLiteral("印刷しています - 2ページ"))
+            QTest::mouseClick(p->btnCancel, Qt::LeftButton);
+    });
+    clicker.start();
+    w.PrintPaper();
+    clicker.stop();
+    EXPECT_TRUE(prompts.contains(QStringLiteral("印刷しています - 1ページ")));
+    EXPECT_TRUE(prompts.contains(QStringLiteral("印刷しています - 2ページ")));
+    EXPECT_FALSE(prompts.contains(QStringLiteral("印刷しています - 3ページ")));
+    ASSERT_EQ(printer.system->jobs.size(), 1u);
+    EXPECT_LT(printer.system->jobs[0].pages.size(), 3u);
+    // Nothing stays wired to the run.
+    EXPECT_EQ(w.Progress(), nullptr);
+    EXPECT_FALSE(bool(w.Paper().OnPrint()));
+    EXPECT_FALSE(bool(w.Paper().OnBeginPrint()));
+    EXPECT_TRUE(w.findChild<QTimer *>(QStringLiteral("tmrPrinter"))->isActive());
+
+    // Uncancelled: every page arrives.
+    w.PrintPaper();
+    ASSERT_EQ(printer.system->jobs.size(), 2u);
+    EXPECT_EQ(printer.system->jobs[1].pages.size(), 3u);
+    EXPECT_TRUE(printer.system->jobs[1].ended);
+}
+
+TEST_F(MainFormTest, PrintFailureCleansUpAndNoPrinterIsReportedInJapanese) {
+    {
+        MemoryPrinter printer;
+        TfrmMain w;
+        w.AddImageFile(image("halves.png"));
+        // The printer goes away after the window took its list: the job fails.
+        printer.system->devices.clear();
+        EXPECT_ANY_THROW(w.PrintPaper());
+        EXPECT_EQ(w.Progress(), nullptr);
+        EXPECT_FALSE(bool(w.Paper().OnPrint()));
+        EXPECT_TRUE(w.findChild<QTimer *>(QStringLiteral("tmrPrinter"))->isActive());
+        EXPECT_TRUE(w.findChildren<TfrmProgress *>().isEmpty());
+    }
+    // No printer at all: the print command shows the Japanese message.
+    TfrmMain w;
+    w.OnPrintDialog = [](TfrmMain &) { return 100; };
+    QAction *print = w.Action(QStringLiteral("actPrint"));
+    w.SetActionPending(print, false);
+    print->trigger();
+    EXPECT_EQ(FMessages, QStringList{QStringLiteral("プリンタがインストールされていません。")});
+}
+
+TEST_F(MainFormTest, PrintAndPreviewAlternateInALoop) {
+    TfrmMain w;
+    QStringList calls;
+    int dialogs = 0;
+    w.OnPrintDialog = [&](TfrmMain &) {
+        calls << "dialog";
+        return ++dialogs < 3 ? 101 : 0;   // open the preview twice, then cancel
+    };
+    w.OnPreviewWindow = [&](TfrmMain &) {
+        calls << "preview";
+        return 100;   // back to the dialog
+    };
+    w.RunPrintCommands(false);
+    EXPECT_EQ(calls, (QStringList{"dialog", "preview", "dialog", "preview", "dialog"}));
+}
+
+TEST_F(MainFormTest, LayoutAndAdjustmentResults) {
+    TfrmMain w;
+    TPhotoPaper edited;
+    edited.Assign(w.Paper());
+    edited.SetPaperWidth(100);
+    edited.SetPaperHeight(148);
+    EXPECT_FALSE(w.DocumentModified());
+    w.ApplyLayout(edited);
+    EXPECT_TRUE(w.DocumentModified());
+    EXPECT_EQ(w.lblPaperSize->text(), QStringLiteral("100.0×148.0 mm"));
+    EXPECT_EQ(w.Paper().Infos(), &w.lvFile->Items());
+    w.SetDocumentModified(false);
+    w.ApplyAdjustment(1.25, -0.5);
+    EXPECT_FALSE(w.DocumentModified());
+    EXPECT_DOUBLE_EQ(double(w.Paper().PrintOptions().Adjusts.cx), 1.25);
+    EXPECT_DOUBLE_EQ(w.Ini().ReadFloat("Restore", "AdjustTop", 0), -0.5);
+}
+
+TEST_F(MainFormTest, Render) {
+    TfrmMain w;
+    w.setFont(QFont(test::testFontFamily(), 9));
+    w.resize(1000, 640);
+    w.show();
+    for (const char *f : {"halves.jpg", "halves.png", "halves.gif", "gradient-65x49.jpg"})
+        w.AddImageFile(image(f));
+    w.lvFile->WaitForThumbnails();
+    QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/frmMain.png")));
+}
+
 #include "MainFormTest.moc"
