@@ -10,7 +10,9 @@
 #include "model/PhotoPaper.h"
 #include "print/DevicePrint.h"
 #include "print/JwPrinter.h"
+#include "print/CupsService.h"
 #include "print/MemoryService.h"
+#include "print/tests/PrintTestSupport.h"
 #include "testsupport/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QMimeData>
 #include <QDragEnterEvent>
@@ -533,6 +536,46 @@ TEST_F(MainFormTest, PrintPaperShowsProgressAndCancelsOnPageTwo) {
     ASSERT_EQ(printer.system->jobs.size(), 2u);
     EXPECT_EQ(printer.system->jobs[1].pages.size(), 3u);
     EXPECT_TRUE(printer.system->jobs[1].ended);
+}
+
+TEST_F(MainFormTest, PrintPaperOnAQueueOfThePrintServer) {
+    VELLORA_REQUIRE_CUPS();
+    test::TestQueue queue(QStringLiteral("VelloraMainWindow"));
+    ASSERT_TRUE(queue.ok());
+    auto print = std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(test::privateCupsServer())));
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    auto previous = SetQvPrint(std::move(print));
+    TfrmProgress::SetPumpInterval(0);
+    {
+        TfrmMain w;
+        w.show();
+        EXPECT_EQ(w.StatusText(2), queue.name());
+        const int perPage = w.Paper().PhotoAreas().Count();
+        for (int i = 0; i < 3 * perPage; ++i)
+            w.AddImageFile(image("gradient-65x49.jpg"));
+        // Cancelled on page 2: the job never completes.
+        QTimer clicker;
+        clicker.setInterval(0);
+        QObject::connect(&clicker, &QTimer::timeout, [&] {
+            if (TfrmProgress *p = w.Progress(); p && p->Prompt() == QStringLiteral("印刷しています - 2ページ"))
+                QTest::mouseClick(p->btnCancel, Qt::LeftButton);
+        });
+        clicker.start();
+        w.PrintPaper();
+        clicker.stop();
+        EXPECT_EQ(w.Progress(), nullptr);
+        ASSERT_TRUE(queue.waitIdle());
+        EXPECT_FALSE(QFile::exists(queue.output()));
+        // Then a whole run: three pages arrive.
+        w.PrintPaper();
+        ASSERT_TRUE(queue.waitIdle());
+        ASSERT_TRUE(QFile::exists(queue.output()));
+        const QString info = test::runTool(QStringLiteral("pdfinfo"), {queue.output()});
+        EXPECT_EQ(QRegularExpression(QStringLiteral("Pages:\\s*(\\d+)")).match(info).captured(1), QStringLiteral("3"));
+    }
+    TfrmProgress::SetPumpInterval(40);
+    SetQvPrint(std::move(previous));
 }
 
 TEST_F(MainFormTest, PrintFailureCleansUpAndNoPrinterIsReportedInJapanese) {
