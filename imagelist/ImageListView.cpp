@@ -315,7 +315,12 @@ TImageListView::~TImageListView()
     FCache.Close();
     if (FOwnsTempFile && !FTempFileName.isEmpty())
         QFile::remove(FTempFileName);
-    // Items go before the model they notify.
+    // The views go first: their last signals must not reach a half-destroyed view.
+    FSelection->disconnect(this);
+    delete FTreeView;
+    delete FListView;
+    FTreeView = nullptr;
+    FListView = nullptr;
     FItems.reset();
 }
 
@@ -657,7 +662,7 @@ void TImageListView::DoChangeThumbnailClass()
 
 void TImageListView::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+    if (!FDestroying && (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)) {
         updateBackColor();
         ActiveView()->viewport()->update();
     }
@@ -684,7 +689,7 @@ bool TImageListView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
+    if (!FDestroying && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
         ActiveView()->viewport()->update();
     return QWidget::eventFilter(watched, event);
 }
