@@ -521,3 +521,94 @@ TEST(ImageListWidget, ReportColumnsHeadersAndWidths)
     EXPECT_EQ(clicked, 4);
     view.grab().save(renderDir() + QStringLiteral("/report.png"));
 }
+
+TEST(ImageListView, AddImageFilesAsksProgressAndSurvivesAClearFromIt)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-addfiles"));
+    makePhotos(dir, 4);
+    JpegBuilder::write(dir + QStringLiteral("/notes.txt"), QByteArray("x"));
+    QDir().mkpath(dir + QStringLiteral("/sub.jpg"));
+    TImageListView view;
+    view.SetCacheFileName(scratchDir(QStringLiteral("ilv-addfiles-cache")) + QStringLiteral("/cache.tmp"));
+    view.Items().Add(QStringLiteral("/old.txt"));
+    auto isImage = [](const QString &f) { return f.endsWith(QStringLiteral(".jpg")); };
+
+    QList<int> positions;
+    QStringList names;
+    int total = 0;
+    const int added = view.AddImageFiles(dir, true, [&](int count, int position, const QString &name, bool &) {
+        total = count;
+        positions << position;
+        names << name;
+        return position != 2;   // the second file is refused
+    });
+    // The folder holds 4 photos and notes.txt (folders are not listed).
+    EXPECT_EQ(total, 5);
+    EXPECT_EQ(positions, (QList<int>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(names.size(), 5);
+    const int expected = 4 - (isImage(names[1]) ? 1 : 0);
+    EXPECT_EQ(added, expected);
+    EXPECT_EQ(view.Items().Count(), expected);   // the old item was cleared
+
+    // Cancelled at the third file; a Clear from the callback does not derail the loop.
+    const int more = view.AddImageFiles(dir, false, [&](int, int position, const QString &, bool &canceled) {
+        if (position == 2)
+            view.Clear();
+        canceled = position == 3;
+        return true;
+    });
+    EXPECT_EQ(more, int(isImage(names[0])) + int(isImage(names[1])));
+    EXPECT_EQ(view.Items().Count(), int(isImage(names[1])));
+}
+
+TEST(ImageListWorkers, HandlersMayClearTheListWhileThumbnailsArrive)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-clear-handler"));
+    const QStringList photos = makePhotos(dir, 12);
+    for (bool threaded : {false, true}) {
+        TImageListView view;
+        view.SetCacheFileName(dir + QStringLiteral("/cache%1.tmp").arg(threaded));
+        view.SetUseThread(threaded);
+        int made = 0;
+        view.OnMakeThumbnail = [&](TImageListView &sender, TImageListItem &item) {
+            ++made;
+            if (made == 2)
+                sender.Delete(&item);
+            else if (made == 3)
+                sender.Clear();
+        };
+        for (const QString &p : photos)
+            view.AddItem(p, nullptr);
+        view.WaitForThumbnails();
+        QTRY_COMPARE_WITH_TIMEOUT(view.PendingThumbnails(), 0, 60000);
+        // Inline, the handlers run inside the adds, and the later adds go on;
+        // with workers every add comes first.
+        EXPECT_EQ(made, threaded ? 3 : 12);
+        EXPECT_EQ(view.Items().Count(), threaded ? 0 : 9);
+        for (int i = 0; i < view.Items().Count(); ++i)
+            EXPECT_TRUE(view.Items().Item(i)->Maked());
+        // The view goes on working afterwards.
+        TImageListItem *item = view.AddItem(photos[0], nullptr);
+        view.WaitForThumbnails();
+        QTRY_VERIFY_WITH_TIMEOUT(item->Maked(), 60000);
+    }
+}
+
+TEST(ImageListView, CaptionsAreEditableOnlyWithoutReadOnly)
+{
+    auto view = plainView({"a"});
+    const QModelIndex index = view->Model()->index(0, 0);
+    EXPECT_TRUE(view->Model()->flags(index) & Qt::ItemIsEditable);
+    QString seen;
+    view->OnEdited = [&seen](TImageListView &, TImageListItem &, QString &s) {
+        seen = s;
+        s += QStringLiteral("!");
+    };
+    EXPECT_TRUE(view->Model()->setData(index, QStringLiteral("夏休み"), Qt::EditRole));
+    EXPECT_EQ(seen, QStringLiteral("夏休み"));
+    EXPECT_EQ(view->Items().Item(0)->Caption(), QStringLiteral("夏休み!"));
+    view->SetReadOnly(true);
+    EXPECT_FALSE(view->Model()->flags(index) & Qt::ItemIsEditable);
+    EXPECT_FALSE(view->Model()->setData(index, QStringLiteral("x"), Qt::EditRole));
+    EXPECT_EQ(view->Model()->data(index, Qt::ToolTipRole).toString(), QStringLiteral("/nowhere/a.txt"));
+}
