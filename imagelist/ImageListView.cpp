@@ -338,6 +338,18 @@ void TImageListView::SetCacheFileName(const QString &value)
     FTempFileName = value;
     FCache.SetFileName(value);
     FCacheErrorReported = false;
+    // Positions in the old file mean nothing in the new one.
+    std::vector<std::uint64_t> handles;
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TImageListItem *item = FItems->Item(i);
+        if (item->FImagePos > 0) {
+            item->FImagePos = 0;
+            handles.push_back(item->FHandle);
+        }
+    }
+    for (std::uint64_t h : handles)
+        if (TImageListItem *item = itemByHandle(h))
+            MakeThumbnail(item);
 }
 
 void TImageListView::SetCheckBoxes(bool value)

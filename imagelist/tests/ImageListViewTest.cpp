@@ -612,3 +612,20 @@ TEST(ImageListView, CaptionsAreEditableOnlyWithoutReadOnly)
     EXPECT_FALSE(view->Model()->setData(index, QStringLiteral("x"), Qt::EditRole));
     EXPECT_EQ(view->Model()->data(index, Qt::ToolTipRole).toString(), QStringLiteral("/nowhere/a.txt"));
 }
+
+TEST(ImageListView, NewCacheFileMakesTheThumbnailsAgain)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-newcache"));
+    const QStringList photos = makePhotos(dir, 2);
+    TImageListView view;
+    view.SetCacheFileName(dir + QStringLiteral("/one.tmp"));
+    for (const QString &p : photos)
+        view.AddItem(p, nullptr);
+    view.SetCacheFileName(dir + QStringLiteral("/two.tmp"));
+    QImage thumb;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(view.Items().Item(i)->Maked());
+        EXPECT_TRUE(view.GetThumbnail(view.Items().Item(i), thumb));
+    }
+    EXPECT_EQ(QFileInfo(dir + QStringLiteral("/two.tmp")).size(), 2 * (20 + 57654));
+}
