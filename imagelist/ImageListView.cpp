@@ -315,7 +315,12 @@ TImageListView::~TImageListView()
     FCache.Close();
     if (FOwnsTempFile && !FTempFileName.isEmpty())
         QFile::remove(FTempFileName);
-    // Items go before the model they notify.
+    // The views go first: their last signals must not reach a half-destroyed view.
+    FSelection->disconnect(this);
+    delete FTreeView;
+    delete FListView;
+    FTreeView = nullptr;
+    FListView = nullptr;
     FItems.reset();
 }
 
@@ -333,6 +338,18 @@ void TImageListView::SetCacheFileName(const QString &value)
     FTempFileName = value;
     FCache.SetFileName(value);
     FCacheErrorReported = false;
+    // Positions in the old file mean nothing in the new one.
+    std::vector<std::uint64_t> handles;
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TImageListItem *item = FItems->Item(i);
+        if (item->FImagePos > 0) {
+            item->FImagePos = 0;
+            handles.push_back(item->FHandle);
+        }
+    }
+    for (std::uint64_t h : handles)
+        if (TImageListItem *item = itemByHandle(h))
+            MakeThumbnail(item);
 }
 
 void TImageListView::SetCheckBoxes(bool value)
@@ -657,7 +674,7 @@ void TImageListView::DoChangeThumbnailClass()
 
 void TImageListView::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+    if (!FDestroying && (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)) {
         updateBackColor();
         ActiveView()->viewport()->update();
     }
@@ -684,7 +701,7 @@ bool TImageListView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
+    if (!FDestroying && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
         ActiveView()->viewport()->update();
     return QWidget::eventFilter(watched, event);
 }
