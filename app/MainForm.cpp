@@ -243,6 +243,9 @@ void TfrmMain::createComponents() {
         if (const TImageInfo *info = item.Data(); info && info->Options().Copies() > 1)
             DrawCopyCount(canvas, iconRect, info->Options().Copies(), view.font());
     };
+    lvFile->OnCacheError = [](TImageListView &, const QString &message) {
+        std::fprintf(stderr, "vellora: thumbnail cache: %s\n", message.toLocal8Bit().constData());
+    };
     central->addWidget(left);
     central->addWidget(lvFile);
     central->setStretchFactor(0, 0);

@@ -5,7 +5,7 @@
 // thread only. Commands catch their errors and show them in a message box.
 #pragma once
 
-#include "app/ImageListViewHost.h"
+#include "imagelist/ImageListView.h"
 #include "app/controls/ProgressForm.h"
 #include "model/Types.h"
 #include "settings/IniFile.h"
