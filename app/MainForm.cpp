@@ -872,6 +872,13 @@ void TfrmMain::fileDropped(const QStringList &files) {
     if (collected.isEmpty())
         return;
     TfrmProgress progress(this);
+    QPointer<TfrmProgress> previous = FProgress;
+    FProgress = &progress;
+    struct Restore {
+        QPointer<TfrmProgress> &slot;
+        QPointer<TfrmProgress> value;
+        ~Restore() { slot = value; }
+    } restore{FProgress, previous};
     progress.SetMax(int(collected.size()));
     progress.SetVisibleStop(false);
     progress.Start();
