@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/Application.h"
 #include "app/FormSettings.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/DropDst.h"
@@ -140,6 +141,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), FArguments(arguments) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));
 
@@ -1214,7 +1216,7 @@ void TfrmMain::showAbout() {
     about.setWindowTitle(QStringLiteral("バージョン情報"));
     auto *box = new QHBoxLayout(&about);
     auto *icon = new QLabel(&about);
-    icon->setPixmap(windowIcon().pixmap(48, 48));
+    icon->setPixmap(app::applicationIcon().pixmap(48, 48));
     box->addWidget(icon, 0, Qt::AlignTop);
     auto *texts = new QVBoxLayout;
     auto *name = new QLabel(QString::fromUtf8(version::kProductName), &about);

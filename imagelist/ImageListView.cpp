@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vellora {
@@ -27,19 +29,27 @@ namespace {
 
 constexpr std::size_t kMemCacheEntries = 96;
 
-QThread::Priority threadPriority(TMakeThreadPriority p)
+// The niceness of a worker thread. Thread priorities of the normal Linux
+// scheduler are ignored, so the workers are niced instead: below the UI
+// thread, which must stay responsive while every core decodes.
+int workerNice(TMakeThreadPriority p)
 {
-    // One step above the setting: the workers should not starve the UI, but
-    // neither lag behind other background work.
     switch (p) {
     case TMakeThreadPriority::mpLower:
-        return QThread::LowestPriority;
+        return 10;
     case TMakeThreadPriority::mpNormal:
-        return QThread::LowPriority;
+        return 5;
     case TMakeThreadPriority::mpHigher:
-        return QThread::NormalPriority;
+        return 2;
     }
-    return QThread::LowPriority;
+    return 5;
+}
+
+void applyNice(int nice)
+{
+    // Per thread on Linux; a pool thread that was niced further keeps that
+    // (raising it again needs privileges), which only slows it.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), nice);
 }
 
 } // namespace
@@ -64,9 +74,9 @@ void TThumbnailWorkers::Start(std::uint64_t handle, TThumbJob job, TMakeThreadPr
     job.Stop = stop;
     FRunning[handle] = stop;
     QPointer<TImageListView> view(FView);
-    const QThread::Priority prio = threadPriority(priority);
-    FPool.start([view, handle, job, prio]() {
-        QThread::currentThread()->setPriority(prio);
+    const int nice = workerNice(priority);
+    FPool.start([view, handle, job, nice]() {
+        applyNice(nice);
         TThumbJobResult result = RunThumbJob(job);
         if (job.Stop->load())
             result = TThumbJobResult{};

@@ -13,6 +13,7 @@
 #include "print/CupsService.h"
 #include "print/MemoryService.h"
 #include "print/tests/PrintTestSupport.h"
+#include "settings/Version.h"
 #include "testsupport/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <QAbstractItemView>
 #include <QActionGroup>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -598,6 +600,49 @@ TEST_F(MainFormTest, PrintFailureCleansUpAndNoPrinterIsReportedInJapanese) {
     w.SetActionPending(print, false);
     print->trigger();
     EXPECT_EQ(FMessages, QStringList{QStringLiteral("プリンタがインストールされていません。")});
+}
+
+TEST_F(MainFormTest, ACloseRequestDuringARunCancelsIt) {
+    MemoryPrinter printer;
+    TfrmMain w;
+    w.show();
+    const int perPage = w.Paper().PhotoAreas().Count();
+    for (int i = 0; i < 3 * perPage; ++i)
+        w.AddImageFile(image("halves.png"));
+    bool closed = true;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (TfrmProgress *p = w.Progress(); p && p->Prompt() == QStringLiteral("印刷しています - 2ページ") && !p->Canceled())
+            closed = w.close();
+    });
+    closer.start();
+    w.PrintPaper();
+    closer.stop();
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(printer.system->jobs.size(), 1u);
+    EXPECT_LT(printer.system->jobs[0].pages.size(), 3u);
+}
+
+TEST_F(MainFormTest, AboutBoxShowsNameAndVersion) {
+    TfrmMain w;
+    w.setFont(QFont(test::testFontFamily(), 9));
+    QString name, version, title;
+    QTimer::singleShot(0, &w, [&] {
+        auto *about = w.findChild<QDialog *>(QStringLiteral("dlgAbout"));
+        ASSERT_NE(about, nullptr);
+        title = about->windowTitle();
+        name = about->findChild<QLabel *>(QStringLiteral("lblName"))->text();
+        version = about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        about->grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgAbout.png"));
+        about->accept();
+    });
+    w.Action(QStringLiteral("mitAbout"))->trigger();
+    EXPECT_EQ(title, QStringLiteral("バージョン情報"));
+    EXPECT_EQ(name, QStringLiteral("Vellora"));
+    EXPECT_EQ(version, QStringLiteral("バージョン ") + QString::fromLatin1(version::kProductVersion));
 }
 
 TEST_F(MainFormTest, PrintAndPreviewAlternateInALoop) {
