@@ -149,7 +149,7 @@ TfrmSelArea::TfrmSelArea(QWidget *parent, TExtIniFile *ini) : QDialog(parent), F
     l->addWidget(imgPaper, 1);
     l->addLayout(buttons);
     SetSelectionMode(TSelectionMode::smSelect);
-    resize(360, 460);
+    resize(520, 480);
     TFormPlacement(this, FIni).Restore();
 }
 

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -39,7 +40,9 @@ T *child(QWidget &w, const char *name)
 
 QString pngPath(const QString &name)
 {
-    return vellora::test::scratchDir(QStringLiteral("dialogs")) + QLatin1Char('/') + name + QStringLiteral(".png");
+    const QString dir = QStringLiteral(VELLORA_DIALOG_PNG_DIR);
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
 }
 
 QByteArray bytesOf(const TPhotoArea &cell)
