@@ -438,6 +438,7 @@ void TfrmLayout::setCustomEnabled(bool enabled)
 
 void TfrmLayout::SetPaper(const TPhotoPaper &paper)
 {
+    FScratchStale = true;
     FSource = &paper;
     FPaper.Assign(paper);
     PaperPrinter().SetPaper(const_cast<TPhotoPaper *>(FSource));
@@ -577,6 +578,7 @@ int TfrmLayout::typedDivision(const TNumberEdit *edit)
 
 void TfrmLayout::ApplyControls()
 {
+    FScratchStale = true;
     // Text still being typed counts, as it would once the edit is left.
     CommitNumberEdits(this);
     applyTo(FPaper, false);
@@ -593,7 +595,11 @@ void TfrmLayout::schedulePreview()
 void TfrmLayout::refreshPreview()
 {
     FPreviewPending = false;
-    FScratch.Assign(FPaper);
+    // Copying a large grid costs more than the drawing; only when FPaper changed.
+    if (FScratchStale) {
+        FScratch.Assign(FPaper);
+        FScratchStale = false;
+    }
     FScratch.SetPaperSize(FloatSize(TypedValue(edtPaperWidth), TypedValue(edtPaperHeight)));
     applyTo(FScratch, true);
     imgLayout->update();
@@ -603,6 +609,7 @@ void TfrmLayout::refreshPreview()
 
 void TfrmLayout::paperSizeChosen(int index)
 {
+    FScratchStale = true;
     TQvPrint &print = QvPrint();
     FPrinterTouched = true;
     try {
@@ -625,6 +632,7 @@ void TfrmLayout::paperSizeChosen(int index)
 
 void TfrmLayout::orientationChosen(int id)
 {
+    FScratchStale = true;
     TQvPrint &print = QvPrint();
     const auto wanted = static_cast<TQvOrientation>(id);
     if (!hasPrinter()) {
@@ -659,6 +667,7 @@ void TfrmLayout::customSizeLeft()
     if (w == static_cast<double>(FPaper.PaperWidth()) && h == static_cast<double>(FPaper.PaperHeight()))
         return;
     FPaper.SetPaperSize(FloatSize(w, h));
+    FScratchStale = true;
     if (!hasPrinter())
         return;
     FPrinterTouched = true;
@@ -672,6 +681,7 @@ void TfrmLayout::customSizeLeft()
 
 void TfrmLayout::changePrinter()
 {
+    FScratchStale = true;
     if (!hasPrinter()) {
         ShowError(this, kNoPrinter);
         return;
@@ -701,6 +711,7 @@ void TfrmLayout::changePrinter()
 
 void TfrmLayout::adjustPaper()
 {
+    FScratchStale = true;
     if (!hasPrinter()) {
         ShowError(this, kNoPrinter);
         return;
@@ -726,6 +737,7 @@ void TfrmLayout::adjustPaper()
 
 void TfrmLayout::setAreaSize()
 {
+    FScratchStale = true;
     // The calculator works on FPaper; unapplied divisions would contradict it.
     ApplyControls();
     TfrmAreaSize dialog(FPaper, this, FIni);
@@ -744,6 +756,7 @@ void TfrmLayout::setAreaSize()
 
 void TfrmLayout::editBackground()
 {
+    FScratchStale = true;
     TfrmBackground dialog(this, FIni);
     dialog.SetBackground(&FPaper.Background());
     dialog.exec();
@@ -753,6 +766,7 @@ void TfrmLayout::editBackground()
 
 void TfrmLayout::areaSettings()
 {
+    FScratchStale = true;
     ApplyControls();
     TfrmSelArea dialog(this, FIni);
     dialog.SetSelectionMode(TSelectionMode::smSetting);

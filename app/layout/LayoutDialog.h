@@ -91,6 +91,7 @@ private:
     bool FLoading = false;
     bool FPrinterTouched = false;
     bool FPreviewPending = false;
+    bool FScratchStale = true;
     std::vector<int> FPaperNumbers;
 
     QTreeWidget *tvPages;

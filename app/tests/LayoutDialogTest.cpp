@@ -368,6 +368,13 @@ TEST(LayoutDialog, PrinterActionsActAtOnceAndCancelPutsThePrinterBack)
         EXPECT_EQ(f.applied().orientation, 2);
         EXPECT_EQ(dialog.Paper().Orientation(), TQvOrientation::qotLandscape);
         EXPECT_NEAR(static_cast<double>(dialog.Paper().PaperWidth()), 210.0, 0.2);   // device pixels at 72 dpi
+        // Another printer.
+        SetPrinterSetupFunc([&](QWidget *) {
+            f.print->JwPrinter().SetIndex(1);
+            return true;
+        });
+        clickButton(dialog, "btnChangePrinter");
+        EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Other"));
         // Grid, paste, clear, per-area and background edits on the copy.
         child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(3);
         dialog.ApplyControls();
@@ -385,6 +392,7 @@ TEST(LayoutDialog, PrinterActionsActAtOnceAndCancelPutsThePrinterBack)
         clickButton(dialog, "btnCancel");
     }
     EXPECT_EQ(bytesOf(main), mainBytes);
+    EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Desk"));
     EXPECT_EQ(f.applied(), printerBefore);
     EXPECT_EQ(PaperPrinter().Paper(), &main);
 }
