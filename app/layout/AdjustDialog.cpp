@@ -1,6 +1,8 @@
 #include "app/layout/AdjustDialog.h"
 
 #include "app/layout/DialogParts.h"
+#include "model/PhotoPaper.h"
+#include "settings/IniFile.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -69,6 +71,28 @@ void TfrmAdjust::SetAdjustTop(double mm)
 {
     cmbVertDir->setCurrentIndex(mm >= 0 ? 1 : 0);
     edtAdjustTop->SetValue(std::fabs(mm));
+}
+
+bool ExecuteAdjust(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini)
+{
+    TfrmAdjust dialog(parent, ini);
+    TFloatSize &adjusts = paper.PrintOptions().Adjusts;
+    dialog.SetAdjustLeft(static_cast<double>(adjusts.cx));
+    dialog.SetAdjustTop(static_cast<double>(adjusts.cy));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    adjusts = FloatSize(dialog.AdjustLeft(), dialog.AdjustTop());
+    if (ini) {
+        ini->WriteFloat(QStringLiteral("Restore"), QStringLiteral("AdjustLeft"), dialog.AdjustLeft());
+        ini->WriteFloat(QStringLiteral("Restore"), QStringLiteral("AdjustTop"), dialog.AdjustTop());
+    }
+    return true;
+}
+
+void TfrmAdjust::accept()
+{
+    CommitNumberEdits(this);
+    QDialog::accept();
 }
 
 void TfrmAdjust::done(int result)

@@ -11,6 +11,7 @@ class QComboBox;
 namespace vellora {
 
 class TExtIniFile;
+class TPhotoPaper;
 
 class TfrmAdjust : public QDialog {
     Q_OBJECT
@@ -24,6 +25,7 @@ public:
     double AdjustTop() const;
     void SetAdjustTop(double mm);
 
+    void accept() override;
     void done(int result) override;
 
 private:
@@ -31,5 +33,10 @@ private:
     QComboBox *cmbHorzDir, *cmbVertDir;
     TUpdownNumberEdit *edtAdjustLeft, *edtAdjustTop;
 };
+
+// The print-position command: shows the dialog on the paper's print-option
+// shift; on OK stores the two values there and in "Restore"/"AdjustLeft",
+// "AdjustTop" (the document is not modified by this). True on OK.
+bool ExecuteAdjust(TPhotoPaper &paper, QWidget *parent = nullptr, TExtIniFile *ini = nullptr);
 
 } // namespace vellora

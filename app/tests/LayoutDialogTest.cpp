@@ -477,6 +477,30 @@ TEST(AdjustDialog, SignedValuesShowAsDirectionAndDistance)
     dialog.grab().save(pngPath(QStringLiteral("frmAdjust")));
 }
 
+TEST(AdjustDialog, TheCommandStoresTheShiftInPrintOptionsAndSettings)
+{
+    PrinterFixture f;
+    QTemporaryDir tmp;
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    ini.SetDefaultFolder(TDefaultFolder::dfUser);
+    ini.SetFileName(tmp.filePath(QStringLiteral("adjust.ini")));
+    TPhotoPaper paper;
+    paper.PrintOptions().Adjusts = FloatSize(-1.5, 2);
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<TfrmAdjust *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_DOUBLE_EQ(dialog->AdjustLeft(), -1.5);
+        dialog->findChild<QComboBox *>(QStringLiteral("cmbVertDir"))->setCurrentIndex(0);
+        dialog->findChild<TNumberEdit *>(QStringLiteral("edtAdjustLeft"))->setText(QStringLiteral("0.75"));
+        dialog->accept();
+    });
+    ASSERT_TRUE(ExecuteAdjust(paper, nullptr, &ini));
+    EXPECT_EQ(paper.PrintOptions().Adjusts, FloatSize(-0.75, -2));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat(QStringLiteral("Restore"), QStringLiteral("AdjustLeft"), 0), -0.75);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat(QStringLiteral("Restore"), QStringLiteral("AdjustTop"), 0), -2);
+}
+
 TEST(LayoutDialog, PlacementIsKeptUnderForms)
 {
     PrinterFixture f;
