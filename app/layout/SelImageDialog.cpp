@@ -137,7 +137,9 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     edtRate->SetValue(100);
     bar->addSeparator();
     bar->addWidget(new QLabel(QStringLiteral("表示倍率 "), this));
+    edtRate->setFixedWidth(80);
     bar->addWidget(edtRate);
+    bar->addWidget(new QLabel(QStringLiteral(" %"), this));
     connect(edtRate, &TNumberEdit::valueChanged, this, [this] {
         if (FBitmap.isNull()) {
             const QSignalBlocker block(edtRate);

@@ -173,6 +173,11 @@ TEST(LayoutDialog, AreaSizeFollowsMarginsDivisionsAndSpacing)
     EXPECT_EQ(child<TNumberEdit>(dialog, "edtAreaWidth")->text(), QStringLiteral("60.0"));
     // The edits alone do not change the paper.
     EXPECT_EQ(dialog.Paper().HorzDivide(), 1);
+    // Typing counts before the edit is left.
+    auto *left = child<TUpdownNumberEdit>(dialog, "edtMarginLeft");
+    left->selectAll();
+    QTest::keyClicks(left, QStringLiteral("20"));
+    EXPECT_NEAR(child<TNumberEdit>(dialog, "edtAreaWidth")->Value(), (209.9 - 20 - 10 - 10) / 3, 0.1);
 
     // A negative result is shown as it is, and OK refuses it.
     child<TUpdownNumberEdit>(dialog, "edtMarginLeft")->SetValue(300);
@@ -297,6 +302,10 @@ TEST(LayoutDialog, OkWritesEveryControlIntoThePaper)
     child<QCheckBox>(dialog, "chkFrame")->setChecked(true);
     child<TUpdownNumberEdit>(dialog, "edtBorderWidth")->SetValue(1.5);
     EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->Min(), 10.0);
+    // An exact 0 does not slip through the scale's limit.
+    child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->SetValue(0);
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->Value(), 10.0);
+    child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->SetValue(150);
 
     dialog.show();
     clickButton(dialog, "btnOk");
