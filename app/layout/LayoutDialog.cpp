@@ -687,7 +687,12 @@ void TfrmLayout::changePrinter()
         return;
     }
     FPrinterTouched = true;
-    const bool ok = printerSetupFunc() ? printerSetupFunc()(this) : ExecuteSystemPrinterSetup(this);
+    bool ok = false;
+    try {
+        ok = printerSetupFunc() ? printerSetupFunc()(this) : ExecuteSystemPrinterSetup(this);
+    } catch (const std::exception &e) {
+        ShowError(this, QString::fromUtf8(e.what()));
+    }
     if (!ok)
         return;
     TQvPrint &print = QvPrint();

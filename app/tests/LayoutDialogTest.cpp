@@ -8,6 +8,7 @@
 #include "app/layout/LayoutDialog.h"
 #include "app/layout/SelAreaDialog.h"
 #include "app/FormSettings.h"
+#include "app/PrinterSetupDialog.h"
 #include "model/DocumentFormat.h"
 #include "model/PaperPrinter.h"
 #include "print/DevicePrint.h"
@@ -437,6 +438,25 @@ TEST(LayoutDialog, UserSizeAndPrinterChangeReachThePrinter)
 
     // OK keeps the printer as the dialog left it.
     clickButton(dialog, "btnOk");
+    EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Other"));
+}
+
+TEST(LayoutDialog, PrinterChangeRunsTheProgramsPrinterSetup)
+{
+    PrinterFixture f;
+    TPhotoPaper main;
+    TfrmLayout dialog;
+    dialog.SetPaper(main);
+    dialog.show();
+    QTimer::singleShot(0, [] {
+        auto *setup = qobject_cast<TJwPrinterSetupDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        EXPECT_EQ(setup->windowTitle(), QStringLiteral("プリンタの設定"));
+        setup->cmbPrinter->setCurrentIndex(1);
+        setup->accept();
+    });
+    clickButton(dialog, "btnChangePrinter");
+    EXPECT_EQ(child<QLineEdit>(dialog, "edtCurrentPrinter")->text(), QStringLiteral("Other"));
     EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Other"));
 }
 
