@@ -116,7 +116,7 @@ TEST(SelAreaDialog, ModesShowTheirToolsButtonsAndColours)
     SetMessageHook([](const QString &, const QString &) { return true; });
     TfrmSelArea chooser;
     chooser.SetPaper(&g.paper);
-    chooser.resize(360, 460);
+    chooser.resize(520, 480);
     chooser.show();
     struct Case {
         TSelectionMode mode;
