@@ -121,8 +121,15 @@ std::uint16_t TFontFaceInfo::GlyphFor(char32_t code) const
         const auto it = std::lower_bound(bmp.begin(), bmp.end(), std::make_pair(std::uint16_t(code), std::uint16_t(0)));
         return it != bmp.end() && it->first == code ? it->second : 0;
     }
-    const auto it = supplementary.find(code);
-    return it == supplementary.end() ? 0 : it->second;
+    const auto it = std::upper_bound(supplementary.begin(), supplementary.end(), code,
+                                     [](char32_t c, const Group &g) { return c < g.first; });
+    if (it == supplementary.begin())
+        return 0;
+    const Group &g = *std::prev(it);
+    if (code > g.last)
+        return 0;
+    const std::uint32_t glyph = g.glyph + (code - g.first);
+    return glyph < std::uint32_t(numGlyphs) ? std::uint16_t(glyph) : 0;
 }
 
 int TFontFaceInfo::Advance(std::uint16_t glyph) const
@@ -200,15 +207,20 @@ void readCmapFormat12(ByteReader &r, std::size_t start, TFontFaceInfo &info, boo
         const std::uint32_t first = r.u32();
         const std::uint32_t last = std::min<std::uint32_t>(r.u32(), 0x10FFFF);
         const std::uint32_t glyph = r.u32();
-        for (std::uint32_t code = std::max(first, next); code <= last; ++code) {
-            const std::uint32_t gid = glyph + (code - first);
-            if (gid == 0 || gid >= std::uint32_t(info.numGlyphs))
-                continue;
-            if (code > 0xFFFF)
-                info.supplementary.emplace(code, std::uint16_t(gid));
-            else if (withBmp)
-                bmp.emplace_back(std::uint16_t(code), std::uint16_t(gid));
+        const std::uint32_t from = std::max(first, next);
+        if (from > last || glyph > 0xFFFF)
+            continue;
+        // Code points above the BMP are kept as groups; they may span a million codes.
+        if (last > 0xFFFF) {
+            const std::uint32_t high = std::max<std::uint32_t>(from, 0x10000);
+            info.supplementary.push_back({high, last, glyph + (high - first)});
         }
+        if (withBmp)
+            for (std::uint32_t code = from; code <= std::min<std::uint32_t>(last, 0xFFFF); ++code) {
+                const std::uint32_t gid = glyph + (code - first);
+                if (gid != 0 && gid < std::uint32_t(info.numGlyphs))
+                    bmp.emplace_back(std::uint16_t(code), std::uint16_t(gid));
+            }
         if (last >= next)
             next = last + 1;
     }

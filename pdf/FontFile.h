@@ -90,7 +90,11 @@ struct TFontFaceInfo {
 
     std::vector<std::uint16_t> advances;                 // per glyph, font units
     std::vector<std::pair<std::uint16_t, std::uint16_t>> bmp;   // (code, glyph) of format 4, by code
-    std::map<char32_t, std::uint16_t> supplementary;     // code points above U+FFFF (format 12)
+    struct Group {
+        char32_t first, last;
+        std::uint32_t glyph;   // of `first`
+    };
+    std::vector<Group> supplementary;                    // code points above U+FFFF (format 12), ascending
 
     // Shift_JIS (JIS/Japan) is among the face's code pages.
     bool NotAnsi() const noexcept { return codePageRange1 & (1u << 17); }
