@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -512,5 +513,62 @@ TEST(FontPdf, ReaderDrawsTextAsWideAsTheFontEngine)
         EXPECT_NEAR(pdfLeft, qtLeft, 3);
         // Unembedded, the reader substitutes a face but places glyphs by the written widths.
         EXPECT_NEAR(pdfRight, qtRight, bury ? 3 : 8);
+    }
+}
+
+TEST(FontPdf, TheFaceDecidesWhetherItIsEmbedded)
+{
+    // DejaVu Sans under another family name, with the licence bits set as given.
+    const QByteArray dejavu = vellora::test::readFile(kDejaVu);
+    const QByteArray os2 = TSfntFile(dejavu).Table(fontTag("OS/2"));
+    struct Case {
+        const char *family;   // "DejaVu " + four letters, as long as "DejaVu Sans"
+        std::uint16_t fsType;
+        const char *type, *emb;
+        int canBury;
+        bool whole;
+    };
+    for (const Case &k : {Case{"DejaVu Rstr", 0x0002, "TrueType", "no", -1, false},
+                          Case{"DejaVu Bmap", 0x0200, "TrueType", "no", -1, false},
+                          Case{"DejaVu Whol", 0x0100, "CID TrueType", "yes", 1, true}}) {
+        SCOPED_TRACE(k.family);
+        QByteArray patched = dejavu;
+        const qsizetype at = patched.indexOf(os2);
+        patched[at + 8] = char(k.fsType >> 8);
+        patched[at + 9] = char(k.fsType & 0xFF);
+        const QString family = QString::fromLatin1(k.family);
+        const QByteArray sans = QStringLiteral("DejaVu Sans").toUtf8();
+        patched.replace(sans, family.toUtf8());
+        QByteArray wideSans, wideFamily;
+        for (const QChar c : QStringLiteral("DejaVu Sans"))
+            wideSans += QByteArray(1, '\0') + char(c.unicode());
+        for (const QChar c : family)
+            wideFamily += QByteArray(1, '\0') + char(c.unicode());
+        patched.replace(wideSans, wideFamily);
+        ASSERT_GE(QFontDatabase::addApplicationFontFromData(patched), 0);
+
+        int canBury = 0;
+        const QString path = writePdf(QStringLiteral("licence.pdf"), true, [&](TPDFContent &c) {
+            c.Font().SetCustomName(family);
+            c.TextOut(40, 700, QStringLiteral("Café"));
+            canBury = c.Font().CanBury();
+        });
+        vellora::pdf::test::checkPdf(path, 1, 595, 842);
+        EXPECT_EQ(canBury, k.canBury);
+        const std::vector<FontRow> rows = pdffonts(path);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_TRUE(rows[0].name.endsWith(k.family)) << rows[0].name.toStdString();
+        EXPECT_EQ(rows[0].type, k.type);
+        EXPECT_EQ(rows[0].emb, k.emb);
+        EXPECT_EQ(pdftotext(path).trimmed().toStdString(), "Café");
+        if (k.whole) {
+            // May not be subset: every outline goes in.
+            const QRegularExpression length1(QStringLiteral("/Length1 (\\d+)"));
+            long long size = -1;
+            for (int object = 1; object < 20 && size < 0; ++object)
+                if (const auto m = length1.match(QString::fromLatin1(objectOf(path, object))); m.hasMatch())
+                    size = m.captured(1).toLongLong();
+            EXPECT_GE(size, TSfntFile(dejavu).Table(fontTag("glyf")).size());
+        }
     }
 }
