@@ -7,7 +7,6 @@
 #include "settings/Errors.h"
 
 #include <QCryptographicHash>
-#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QRawFont>
@@ -675,7 +674,7 @@ void TPDFType0Font::Measure()
         node.FCode = glyph;
         node.FWidth = std::uint16_t(info.Scale(info.Advance(glyph)));
     }
-    FCMaps.FSegmentCount2 = int(info.bmp.size());
+    FCMaps.FFontStream = FFace->source->Table(fontTag("cmap"));
 }
 
 void TPDFType0Font::MakeName()
@@ -935,10 +934,10 @@ void TPDFFontWidths::WriteBody(Sink &out)
 
 TPDFFontStream::TPDFFontStream(TQvPDFObjects *AOwner) : TPDFObject(AOwner)
 {
-    if (const TQvPDF *doc = Document())
+    if (const TQvPDF *doc = Document()) {
         FFilters.Assign(doc->DefaultFilters());
-    if (const TQvPDF *doc = Document())
         FFilters.SetEnabledFilters(doc->DefaultFilters().EnabledFilters());
+    }
 }
 
 void TPDFFontStream::Bury(TPDFFont &Font)
