@@ -9,7 +9,10 @@
 #include "app/layout/SelAreaDialog.h"
 #include "app/FormSettings.h"
 #include "app/PrinterSetupDialog.h"
+#include "app/layout/AreaPropDialog.h"
+#include "model/Document.h"
 #include "model/DocumentFormat.h"
+#include "model/ImageInfos.h"
 #include "model/PaperPrinter.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryService.h"
@@ -337,6 +340,66 @@ TEST(LayoutDialog, OkWritesEveryControlIntoThePaper)
     TPhotoPaper main;
     main.Assign(p);
     EXPECT_EQ(bytesOf(main), bytesOf(p));
+}
+
+TEST(LayoutDialog, ALayoutMadeThroughTheDialogsSurvivesSaveAndOpen)
+{
+    PrinterFixture f;
+    TPhotoPaper main;
+    TfrmLayout dialog;
+    dialog.SetPaper(main);
+    dialog.show();
+    child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtDivVert")->SetValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtSpaceHorz")->SetValue(3);
+    child<QCheckBox>(dialog, "chkFrame")->setChecked(true);
+    child<TUpdownNumberEdit>(dialog, "edtBorderWidth")->SetValue(2);
+    dialog.ApplyControls();
+    {
+        // The paper's background: a vertical gradient with a frame.
+        TfrmBackground back;
+        back.SetBackground(&dialog.Paper().Background());
+        child<QComboBox>(back, "cmbFillStyle")->setCurrentIndex(Ord(TFillStyle::fisGradient));
+        child<TColorBox>(back, "cmbStartColor")->SetColor(0x00FFFF);
+        child<TColorBox>(back, "cmbEndColor")->SetColor(0xFF0000);
+        child<QAbstractButton>(back, "rdoGradVert")->click();
+        child<QComboBox>(back, "cmbFrameStyle")->setCurrentIndex(Ord(TFrameStyle::frsSolid));
+        child<TUpdownNumberEdit>(back, "edtFrameWidth")->SetValue(0.5);
+        back.accept();
+    }
+    {
+        // One cell's own rotation and size.
+        TfrmAreaProp prop;
+        prop.SetArea(dialog.Paper().PhotoAreas().Items(3));
+        child<QCheckBox>(prop, "chkParentRotate")->setChecked(false);
+        child<QComboBox>(prop, "cmbRotate")->setCurrentIndex(Ord(TPhotoRotate::pr90));
+        child<QCheckBox>(prop, "chkParentSize")->setChecked(false);
+        child<QComboBox>(prop, "cmbPhotoSize")->setCurrentIndex(Ord(TPhotoSize::psPhoto));
+        prop.accept();
+    }
+    clickButton(dialog, "btnOk");
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    main.Assign(dialog.Paper());
+    EXPECT_EQ(main.PhotoAreas().Count(), 4);
+    EXPECT_EQ(main.PhotoAreas().Items(0)->Background().Fill().Style(), TFillStyle::fisGradient);
+
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath(QStringLiteral("layout.vlpf"));
+    TImageInfos images;
+    SaveDocumentFile(file, main, images);
+    TPhotoPaper opened;
+    TImageInfos openedImages;
+    OpenDocumentFile(file, opened, openedImages);
+    EXPECT_EQ(bytesOf(opened), bytesOf(main));
+    const TPhotoArea *cell = opened.PhotoAreas().Items(3);
+    EXPECT_FALSE(cell->ParentRotate());
+    EXPECT_EQ(cell->Rotate(), TPhotoRotate::pr90);
+    EXPECT_EQ(cell->PhotoSize(), TPhotoSize::psPhoto);
+    EXPECT_TRUE(opened.PhotoAreas().Items(0)->ParentRotate());
+    EXPECT_EQ(opened.Background().Fill().GradientDirection(), TGradientDirection::gdVertical);
+    EXPECT_TRUE(opened.Border());
+    EXPECT_DOUBLE_EQ(opened.BorderWidth(), 2.0);
+    PaperPrinter().SetPaper(nullptr);
 }
 
 TEST(LayoutDialog, RotationRadiosAndAngleKeepEachOtherConsistent)
