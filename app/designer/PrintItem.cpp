@@ -182,11 +182,11 @@ void TPrintItem::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const bool was = (FDragging || FSizing) && !FCancelled;
+    // Reported while Dragging() and Sizing() still tell which gesture ends.
+    if ((FDragging || FSizing) && !FCancelled)
+        emit released(this);
     FPressed = FDragging = FSizing = false;
     FCancelled = false;
-    if (was)
-        emit released(this);
 }
 
 void TPrintItem::mouseDoubleClickEvent(QMouseEvent *event)

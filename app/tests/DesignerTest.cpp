@@ -724,6 +724,32 @@ TEST(Designer, TheGridCommandTakesTheDialogsChoices)
     EXPECT_EQ(f.d->Settings().GridStep, 2.5L);
 }
 
+TEST(Designer, TheWheelScrollsAndCtrlWheelZoomsAboutThePointer)
+{
+    Fixture f;
+    f.open();
+    QScrollBar *v = f.d->ScrollArea()->verticalScrollBar();
+    QScrollBar *h = f.d->ScrollArea()->horizontalScrollBar();
+    v->setValue(v->maximum() / 2);
+    const int before = v->value();
+    QWidget *s = f.d->Surface();
+    auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers m) {
+        QWheelEvent e(QPointF(at), QPointF(s->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton, m,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(s, &e);
+    };
+    wheel(f.surfaceAt(50, 70), 240, Qt::NoModifier);
+    EXPECT_EQ(v->value(), before - 2 * v->singleStep());
+    EXPECT_EQ(v->singleStep(), f.d->PrintableRect().height() / 10);
+
+    // The mm point under the pointer stays under it.
+    const QPoint at = f.surfaceAt(30, 40);
+    const QPoint inView = at - QPoint(h->value(), v->value());
+    wheel(at, 120, Qt::ControlModifier);
+    EXPECT_EQ(f.d->ShowRate(), 120);
+    EXPECT_EQ(f.surfaceAt(30, 40) - QPoint(h->value(), v->value()), inView);
+}
+
 TEST(Designer, ACellOfNoSizeStillOpens)
 {
     Fixture f;
