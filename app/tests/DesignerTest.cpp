@@ -7,6 +7,7 @@
 #include "app/designer/DesignerUndo.h"
 #include "app/designer/GridDialog.h"
 #include "app/designer/PositioningDialog.h"
+#include "app/layout/LayoutDialog.h"
 #include "app/layout/SelAreaDialog.h"
 #include "model/DocumentFormat.h"
 #include "model/ImageArea.h"
@@ -792,4 +793,36 @@ TEST(Designer, RendersBothModesWithGridAndSelection)
     EXPECT_EQ(p.findChild<QToolButton *>(QStringLiteral("btnVertNone"))->toolTip(), QStringLiteral("指定なし"));
     p.show();
     saveRender(p, QStringLiteral("frmPositioning"));
+}
+
+TEST(Designer, TheLayoutDialogsCancelDropsDesignerEditsAndItsOkKeepsThem)
+{
+    Fixture f;
+    f.text(10, 10, 30, 20);
+    f.paper.PhotoAreas().Items(1)->Areas().AddText();
+    const QByteArray original = bytesOf(f.paper);
+    auto designOn = [&](TPhotoPaper &copy) {
+        TfrmDesigner d(nullptr, &f.ini, 127, f.openers);
+        d.SetPaper(&copy);
+        d.AddArea(true);
+        d.SetEditMode(TEditMode::emArea, 1);
+        d.AddArea(false);
+        d.close();
+    };
+    {
+        TfrmLayout layout(nullptr, &f.ini);
+        layout.SetPaper(f.paper);
+        designOn(layout.Paper());
+        layout.reject();
+    }
+    EXPECT_EQ(bytesOf(f.paper), original);
+    {
+        TfrmLayout layout(nullptr, &f.ini);
+        layout.SetPaper(f.paper);
+        designOn(layout.Paper());
+        f.paper.Assign(layout.Paper());   // what the layout command does on OK
+    }
+    EXPECT_EQ(f.paper.Areas().Count(), 2);
+    EXPECT_EQ(f.paper.PhotoAreas().Items(1)->Areas().Count(), 2);
+    EXPECT_EQ(f.paper.PhotoAreas().Items(1)->Areas().Items(1)->LinkAreaIndex(), 1);
 }
