@@ -51,24 +51,24 @@ TfrmAdjust::TfrmAdjust(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIn
 
 double TfrmAdjust::AdjustLeft() const
 {
-    return cmbHorzDir->currentIndex() == 0 ? -edtAdjustLeft->value() : edtAdjustLeft->value();
+    return cmbHorzDir->currentIndex() == 0 ? -edtAdjustLeft->Value() : edtAdjustLeft->Value();
 }
 
 void TfrmAdjust::SetAdjustLeft(double mm)
 {
     cmbHorzDir->setCurrentIndex(mm >= 0 ? 1 : 0);
-    edtAdjustLeft->setValue(std::fabs(mm));
+    edtAdjustLeft->SetValue(std::fabs(mm));
 }
 
 double TfrmAdjust::AdjustTop() const
 {
-    return cmbVertDir->currentIndex() == 0 ? -edtAdjustTop->value() : edtAdjustTop->value();
+    return cmbVertDir->currentIndex() == 0 ? -edtAdjustTop->Value() : edtAdjustTop->Value();
 }
 
 void TfrmAdjust::SetAdjustTop(double mm)
 {
     cmbVertDir->setCurrentIndex(mm >= 0 ? 1 : 0);
-    edtAdjustTop->setValue(std::fabs(mm));
+    edtAdjustTop->SetValue(std::fabs(mm));
 }
 
 void TfrmAdjust::done(int result)

@@ -2,10 +2,11 @@
 // in millimetres, shown as a direction and a distance. UI thread only.
 #pragma once
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 
 class QComboBox;
-class QDoubleSpinBox;
 
 namespace vellora {
 
@@ -28,7 +29,7 @@ public:
 private:
     TExtIniFile *FIni;
     QComboBox *cmbHorzDir, *cmbVertDir;
-    QDoubleSpinBox *edtAdjustLeft, *edtAdjustTop;
+    TUpdownNumberEdit *edtAdjustLeft, *edtAdjustTop;
 };
 
 } // namespace vellora

@@ -185,10 +185,10 @@ void TfrmAreaProp::SetArea(TPhotoArea *area)
     cmbRotate->setCurrentIndex(Ord(area->Rotate()));
     chkParentSize->setChecked(area->ParentPhotoSize());
     cmbPhotoSize->setCurrentIndex(Ord(area->PhotoSize()));
-    edtPhotoScale->setValue(area->PhotoScale() * 100);
+    edtPhotoScale->SetValue(area->PhotoScale() * 100);
     cmbScaleLimit->setCurrentIndex(Ord(area->ScaleLimit()));
     chkParentProtrude->setChecked(area->ParentProtrudeWidth());
-    edtProtrudeWidth->setValue(area->ProtrudeWidth());
+    edtProtrudeWidth->SetValue(area->ProtrudeWidth());
     chkParentBack->setChecked(area->ParentBackground());
     FBackSave.Assign(area->Background());
     FParentBackSave = area->ParentBackground();
@@ -221,6 +221,7 @@ void TfrmAreaProp::editBackground()
 
 void TfrmAreaProp::accept()
 {
+    CommitNumberEdits(this);
     if (FArea) {
         TPhotoArea &a = *FArea;
         a.SetParentHorizontalAlign(chkParentAlign->isChecked());
@@ -235,11 +236,11 @@ void TfrmAreaProp::accept()
         a.SetParentPhotoSize(chkParentSize->isChecked());
         if (!chkParentSize->isChecked()) {
             a.SetPhotoSize(static_cast<TPhotoSize>(cmbPhotoSize->currentIndex()));
-            a.SetPhotoScale(edtPhotoScale->value() / 100);
+            a.SetPhotoScale(edtPhotoScale->Value() / 100);
             a.SetScaleLimit(static_cast<TPhotoLimitMode>(cmbScaleLimit->currentIndex()));
             a.SetParentProtrudeWidth(chkParentProtrude->isChecked());
             if (!chkParentProtrude->isChecked())
-                a.SetProtrudeWidth(edtProtrudeWidth->value());
+                a.SetProtrudeWidth(edtProtrudeWidth->Value());
         }
         a.SetParentBackground(chkParentBack->isChecked());
     }

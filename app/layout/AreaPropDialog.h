@@ -6,12 +6,13 @@
 
 #include "model/Background.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QGroupBox;
 class QWidget;
 
@@ -47,7 +48,7 @@ private:
     QGroupBox *grpProtrude;
     QButtonGroup *rdgHorzAlign, *rdgVertAlign;
     QComboBox *cmbRotate, *cmbPhotoSize, *cmbScaleLimit;
-    QDoubleSpinBox *edtPhotoScale, *edtProtrudeWidth;
+    TUpdownNumberEdit *edtPhotoScale, *edtProtrudeWidth;
     TBackgroundSample *imgBackground;
 };
 

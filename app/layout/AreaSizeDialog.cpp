@@ -37,8 +37,8 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     edtWidth = makeNumberEdit(this, QStringLiteral("edtWidth"), 2, 0.01, maxW);
     edtHeight = makeNumberEdit(this, QStringLiteral("edtHeight"), 2, 0.01, maxH);
     TPhotoArea *first = paper.PhotoAreas().Count() > 0 ? paper.PhotoAreas().Items(0) : nullptr;
-    edtWidth->setValue(first ? static_cast<double>(first->Width()) : maxW);
-    edtHeight->setValue(first ? static_cast<double>(first->Height()) : maxH);
+    edtWidth->SetValue(first ? static_cast<double>(first->Width()) : maxW);
+    edtHeight->SetValue(first ? static_cast<double>(first->Height()) : maxH);
 
     grpAdjust = new QGroupBox(QStringLiteral("調整方法"), this);
     grpAdjust->setObjectName(QStringLiteral("rdgAdjust"));
@@ -78,11 +78,12 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
 
 void TfrmAreaSize::accept()
 {
+    CommitNumberEdits(this);
     const bool keepSpacing = rdgAdjust->checkedId() == 1;
-    const TAreaFit h = FitAreaSize(static_cast<double>(FPaper.PaperWidth()), FPaper.HorzDivide(), edtWidth->value(),
+    const TAreaFit h = FitAreaSize(static_cast<double>(FPaper.PaperWidth()), FPaper.HorzDivide(), edtWidth->Value(),
                                    static_cast<double>(FPaper.MarginLeft()), static_cast<double>(FPaper.MarginRight()),
                                    keepSpacing);
-    const TAreaFit v = FitAreaSize(static_cast<double>(FPaper.PaperHeight()), FPaper.VertDivide(), edtHeight->value(),
+    const TAreaFit v = FitAreaSize(static_cast<double>(FPaper.PaperHeight()), FPaper.VertDivide(), edtHeight->Value(),
                                    static_cast<double>(FPaper.MarginTop()), static_cast<double>(FPaper.MarginBottom()),
                                    keepSpacing);
     FPaper.SetMargins(FloatRect(h.margin, v.margin, h.margin, v.margin));

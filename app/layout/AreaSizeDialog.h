@@ -3,10 +3,11 @@
 // asked, the spacing. Works directly on the paper it is given. UI thread only.
 #pragma once
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 
 class QButtonGroup;
-class QDoubleSpinBox;
 class QGroupBox;
 
 namespace vellora {
@@ -33,7 +34,7 @@ public:
 private:
     TPhotoPaper &FPaper;
     TExtIniFile *FIni;
-    QDoubleSpinBox *edtWidth, *edtHeight;
+    TUpdownNumberEdit *edtWidth, *edtHeight;
     QGroupBox *grpAdjust;
     QButtonGroup *rdgAdjust;
 };

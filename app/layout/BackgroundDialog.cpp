@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -29,13 +29,9 @@ QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
     return box;
 }
 
-QSpinBox *clearEdit(QWidget *parent, const QString &name)
+TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
 {
-    auto *e = new QSpinBox(parent);
-    e->setObjectName(name);
-    e->setRange(0, 100);
-    e->setAlignment(Qt::AlignRight);
-    return e;
+    return makeNumberEdit(parent, name, 0, 0, 100);
 }
 
 const QString kClearHint = QStringLiteral("(0: 不透明 ～ 100: 透明)");
@@ -206,8 +202,8 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     l->addWidget(pgcBackground);
     l->addWidget(buttons);
 
-    for (QSpinBox *e : {edtSolidClear, edtGradientClear, edtImageClear})
-        connect(e, &QSpinBox::valueChanged, this, &TfrmBackground::setClearLevel);
+    for (TUpdownNumberEdit *e : {edtSolidClear, edtGradientClear, edtImageClear})
+        connect(e, &TNumberEdit::valueChanged, this, &TfrmBackground::setClearLevel);
     connect(cmbFillStyle, &QComboBox::currentIndexChanged, this, &TfrmBackground::fillStyleChosen);
     connect(cmbStartColor, &TColorBox::colorChosen, this, &TfrmBackground::updateGradientSample);
     connect(cmbEndColor, &TColorBox::colorChosen, this, &TfrmBackground::updateGradientSample);
@@ -219,6 +215,11 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     TFormPlacement(this, FIni).Restore();
 }
 
+TfrmBackground::~TfrmBackground()
+{
+    DisconnectChildren(this);
+}
+
 void TfrmBackground::SetBackground(TBackground *background)
 {
     FBackground = background;
@@ -226,7 +227,7 @@ void TfrmBackground::SetBackground(TBackground *background)
     const TBackFill &fill = background->Fill();
     cmbFrameStyle->setCurrentIndex(Ord(frame.Style()));
     cmbFrameColor->SetColor(frame.Color());
-    edtFrameWidth->setValue(frame.Width());
+    edtFrameWidth->SetValue(frame.Width());
     cmbFrameJoin->setCurrentIndex(Ord(frame.JoinStyle()));
     cmbFrameEndCap->setCurrentIndex(Ord(frame.EndCap()));
     // Every page starts from the fill's own values, so switching styles
@@ -251,10 +252,10 @@ void TfrmBackground::SetBackground(TBackground *background)
 
 void TfrmBackground::setClearLevel(int level)
 {
-    for (QSpinBox *e : {edtSolidClear, edtGradientClear, edtImageClear}) {
-        if (e->value() != level) {
+    for (TUpdownNumberEdit *e : {edtSolidClear, edtGradientClear, edtImageClear}) {
+        if (e->Value() != level) {
             const QSignalBlocker block(e);
-            e->setValue(level);
+            e->SetValue(level);
         }
     }
     updateGradientSample();
@@ -273,7 +274,7 @@ void TfrmBackground::updateGradientSample()
     fill.SetEndColor(cmbEndColor->Color());
     fill.SetGradientDirection(rdgDirection->checkedId() == 1 ? TGradientDirection::gdVertical
                                                              : TGradientDirection::gdHorizontal);
-    fill.SetClearLevel(static_cast<std::uint8_t>(edtGradientClear->value()));
+    fill.SetClearLevel(static_cast<std::uint8_t>(edtGradientClear->AsInteger()));
     imgGradient->Refresh();
 }
 
@@ -317,17 +318,18 @@ bool TfrmBackground::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmBackground::accept()
 {
+    CommitNumberEdits(this);
     if (FBackground) {
         TFrames &frame = FBackground->Frame();
         frame.SetStyle(static_cast<TFrameStyle>(cmbFrameStyle->currentIndex()));
         frame.SetColor(cmbFrameColor->Color());
-        frame.SetWidth(edtFrameWidth->value());
+        frame.SetWidth(edtFrameWidth->Value());
         frame.SetJoinStyle(static_cast<TFrameJoinStyle>(cmbFrameJoin->currentIndex()));
         frame.SetEndCap(static_cast<TFrameEndCap>(cmbFrameEndCap->currentIndex()));
         TBackFill &fill = FBackground->Fill();
         const auto style = static_cast<TFillStyle>(cmbFillStyle->currentIndex());
         fill.SetStyle(style);
-        const auto level = static_cast<std::uint8_t>(edtSolidClear->value());
+        const auto level = static_cast<std::uint8_t>(edtSolidClear->AsInteger());
         switch (style) {
         case TFillStyle::fisSolid:
             fill.SetColor(cmbSolidColor->Color());

@@ -5,14 +5,14 @@
 
 #include "model/Background.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
-class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 
@@ -31,6 +31,7 @@ class TfrmBackground : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmBackground(QWidget *parent = nullptr, TExtIniFile *ini = nullptr);
+    ~TfrmBackground() override;
 
     TBackground *Background() const noexcept { return FBackground; }
     // Loads the controls from the background that OK will write.
@@ -59,11 +60,11 @@ private:
     QTabWidget *pgcBackground;
     QComboBox *cmbFrameStyle, *cmbFrameJoin, *cmbFrameEndCap;
     TColorBox *cmbFrameColor;
-    QDoubleSpinBox *edtFrameWidth;
+    TUpdownNumberEdit *edtFrameWidth;
     QComboBox *cmbFillStyle;
     QStackedWidget *pgcFill;
     TColorBox *cmbSolidColor, *cmbStartColor, *cmbEndColor, *cmbImageColor;
-    QSpinBox *edtSolidClear, *edtGradientClear, *edtImageClear;
+    TUpdownNumberEdit *edtSolidClear, *edtGradientClear, *edtImageClear;
     QButtonGroup *rdgDirection;
     TBackgroundSample *imgGradient;
     QLabel *imgPicture;

@@ -1,16 +1,17 @@
 #include "app/layout/DialogParts.h"
 
 #include "app/FormSettings.h"
+#include "app/controls/QvTaskDialog.h"
 #include "settings/IniFile.h"
 
 #include <QColorDialog>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 #include <cmath>
 
 namespace vellora {
@@ -47,26 +48,48 @@ QIcon swatch(TColor color)
 
 } // namespace
 
-QDoubleSpinBox *makeNumberEdit(QWidget *parent, const QString &name, int decimals, double minimum, double maximum,
-                               double step)
+TUpdownNumberEdit *makeNumberEdit(QWidget *parent, const QString &name, int decimals, double minimum,
+                                  double maximum, double step)
 {
-    auto *edit = new QDoubleSpinBox(parent);
+    auto *edit = new TUpdownNumberEdit(parent);
     edit->setObjectName(name);
-    edit->setDecimals(decimals);
-    edit->setRange(minimum, maximum);
-    edit->setSingleStep(step);
-    edit->setAlignment(Qt::AlignRight);
-    edit->setKeyboardTracking(true);
+    edit->SetFigure(decimals);
+    edit->SetFixed(true);
+    edit->SetIncrement(step);
+    edit->SetMin(minimum);
+    edit->SetMax(maximum);
+    edit->SetLimit(true);
+    // An exact 0 would slip through the limit otherwise.
+    edit->SetZeroEnabled(minimum <= 0 && maximum >= 0);
+    edit->SetValidMinus(minimum < 0);
+    edit->SetAllowKeys(true);
+    edit->SetValue(std::clamp(0.0, minimum, maximum));
     return edit;
 }
 
-QDoubleSpinBox *makeDisplayEdit(QWidget *parent, const QString &name, int decimals)
+TNumberEdit *makeDisplayEdit(QWidget *parent, const QString &name, int decimals)
 {
-    QDoubleSpinBox *edit = makeNumberEdit(parent, name, decimals, -1e9, 1e9);
+    auto *edit = new TNumberEdit(parent);
+    edit->setObjectName(name);
+    edit->SetFigure(decimals);
+    edit->SetFixed(true);
     edit->setReadOnly(true);
-    edit->setButtonSymbols(QAbstractSpinBox::NoButtons);
     edit->setFocusPolicy(Qt::ClickFocus);
     return edit;
+}
+
+double TypedValue(const TNumberEdit *edit)
+{
+    double v = 0;
+    return edit->ParseText(edit->text(), v) ? v : edit->Value();
+}
+
+double CommittedValue(TNumberEdit *edit)
+{
+    double v = 0;
+    if (edit->ParseText(edit->text(), v))
+        edit->SetValue(v);
+    return edit->Value();
 }
 
 TColor FromQColor(const QColor &color)
@@ -283,6 +306,20 @@ void TFormPlacement::Save()
         WriteForm2(*FIni, QStringLiteral("Forms"), FDialog);
 }
 
+void CommitNumberEdits(QWidget *dialog)
+{
+    for (TNumberEdit *e : dialog->findChildren<TNumberEdit *>()) {
+        if (!e->isReadOnly())
+            CommittedValue(e);
+    }
+}
+
+void DisconnectChildren(QObject *dialog)
+{
+    for (QObject *child : dialog->findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, dialog, nullptr);
+}
+
 // --- messages ---
 
 void SetMessageHook(TMessageHook hook)
@@ -293,11 +330,17 @@ void SetMessageHook(TMessageHook hook)
 bool AskYesNo(QWidget *parent, const QString &instruction, const QString &text)
 {
     if (messageHook())
-        return messageHook()(instruction, text) == QMessageBox::Yes;
-    QMessageBox box(QMessageBox::Question, instruction, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setText(instruction);
-    box.setInformativeText(text);
-    return box.exec() == QMessageBox::Yes;
+        return messageHook()(instruction, text);
+    TQvTaskDialog dialog;
+    dialog.Parent = parent;
+    dialog.Title = QStringLiteral("Vellora");
+    dialog.SetInstruction(instruction);
+    dialog.SetContent(text);
+    dialog.MainIcon = TTaskDialogIcon::tiQuestion;
+    dialog.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
+    int button = 0, radio = 0;
+    bool checked = false;
+    return dialog.Execute(button, radio, checked) && button == idYes;
 }
 
 void ShowError(QWidget *parent, const QString &text)
@@ -306,7 +349,13 @@ void ShowError(QWidget *parent, const QString &text)
         messageHook()(QString(), text);
         return;
     }
-    QMessageBox::warning(parent, QStringLiteral("Vellora"), text);
+    TQvTaskDialog dialog;
+    dialog.Parent = parent;
+    dialog.Title = QStringLiteral("Vellora");
+    dialog.SetContent(text);
+    dialog.MainIcon = TTaskDialogIcon::tiError;
+    dialog.Buttons = {TQvCommonButton::cbOk};
+    dialog.Execute();
 }
 
 } // namespace vellora

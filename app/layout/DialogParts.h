@@ -7,7 +7,7 @@
 #include "settings/Font.h"
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -23,10 +23,15 @@ inline constexpr double kUnlimitedMM = 10000.0;
 
 // A number edit with its decimals, step and range. Zero stays allowed only
 // when the range holds it.
-QDoubleSpinBox *makeNumberEdit(QWidget *parent, const QString &name, int decimals, double minimum, double maximum,
-                               double step = 1.0);
+TUpdownNumberEdit *makeNumberEdit(QWidget *parent, const QString &name, int decimals, double minimum,
+                                  double maximum, double step = 1.0);
 // A read-only edit without spin buttons that shows any computed value.
-QDoubleSpinBox *makeDisplayEdit(QWidget *parent, const QString &name, int decimals);
+TNumberEdit *makeDisplayEdit(QWidget *parent, const QString &name, int decimals);
+// The number the edit's text shows while the user is still typing (the
+// value when the text is not a number yet).
+double TypedValue(const TNumberEdit *edit);
+// Takes the typed text into the value (limits and rounding applied) and returns it.
+double CommittedValue(TNumberEdit *edit);
 
 // $00BBGGRR of a Qt colour.
 TColor FromQColor(const QColor &color);
@@ -110,13 +115,22 @@ private:
     TExtIniFile *FIni;
 };
 
+// Takes the text being typed in every number edit of the dialog into its value.
+void CommitNumberEdits(QWidget *dialog);
+
+// Cuts the signals of a dialog's children to the dialog: a focused number
+// edit commits its text while the window is torn down, when the dialog's
+// handlers must no longer run. Called from the dialogs' destructors.
+void DisconnectChildren(QObject *dialog);
+
 // A question with Yes and No; true for Yes.
 bool AskYesNo(QWidget *parent, const QString &instruction, const QString &text);
 // An error message.
 void ShowError(QWidget *parent, const QString &text);
 
-// The tests answer questions and messages through this hook instead of a modal box.
-using TMessageHook = std::function<int(const QString &instruction, const QString &text)>;
+// The tests answer questions (true: Yes) and see messages through this hook
+// instead of a modal window.
+using TMessageHook = std::function<bool(const QString &instruction, const QString &text)>;
 void SetMessageHook(TMessageHook hook);
 
 } // namespace vellora

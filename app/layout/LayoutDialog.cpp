@@ -4,6 +4,7 @@
 #include "app/layout/BackgroundDialog.h"
 #include "app/layout/DialogParts.h"
 #include "app/layout/SelAreaDialog.h"
+#include "app/PrinterSetupDialog.h"
 #include "model/PaperPrinter.h"
 
 #include <QButtonGroup>
@@ -17,11 +18,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace vellora {
@@ -170,6 +173,7 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
 
 TfrmLayout::~TfrmLayout()
 {
+    DisconnectChildren(this);
     // The binder must never be left on this dialog's papers.
     TPhotoPaper *bound = PaperPrinter().Paper();
     if (bound == &FPaper || bound == &FScratch)
@@ -221,10 +225,12 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     // Only the user's own actions reach the printer: loading the controls must not.
     connect(cmbPaperSize, &QComboBox::activated, this, &TfrmLayout::paperSizeChosen);
     connect(rdgOrientation, &QButtonGroup::idClicked, this, &TfrmLayout::orientationChosen);
-    connect(edtPaperWidth, &QDoubleSpinBox::editingFinished, this, &TfrmLayout::customSizeLeft);
-    connect(edtPaperHeight, &QDoubleSpinBox::editingFinished, this, &TfrmLayout::customSizeLeft);
-    connect(edtPaperWidth, &QDoubleSpinBox::valueChanged, this, &TfrmLayout::recomputeAreaSize);
-    connect(edtPaperHeight, &QDoubleSpinBox::valueChanged, this, &TfrmLayout::recomputeAreaSize);
+    connect(edtPaperWidth, &QLineEdit::editingFinished, this, &TfrmLayout::customSizeLeft);
+    connect(edtPaperHeight, &QLineEdit::editingFinished, this, &TfrmLayout::customSizeLeft);
+    for (TNumberEdit *e : {edtPaperWidth, edtPaperHeight}) {
+        connect(e, &TNumberEdit::valueChanged, this, &TfrmLayout::recomputeAreaSize);
+        connect(e, &QLineEdit::textEdited, this, &TfrmLayout::recomputeAreaSize);
+    }
     connect(btnChangePrinter, &QPushButton::clicked, this, &TfrmLayout::changePrinter);
     connect(btnAdjustPaper, &QPushButton::clicked, this, &TfrmLayout::adjustPaper);
 }
@@ -259,11 +265,8 @@ void TfrmLayout::buildLayoutPage(QWidget *page)
 
     auto *div = new QGroupBox(QStringLiteral("ページの分割"), page);
     auto intEdit = [div](const QString &name) {
-        auto *e = new QSpinBox(div);
-        e->setObjectName(name);
-        e->setRange(1, 99);
-        e->setValue(1);
-        e->setAlignment(Qt::AlignRight);
+        TUpdownNumberEdit *e = makeNumberEdit(div, name, 0, 1, 99);
+        e->SetValue(1);
         return e;
     };
     edtDivHorz = intEdit(QStringLiteral("edtDivHorz"));
@@ -301,13 +304,17 @@ void TfrmLayout::buildLayoutPage(QWidget *page)
     l->addWidget(font);
     l->addStretch(1);
 
-    for (QDoubleSpinBox *e : {edtMarginLeft, edtMarginRight, edtMarginTop, edtMarginBottom, edtSpaceHorz, edtSpaceVert})
-        connect(e, &QDoubleSpinBox::valueChanged, this, &TfrmLayout::recomputeAreaSize);
-    for (QSpinBox *e : {edtDivHorz, edtDivVert}) {
-        connect(e, &QSpinBox::valueChanged, this, [this] {
+    for (TUpdownNumberEdit *e : {edtMarginLeft, edtMarginRight, edtMarginTop, edtMarginBottom, edtSpaceHorz, edtSpaceVert}) {
+        connect(e, &TNumberEdit::valueChanged, this, &TfrmLayout::recomputeAreaSize);
+        connect(e, &QLineEdit::textEdited, this, &TfrmLayout::recomputeAreaSize);
+    }
+    for (TUpdownNumberEdit *e : {edtDivHorz, edtDivVert}) {
+        auto changed = [this] {
             updateEnabling();
             recomputeAreaSize();
-        });
+        };
+        connect(e, &TNumberEdit::valueChanged, this, changed);
+        connect(e, &QLineEdit::textEdited, this, changed);
     }
     connect(btnSetAreaSize, &QPushButton::clicked, this, &TfrmLayout::setAreaSize);
     connect(btnSetFont, &QPushButton::clicked, this, [this] {
@@ -339,7 +346,7 @@ void TfrmLayout::buildAreaPage(QWidget *page)
                           QStringLiteral("エリアより大きく印刷する"), QStringLiteral("倍率の指定")});
     edtProtrudeWidth = makeNumberEdit(size, QStringLiteral("edtProtrudeWidth"), 1, 0, 10, 0.5);
     edtPhotoScale = makeNumberEdit(size, QStringLiteral("edtPhotoScale"), 2, 10, 1000, 10);
-    edtPhotoScale->setValue(100);
+    edtPhotoScale->SetValue(100);
     cmbSizeLimit = combo(size, QStringLiteral("cmbSizeLimit"),
                          {QStringLiteral("拡大・縮小を許可"), QStringLiteral("拡大だけ許可"), QStringLiteral("縮小だけを許可")});
     auto *sl = new QGridLayout(size);
@@ -403,11 +410,14 @@ void TfrmLayout::buildAreaPage(QWidget *page)
         schedulePreview();
     });
     connect(cmbPhotoSize, &QComboBox::currentIndexChanged, this, &TfrmLayout::updateEnabling);
-    connect(edtBorderWidth, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+    // Typing a width says whether a border is wanted; loading or setting it does not.
+    auto borderTyped = [this] {
         if (!FLoading && edtBorderWidth->hasFocus())
-            chkFrame->setChecked(value > 0);
+            chkFrame->setChecked(TypedValue(edtBorderWidth) > 0);
         schedulePreview();
-    });
+    };
+    connect(edtBorderWidth, &TNumberEdit::valueChanged, this, borderTyped);
+    connect(edtBorderWidth, &QLineEdit::textEdited, this, borderTyped);
     for (QComboBox *c : {cmbPhotoSize, cmbSizeLimit, cmbHorzAlign, cmbVertAlign})
         connect(c, &QComboBox::activated, this, &TfrmLayout::schedulePreview);
     connect(chkFrame, &QCheckBox::toggled, this, &TfrmLayout::schedulePreview);
@@ -428,6 +438,7 @@ void TfrmLayout::setCustomEnabled(bool enabled)
 
 void TfrmLayout::SetPaper(const TPhotoPaper &paper)
 {
+    FScratchStale = true;
     FSource = &paper;
     FPaper.Assign(paper);
     PaperPrinter().SetPaper(const_cast<TPhotoPaper *>(FSource));
@@ -453,15 +464,15 @@ void TfrmLayout::selectPaperEntry()
     if (entry >= 0 || !hasPrinter()) {
         cmbPaperSize->setCurrentIndex(entry);
         rdgOrientation->button(static_cast<int>(FPaper.Orientation()))->setChecked(true);
-        edtPaperWidth->setValue(static_cast<double>(FPaper.PaperWidth()));
-        edtPaperHeight->setValue(static_cast<double>(FPaper.PaperHeight()));
+        edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
+        edtPaperHeight->SetValue(static_cast<double>(FPaper.PaperHeight()));
         // Without a printer the document's own size is the custom size.
         setCustomEnabled(!hasPrinter() || FPaperNumbers[static_cast<size_t>(entry)] == kUserPaperSizeNumber);
     } else {
         cmbPaperSize->setCurrentIndex(print.PaperSizeIndex());
         rdgOrientation->button(static_cast<int>(print.Orientation()))->setChecked(true);
-        edtPaperWidth->setValue(print.MMPaperWidth());
-        edtPaperHeight->setValue(print.MMPaperHeight());
+        edtPaperWidth->SetValue(print.MMPaperWidth());
+        edtPaperHeight->SetValue(print.MMPaperHeight());
         setCustomEnabled(print.PaperSizeNumber() == kUserPaperSizeNumber);
     }
 }
@@ -472,14 +483,14 @@ void TfrmLayout::loadControls()
     loadPrinterPaper();
     selectPaperEntry();
     edtCurrentPrinter->setText(hasPrinter() ? QvPrint().CurrentPrinterName() : QStringLiteral("(なし)"));
-    edtMarginLeft->setValue(static_cast<double>(FPaper.MarginLeft()));
-    edtMarginRight->setValue(static_cast<double>(FPaper.MarginRight()));
-    edtMarginTop->setValue(static_cast<double>(FPaper.MarginTop()));
-    edtMarginBottom->setValue(static_cast<double>(FPaper.MarginBottom()));
-    edtDivHorz->setValue(FPaper.HorzDivide());
-    edtDivVert->setValue(FPaper.VertDivide());
-    edtSpaceHorz->setValue(static_cast<double>(FPaper.Space().cx));
-    edtSpaceVert->setValue(static_cast<double>(FPaper.Space().cy));
+    edtMarginLeft->SetValue(static_cast<double>(FPaper.MarginLeft()));
+    edtMarginRight->SetValue(static_cast<double>(FPaper.MarginRight()));
+    edtMarginTop->SetValue(static_cast<double>(FPaper.MarginTop()));
+    edtMarginBottom->SetValue(static_cast<double>(FPaper.MarginBottom()));
+    edtDivHorz->SetValue(FPaper.HorzDivide());
+    edtDivVert->SetValue(FPaper.VertDivide());
+    edtSpaceHorz->SetValue(static_cast<double>(FPaper.Space().cx));
+    edtSpaceVert->SetValue(static_cast<double>(FPaper.Space().cy));
     FFontControls->Load(FPaper.Font());
     switch (FPaper.Rotate()) {
     case TPhotoRotate::prNone:
@@ -496,13 +507,13 @@ void TfrmLayout::loadControls()
         break;
     }
     cmbPhotoSize->setCurrentIndex(Ord(FPaper.PhotoSize()));
-    edtProtrudeWidth->setValue(FPaper.ProtrudeWidth());
-    edtPhotoScale->setValue(FPaper.PhotoScale() * 100);
+    edtProtrudeWidth->SetValue(FPaper.ProtrudeWidth());
+    edtPhotoScale->SetValue(FPaper.PhotoScale() * 100);
     cmbSizeLimit->setCurrentIndex(Ord(FPaper.ScaleLimit()));
     cmbHorzAlign->setCurrentIndex(Ord(FPaper.HorizontalAlign()));
     cmbVertAlign->setCurrentIndex(Ord(FPaper.VerticalAlign()));
     chkFrame->setChecked(FPaper.Border());
-    edtBorderWidth->setValue(FPaper.BorderWidth());
+    edtBorderWidth->SetValue(FPaper.BorderWidth());
     imgAreaBack->SetBackground(&FPaper.Background());
     FLoading = false;
     updateEnabling();
@@ -511,8 +522,8 @@ void TfrmLayout::loadControls()
 
 void TfrmLayout::updateEnabling()
 {
-    edtSpaceHorz->setEnabled(edtDivHorz->value() > 1);
-    edtSpaceVert->setEnabled(edtDivVert->value() > 1);
+    edtSpaceHorz->setEnabled(typedDivision(edtDivHorz) > 1);
+    edtSpaceVert->setEnabled(typedDivision(edtDivVert) > 1);
     const int size = cmbPhotoSize->currentIndex();
     edtProtrudeWidth->setEnabled(size == Ord(TPhotoSize::psLarge));
     edtPhotoScale->setEnabled(size == Ord(TPhotoSize::psScale));
@@ -521,27 +532,28 @@ void TfrmLayout::updateEnabling()
 
 void TfrmLayout::recomputeAreaSize()
 {
-    const int h = edtDivHorz->value();
-    const int v = edtDivVert->value();
-    const double w = (edtPaperWidth->value() - edtMarginLeft->value() - edtMarginRight->value() -
-                      (h - 1) * edtSpaceHorz->value()) / h;
-    const double hh = (edtPaperHeight->value() - edtMarginTop->value() - edtMarginBottom->value() -
-                       (v - 1) * edtSpaceVert->value()) / v;
-    edtAreaWidth->setValue(w);
-    edtAreaHeight->setValue(hh);
-    for (QDoubleSpinBox *e : {edtAreaWidth, edtAreaHeight})
-        e->setStyleSheet(e->value() <= 0 ? QStringLiteral("color: red") : QString());
+    const int h = typedDivision(edtDivHorz);
+    const int v = typedDivision(edtDivVert);
+    const double w = (TypedValue(edtPaperWidth) - TypedValue(edtMarginLeft) - TypedValue(edtMarginRight) -
+                      (h - 1) * TypedValue(edtSpaceHorz)) / h;
+    const double hh = (TypedValue(edtPaperHeight) - TypedValue(edtMarginTop) - TypedValue(edtMarginBottom) -
+                       (v - 1) * TypedValue(edtSpaceVert)) / v;
+    edtAreaWidth->SetValue(w);
+    edtAreaHeight->SetValue(hh);
+    for (TNumberEdit *e : {edtAreaWidth, edtAreaHeight})
+        e->setStyleSheet(e->Value() <= 0 ? QStringLiteral("color: red") : QString());
     schedulePreview();
 }
 
-void TfrmLayout::applyTo(TPhotoPaper &paper) const
+void TfrmLayout::applyTo(TPhotoPaper &paper, bool typed) const
 {
-    paper.SetMarginLeft(edtMarginLeft->value());
-    paper.SetMarginTop(edtMarginTop->value());
-    paper.SetMarginRight(edtMarginRight->value());
-    paper.SetMarginBottom(edtMarginBottom->value());
-    paper.SetDivide({edtDivHorz->value(), edtDivVert->value()});
-    paper.SetSpace(FloatSize(edtSpaceHorz->value(), edtSpaceVert->value()));
+    auto value = [typed](const TNumberEdit *e) { return typed ? TypedValue(e) : e->Value(); };
+    paper.SetMarginLeft(value(edtMarginLeft));
+    paper.SetMarginTop(value(edtMarginTop));
+    paper.SetMarginRight(value(edtMarginRight));
+    paper.SetMarginBottom(value(edtMarginBottom));
+    paper.SetDivide({typedDivision(edtDivHorz), typedDivision(edtDivVert)});
+    paper.SetSpace(FloatSize(value(edtSpaceHorz), value(edtSpaceVert)));
     paper.SetFont(FFontControls->Font());
     if (rdoRotateNone->isChecked())
         paper.SetRotate(TPhotoRotate::prNone);
@@ -550,18 +562,26 @@ void TfrmLayout::applyTo(TPhotoPaper &paper) const
     else if (rdoRotateAngle->isChecked())
         paper.SetRotate(static_cast<TPhotoRotate>(std::max(0, cmbRotateAngle->currentIndex()) + 2));
     paper.SetPhotoSize(static_cast<TPhotoSize>(cmbPhotoSize->currentIndex()));
-    paper.SetProtrudeWidth(edtProtrudeWidth->value());
-    paper.SetPhotoScale(edtPhotoScale->value() / 100);
+    paper.SetProtrudeWidth(value(edtProtrudeWidth));
+    paper.SetPhotoScale(value(edtPhotoScale) / 100);
     paper.SetScaleLimit(static_cast<TPhotoLimitMode>(cmbSizeLimit->currentIndex()));
     paper.SetHorizontalAlign(static_cast<TPhotoAlign>(cmbHorzAlign->currentIndex()));
     paper.SetVerticalAlign(static_cast<TPhotoAlign>(cmbVertAlign->currentIndex()));
     paper.SetBorder(chkFrame->isChecked());
-    paper.SetBorderWidth(edtBorderWidth->value());
+    paper.SetBorderWidth(value(edtBorderWidth));
+}
+
+int TfrmLayout::typedDivision(const TNumberEdit *edit)
+{
+    return std::clamp(static_cast<int>(std::lround(TypedValue(edit))), 1, 99);
 }
 
 void TfrmLayout::ApplyControls()
 {
-    applyTo(FPaper);
+    FScratchStale = true;
+    // Text still being typed counts, as it would once the edit is left.
+    CommitNumberEdits(this);
+    applyTo(FPaper, false);
 }
 
 void TfrmLayout::schedulePreview()
@@ -575,9 +595,13 @@ void TfrmLayout::schedulePreview()
 void TfrmLayout::refreshPreview()
 {
     FPreviewPending = false;
-    FScratch.Assign(FPaper);
-    FScratch.SetPaperSize(FloatSize(edtPaperWidth->value(), edtPaperHeight->value()));
-    applyTo(FScratch);
+    // Copying a large grid costs more than the drawing; only when FPaper changed.
+    if (FScratchStale) {
+        FScratch.Assign(FPaper);
+        FScratchStale = false;
+    }
+    FScratch.SetPaperSize(FloatSize(TypedValue(edtPaperWidth), TypedValue(edtPaperHeight)));
+    applyTo(FScratch, true);
     imgLayout->update();
 }
 
@@ -585,6 +609,7 @@ void TfrmLayout::refreshPreview()
 
 void TfrmLayout::paperSizeChosen(int index)
 {
+    FScratchStale = true;
     TQvPrint &print = QvPrint();
     FPrinterTouched = true;
     try {
@@ -597,8 +622,8 @@ void TfrmLayout::paperSizeChosen(int index)
     // Whatever happened, the controls show what the printer really has.
     FLoading = true;
     cmbPaperSize->setCurrentIndex(print.PaperSizeIndex());
-    edtPaperWidth->setValue(print.MMPaperWidth());
-    edtPaperHeight->setValue(print.MMPaperHeight());
+    edtPaperWidth->SetValue(print.MMPaperWidth());
+    edtPaperHeight->SetValue(print.MMPaperHeight());
     rdgOrientation->button(static_cast<int>(print.Orientation()))->setChecked(true);
     setCustomEnabled(print.PaperSizeNumber() == kUserPaperSizeNumber);
     FLoading = false;
@@ -607,6 +632,7 @@ void TfrmLayout::paperSizeChosen(int index)
 
 void TfrmLayout::orientationChosen(int id)
 {
+    FScratchStale = true;
     TQvPrint &print = QvPrint();
     const auto wanted = static_cast<TQvOrientation>(id);
     if (!hasPrinter()) {
@@ -626,8 +652,8 @@ void TfrmLayout::orientationChosen(int id)
     }
     FLoading = true;
     rdgOrientation->button(static_cast<int>(FPaper.Orientation()))->setChecked(true);
-    edtPaperWidth->setValue(static_cast<double>(FPaper.PaperWidth()));
-    edtPaperHeight->setValue(static_cast<double>(FPaper.PaperHeight()));
+    edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
+    edtPaperHeight->SetValue(static_cast<double>(FPaper.PaperHeight()));
     FLoading = false;
     recomputeAreaSize();
 }
@@ -636,11 +662,12 @@ void TfrmLayout::customSizeLeft()
 {
     if (FLoading || !edtPaperWidth->isEnabled())
         return;
-    const double w = edtPaperWidth->value();
-    const double h = edtPaperHeight->value();
+    const double w = CommittedValue(edtPaperWidth);
+    const double h = CommittedValue(edtPaperHeight);
     if (w == static_cast<double>(FPaper.PaperWidth()) && h == static_cast<double>(FPaper.PaperHeight()))
         return;
     FPaper.SetPaperSize(FloatSize(w, h));
+    FScratchStale = true;
     if (!hasPrinter())
         return;
     FPrinterTouched = true;
@@ -654,16 +681,14 @@ void TfrmLayout::customSizeLeft()
 
 void TfrmLayout::changePrinter()
 {
+    FScratchStale = true;
     if (!hasPrinter()) {
         ShowError(this, kNoPrinter);
         return;
     }
-    if (!printerSetupFunc()) {
-        ShowError(this, QStringLiteral("プリンタの設定画面を開けません。"));
-        return;
-    }
     FPrinterTouched = true;
-    if (!printerSetupFunc()(this))
+    const bool ok = printerSetupFunc() ? printerSetupFunc()(this) : ExecuteSystemPrinterSetup(this);
+    if (!ok)
         return;
     TQvPrint &print = QvPrint();
     try {
@@ -677,8 +702,8 @@ void TfrmLayout::changePrinter()
     loadPrinterPaper();
     rdgOrientation->button(static_cast<int>(print.Orientation()))->setChecked(true);
     cmbPaperSize->setCurrentIndex(print.PaperSizeIndex());
-    edtPaperWidth->setValue(print.MMPaperWidth());
-    edtPaperHeight->setValue(print.MMPaperHeight());
+    edtPaperWidth->SetValue(print.MMPaperWidth());
+    edtPaperHeight->SetValue(print.MMPaperHeight());
     setCustomEnabled(print.PaperSizeNumber() == kUserPaperSizeNumber);
     FLoading = false;
     recomputeAreaSize();
@@ -686,6 +711,7 @@ void TfrmLayout::changePrinter()
 
 void TfrmLayout::adjustPaper()
 {
+    FScratchStale = true;
     if (!hasPrinter()) {
         ShowError(this, kNoPrinter);
         return;
@@ -700,8 +726,8 @@ void TfrmLayout::adjustPaper()
     FLoading = true;
     cmbPaperSize->setCurrentIndex(QvPrint().PaperSizeIndex());
     rdgOrientation->button(static_cast<int>(FPaper.Orientation()))->setChecked(true);
-    edtPaperWidth->setValue(static_cast<double>(FPaper.PaperWidth()));
-    edtPaperHeight->setValue(static_cast<double>(FPaper.PaperHeight()));
+    edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
+    edtPaperHeight->SetValue(static_cast<double>(FPaper.PaperHeight()));
     setCustomEnabled(FPaper.PaperSizeNumber() == kUserPaperSizeNumber);
     FLoading = false;
     recomputeAreaSize();
@@ -711,24 +737,26 @@ void TfrmLayout::adjustPaper()
 
 void TfrmLayout::setAreaSize()
 {
+    FScratchStale = true;
     // The calculator works on FPaper; unapplied divisions would contradict it.
     ApplyControls();
     TfrmAreaSize dialog(FPaper, this, FIni);
     if (dialog.exec() != QDialog::Accepted)
         return;
     FLoading = true;
-    edtMarginLeft->setValue(static_cast<double>(FPaper.MarginLeft()));
-    edtMarginRight->setValue(static_cast<double>(FPaper.MarginRight()));
-    edtMarginTop->setValue(static_cast<double>(FPaper.MarginTop()));
-    edtMarginBottom->setValue(static_cast<double>(FPaper.MarginBottom()));
-    edtSpaceHorz->setValue(static_cast<double>(FPaper.Space().cx));
-    edtSpaceVert->setValue(static_cast<double>(FPaper.Space().cy));
+    edtMarginLeft->SetValue(static_cast<double>(FPaper.MarginLeft()));
+    edtMarginRight->SetValue(static_cast<double>(FPaper.MarginRight()));
+    edtMarginTop->SetValue(static_cast<double>(FPaper.MarginTop()));
+    edtMarginBottom->SetValue(static_cast<double>(FPaper.MarginBottom()));
+    edtSpaceHorz->SetValue(static_cast<double>(FPaper.Space().cx));
+    edtSpaceVert->SetValue(static_cast<double>(FPaper.Space().cy));
     FLoading = false;
     recomputeAreaSize();
 }
 
 void TfrmLayout::editBackground()
 {
+    FScratchStale = true;
     TfrmBackground dialog(this, FIni);
     dialog.SetBackground(&FPaper.Background());
     dialog.exec();
@@ -738,6 +766,7 @@ void TfrmLayout::editBackground()
 
 void TfrmLayout::areaSettings()
 {
+    FScratchStale = true;
     ApplyControls();
     TfrmSelArea dialog(this, FIni);
     dialog.SetSelectionMode(TSelectionMode::smSetting);
@@ -749,7 +778,7 @@ void TfrmLayout::areaSettings()
 void TfrmLayout::accept()
 {
     recomputeAreaSize();
-    if (edtAreaWidth->value() <= 0 || edtAreaHeight->value() <= 0) {
+    if (edtAreaWidth->Value() <= 0 || edtAreaHeight->Value() <= 0) {
         ShowError(this, QStringLiteral("写真エリアのサイズが 0 以下になります。余白、分割数、間隔を見直してください。"));
         return;
     }

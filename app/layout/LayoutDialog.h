@@ -8,17 +8,17 @@
 
 #include "model/PhotoPaper.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 #include <functional>
 
 class QButtonGroup;
 class QComboBox;
 class QCheckBox;
-class QDoubleSpinBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 class QStackedWidget;
 class QTreeWidget;
 
@@ -30,8 +30,8 @@ class TExtIniFile;
 class TFontControls;
 class TLayoutPreview;
 
-// Shows the printer setup dialog; true when the user pressed OK. The main
-// window points this at the program's printer setup dialog.
+// Shows the printer setup dialog; true when the user pressed OK. Unset, the
+// program's own printer setup ("プリンタの設定") runs; tests put theirs here.
 using TPrinterSetupFunc = std::function<bool(QWidget *parent)>;
 void SetPrinterSetupFunc(TPrinterSetupFunc func);
 
@@ -63,7 +63,9 @@ private:
     void loadControls();
     void loadPrinterPaper();
     void selectPaperEntry();
-    void applyTo(TPhotoPaper &paper) const;
+    // typed: the text being typed counts (the preview), else the edits' values.
+    void applyTo(TPhotoPaper &paper, bool typed) const;
+    static int typedDivision(const TNumberEdit *edit);
     void recomputeAreaSize();
     void schedulePreview();
     void refreshPreview();
@@ -89,6 +91,7 @@ private:
     bool FLoading = false;
     bool FPrinterTouched = false;
     bool FPreviewPending = false;
+    bool FScratchStale = true;
     std::vector<int> FPaperNumbers;
 
     QTreeWidget *tvPages;
@@ -97,15 +100,15 @@ private:
     // "用紙サイズ"
     QComboBox *cmbPaperSize;
     QButtonGroup *rdgOrientation;
-    QDoubleSpinBox *edtPaperWidth, *edtPaperHeight;
+    TUpdownNumberEdit *edtPaperWidth, *edtPaperHeight;
     QPushButton *btnAdjustPaper, *btnChangePrinter;
     QLineEdit *edtCurrentPrinter;
     // "基本レイアウト"
-    QDoubleSpinBox *edtMarginLeft, *edtMarginRight, *edtMarginTop, *edtMarginBottom;
-    QDoubleSpinBox *edtAreaWidth, *edtAreaHeight;
+    TUpdownNumberEdit *edtMarginLeft, *edtMarginRight, *edtMarginTop, *edtMarginBottom;
+    TNumberEdit *edtAreaWidth, *edtAreaHeight;
     QPushButton *btnSetAreaSize;
-    QSpinBox *edtDivHorz, *edtDivVert;
-    QDoubleSpinBox *edtSpaceHorz, *edtSpaceVert;
+    TUpdownNumberEdit *edtDivHorz, *edtDivVert;
+    TUpdownNumberEdit *edtSpaceHorz, *edtSpaceVert;
     QComboBox *cmbFonts, *cmbFontSize;
     TColorBox *cmbFontColor;
     QPushButton *btnSetFont;
@@ -113,7 +116,7 @@ private:
     // "写真エリア"
     QRadioButton *rdoRotateNone, *rdoRotateAuto, *rdoRotateAngle;
     QComboBox *cmbRotateAngle, *cmbPhotoSize, *cmbSizeLimit, *cmbHorzAlign, *cmbVertAlign;
-    QDoubleSpinBox *edtProtrudeWidth, *edtPhotoScale, *edtBorderWidth;
+    TUpdownNumberEdit *edtProtrudeWidth, *edtPhotoScale, *edtBorderWidth;
     QCheckBox *chkFrame;
     TBackgroundSample *imgAreaBack;
     QPushButton *btnAreaBackground;

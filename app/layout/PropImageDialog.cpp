@@ -16,7 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -54,9 +54,7 @@ TfrmPropImage::TfrmPropImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent
     auto *btnLoad = new QPushButton(QStringLiteral("画像の読み込み(&L)..."), image);
     btnLoad->setObjectName(QStringLiteral("btnLoad"));
     cmbColor = new TColorBox(image, QStringLiteral("cmbColor"));
-    edtClear = new QSpinBox(image);
-    edtClear->setObjectName(QStringLiteral("edtClear"));
-    edtClear->setRange(0, 100);
+    edtClear = makeNumberEdit(image, QStringLiteral("edtClear"), 0, 0, 100);
     chkTransparent = new QCheckBox(QStringLiteral("背景を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
     shpTransparent = new QLabel(image);
@@ -72,8 +70,7 @@ TfrmPropImage::TfrmPropImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent
                           QStringLiteral("縦横比を保持して拡大・縮小"), QStringLiteral("タイル状に並べる")});
     chkLink = new QCheckBox(QStringLiteral("画像を写真エリアから取得する"), image);
     chkLink->setObjectName(QStringLiteral("chkLink"));
-    edtLinkArea = new QSpinBox(image);
-    edtLinkArea->setObjectName(QStringLiteral("edtLinkArea"));
+    edtLinkArea = makeNumberEdit(image, QStringLiteral("edtLinkArea"), 0, 1, 1);
     btnSelArea = new QPushButton(QStringLiteral("エリア選択(&A)..."), image);
     btnSelArea->setObjectName(QStringLiteral("btnSelArea"));
     auto *il = new QGridLayout(image);
@@ -144,19 +141,20 @@ void TfrmPropImage::SetArea(TImageArea *area)
     FBitmap = area->Bitmap();
     FTransparentColor = area->TransparentColor();
     cmbColor->SetColor(area->Color());
-    edtClear->setValue(area->ClearLevel());
+    edtClear->SetValue(area->ClearLevel());
     chkTransparent->setChecked(area->Transparent());
     cmbAngle->setCurrentIndex(Ord(area->Angle()));
     cmbDrawStyle->setCurrentIndex(Ord(area->DrawStyle()));
     chkLink->setChecked(area->Link());
     const TPhotoPaper *paper = area->Paper();
     const int cells = paper ? paper->PhotoAreas().Count() : 1;
-    edtLinkArea->setRange(1, std::max(cells, area->LinkAreaIndex() + 1));
-    edtLinkArea->setValue(area->LinkAreaIndex() + 1);
+    edtLinkArea->SetMin(1);
+    edtLinkArea->SetMax(std::max(cells, area->LinkAreaIndex() + 1));
+    edtLinkArea->SetValue(area->LinkAreaIndex() + 1);
     const TFrames &frame = area->Background().Frame();
     cmbFrameStyle->setCurrentIndex(Ord(frame.Style()));
     cmbFrameColor->SetColor(frame.Color());
-    edtFrameWidth->setValue(frame.Width());
+    edtFrameWidth->SetValue(frame.Width());
     cmbFrameJoin->setCurrentIndex(Ord(frame.JoinStyle()));
     cmbFrameEndCap->setCurrentIndex(Ord(frame.EndCap()));
     updatePicture();
@@ -200,9 +198,9 @@ void TfrmPropImage::selectArea()
     TfrmSelArea dialog(this, FIni);
     dialog.SetSelectionMode(TSelectionMode::smSelectOnly);
     dialog.SetPaper(FArea->Paper());
-    dialog.SetSelected(edtLinkArea->value() - 1);
+    dialog.SetSelected(edtLinkArea->AsInteger() - 1);
     if (dialog.exec() == QDialog::Accepted)
-        edtLinkArea->setValue(dialog.Selected() + 1);
+        edtLinkArea->SetValue(dialog.Selected() + 1);
 }
 
 bool TfrmPropImage::eventFilter(QObject *watched, QEvent *event)
@@ -216,23 +214,24 @@ bool TfrmPropImage::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmPropImage::accept()
 {
+    CommitNumberEdits(this);
     if (FArea) {
         TImageArea &a = *FArea;
         a.Background().Fill().SetStyle(TFillStyle::fisImage);
         a.SetColor(cmbColor->Color());
-        a.SetClearLevel(static_cast<std::uint8_t>(edtClear->value()));
+        a.SetClearLevel(static_cast<std::uint8_t>(edtClear->AsInteger()));
         a.SetTransparent(chkTransparent->isChecked());
         a.SetTransparentColor(FTransparentColor);
         a.SetAngle(static_cast<TTextAngle>(cmbAngle->currentIndex()));
         a.SetDrawStyle(static_cast<TImageDrawMode>(cmbDrawStyle->currentIndex()));
         a.SetLink(chkLink->isChecked());
         if (chkLink->isChecked())
-            a.SetLinkAreaIndex(edtLinkArea->value() - 1);
+            a.SetLinkAreaIndex(edtLinkArea->AsInteger() - 1);
         a.SetBitmap(FBitmap);
         TFrames &frame = a.Background().Frame();
         frame.SetStyle(static_cast<TFrameStyle>(cmbFrameStyle->currentIndex()));
         frame.SetColor(cmbFrameColor->Color());
-        frame.SetWidth(edtFrameWidth->value());
+        frame.SetWidth(edtFrameWidth->Value());
         frame.SetJoinStyle(static_cast<TFrameJoinStyle>(cmbFrameJoin->currentIndex()));
         frame.SetEndCap(static_cast<TFrameEndCap>(cmbFrameEndCap->currentIndex()));
     }

@@ -5,15 +5,15 @@
 
 #include "settings/Font.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 #include <QImage>
 
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
-class QSpinBox;
 
 namespace vellora {
 
@@ -48,14 +48,14 @@ private:
 
     QLabel *imgPicture, *shpTransparent;
     TColorBox *cmbColor;
-    QSpinBox *edtClear;
+    TUpdownNumberEdit *edtClear;
     QCheckBox *chkTransparent, *chkLink;
     QComboBox *cmbAngle, *cmbDrawStyle;
-    QSpinBox *edtLinkArea;
+    TUpdownNumberEdit *edtLinkArea;
     QPushButton *btnSelArea;
     QComboBox *cmbFrameStyle, *cmbFrameJoin, *cmbFrameEndCap;
     TColorBox *cmbFrameColor;
-    QDoubleSpinBox *edtFrameWidth;
+    TUpdownNumberEdit *edtFrameWidth;
 };
 
 } // namespace vellora

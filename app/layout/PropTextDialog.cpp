@@ -18,7 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -87,8 +87,7 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     memText = new QPlainTextEdit(text);
     memText->setObjectName(QStringLiteral("memText"));
     memText->setMinimumHeight(80);
-    edtLinkArea = new QSpinBox(text);
-    edtLinkArea->setObjectName(QStringLiteral("edtLinkArea"));
+    edtLinkArea = makeNumberEdit(text, QStringLiteral("edtLinkArea"), 0, 1, 1);
     btnSelArea = new QPushButton(QStringLiteral("エリア選択(&A)..."), text);
     btnSelArea->setObjectName(QStringLiteral("btnSelArea"));
     auto *font = new QGroupBox(QStringLiteral("フォント"), text);
@@ -202,8 +201,8 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     connect(btnFont, &QPushButton::clicked, this, [this] { FFontControls->ChooseFont(this); });
     connect(btnSelArea, &QPushButton::clicked, this, &TfrmPropText::selectArea);
     connect(btnPadAll, &QPushButton::clicked, this, [this] {
-        for (QDoubleSpinBox *e : {edtPadRight, edtPadTop, edtPadBottom})
-            e->setValue(edtPadLeft->value());
+        for (TUpdownNumberEdit *e : {edtPadRight, edtPadTop, edtPadBottom})
+            e->SetValue(edtPadLeft->Value());
     });
     connect(btnBackground, &QPushButton::clicked, this, &TfrmPropText::editBackground);
     connect(imgBackground, &TBackgroundSample::doubleClicked, this, &TfrmPropText::editBackground);
@@ -220,21 +219,22 @@ void TfrmPropText::SetArea(TTextArea *area)
     const TPhotoPaper *paper = area->Paper();
     const int cells = paper ? paper->PhotoAreas().Count() : 1;
     // A link beyond the grid is kept until the user picks another.
-    edtLinkArea->setRange(1, std::max(cells, area->LinkAreaIndex() + 1));
-    edtLinkArea->setValue(area->LinkAreaIndex() + 1);
+    edtLinkArea->SetMin(1);
+    edtLinkArea->SetMax(std::max(cells, area->LinkAreaIndex() + 1));
+    edtLinkArea->SetValue(area->LinkAreaIndex() + 1);
     chkParentFont->setChecked(area->ParentFont());
     FFontControls->Load(area->Font());
     // Values the lists do not offer show no item and are kept unless changed.
     cmbHorzAlign->setCurrentIndex(Ord(area->HorzAlignment()) < cmbHorzAlign->count() ? Ord(area->HorzAlignment()) : -1);
     cmbVertAlign->setCurrentIndex(Ord(area->VertAlignment()) < cmbVertAlign->count() ? Ord(area->VertAlignment()) : -1);
     cmbFitMode->setCurrentIndex(Ord(area->FitMode()));
-    edtRowPitch->setValue(static_cast<double>(area->RowPitch()));
+    edtRowPitch->SetValue(static_cast<double>(area->RowPitch()));
     rdgAngle->button(Ord(area->Angle()))->setChecked(true);
     chkAdjustAngle->setChecked(area->AdjustmentAngle());
-    edtPadLeft->setValue(static_cast<double>(area->PaddingLeft()));
-    edtPadRight->setValue(static_cast<double>(area->PaddingRight()));
-    edtPadTop->setValue(static_cast<double>(area->PaddingTop()));
-    edtPadBottom->setValue(static_cast<double>(area->PaddingBottom()));
+    edtPadLeft->SetValue(static_cast<double>(area->PaddingLeft()));
+    edtPadRight->SetValue(static_cast<double>(area->PaddingRight()));
+    edtPadTop->SetValue(static_cast<double>(area->PaddingTop()));
+    edtPadBottom->SetValue(static_cast<double>(area->PaddingBottom()));
     imgBackground->Refresh();
     updateEnabling();
 }
@@ -266,9 +266,9 @@ void TfrmPropText::selectArea()
     TfrmSelArea dialog(this, FIni);
     dialog.SetSelectionMode(TSelectionMode::smSelectOnly);
     dialog.SetPaper(FArea->Paper());
-    dialog.SetSelected(edtLinkArea->value() - 1);
+    dialog.SetSelected(edtLinkArea->AsInteger() - 1);
     if (dialog.exec() == QDialog::Accepted)
-        edtLinkArea->setValue(dialog.Selected() + 1);
+        edtLinkArea->SetValue(dialog.Selected() + 1);
 }
 
 void TfrmPropText::editBackground()
@@ -281,12 +281,13 @@ void TfrmPropText::editBackground()
 
 void TfrmPropText::accept()
 {
+    CommitNumberEdits(this);
     if (FArea) {
         TTextArea &a = *FArea;
         a.SetSource(static_cast<TTextSourceType>(cmbSource->currentIndex()));
         const QString lines = memText->toPlainText();
         a.SetLines(lines.isEmpty() ? QStringList() : lines.split(QLatin1Char('\n')));
-        a.SetLinkAreaIndex(edtLinkArea->value() - 1);
+        a.SetLinkAreaIndex(edtLinkArea->AsInteger() - 1);
         a.SetParentFont(chkParentFont->isChecked());
         if (!chkParentFont->isChecked())
             a.SetFont(FFontControls->Font());
@@ -295,11 +296,11 @@ void TfrmPropText::accept()
         if (cmbVertAlign->currentIndex() >= 0)
             a.SetVertAlignment(static_cast<TVertAlignment>(cmbVertAlign->currentIndex()));
         a.SetFitMode(static_cast<TTextFitMode>(cmbFitMode->currentIndex()));
-        a.SetRowPitch(edtRowPitch->value());
+        a.SetRowPitch(edtRowPitch->Value());
         a.SetAngle(static_cast<TTextAngle>(rdgAngle->checkedId()));
         a.SetAdjustmentAngle(chkAdjustAngle->isChecked());
         a.SetBackground(FBackground);
-        a.SetPaddings(FloatRect(edtPadLeft->value(), edtPadTop->value(), edtPadRight->value(), edtPadBottom->value()));
+        a.SetPaddings(FloatRect(edtPadLeft->Value(), edtPadTop->Value(), edtPadRight->Value(), edtPadBottom->Value()));
     }
     QDialog::accept();
 }

@@ -7,15 +7,15 @@
 #include "model/Background.h"
 #include "model/Types.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
 
 namespace vellora {
 
@@ -51,7 +51,7 @@ private:
 
     QComboBox *cmbSource;
     QPlainTextEdit *memText;
-    QSpinBox *edtLinkArea;
+    TUpdownNumberEdit *edtLinkArea;
     QPushButton *btnSelArea;
     QCheckBox *chkParentFont;
     QComboBox *cmbFonts, *cmbFontSize;
@@ -59,10 +59,10 @@ private:
     QPushButton *btnFont;
     TFontControls *FFontControls;
     QComboBox *cmbHorzAlign, *cmbVertAlign, *cmbFitMode;
-    QDoubleSpinBox *edtRowPitch;
+    TUpdownNumberEdit *edtRowPitch;
     QButtonGroup *rdgAngle;
     QCheckBox *chkAdjustAngle;
-    QDoubleSpinBox *edtPadLeft, *edtPadRight, *edtPadTop, *edtPadBottom;
+    TUpdownNumberEdit *edtPadLeft, *edtPadRight, *edtPadTop, *edtPadBottom;
     TBackgroundSample *imgBackground;
 };
 

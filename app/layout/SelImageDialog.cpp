@@ -19,7 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -133,21 +133,18 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
               [this] { SetRate(100); });
     addTool(QStringLiteral("actWhole"), QStringLiteral("全体"), QKeySequence(QStringLiteral("Ctrl+A")),
               [this] { FitWhole(); });
-    edtRate = new QSpinBox(this);
-    edtRate->setObjectName(QStringLiteral("edtRate"));
-    edtRate->setRange(kMinRate, kMaxRate);
-    edtRate->setSingleStep(20);
-    edtRate->setValue(100);
-    edtRate->setSuffix(QStringLiteral(" %"));
+    edtRate = makeNumberEdit(this, QStringLiteral("edtRate"), 0, kMinRate, kMaxRate, 20);
+    edtRate->SetValue(100);
     bar->addSeparator();
     bar->addWidget(new QLabel(QStringLiteral("表示倍率 "), this));
     bar->addWidget(edtRate);
-    // Typing is applied on Enter or on leaving; the spin buttons at once.
-    edtRate->setKeyboardTracking(false);
-    connect(edtRate, &QSpinBox::valueChanged, this, [this] {
-        if (FBitmap.isNull())
+    connect(edtRate, &TNumberEdit::valueChanged, this, [this] {
+        if (FBitmap.isNull()) {
+            const QSignalBlocker block(edtRate);
+            edtRate->SetValue(FSaveRate);
             return;
-        FSaveRate = edtRate->value();
+        }
+        FSaveRate = edtRate->AsInteger();
         showPicture();
     });
 
@@ -205,16 +202,21 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     TFormPlacement(this, FIni).Restore();
 }
 
+TfrmSelImage::~TfrmSelImage()
+{
+    DisconnectChildren(this);
+}
+
 int TfrmSelImage::Rate() const
 {
-    return edtRate->value();
+    return edtRate->AsInteger();
 }
 
 void TfrmSelImage::SetRate(int rate)
 {
     rate = std::clamp(rate, kMinRate, kMaxRate);
     const QSignalBlocker block(edtRate);
-    edtRate->setValue(rate);
+    edtRate->SetValue(rate);
     FSaveRate = rate;
     showPicture();
 }

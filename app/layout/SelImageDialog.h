@@ -5,13 +5,13 @@
 
 #include "settings/Font.h"
 
+#include "app/controls/NumberEdit.h"
+
 #include <QDialog>
 #include <QImage>
 
-class QDoubleSpinBox;
 class QLabel;
 class QScrollArea;
-class QSpinBox;
 
 namespace vellora {
 
@@ -35,6 +35,7 @@ class TfrmSelImage : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmSelImage(QWidget *parent = nullptr, TExtIniFile *ini = nullptr);
+    ~TfrmSelImage() override;
 
     const QImage &Bitmap() const noexcept { return FBitmap; }
     void SetBitmap(const QImage &bitmap);
@@ -65,7 +66,7 @@ private:
     int FSaveRate = 100;
     QScrollArea *scrImage;
     QLabel *imgImage;
-    QSpinBox *edtRate;
+    TUpdownNumberEdit *edtRate;
     QLabel *shpColor, *lblRGB, *lblHex;
 };
 

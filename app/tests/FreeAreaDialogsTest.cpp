@@ -13,9 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QPlainTextEdit>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -60,12 +59,12 @@ TEST(PropTextDialog, OkWritesEverySettingAndTheWorkingBackground)
     dialog.SetEditMode(TEditMode::emPaper);
     dialog.SetArea(text);
     EXPECT_TRUE(child<QPlainTextEdit>(dialog, "memText")->isEnabled());
-    EXPECT_FALSE(child<QSpinBox>(dialog, "edtLinkArea")->isEnabled());
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->isEnabled());
     child<QComboBox>(dialog, "cmbSource")->setCurrentIndex(Ord(TTextSourceType::tstExifDate));
     EXPECT_FALSE(child<QPlainTextEdit>(dialog, "memText")->isEnabled());
-    EXPECT_TRUE(child<QSpinBox>(dialog, "edtLinkArea")->isEnabled());
-    EXPECT_EQ(child<QSpinBox>(dialog, "edtLinkArea")->maximum(), 4);
-    child<QSpinBox>(dialog, "edtLinkArea")->setValue(3);
+    EXPECT_TRUE(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->isEnabled());
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->Max(), 4);
+    child<TUpdownNumberEdit>(dialog, "edtLinkArea")->SetValue(3);
     child<QCheckBox>(dialog, "chkParentFont")->click();   // own font now
     EXPECT_TRUE(child<QComboBox>(dialog, "cmbFonts")->isEnabled());
     child<QComboBox>(dialog, "cmbFonts")->setCurrentText(QStringLiteral("IPAMincho"));
@@ -73,12 +72,12 @@ TEST(PropTextDialog, OkWritesEverySettingAndTheWorkingBackground)
     child<QComboBox>(dialog, "cmbHorzAlign")->setCurrentIndex(3);
     child<QComboBox>(dialog, "cmbVertAlign")->setCurrentIndex(2);
     child<QComboBox>(dialog, "cmbFitMode")->setCurrentIndex(Ord(TTextFitMode::tfmSize));
-    child<QDoubleSpinBox>(dialog, "edtRowPitch")->setValue(1.25);
+    child<TUpdownNumberEdit>(dialog, "edtRowPitch")->SetValue(1.25);
     child<QAbstractButton>(dialog, "rdoAngle3")->click();
     child<QCheckBox>(dialog, "chkAdjustAngle")->setChecked(true);
-    child<QDoubleSpinBox>(dialog, "edtPadLeft")->setValue(2.5);
+    child<TUpdownNumberEdit>(dialog, "edtPadLeft")->SetValue(2.5);
     child<QAbstractButton>(dialog, "btnPadAll")->click();
-    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtPadBottom")->value(), 2.5);
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPadBottom")->Value(), 2.5);
     renderPages(dialog, "pgcPropText", QStringLiteral("frmPropText"));
     dialog.accept();
 
@@ -108,7 +107,7 @@ TEST(PropTextDialog, UnlistedValuesAreKeptAndAreaModeCannotLink)
     TfrmPropText dialog;
     dialog.SetEditMode(TEditMode::emArea);
     dialog.SetArea(text);
-    EXPECT_FALSE(child<QSpinBox>(dialog, "edtLinkArea")->isEnabled());
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->isEnabled());
     EXPECT_FALSE(child<QAbstractButton>(dialog, "btnSelArea")->isEnabled());
     dialog.accept();
     EXPECT_EQ(text->HorzAlignment(), THorzAlignment::haBoth);
@@ -124,18 +123,18 @@ TEST(PropImageDialog, OkMakesThePictureTheFillAndWritesLinkAndFrame)
     image->SetLinkAreaIndex(1);
     TfrmPropImage dialog;
     dialog.SetArea(image);
-    EXPECT_FALSE(child<QSpinBox>(dialog, "edtLinkArea")->isEnabled());
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->isEnabled());
     child<QCheckBox>(dialog, "chkLink")->setChecked(true);
-    EXPECT_TRUE(child<QSpinBox>(dialog, "edtLinkArea")->isEnabled());
-    child<QSpinBox>(dialog, "edtLinkArea")->setValue(4);
+    EXPECT_TRUE(child<TUpdownNumberEdit>(dialog, "edtLinkArea")->isEnabled());
+    child<TUpdownNumberEdit>(dialog, "edtLinkArea")->SetValue(4);
     child<QComboBox>(dialog, "cmbAngle")->setCurrentIndex(1);
     child<QComboBox>(dialog, "cmbDrawStyle")->setCurrentIndex(Ord(TImageDrawMode::idmProportional));
-    child<QSpinBox>(dialog, "edtClear")->setValue(30);
+    child<TUpdownNumberEdit>(dialog, "edtClear")->SetValue(30);
     child<QCheckBox>(dialog, "chkTransparent")->setChecked(true);
-    auto *width = child<QDoubleSpinBox>(dialog, "edtFrameWidth");
-    EXPECT_EQ(width->decimals(), 2);
-    EXPECT_DOUBLE_EQ(width->singleStep(), 0.25);
-    width->setValue(0.75);
+    auto *width = child<TUpdownNumberEdit>(dialog, "edtFrameWidth");
+    EXPECT_EQ(width->Figure(), 2);
+    EXPECT_DOUBLE_EQ(width->Increment(), 0.25);
+    width->SetValue(0.75);
     child<QComboBox>(dialog, "cmbFrameStyle")->setCurrentIndex(Ord(TFrameStyle::frsDashDotDot));
     renderPages(dialog, "pgcPropImage", QStringLiteral("frmPropImage"));
     dialog.accept();

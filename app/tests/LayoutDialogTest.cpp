@@ -21,12 +21,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,7 +52,7 @@ struct PrinterFixture {
             std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system)));
         print = device.get();
         previous = SetQvPrint(std::move(device));
-        SetMessageHook([](const QString &, const QString &) { return int(QMessageBox::Yes); });
+        SetMessageHook([](const QString &, const QString &) { return true; });
     }
     ~PrinterFixture()
     {
@@ -137,8 +135,8 @@ TEST(LayoutDialog, LoadingShowsTheDocumentOrThePrinterPaperAndTouchesNoPrinter)
         TfrmLayout dialog;
         dialog.SetPaper(paper);
         EXPECT_EQ(child<QComboBox>(dialog, "cmbPaperSize")->currentText(), QStringLiteral("A5"));
-        EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtPaperWidth")->value(), 148.0);
-        EXPECT_FALSE(child<QDoubleSpinBox>(dialog, "edtPaperWidth")->isEnabled());
+        EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->Value(), 148.0);
+        EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->isEnabled());
         EXPECT_EQ(child<QLineEdit>(dialog, "edtCurrentPrinter")->text(), QStringLiteral("Desk"));
         dialog.reject();
     }
@@ -156,7 +154,7 @@ TEST(LayoutDialog, LoadingShowsTheDocumentOrThePrinterPaperAndTouchesNoPrinter)
     TfrmLayout dialog;
     dialog.SetPaper(paper);
     EXPECT_EQ(child<QComboBox>(dialog, "cmbPaperSize")->currentText(), QStringLiteral("A4"));
-    EXPECT_NEAR(child<QDoubleSpinBox>(dialog, "edtPaperWidth")->value(), 210.0, 0.2);   // device pixels at 72 dpi
+    EXPECT_NEAR(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->Value(), 210.0, 0.2);   // device pixels at 72 dpi
 }
 
 TEST(LayoutDialog, AreaSizeFollowsMarginsDivisionsAndSpacing)
@@ -165,24 +163,24 @@ TEST(LayoutDialog, AreaSizeFollowsMarginsDivisionsAndSpacing)
     TPhotoPaper paper;
     TfrmLayout dialog;
     dialog.SetPaper(paper);
-    child<QDoubleSpinBox>(dialog, "edtMarginLeft")->setValue(10);
-    child<QDoubleSpinBox>(dialog, "edtMarginRight")->setValue(10);
-    auto *spaceHorz = child<QDoubleSpinBox>(dialog, "edtSpaceHorz");
+    child<TUpdownNumberEdit>(dialog, "edtMarginLeft")->SetValue(10);
+    child<TUpdownNumberEdit>(dialog, "edtMarginRight")->SetValue(10);
+    auto *spaceHorz = child<TUpdownNumberEdit>(dialog, "edtSpaceHorz");
     EXPECT_FALSE(spaceHorz->isEnabled());
-    child<QSpinBox>(dialog, "edtDivHorz")->setValue(3);
+    child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(3);
     EXPECT_TRUE(spaceHorz->isEnabled());
-    spaceHorz->setValue(5);
-    EXPECT_EQ(child<QDoubleSpinBox>(dialog, "edtAreaWidth")->text(), QStringLiteral("60.0"));
+    spaceHorz->SetValue(5);
+    EXPECT_EQ(child<TNumberEdit>(dialog, "edtAreaWidth")->text(), QStringLiteral("60.0"));
     // The edits alone do not change the paper.
     EXPECT_EQ(dialog.Paper().HorzDivide(), 1);
 
     // A negative result is shown as it is, and OK refuses it.
-    child<QDoubleSpinBox>(dialog, "edtMarginLeft")->setValue(300);
-    EXPECT_LT(child<QDoubleSpinBox>(dialog, "edtAreaWidth")->value(), 0);
+    child<TUpdownNumberEdit>(dialog, "edtMarginLeft")->SetValue(300);
+    EXPECT_LT(child<TNumberEdit>(dialog, "edtAreaWidth")->Value(), 0);
     QString message;
     SetMessageHook([&](const QString &, const QString &text) {
         message = text;
-        return int(QMessageBox::Ok);
+        return true;
     });
     dialog.show();
     clickButton(dialog, "btnOk");
@@ -223,22 +221,22 @@ TEST(LayoutDialog, AreaSizeDialogWritesMarginsAndTheLayoutReloadsThem)
     TfrmLayout dialog;
     dialog.SetPaper(paper);
     // The calculator reads the divisions typed but not yet applied.
-    child<QSpinBox>(dialog, "edtDivHorz")->setValue(2);
-    child<QSpinBox>(dialog, "edtDivVert")->setValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtDivVert")->SetValue(2);
     QTimer::singleShot(0, [] {
         auto *calc = qobject_cast<TfrmAreaSize *>(QApplication::activeModalWidget());
         ASSERT_NE(calc, nullptr);
         EXPECT_TRUE(calc->findChild<QWidget *>(QStringLiteral("rdgAdjust"))->isEnabled());
-        calc->findChild<QDoubleSpinBox *>(QStringLiteral("edtWidth"))->setValue(100);
-        calc->findChild<QDoubleSpinBox *>(QStringLiteral("edtHeight"))->setValue(140);
+        calc->findChild<TUpdownNumberEdit *>(QStringLiteral("edtWidth"))->SetValue(100);
+        calc->findChild<TUpdownNumberEdit *>(QStringLiteral("edtHeight"))->SetValue(140);
         calc->grab().save(pngPath(QStringLiteral("frmAreaSize")));
         calc->accept();
     });
     clickButton(dialog, "btnSetAreaSize");
-    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtMarginLeft")->value(), 5.0);
-    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtMarginTop")->value(), 8.5);
-    EXPECT_EQ(child<QDoubleSpinBox>(dialog, "edtAreaWidth")->text(), QStringLiteral("100.0"));
-    EXPECT_EQ(child<QDoubleSpinBox>(dialog, "edtAreaHeight")->text(), QStringLiteral("140.0"));
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtMarginLeft")->Value(), 5.0);
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtMarginTop")->Value(), 8.5);
+    EXPECT_EQ(child<TNumberEdit>(dialog, "edtAreaWidth")->text(), QStringLiteral("100.0"));
+    EXPECT_EQ(child<TNumberEdit>(dialog, "edtAreaHeight")->text(), QStringLiteral("140.0"));
 }
 
 TEST(LayoutDialog, TypingABorderWidthTicksTheBoxOnlyWhileFocused)
@@ -253,17 +251,16 @@ TEST(LayoutDialog, TypingABorderWidthTicksTheBoxOnlyWhileFocused)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     child<QTreeWidget>(dialog, "tvPages")->setCurrentItem(child<QTreeWidget>(dialog, "tvPages")->topLevelItem(2));
     auto *frame = child<QCheckBox>(dialog, "chkFrame");
-    auto *width = child<QDoubleSpinBox>(dialog, "edtBorderWidth");
+    auto *width = child<TUpdownNumberEdit>(dialog, "edtBorderWidth");
 
-    width->setValue(0);   // not focused: the box stays
+    width->SetValue(0);   // not focused: the box stays
     EXPECT_TRUE(frame->isChecked());
-    width->setValue(2);
+    width->SetValue(2);
 
     width->setFocus();
     ASSERT_TRUE(width->hasFocus());
     width->selectAll();
     QTest::keyClicks(width, QStringLiteral("0"));
-    EXPECT_EQ(width->value(), 0.0);
     EXPECT_FALSE(frame->isChecked());
     width->selectAll();
     QTest::keyClicks(width, QStringLiteral("3"));
@@ -276,30 +273,30 @@ TEST(LayoutDialog, OkWritesEveryControlIntoThePaper)
     TPhotoPaper paper;
     TfrmLayout dialog;
     dialog.SetPaper(paper);
-    child<QDoubleSpinBox>(dialog, "edtMarginLeft")->setValue(11);
-    child<QDoubleSpinBox>(dialog, "edtMarginTop")->setValue(12);
-    child<QDoubleSpinBox>(dialog, "edtMarginRight")->setValue(13);
-    child<QDoubleSpinBox>(dialog, "edtMarginBottom")->setValue(14);
-    child<QSpinBox>(dialog, "edtDivHorz")->setValue(2);
-    child<QSpinBox>(dialog, "edtDivVert")->setValue(3);
-    child<QDoubleSpinBox>(dialog, "edtSpaceHorz")->setValue(4);
-    child<QDoubleSpinBox>(dialog, "edtSpaceVert")->setValue(6);
+    child<TUpdownNumberEdit>(dialog, "edtMarginLeft")->SetValue(11);
+    child<TUpdownNumberEdit>(dialog, "edtMarginTop")->SetValue(12);
+    child<TUpdownNumberEdit>(dialog, "edtMarginRight")->SetValue(13);
+    child<TUpdownNumberEdit>(dialog, "edtMarginBottom")->SetValue(14);
+    child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtDivVert")->SetValue(3);
+    child<TUpdownNumberEdit>(dialog, "edtSpaceHorz")->SetValue(4);
+    child<TUpdownNumberEdit>(dialog, "edtSpaceVert")->SetValue(6);
     child<QComboBox>(dialog, "cmbFonts")->setCurrentText(QStringLiteral("IPAMincho"));
     child<QComboBox>(dialog, "cmbFontSize")->setCurrentText(QStringLiteral("18"));
     child<TColorBox>(dialog, "cmbFontColor")->SetColor(0x0000FF);
     choose(dialog, "cmbRotateAngle", 1);   // picks "指定" as well
     EXPECT_TRUE(child<QRadioButton>(dialog, "rdoRotateAngle")->isChecked());
     child<QComboBox>(dialog, "cmbPhotoSize")->setCurrentIndex(Ord(TPhotoSize::psScale));
-    EXPECT_TRUE(child<QDoubleSpinBox>(dialog, "edtPhotoScale")->isEnabled());
-    EXPECT_FALSE(child<QDoubleSpinBox>(dialog, "edtProtrudeWidth")->isEnabled());
-    child<QDoubleSpinBox>(dialog, "edtPhotoScale")->setValue(150);
-    child<QDoubleSpinBox>(dialog, "edtProtrudeWidth")->setValue(2.5);
+    EXPECT_TRUE(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->isEnabled());
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtProtrudeWidth")->isEnabled());
+    child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->SetValue(150);
+    child<TUpdownNumberEdit>(dialog, "edtProtrudeWidth")->SetValue(2.5);
     child<QComboBox>(dialog, "cmbSizeLimit")->setCurrentIndex(2);
     child<QComboBox>(dialog, "cmbHorzAlign")->setCurrentIndex(0);
     child<QComboBox>(dialog, "cmbVertAlign")->setCurrentIndex(2);
     child<QCheckBox>(dialog, "chkFrame")->setChecked(true);
-    child<QDoubleSpinBox>(dialog, "edtBorderWidth")->setValue(1.5);
-    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtPhotoScale")->minimum(), 10.0);
+    child<TUpdownNumberEdit>(dialog, "edtBorderWidth")->SetValue(1.5);
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->Min(), 10.0);
 
     dialog.show();
     clickButton(dialog, "btnOk");
@@ -365,14 +362,21 @@ TEST(LayoutDialog, PrinterActionsActAtOnceAndCancelPutsThePrinterBack)
         choose(dialog, "cmbPaperSize", 1);
         EXPECT_EQ(f.applied().paperSize, 11);
         EXPECT_NEAR(static_cast<double>(dialog.Paper().PaperWidth()), 148.0, 0.2);   // device pixels at 72 dpi
-        EXPECT_NEAR(child<QDoubleSpinBox>(dialog, "edtPaperWidth")->value(), 148.0, 0.2);   // device pixels at 72 dpi
+        EXPECT_NEAR(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->Value(), 148.0, 0.2);   // device pixels at 72 dpi
         // Orientation.
         child<QButtonGroup>(dialog, "rdgOrientation")->button(1)->click();
         EXPECT_EQ(f.applied().orientation, 2);
         EXPECT_EQ(dialog.Paper().Orientation(), TQvOrientation::qotLandscape);
         EXPECT_NEAR(static_cast<double>(dialog.Paper().PaperWidth()), 210.0, 0.2);   // device pixels at 72 dpi
+        // Another printer.
+        SetPrinterSetupFunc([&](QWidget *) {
+            f.print->JwPrinter().SetIndex(1);
+            return true;
+        });
+        clickButton(dialog, "btnChangePrinter");
+        EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Other"));
         // Grid, paste, clear, per-area and background edits on the copy.
-        child<QSpinBox>(dialog, "edtDivHorz")->setValue(3);
+        child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(3);
         dialog.ApplyControls();
         TfrmSelArea chooser;
         chooser.SetSelectionMode(TSelectionMode::smSelect);
@@ -388,6 +392,7 @@ TEST(LayoutDialog, PrinterActionsActAtOnceAndCancelPutsThePrinterBack)
         clickButton(dialog, "btnCancel");
     }
     EXPECT_EQ(bytesOf(main), mainBytes);
+    EXPECT_EQ(f.print->CurrentPrinterName(), QStringLiteral("Desk"));
     EXPECT_EQ(f.applied(), printerBefore);
     EXPECT_EQ(PaperPrinter().Paper(), &main);
 }
@@ -400,10 +405,10 @@ TEST(LayoutDialog, UserSizeAndPrinterChangeReachThePrinter)
     dialog.SetPaper(main);
     dialog.show();
     choose(dialog, "cmbPaperSize", 4);   // the user-defined entry
-    auto *w = child<QDoubleSpinBox>(dialog, "edtPaperWidth");
+    auto *w = child<TUpdownNumberEdit>(dialog, "edtPaperWidth");
     ASSERT_TRUE(w->isEnabled());
-    w->setValue(120);
-    child<QDoubleSpinBox>(dialog, "edtPaperHeight")->setValue(180);
+    w->SetValue(120);
+    child<TUpdownNumberEdit>(dialog, "edtPaperHeight")->SetValue(180);
     emit w->editingFinished();
     EXPECT_DOUBLE_EQ(static_cast<double>(dialog.Paper().PaperWidth()), 120.0);
     EXPECT_EQ(f.applied().paperSize, 256);
@@ -433,19 +438,19 @@ TEST(LayoutDialog, WithoutPrinterTheLayoutStaysEditable)
     QString message;
     SetMessageHook([&](const QString &, const QString &text) {
         message = text;
-        return int(QMessageBox::Ok);
+        return true;
     });
     {
         TPhotoPaper main;
         main.SetPaperSize(FloatSize(100, 150));
         TfrmLayout dialog;
         dialog.SetPaper(main);
-        auto *w = child<QDoubleSpinBox>(dialog, "edtPaperWidth");
+        auto *w = child<TUpdownNumberEdit>(dialog, "edtPaperWidth");
         EXPECT_TRUE(w->isEnabled());
-        EXPECT_DOUBLE_EQ(w->value(), 100.0);
+        EXPECT_DOUBLE_EQ(w->Value(), 100.0);
         clickButton(dialog, "btnChangePrinter");
         EXPECT_FALSE(message.isEmpty());
-        w->setValue(90);
+        w->SetValue(90);
         emit w->editingFinished();
         dialog.show();
         clickButton(dialog, "btnOk");
@@ -462,9 +467,9 @@ TEST(AdjustDialog, SignedValuesShowAsDirectionAndDistance)
     dialog.SetAdjustLeft(-1.5);
     dialog.SetAdjustTop(2);
     EXPECT_EQ(child<QComboBox>(dialog, "cmbHorzDir")->currentText(), QStringLiteral("左に"));
-    EXPECT_EQ(child<QDoubleSpinBox>(dialog, "edtAdjustLeft")->text(), QStringLiteral("1.50"));
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtAdjustLeft")->text(), QStringLiteral("1.50"));
     EXPECT_EQ(child<QComboBox>(dialog, "cmbVertDir")->currentText(), QStringLiteral("下に"));
-    EXPECT_EQ(child<QDoubleSpinBox>(dialog, "edtAdjustTop")->text(), QStringLiteral("2.00"));
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtAdjustTop")->text(), QStringLiteral("2.00"));
     EXPECT_DOUBLE_EQ(dialog.AdjustLeft(), -1.5);
     EXPECT_DOUBLE_EQ(dialog.AdjustTop(), 2.0);
     child<QComboBox>(dialog, "cmbVertDir")->setCurrentIndex(0);

@@ -17,10 +17,8 @@
 #include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
+#include "app/controls/NumberEdit.h"
 #include <QLabel>
-#include <QMessageBox>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -115,7 +113,7 @@ TEST(SelAreaDialog, ModesShowTheirToolsButtonsAndColours)
 {
     GridPaper g;
     g.paper.PhotoAreas().Items(0)->Areas().AddText();
-    SetMessageHook([](const QString &, const QString &) { return int(QMessageBox::Yes); });
+    SetMessageHook([](const QString &, const QString &) { return true; });
     TfrmSelArea chooser;
     chooser.SetPaper(&g.paper);
     chooser.resize(360, 460);
@@ -175,10 +173,10 @@ TEST(AreaPropDialog, OkWritesTheAreaInTheDialogsOrder)
     child<QCheckBox>(dialog, "chkParentSize")->setChecked(false);
     child<QComboBox>(dialog, "cmbPhotoSize")->setCurrentIndex(Ord(TPhotoSize::psLarge));
     EXPECT_TRUE(child<QWidget>(dialog, "grpProtrude")->isEnabled());
-    EXPECT_FALSE(child<QDoubleSpinBox>(dialog, "edtPhotoScale")->isEnabled());
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->isEnabled());
     child<QCheckBox>(dialog, "chkParentProtrude")->setChecked(false);
-    child<QDoubleSpinBox>(dialog, "edtProtrudeWidth")->setValue(3.5);
-    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(dialog, "edtPhotoScale")->minimum(), 10.0);
+    child<TUpdownNumberEdit>(dialog, "edtProtrudeWidth")->SetValue(3.5);
+    EXPECT_DOUBLE_EQ(child<TUpdownNumberEdit>(dialog, "edtPhotoScale")->Min(), 10.0);
     dialog.show();
     auto *tabs = child<QTabWidget>(dialog, "pgcAreaProp");
     for (int i = 0; i < tabs->count(); ++i) {
@@ -215,7 +213,7 @@ TEST(AreaPropDialog, CancelPutsBackgroundAndItsFlagBack)
         auto *editor = qobject_cast<TfrmBackground *>(QApplication::activeModalWidget());
         ASSERT_NE(editor, nullptr);
         editor->findChild<QComboBox *>(QStringLiteral("cmbFrameStyle"))->setCurrentIndex(Ord(TFrameStyle::frsDash));
-        editor->findChild<QDoubleSpinBox *>(QStringLiteral("edtFrameWidth"))->setValue(2);
+        editor->findChild<TUpdownNumberEdit *>(QStringLiteral("edtFrameWidth"))->SetValue(2);
         editor->accept();
     });
     child<QAbstractButton>(dialog, "btnBackground")->click();
@@ -231,11 +229,11 @@ TEST(BackgroundDialog, TransparencyIsOneValueOnEveryPage)
     TBackground back;
     TfrmBackground dialog;
     dialog.SetBackground(&back);
-    child<QSpinBox>(dialog, "edtSolidClear")->setValue(40);
-    EXPECT_EQ(child<QSpinBox>(dialog, "edtGradientClear")->value(), 40);
-    EXPECT_EQ(child<QSpinBox>(dialog, "edtImageClear")->value(), 40);
-    child<QSpinBox>(dialog, "edtImageClear")->setValue(70);
-    EXPECT_EQ(child<QSpinBox>(dialog, "edtSolidClear")->value(), 70);
+    child<TUpdownNumberEdit>(dialog, "edtSolidClear")->SetValue(40);
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtGradientClear")->Value(), 40);
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtImageClear")->Value(), 40);
+    child<TUpdownNumberEdit>(dialog, "edtImageClear")->SetValue(70);
+    EXPECT_EQ(child<TUpdownNumberEdit>(dialog, "edtSolidClear")->Value(), 70);
 }
 
 TEST(BackgroundDialog, FillStylesAndFramesAreWrittenInPlaceOnOkOnly)
@@ -262,7 +260,7 @@ TEST(BackgroundDialog, FillStylesAndFramesAreWrittenInPlaceOnOkOnly)
         child<QComboBox>(dialog, "cmbFillStyle")->setCurrentIndex(Ord(c.style));
         child<QComboBox>(dialog, "cmbFrameStyle")->setCurrentIndex(Ord(c.frame));
         child<TColorBox>(dialog, "cmbFrameColor")->SetColor(0x123456);
-        child<QDoubleSpinBox>(dialog, "edtFrameWidth")->setValue(1.2);
+        child<TUpdownNumberEdit>(dialog, "edtFrameWidth")->SetValue(1.2);
         child<QComboBox>(dialog, "cmbFrameJoin")->setCurrentIndex(2);
         child<QComboBox>(dialog, "cmbFrameEndCap")->setCurrentIndex(1);
         child<TColorBox>(dialog, "cmbSolidColor")->SetColor(0x0000FF);
@@ -274,7 +272,7 @@ TEST(BackgroundDialog, FillStylesAndFramesAreWrittenInPlaceOnOkOnly)
         EXPECT_EQ(child<QCheckBox>(dialog, "chkOverAll")->isEnabled(), c.overAll);
         child<QCheckBox>(dialog, "chkOverAll")->setChecked(c.overAll);
         child<QCheckBox>(dialog, "chkTransparent")->setChecked(true);
-        child<QSpinBox>(dialog, "edtSolidClear")->setValue(25);
+        child<TUpdownNumberEdit>(dialog, "edtSolidClear")->SetValue(25);
         // Cancel first: nothing moves.
         dialog.reject();
         EXPECT_EQ(back.Fill().Style(), TFillStyle::fisNone);
@@ -376,7 +374,7 @@ TEST(SelImageDialog, LoadingFlattensOnWhiteAndABadFileKeepsTheOldPicture)
     QString message;
     SetMessageHook([&](const QString &, const QString &text) {
         message = text;
-        return int(QMessageBox::Ok);
+        return true;
     });
     TfrmSelImage dialog;
     ASSERT_TRUE(dialog.LoadFile(png));
