@@ -1123,7 +1123,6 @@ void TfrmDesigner::modeArea(bool changeMarks)
     if (!FPaper)
         return;
     const TEditMode oldMode = FEditMode;
-    const int oldIndex = FEditAreaIndex;
     const std::vector<int> oldSelection = selectedIndexes();
     auto before = std::make_unique<TAreasState>(*FPaper, kAllLists);
     // The chooser may paste over or clear the edited list: no item may keep
@@ -1151,7 +1150,6 @@ void TfrmDesigner::modeArea(bool changeMarks)
     }
     if (changed)
         FUndo->push(new TAreasCommand(this, QStringLiteral("エリアの領域の変更"), std::move(before), {}, {}, -1));
-    Q_UNUSED(oldIndex);
 }
 
 void TfrmDesigner::openProperties()

@@ -555,6 +555,43 @@ TEST(Designer, KeysOnTheSurface)
     EXPECT_EQ(f.paper.Areas().Count(), 0);
 }
 
+TEST(Designer, RightClickSelectsAndCtrlPOpensTheProperties)
+{
+    Fixture f;
+    f.text(10, 10, 30, 20);
+    TTextArea *b = f.text(40, 40, 60, 50);
+    int opened = 0;
+    f.openers.TextProperties = [&](QWidget *, TTextArea &a, TEditMode mode) {
+        EXPECT_EQ(&a, b);
+        EXPECT_EQ(mode, TEditMode::emPaper);
+        ++opened;
+        return false;
+    };
+    f.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.d.get()));
+    f.select({true, false});
+    mouse(f.item(1), QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton, Qt::RightButton);
+    mouse(f.item(1), QEvent::MouseButtonRelease, QPoint(5, 5), Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(f.selection(), std::vector<int>{1});
+    f.d->Surface()->setFocus();
+    QTest::keyClick(f.d->Surface(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(opened, 1);
+    QTest::mouseDClick(f.item(1), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(f.d->UndoStack()->count(), 0);   // cancelled: no step
+}
+
+TEST(Designer, FittingTheWidthCentresTheHorizontalBar)
+{
+    Fixture f;
+    f.open();
+    f.action("actWidthScale")->trigger();
+    const int client = f.d->ScrollArea()->viewport()->width();
+    EXPECT_EQ(f.d->ShowRate(), ClampShowRate(static_cast<long long>(client * 100.0 / MMToPixel100(100, 127))));
+    QScrollBar *h = f.d->ScrollArea()->horizontalScrollBar();
+    EXPECT_EQ(h->value(), h->maximum() / 2);
+}
+
 TEST(Designer, TheChooserMayRewriteTheEditedCellEvenWhenCancelled)
 {
     Fixture f;
