@@ -256,6 +256,18 @@ TEST(Designer, ChangingTheRateKeepsTheScrolledPositionInProportion)
     EXPECT_NEAR(double(v->value()) / v->maximum(), vf, 1.0 / v->maximum());
     f.d->ChangeShowRate(1000);
     EXPECT_EQ(f.d->ShowRate(), kMaxShowRate);
+    // A rate typed into its edit applies on Enter, within 20 to 300.
+    auto *rate = f.d->findChild<TNumberEdit *>(QStringLiteral("edtShowRate"));
+    rate->setFocus();
+    rate->selectAll();
+    QTest::keyClicks(rate, QStringLiteral("150"));
+    QTest::keyClick(rate, Qt::Key_Return);
+    EXPECT_EQ(f.d->ShowRate(), 150);
+    EXPECT_EQ(f.d->PrintableRect().width(), TDesignScale(127, 150).ToPixels(100));
+    rate->selectAll();
+    QTest::keyClicks(rate, QStringLiteral("5"));
+    QTest::keyClick(rate, Qt::Key_Return);
+    EXPECT_EQ(f.d->ShowRate(), kMinShowRate);
 }
 
 TEST(Designer, AFineGridIsDrawnCoarserButSnapsAtItsOwnStep)
@@ -449,6 +461,12 @@ TEST(Designer, ATypedValueReachesItsItemBeforeAClickSelectsAnother)
     auto *w = f.d->findChild<TUpdownNumberEdit *>(QStringLiteral("edtWidth"));
     w->upButton()->click();
     EXPECT_NEAR(mm(b->Right() - b->Left()), 10.1, kEps);
+    // Out of range: positions stop at ±10000 mm, sizes at 0.
+    x->SetValue(-25000);
+    EXPECT_NEAR(mm(b->Left()), -10000, kEps);
+    w->SetValue(-3);
+    EXPECT_NEAR(mm(b->Right() - b->Left()), 0, kEps);
+    EXPECT_EQ(f.d->UndoStack()->count(), 5);
 }
 
 TEST(Designer, EveryCommandUndoesAndRedoesToTheExactBytes)
