@@ -135,22 +135,6 @@ TEST(DriverOptions, WorkingCopyAppliesToJobsAndResetsWithThePrinter)
 
 namespace {
 
-// The attribute of a finished job as the server keeps it, empty when absent.
-QString jobAttribute(int jobId, const char *name)
-{
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
-                 QStringLiteral("ipp://localhost/jobs/%1").arg(jobId).toUtf8().constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
-    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    QString value;
-    if (ipp_attribute_t *a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr)
-        value = QString::fromUtf8(ippGetString(a, 0, nullptr));
-    ippDelete(response);
-    return value;
-}
-
 std::unique_ptr<TDevicePrint> cupsPrint(TCupsService **service = nullptr)
 {
     auto cups = std::make_unique<TCupsService>(privateCupsServer());
