@@ -63,6 +63,8 @@ public:
     void SetPaperSizeNumber(int number) override;
     int PaperSizeCount() const override;
     int PaperSizeNumbers(int index) const override;
+    QStringList PaperSizeNames() const override;
+    int PaperSizeIndex() const override;
     void SetPaperSizeIndex(int index) override;
     void SetMMUserPaperSize(double widthMM, double heightMM) override;
     bool HasPaperSizeNumber(int number) const override;
@@ -112,8 +114,6 @@ public:
     QString Port() const;
     void SetPort(const QString &port);
     QStringList PortNames() const;
-    QStringList PaperSizeNames() const;
-    int PaperSizeIndex() const;
     void SetCurrentPaperName(const QString &name);
     int IndexOfSizeNumber(int number) const;
     TSize UserPaperSize() const;                 // tenths of a millimetre
