@@ -456,4 +456,24 @@ TDriverOptions TCupsService::DriverOptions(const QString &printer)
     return details(printer).driverOptions;
 }
 
+QStringList TCupsService::StateReasons(const QString &printer)
+{
+    // Asked afresh each time: the state changes while the program runs.
+    DestPtr dest;
+    dest.dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest.dest)
+        return {};
+    QStringList reasons;
+    if (const char *state = cupsGetOption("printer-state", dest.dest->num_options, dest.dest->options);
+        state && std::string_view(state) == "5")
+        reasons << QStringLiteral("paused");
+    if (const char *r = cupsGetOption("printer-state-reasons", dest.dest->num_options, dest.dest->options)) {
+        for (const QString &reason : QString::fromUtf8(r).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (reason != QLatin1String("none") && !reasons.contains(reason))
+                reasons << reason;
+        }
+    }
+    return reasons;
+}
+
 } // namespace vellora

@@ -34,6 +34,7 @@ public:
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
     TDriverOptions DriverOptions(const QString &printer) override;
+    QStringList StateReasons(const QString &printer) override;
 
     // The id of the last job this service sent, 0 before the first.
     int LastJobId() const noexcept { return FLastJobId; }

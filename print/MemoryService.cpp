@@ -168,4 +168,9 @@ TDriverOptions TMemoryService::DriverOptions(const QString &printer)
     return device(printer).driverOptions;
 }
 
+QStringList TMemoryService::StateReasons(const QString &printer)
+{
+    return device(printer).stateReasons;
+}
+
 } // namespace vellora

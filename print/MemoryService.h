@@ -15,6 +15,7 @@ struct TFakeDevice {
     TDeviceLists lists;
     int dpiX = 72, dpiY = 72;
     TDriverOptions driverOptions;   // defaults.driverOptions are the queue's saved values
+    QStringList stateReasons;
 };
 
 struct TFakeJob {
@@ -50,6 +51,7 @@ public:
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
     TDriverOptions DriverOptions(const QString &printer) override;
+    QStringList StateReasons(const QString &printer) override;
 
 private:
     const TFakeDevice &device(const QString &name) const;

@@ -159,6 +159,13 @@ public:
     virtual TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) = 0;
     virtual std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                                   const QString &title) = 0;
+    // Why the printer is not simply ready (IPP printer-state-reasons such as
+    // "media-empty-error", "paused"); empty when it is, or when unknown.
+    virtual QStringList StateReasons(const QString &printer)
+    {
+        (void)printer;
+        return {};
+    }
     // The printer's own options beyond the standard settings; none by default.
     virtual TDriverOptions DriverOptions(const QString &printer)
     {

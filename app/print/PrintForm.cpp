@@ -59,10 +59,14 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
     lblPrinterNote = new QLabel(printerBox);
     lblPrinterNote->setObjectName(QStringLiteral("lblPrinterNote"));
     lblPrinterNote->setWordWrap(true);
+    lblPrinterState = new QLabel(printerBox);
+    lblPrinterState->setObjectName(QStringLiteral("lblPrinterState"));
+    lblPrinterState->setWordWrap(true);
     auto *pl = new QGridLayout(printerBox);
     pl->addWidget(cmbPrinter, 0, 0);
     pl->addWidget(btnProperty, 0, 1);
-    pl->addWidget(lblPrinterNote, 1, 0, 1, 2);
+    pl->addWidget(lblPrinterState, 1, 0, 1, 2);
+    pl->addWidget(lblPrinterNote, 2, 0, 1, 2);
 
     rdgTarget = new QGroupBox(QStringLiteral("印刷対象"), this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
@@ -205,10 +209,12 @@ void TfrmPrint::fillPrinters()
         btnPrint->setEnabled(false);
         btnPrint->setToolTip(why);
         lblPrinterNote->setText(why);
+        lblPrinterState->hide();
         return;
     }
     cmbPrinter->addItems(d->PrinterNames());
     cmbPrinter->setCurrentIndex(d->PrinterIndex());
+    updateState();
 }
 
 void TfrmPrint::SetPaper(TPhotoPaper *paper)
@@ -287,6 +293,55 @@ void TfrmPrint::updateCopies()
     chkCollate->setEnabled(edtCopies->AsInteger() > 1);
 }
 
+QString PrinterStateText(const QStringList &reasons)
+{
+    static const std::pair<const char *, const char *> kTexts[] = {
+        {"paused", "停止しています"},
+        {"offline", "オフラインです"},
+        {"media-empty", "用紙がありません"},
+        {"media-needed", "用紙がありません"},
+        {"media-jam", "紙詰まりです"},
+        {"toner-low", "トナーが少なくなっています"},
+        {"toner-empty", "トナーがありません"},
+        {"marker-supply-low", "インクが少なくなっています"},
+        {"marker-supply-empty", "インクがありません"},
+        {"door-open", "カバーが開いています"},
+        {"cover-open", "カバーが開いています"},
+        {"connecting-to-device", "プリンタに接続しています"},
+    };
+    QStringList texts;
+    for (QString reason : reasons) {
+        // "-error", "-warning" and "-report" say how serious, not what.
+        for (const char *suffix : {"-error", "-warning", "-report"}) {
+            if (reason.endsWith(QLatin1String(suffix)))
+                reason.chop(static_cast<qsizetype>(qstrlen(suffix)));
+        }
+        QString text = reason;
+        for (const auto &[keyword, japanese] : kTexts) {
+            if (reason == QLatin1String(keyword))
+                text = QString::fromUtf8(japanese);
+        }
+        if (!texts.contains(text))
+            texts << text;
+    }
+    return texts.isEmpty() ? QString() : QStringLiteral("状態: ") + texts.join(QStringLiteral("、"));
+}
+
+void TfrmPrint::updateState()
+{
+    TDevicePrint *d = device();
+    QStringList reasons;
+    if (d) {
+        try {
+            reasons = d->JwPrinter().Service().StateReasons(d->CurrentPrinterName());
+        } catch (const std::exception &) {
+            // The state is a hint; a printer that does not answer shows none.
+        }
+    }
+    lblPrinterState->setText(PrinterStateText(reasons));
+    lblPrinterState->setVisible(!lblPrinterState->text().isEmpty());
+}
+
 void TfrmPrint::printerChosen(int index)
 {
     TDevicePrint *d = device();
@@ -298,6 +353,7 @@ void TfrmPrint::printerChosen(int index)
     if (FPaper)
         FPaper->SetPrinterName(d->CurrentPrinterName());
     updateCopies();
+    updateState();
 }
 
 void TfrmPrint::leavePageEdit(bool start)

@@ -26,6 +26,10 @@ inline constexpr int kPrintDialogClose = 11;
 // The copies of a run are kept in a signed byte.
 inline constexpr int kMaxRunCopies = 127;
 
+// "状態: " and the printer's state reasons in Japanese where known; empty
+// when the printer is ready.
+QString PrinterStateText(const QStringList &reasons);
+
 class TfrmPrint : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +43,7 @@ public:
 
     QComboBox *cmbPrinter;
     QLabel *lblPrinterNote;
+    QLabel *lblPrinterState;
     QPushButton *btnProperty;
     QGroupBox *rdgTarget;
     QRadioButton *rdoTargetAll, *rdoTargetChecked;
@@ -66,6 +71,7 @@ private:
     void fillPrinters();
     void printerChosen(int index);
     void updateCopies();
+    void updateState();
     void updatePages();
     void leavePageEdit(bool start);
     void writeOptions();

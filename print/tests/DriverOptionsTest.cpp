@@ -233,3 +233,15 @@ TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
     EXPECT_EQ(data.count("%%Page: "), 6);
     EXPECT_EQ(data.count("%%PageBoundingBox: 0 0 420 595"), 6);
 }
+
+TEST(DriverOptionsCups, StateReasonsOfAStoppedQueue)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraStopped"));
+    ASSERT_TRUE(queue.ok());
+    TCupsService cups(privateCupsServer());
+    EXPECT_FALSE(cups.StateReasons(queue.name()).contains(QStringLiteral("paused")));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), {queue.name()}), 0);
+    EXPECT_TRUE(cups.StateReasons(queue.name()).contains(QStringLiteral("paused")));
+    EXPECT_TRUE(cups.StateReasons(QStringLiteral("NoSuchQueue")).isEmpty());
+}

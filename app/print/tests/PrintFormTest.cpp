@@ -237,6 +237,22 @@ TEST_F(PrintForm, CopiesFollowThePrinterAndTheChoiceReachesTheJob)
     EXPECT_EQ(system->jobs[0].printer, QStringLiteral("Photo"));
 }
 
+TEST_F(PrintForm, PrinterStateUnderThePrinterChoice)
+{
+    system->devices[1].stateReasons = {QStringLiteral("media-empty-error"), QStringLiteral("toner-low-warning"),
+                                       QStringLiteral("vendor-thing")};
+    add(1);
+    PrintDialog d;
+    d.SetPaper(&paper);
+    EXPECT_TRUE(d.lblPrinterState->isHidden()) << "a ready printer shows no state";
+    d.cmbPrinter->setCurrentIndex(1);
+    emit d.cmbPrinter->activated(1);
+    EXPECT_EQ(d.lblPrinterState->text(), QStringLiteral("状態: 用紙がありません、トナーが少なくなっています、vendor-thing"));
+    EXPECT_FALSE(d.lblPrinterState->isHidden());
+    EXPECT_EQ(PrinterStateText({QStringLiteral("paused"), QStringLiteral("offline-report")}),
+              QStringLiteral("状態: 停止しています、オフラインです"));
+}
+
 TEST_F(PrintForm, NothingToPrintOrAVanishedPrinterStopsWithAMessage)
 {
     add(2, false);
