@@ -226,6 +226,8 @@ TImageListItem *TImageListItems::AddItem(std::unique_ptr<TImageListItem> item, i
     item->FItemID = freeId(fresh ? FMaxID : item->FItemID, nullptr);
     FMaxID = nextId(item->FItemID);
     item->FHandle = FView->FNextHandle++;
+    // The caption is known before the sort looks at the item.
+    item->FCaption = item->ImageFileName();
     if (Index == -1) {
         const TSortType sort = FView->SortType();
         const bool byData = (sort == TSortType::stData || sort == TSortType::stBoth) && FView->OnCompare;

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vellora {
@@ -27,19 +29,27 @@ namespace {
 
 constexpr std::size_t kMemCacheEntries = 96;
 
-QThread::Priority threadPriority(TMakeThreadPriority p)
+// The niceness of a worker thread. Thread priorities of the normal Linux
+// scheduler are ignored, so the workers are niced instead: below the UI
+// thread, which must stay responsive while every core decodes.
+int workerNice(TMakeThreadPriority p)
 {
-    // One step above the setting: the workers should not starve the UI, but
-    // neither lag behind other background work.
     switch (p) {
     case TMakeThreadPriority::mpLower:
-        return QThread::LowestPriority;
+        return 10;
     case TMakeThreadPriority::mpNormal:
-        return QThread::LowPriority;
+        return 5;
     case TMakeThreadPriority::mpHigher:
-        return QThread::NormalPriority;
+        return 2;
     }
-    return QThread::LowPriority;
+    return 5;
+}
+
+void applyNice(int nice)
+{
+    // Per thread on Linux; a pool thread that was niced further keeps that
+    // (raising it again needs privileges), which only slows it.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), nice);
 }
 
 } // namespace
@@ -64,9 +74,9 @@ void TThumbnailWorkers::Start(std::uint64_t handle, TThumbJob job, TMakeThreadPr
     job.Stop = stop;
     FRunning[handle] = stop;
     QPointer<TImageListView> view(FView);
-    const QThread::Priority prio = threadPriority(priority);
-    FPool.start([view, handle, job, prio]() {
-        QThread::currentThread()->setPriority(prio);
+    const int nice = workerNice(priority);
+    FPool.start([view, handle, job, nice]() {
+        applyNice(nice);
         TThumbJobResult result = RunThumbJob(job);
         if (job.Stop->load())
             result = TThumbJobResult{};
@@ -315,7 +325,12 @@ TImageListView::~TImageListView()
     FCache.Close();
     if (FOwnsTempFile && !FTempFileName.isEmpty())
         QFile::remove(FTempFileName);
-    // Items go before the model they notify.
+    // The views go first: their last signals must not reach a half-destroyed view.
+    FSelection->disconnect(this);
+    delete FTreeView;
+    delete FListView;
+    FTreeView = nullptr;
+    FListView = nullptr;
     FItems.reset();
 }
 
@@ -333,6 +348,18 @@ void TImageListView::SetCacheFileName(const QString &value)
     FTempFileName = value;
     FCache.SetFileName(value);
     FCacheErrorReported = false;
+    // Positions in the old file mean nothing in the new one.
+    std::vector<std::uint64_t> handles;
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TImageListItem *item = FItems->Item(i);
+        if (item->FImagePos > 0) {
+            item->FImagePos = 0;
+            handles.push_back(item->FHandle);
+        }
+    }
+    for (std::uint64_t h : handles)
+        if (TImageListItem *item = itemByHandle(h))
+            MakeThumbnail(item);
 }
 
 void TImageListView::SetCheckBoxes(bool value)
@@ -657,7 +684,7 @@ void TImageListView::DoChangeThumbnailClass()
 
 void TImageListView::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) {
+    if (!FDestroying && (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)) {
         updateBackColor();
         ActiveView()->viewport()->update();
     }
@@ -684,7 +711,7 @@ bool TImageListView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
+    if (!FDestroying && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == ActiveView())
         ActiveView()->viewport()->update();
     return QWidget::eventFilter(watched, event);
 }

@@ -86,7 +86,7 @@ using TILVLoadImageEvent = std::function<void(TImageListView &Sender, TImageList
                                               bool &Handled)>;
 // Return True to add the file; set Canceled to stop the loop.
 using TILVProgress = std::function<bool(int FileCount, int ACount, const QString &FileName, bool &Canceled)>;
-using TNotifyEvent = std::function<void(TImageListView &Sender)>;
+using TILVNotifyEvent = std::function<void(TImageListView &Sender)>;
 using TLVCompareEvent = std::function<void(TImageListView &Sender, TImageListItem &Item1, TImageListItem &Item2,
                                            int Data, int &Compare)>;
 using TLVColumnClickEvent = std::function<void(TImageListView &Sender, int ColumnIndex)>;
@@ -303,12 +303,12 @@ public:
     TILVDrawThumbEvent OnAfterDrawThumbnail;
     TILVDrawThumbEvent OnBeforeDrawThumbnail;
     TILVMakeThumbEvent OnCaptionChange;
-    TNotifyEvent OnChangeThumbnailClass;
+    TILVNotifyEvent OnChangeThumbnailClass;
     TILVLoadImageEvent OnLoadImage;
     TILVMakeThumbEvent OnMakeThumbnail;
     TLVColumnClickEvent OnColumnClick;
     TLVCompareEvent OnCompare;
-    TNotifyEvent OnDblClick;
+    TILVNotifyEvent OnDblClick;
     TLVItemEvent OnInsert;
     TLVItemEvent OnDeletion;
     TLVItemEvent OnItemChecked;

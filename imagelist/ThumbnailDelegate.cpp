@@ -146,7 +146,11 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     picture.setDevicePixelRatio(1.0);
     const QPoint at(cell.left() + (cell.width() - picture.width()) / 2,
                     icon.top() + (icon.height() - picture.height()) / 2);
+    // A thumbnail made for a larger ThumbSize must not spill into other cells.
+    painter->save();
+    painter->setClipRect(QRect(cell.left(), icon.top(), cell.width(), icon.height()));
     painter->drawImage(at, picture);
+    painter->restore();
 
     // 4: the check box.
     if (FView->ThumbCheckBoxes() && FView->CheckBoxes()) {

@@ -12,6 +12,12 @@
 
 namespace vellora {
 
+namespace {
+int gPumpInterval = 40;
+} // namespace
+
+void TfrmProgress::SetPumpInterval(int ms) { gPumpInterval = std::max(0, ms); }
+
 TfrmProgress::TfrmProgress(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       pbarRun(new QProgressBar(this)),
@@ -79,6 +85,7 @@ QString TfrmProgress::Prompt() const { return lblPrompt->text(); }
 void TfrmProgress::SetPrompt(const QString &text) {
     lblPrompt->setText(text);
     repaintNow(lblPrompt);
+    ProcessMessages();
 }
 
 bool TfrmProgress::EnabledCancel() const { return btnCancel->isEnabled(); }
@@ -180,7 +187,7 @@ void TfrmProgress::Start() {
 }
 
 void TfrmProgress::ProcessMessages(bool force) {
-    if (!force && FLastPump.isValid() && FLastPump.elapsed() < 40)
+    if (!force && FLastPump.isValid() && FLastPump.elapsed() < gPumpInterval)
         return;
     FLastPump.start();
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

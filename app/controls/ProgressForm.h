@@ -57,6 +57,9 @@ public:
     // Lets pending input reach the window; throttled, so a tight loop may
     // call it on every step.
     void ProcessMessages(bool force = false);
+    // How often ProcessMessages lets input through, in milliseconds (tests
+    // set 0 to make every step a point where a click can arrive).
+    static void SetPumpInterval(int ms);
     // Hides the window at the end of the operation (a close request from the
     // user only cancels).
     void Finish();

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace vellora;
@@ -230,6 +232,29 @@ TEST(ThumbnailCache, RefusesLinksAndReportsUnwritableFiles)
     missing.SetFileName(dir + QStringLiteral("/no/such/folder/cache.tmp"));
     EXPECT_EQ(missing.Store(QStringLiteral("/a.jpg"), EncodeThumbnailBmp(thumb(2, 2)), kStamp), 0);
     EXPECT_FALSE(missing.Active());
+}
+
+TEST(ThumbnailCache, AFailedWriteLeavesNoHalfRecord)
+{
+    TThumbnailCache cache;
+    cache.SetFileName(cacheIn(QStringLiteral("cache-full")));
+    ASSERT_GT(cache.Store(QStringLiteral("/a.jpg"), EncodeThumbnailBmp(thumb(4, 4)), kStamp), 0);
+    const qint64 before = QFileInfo(cache.FileName()).size();
+    // A full disk, as far as this process can tell: files may not grow past 1000 bytes.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const std::int64_t pos = cache.Store(QStringLiteral("/b.jpg"), EncodeThumbnailBmp(thumb(160, 120)), kStamp);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(pos, 0);
+    EXPECT_FALSE(cache.LastError().isEmpty());
+    EXPECT_EQ(QFileInfo(cache.FileName()).size(), before);
+    // The next store goes where the failed one began.
+    EXPECT_EQ(cache.Store(QStringLiteral("/c.jpg"), EncodeThumbnailBmp(thumb(4, 4)), kStamp), before + 20);
 }
 
 TEST(ThumbnailCache, DecodeRejectsForeignBytes)
