@@ -4,7 +4,10 @@
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/NumberEdit.h"
 #include "app/print/DriverOptionsPanel.h"
+#include "app/MainForm.h"
 #include "app/print/PrintForm.h"
+#include "app/print/PrintWindows.h"
+#include "app/print/PreviewForm.h"
 #include "model/ImageInfo.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
@@ -23,7 +26,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -343,4 +348,43 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
         EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(QLatin1String(queue))));
         dialog.reject();
     }
+}
+
+TEST_F(PrintForm, MainWindowOpensTheDialogAndThePreview)
+{
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        TfrmMain w;
+        InstallPrintWindows(w);
+        const QString photo = scratchDir(QStringLiteral("print-form-main")) + QStringLiteral("/a.jpg");
+        QImage image(120, 90, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(photo, "JPEG"));
+        w.AddImageFile(photo);
+        EXPECT_FALSE(w.ActionPending(w.Action(QStringLiteral("actPrint"))));
+        // The dialog opens on the window's paper; its preview button opens the
+        // preview, whose 閉じる ends the command.
+        QStringList seen;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TfrmPrint *>(QApplication::activeModalWidget())) {
+                seen << dialog->windowTitle();
+                EXPECT_EQ(dialog->Paper(), &w.Paper());
+                dialog->btnPreview->click();
+            } else if (auto *preview = qobject_cast<TfrmPrev *>(QApplication::activeModalWidget())) {
+                seen << preview->windowTitle();
+                preview->actClose->trigger();
+            } else if (auto *other = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                seen << other->windowTitle();   // not expected: a message box
+                other->done(0);
+            }
+        });
+        closer.start();
+        w.RunPrintCommands(false);
+        EXPECT_EQ(seen, (QStringList{QStringLiteral("印刷"), QStringLiteral("印刷プレビュー")}));
+    }
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
