@@ -50,6 +50,7 @@ const OptionSpec kOptions[] = {
     {"spacing", true, false},
     {"fit", true, false},
     {"dpi", true, false},
+    {"printer-option", true, false},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -162,6 +163,8 @@ ParsedArgs parseArguments(const QStringList &args)
             parsed.command = name;
         }
         parsed.options[name] = value;
+        if (name == QLatin1String("printer-option"))
+            parsed.printerOptions << value;   // may be given many times
     }
     return parsed;
 }
@@ -181,7 +184,8 @@ QString helpText()
         "  vellora --help | --version\n"
         "\n"
         "Print options: --document FILE, --pages A-B, --checked-only, --start-area N,\n"
-        "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages)\n"
+        "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages),\n"
+        "  --printer-option NAME=CHOICE (the printer's own options, see --list-printers --json)\n"
         "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
         "A lone -- ends the options, so that a path may begin with a dash.\n");
