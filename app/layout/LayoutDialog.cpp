@@ -1,5 +1,7 @@
 #include "app/layout/LayoutDialog.h"
 
+#include "app/designer/Designer.h"
+
 #include "app/layout/AreaSizeDialog.h"
 #include "app/layout/BackgroundDialog.h"
 #include "app/layout/DialogParts.h"
@@ -144,7 +146,6 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
     imgLayout = new TLayoutPreview(FScratch, this);
 
     btnDesigner = button(this, QStringLiteral("btnDesigner"), QStringLiteral("デザイナ(&D)..."));
-    btnDesigner->setEnabled(false);   // the designer is not there yet
     btnArea = button(this, QStringLiteral("btnArea"), QStringLiteral("エリア別設定(&E)..."));
     btnOk = button(this, QStringLiteral("btnOk"), QStringLiteral("&OK"));
     btnOk->setDefault(true);
@@ -153,6 +154,7 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
     connect(btnOk, &QPushButton::clicked, this, &TfrmLayout::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLayout::reject);
     connect(btnArea, &QPushButton::clicked, this, &TfrmLayout::areaSettings);
+    connect(btnDesigner, &QPushButton::clicked, this, &TfrmLayout::designer);
 
     auto *top = new QHBoxLayout;
     top->addWidget(tvPages);
@@ -777,6 +779,15 @@ void TfrmLayout::areaSettings()
     dialog.SetSelectionMode(TSelectionMode::smSetting);
     dialog.SetPaper(&FPaper);
     dialog.exec();
+    schedulePreview();
+}
+
+void TfrmLayout::designer()
+{
+    // The designer edits this dialog's copy; OK or Cancel here decides.
+    ApplyControls();
+    ExecuteDesigner(this, FPaper, FIni);
+    FScratchStale = true;
     schedulePreview();
 }
 

@@ -81,6 +81,7 @@ private:
     void setAreaSize();
     void editBackground();
     void areaSettings();
+    void designer();
     void accept() override;
 
     TPhotoPaper *FPreviousBinding;   // taken before FPaper rebinds the printer binder

@@ -6,6 +6,11 @@
 #include "app/layout/BackgroundDialog.h"
 #include "app/layout/DialogParts.h"
 #include "app/layout/LayoutDialog.h"
+#include "app/layout/LayoutWindows.h"
+#include "app/MainForm.h"
+#include "app/designer/Designer.h"
+#include "model/Areas.h"
+#include <QAction>
 #include "app/layout/SelAreaDialog.h"
 #include "app/FormSettings.h"
 #include "app/PrinterSetupDialog.h"
@@ -637,4 +642,58 @@ TEST(LayoutDialog, EveryPageRendersToPng)
         EXPECT_FALSE(shot.isNull());
         shot.save(pngPath(QStringLiteral("frmLayout_page%1").arg(i + 1)));
     }
+}
+
+// The main window's Ctrl+L runs the layout dialog on a copy: OK takes the
+// copy back and marks the document, Cancel after edits (designer included)
+// leaves the window's paper byte for byte.
+TEST(LayoutDialog, MainWindowLayoutCommandTakesTheCopyOnlyOnOk)
+{
+    PrinterFixture f;
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        TfrmMain w;
+        InstallLayoutWindows(w);
+        QAction *layout = w.Action(QStringLiteral("actLayout"));
+        ASSERT_NE(layout, nullptr);
+        EXPECT_FALSE(w.ActionPending(layout));
+        EXPECT_FALSE(w.ActionPending(w.Action(QStringLiteral("mitAdjustPos"))));
+
+        // Cancel after a grid edit and a text area added in the designer.
+        const QByteArray before = bytesOf(w.Paper());
+        int designerAreas = -1;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<TfrmLayout *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            child<TUpdownNumberEdit>(*dialog, "edtDivHorz")->SetValue(3);
+            QTimer::singleShot(0, [&] {
+                auto *designer = qobject_cast<TfrmDesigner *>(QApplication::activeModalWidget());
+                ASSERT_NE(designer, nullptr);
+                child<QAction>(*designer, "actAddText")->trigger();
+                designerAreas = designer->Paper()->Areas().Count();
+                child<QAction>(*designer, "actApply")->trigger();
+            });
+            auto *designerButton = child<QPushButton>(*dialog, "btnDesigner");
+            EXPECT_TRUE(designerButton->isEnabled());
+            designerButton->click();
+            dialog->reject();
+        });
+        layout->trigger();
+        EXPECT_EQ(designerAreas, 1);
+        EXPECT_EQ(bytesOf(w.Paper()), before);
+        EXPECT_FALSE(w.DocumentModified());
+
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<TfrmLayout *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            child<TUpdownNumberEdit>(*dialog, "edtDivHorz")->SetValue(3);
+            clickButton(*dialog, "btnOk");
+        });
+        layout->trigger();
+        EXPECT_EQ(w.Paper().HorzDivide(), 3);
+        EXPECT_TRUE(w.DocumentModified());
+    }
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
