@@ -3,7 +3,7 @@
 // ".bmp", progress and cancelling. And the sample's parser on its own.
 #include "PluginTestSupport.h"
 
-#include "../sample/Netpbm.h"
+#include "Netpbm.h"
 #include "graphics/GraphicClassList.h"
 #include "plugins/SPIBmp.h"
 #include "testsupport/TestSupport.h"
