@@ -309,7 +309,10 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> plugin)
         return;
     index = std::clamp(index, 0, Count());
     TSPI &p = *plugin;
-    FPlugins.insert(FPlugins.begin() + index, std::move(plugin));
+    {
+        std::unique_lock lock(FListMutex);
+        FPlugins.insert(FPlugins.begin() + index, std::move(plugin));
+    }
     registerFormats(p);
 }
 
@@ -345,6 +348,7 @@ void TSPIs::Delete(int index)
 {
     if (index < 0 || index >= Count())
         throw std::out_of_range("TSPIs: list index out of bounds");
+    std::unique_lock lock(FListMutex);
     if (FGraphicForcedLoader == FPlugins[static_cast<std::size_t>(index)].get())
         FGraphicForcedLoader = nullptr;
     FPlugins.erase(FPlugins.begin() + index);
@@ -378,11 +382,13 @@ void TSPIs::Exchange(int index1, int index2)
 {
     if (index1 < 0 || index1 >= Count() || index2 < 0 || index2 >= Count())
         throw std::out_of_range("TSPIs: list index out of bounds");
+    std::unique_lock lock(FListMutex);
     std::swap(FPlugins[static_cast<std::size_t>(index1)], FPlugins[static_cast<std::size_t>(index2)]);
 }
 
 void TSPIs::Clear()
 {
+    std::unique_lock lock(FListMutex);
     FGraphicForcedLoader = nullptr;
     FPlugins.clear();
 }
@@ -404,6 +410,7 @@ std::vector<TSPI *> TSPIs::FindPluginList() const
 
 std::vector<TInSPI *> TSPIs::CandidatePlugins(const QString &fileName) const
 {
+    std::shared_lock lock(FListMutex);
     if (FGraphicForcedLoader)
         return {FGraphicForcedLoader};
     const QString ext = ExtractFileExt(fileName);
@@ -429,6 +436,7 @@ std::vector<TInSPI *> TSPIs::CandidatePlugins(const QString &fileName) const
 
 std::vector<std::pair<QString, QString>> TSPIs::PictureFormats() const
 {
+    std::shared_lock lock(FListMutex);
     std::vector<std::pair<QString, QString>> formats;
     for (const auto &p : FPlugins) {
         if (!dynamic_cast<TInSPI *>(p.get()))

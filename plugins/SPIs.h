@@ -2,8 +2,9 @@
 // and loads plug-ins in the plug-in folders and registers their formats with
 // the picture loader. The plug-ins themselves run in the helper process
 // (TSpiHost); a TSPI holds what the helper reported and forwards its calls.
-// One TSPIs per process, made and used on one thread; the forwarded calls
-// may run on any thread.
+// One TSPIs per process, changed on one thread; CandidatePlugins,
+// PictureFormats and the forwarded calls may run on any thread, but
+// plug-ins are freed (Delete, Clear, destruction) only while nothing decodes.
 #pragma once
 
 #include "graphics/GraphicClass.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <shared_mutex>
 #include <span>
 #include <vector>
 
@@ -208,6 +210,7 @@ private:
     void searchFolder(const QString &folder, const QString &pattern, int &added);
     void registerFormats(TSPI &plugin);
 
+    mutable std::shared_mutex FListMutex;   // guards FPlugins against other threads' readers
     std::vector<std::unique_ptr<TSPI>> FPlugins;
     TSPISearchOptions FSearchOptions{TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
     TSPISearchEvent FOnSearch;

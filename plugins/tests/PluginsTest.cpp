@@ -3,6 +3,7 @@
 #include "PluginTestSupport.h"
 
 #include "graphics/GraphicClassList.h"
+#include "plugins/PluginSetup.h"
 #include "plugins/SPIBmp.h"
 #include "testsupport/TestSupport.h"
 
@@ -137,6 +138,24 @@ TEST_F(PluginsTest, FormatsAreRegisteredOnceAndListed)
                            QStringLiteral("Portable anymap (*.pgm)"), QStringLiteral("Portable anymap (*.ppm)"),
                            QStringLiteral("Portable anymap (*.pnm)")}));
     EXPECT_TRUE(SusieExtensionPatterns().contains(QStringLiteral("*.pam")));
+}
+
+// As the main window rebuilds its filter after the options change: the
+// folder of the settings adds its plug-ins' formats to what is listed.
+TEST_F(PluginsTest, ANewPluginFolderAddsItsFormatsToTheFilter)
+{
+    const QString first = PluginFolder(QStringLiteral("filter-first"), {QStringLiteral("sample")});
+    const QString second = PluginFolder(QStringLiteral("filter-second"), {QStringLiteral("other-format")});
+    TSPIs spis;
+    EXPECT_EQ(SearchSusieFolder(spis, first), 1);
+    EXPECT_FALSE(SusieExtensionPatterns().contains(QStringLiteral("*.qqq")));
+    EXPECT_EQ(SearchSusieFolder(spis, QString()), 0);
+    EXPECT_EQ(SearchSusieFolder(spis, second), 1);
+    const QStringList entries = SusieFilterEntries();
+    EXPECT_EQ(entries.first(), QStringLiteral("Portable Arbitrary Map (*.pam)"));
+    EXPECT_EQ(entries.last(), QStringLiteral("Q picture (*.qqq)"));
+    EXPECT_TRUE(SusieExtensionPatterns().contains(QStringLiteral("*.qqq")));
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".qqq")), &SPIBitmapClass());
 }
 
 TEST_F(PluginsTest, CandidatesPutMatchingPluginsFirstAndHonourTheForcedLoader)

@@ -1,5 +1,5 @@
 // Test plug-ins that misbehave in one way each (FAULT names it). Each claims
-// every file ending in ".pam", so that the program tries it first.
+// every file ending in ".pam" (or FILTER), so that the program tries it first.
 #include <vellora/spi.h>
 
 #include <csignal>
@@ -13,7 +13,12 @@ namespace {
 #define KIND "00IN"
 #endif
 
-const char *const kInfo[] = {KIND, "faulty test plug-in (" FAULT ")", "*.pam", "Faulty PAM"};
+#ifndef FILTER
+#define FILTER "*.pam"
+#define DESCRIPTION "Faulty PAM"
+#endif
+
+const char *const kInfo[] = {KIND, "faulty test plug-in (" FAULT ")", FILTER, DESCRIPTION};
 
 bool is(const char *fault)
 {
