@@ -27,6 +27,7 @@ std::uint32_t le32(const std::uint8_t *p)
 
 void TInSPIAbleData::progress(TProgressStage stage, int percent, const QString &message)
 {
+    FLastPercent = percent;
     if (FOnProgress)
         FOnProgress(stage, percent, message);
 }

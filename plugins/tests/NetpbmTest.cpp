@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QImage>
 #include <QtEndian>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <gtest/gtest.h>
 
 namespace vellora {
@@ -238,6 +240,30 @@ TEST_F(NetpbmPluginTest, ProgressIsReportedInStagesAndCancels)
     TSPIGraphic again;
     again.LoadFromFile(file);
     EXPECT_EQ(again.Height(), 300);
+}
+
+// The thumbnail workers decode on their own threads; calls are serialized.
+TEST_F(NetpbmPluginTest, DecodesFromSeveralThreadsAtOnce)
+{
+    const QString file = folder + QStringLiteral("/threads.pgm");
+    ASSERT_TRUE(Magick({QStringLiteral("-size"), QStringLiteral("30x20"), QStringLiteral("gradient:"),
+                        QStringLiteral("-depth"), QStringLiteral("8"), file}));
+    spis->SetGraphicPreview(true);   // the sample has no preview: the picture is asked for
+    std::atomic<int> decoded{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 15; ++i) {
+                std::unique_ptr<TGraphic> g = SPIBitmapClass().Create();
+                g->LoadFromFile(file);
+                if (g->Width() == 30 && g->Height() == 20)
+                    ++decoded;
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    spis->SetGraphicPreview(false);
+    EXPECT_EQ(decoded.load(), 45);
 }
 
 // The parser on its own, for what ImageMagick does not write.

@@ -232,6 +232,23 @@ TEST_F(PluginsTest, FaultyPluginsAreNamedAndTheNextOneDecodes)
     test::UseTestHost();
 }
 
+TEST_F(PluginsTest, ProgressOfNothingDoneKeepsTheLastPercentage)
+{
+    const QString folder = PluginFolder(QStringLiteral("zero-done"), {QStringLiteral("zero-done")});
+    const QString picture = writeFile(folder + QStringLiteral("/picture.pam"), smallPam());
+    TSPIs spis;
+    spis.Search(folder + QStringLiteral("/*.spi"));
+    std::vector<int> running;
+    TSPIGraphic graphic;
+    graphic.SetOnProgress([&](TProgressStage stage, int percent, const QString &message) {
+        if (stage == TProgressStage::psRunning && message.isEmpty())
+            running.push_back(percent);
+    });
+    // The plug-in reads nothing, at either offset.
+    EXPECT_THROW(graphic.LoadFromFile(picture), EInvalidGraphic);
+    EXPECT_EQ(running, (std::vector<int>{1, 51, 1, 51}));
+}
+
 TEST_F(PluginsTest, APluginThatCrashesWhileLoadingIsNamedAndSkipped)
 {
     const QString folder =

@@ -65,6 +65,12 @@ SPI_EXPORT int32_t GetPictureInfo(const char *, intptr_t, uint32_t, TPictureInfo
 SPI_EXPORT int32_t GetPicture(const char *, intptr_t, uint32_t, SpiHandle *pHBInfo, SpiHandle *pHBm,
                               SpiProgressCallback progress, intptr_t data)
 {
+    if (progress && is("zero-done")) {
+        // Nothing done of nothing, then half.
+        progress(3, 0, data);
+        progress(1, 2, data);
+        return SPI_UNKNOWN_FORMAT;
+    }
     if (progress)
         progress(0, 1, data);
     if (is("crash"))
