@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <functional>
 
 using namespace vellora;
@@ -15,6 +17,23 @@ using namespace vellora;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// CPU time (user + system) in ms of this process and of the helper.
+double cpuMs(pid_t pid)
+{
+    if (pid <= 0) {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3
+               + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    }
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = stat.readAll().split(' ');
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (fields.value(13).toDouble() + fields.value(14).toDouble()) * 1e3 / ticks;
+}
 
 double msSince(Clock::time_point start)
 {
@@ -110,10 +129,20 @@ int main(int argc, char **argv)
     const Direct direct(VELLORA_SAMPLE_SPI);
 
     const double bigDirect = best(3, [&] { direct.decode(big); });
+    double cpu0 = cpuMs(0);
+    const double bigDirectCpu = (best(1, [&] { direct.decode(big); }), cpuMs(0) - cpu0);
     const double bigHost = best(3, [&] {
         TSPIGraphic g;
         g.LoadFromFile(big);
     });
+    const pid_t host = TSpiHost::Instance().HostPid();
+    cpu0 = cpuMs(0);
+    double hostCpu0 = cpuMs(host);
+    {
+        TSPIGraphic g;
+        g.LoadFromFile(big);
+    }
+    const double bigHostCpu = cpuMs(0) - cpu0 + cpuMs(host) - hostCpu0;
     TSPIGraphic decoded;
     decoded.LoadFromFile(big);
     const double bigImage = best(3, [&] { (void)decoded.ToImage(); });
@@ -123,6 +152,13 @@ int main(int argc, char **argv)
         for (int i = 0; i < thumbs; ++i)
             direct.decode(small);
     });
+    cpu0 = cpuMs(0);
+    const double smallDirectCpu = (best(1, [&] {
+        for (int i = 0; i < thumbs; ++i)
+            direct.decode(small);
+    }), cpuMs(0) - cpu0);
+    cpu0 = cpuMs(0);
+    hostCpu0 = cpuMs(host);
     const double smallHost = best(1, [&] {
         for (int i = 0; i < thumbs; ++i) {
             TSPIGraphic g;
@@ -130,14 +166,19 @@ int main(int argc, char **argv)
         }
     });
 
+    const double smallHostCpu = cpuMs(0) - cpu0 + cpuMs(host) - hostCpu0;
     std::printf("24-megapixel PAM (6000 x 4000 RGB)\n");
     std::printf("  sample called directly      %8.1f ms\n", bigDirect);
     std::printf("  through the helper process  %8.1f ms   (+%.1f ms)\n", bigHost, bigHost - bigDirect);
+    std::printf("  CPU time: directly %.0f ms, through the helper %.0f ms (both processes)\n", bigDirectCpu,
+                bigHostCpu);
     std::printf("  BMP form to QImage          %8.1f ms\n", bigImage);
     std::printf("1,000 PAM thumbnails (160 x 120)\n");
     std::printf("  sample called directly      %8.1f ms   (%.3f ms each)\n", smallDirect, smallDirect / thumbs);
     std::printf("  through the helper process  %8.1f ms   (%.3f ms each, +%.3f ms)\n", smallHost, smallHost / thumbs,
                 (smallHost - smallDirect) / thumbs);
+    std::printf("  CPU time: directly %.0f ms, through the helper %.0f ms (both processes)\n", smallDirectCpu,
+                smallHostCpu);
     std::printf("Search of a folder of 20 plug-ins\n");
     std::printf("  helper started by the search %7.1f ms\n", searchCold);
     std::printf("  helper running               %7.1f ms\n", searchWarm);

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     case 2: {
         std::int32_t result = 0;
-        std::uint64_t infoSize = 0, bitsSize = 0;
-        vellora::DecodePictureReply(payload, result, infoSize, bitsSize);
+        std::uint64_t infoSize = 0, bitsSize = 0, bitsOffset = 0;
+        vellora::DecodePictureReply(payload, result, infoSize, bitsSize, bitsOffset);
         break;
     }
     default: {

@@ -32,7 +32,7 @@ enum Type : std::uint8_t {
     rpResult = 102,      // i32
     rpPictureInfo = 103, // i32 result, i32 left, top, width, height, u16 xd, yd, i16 depth, str text
     rpProgress = 104,    // i32 num, i32 denom
-    rpPicture = 105,     // i32 result, u64 info size, u64 bits size [+ fd when result is 0]
+    rpPicture = 105,     // i32 result, u64 info size, u64 bits size, u64 bits offset [+ fd when result is 0]
     rpFailed = 106,      // str message
 };
 
@@ -48,7 +48,8 @@ inline constexpr const char *kExportNames[] = {
 inline constexpr int kExportCount = 9;
 
 // The picture memfd: the space of a BMP file header (the program writes it
-// after checking), the info header with its colour table, the pixels.
+// after checking), the info header with its colour table, and at the bits
+// offset the pixels.
 inline constexpr std::size_t kFileHeaderSpace = 14;
 
 class Writer {

@@ -212,12 +212,13 @@ bool DecodePictureInfoReply(std::span<const std::uint8_t> payload, std::int32_t 
 }
 
 bool DecodePictureReply(std::span<const std::uint8_t> payload, std::int32_t &result, std::uint64_t &infoSize,
-                        std::uint64_t &bitsSize)
+                        std::uint64_t &bitsSize, std::uint64_t &bitsOffset)
 {
     Reader r(payload.data(), payload.size());
     result = r.i32();
     infoSize = r.u64();
     bitsSize = r.u64();
+    bitsOffset = r.u64();
     return r.complete();
 }
 
@@ -548,8 +549,8 @@ std::int32_t TSpiHost::GetPicture(const QString &plugin, const TSpiSource &sourc
         static_cast<std::atomic<std::int32_t> *>(FAbortPage)->store(0);
     Reply reply = call(plugin, w.finish(), fd, rpPicture, progress ? &progress : nullptr);
     std::int32_t result = 0;
-    std::uint64_t infoSize = 0, bitsSize = 0;
-    if (!DecodePictureReply(reply.message.payload, result, infoSize, bitsSize)) {
+    std::uint64_t infoSize = 0, bitsSize = 0, bitsOffset = 0;
+    if (!DecodePictureReply(reply.message.payload, result, infoSize, bitsSize, bitsOffset)) {
         stopLocked();
         pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture reply"));
     }
@@ -568,9 +569,11 @@ std::int32_t TSpiHost::GetPicture(const QString &plugin, const TSpiSource &sourc
     if (seals < 0 || !(seals & F_SEAL_SHRINK))
         return rejected(QStringLiteral("the pixel memory is not sealed"));
     const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
-    if (infoSize > fileSize || bitsSize > fileSize || kFileHeaderSpace + infoSize + bitsSize != fileSize)
-        return rejected(QStringLiteral("sizes %1 + %2 do not match the pixel memory of %3 bytes")
-                            .arg(infoSize).arg(bitsSize).arg(fileSize));
+    // Header space, info and pixels, in this order and within the memory.
+    if (infoSize > fileSize || bitsSize > fileSize || bitsOffset > fileSize
+        || kFileHeaderSpace + infoSize > bitsOffset || bitsOffset + bitsSize != fileSize)
+        return rejected(QStringLiteral("sizes %1 + %2 at %3 do not match the pixel memory of %4 bytes")
+                            .arg(infoSize).arg(bitsSize).arg(bitsOffset).arg(fileSize));
     void *map = mmap(nullptr, fileSize, PROT_READ | PROT_WRITE, MAP_PRIVATE, memfd, 0);
     if (map == MAP_FAILED)
         return rejected(QStringLiteral("the pixel memory cannot be mapped"));
@@ -582,7 +585,7 @@ std::int32_t TSpiHost::GetPicture(const QString &plugin, const TSpiSource &sourc
         return rejected(check.Problem);
     }
     picture.FInfoSize = check.InfoSize;
-    picture.FBitsOffset = kFileHeaderSpace + infoSize;
+    picture.FBitsOffset = static_cast<std::size_t>(bitsOffset);
     picture.FBitsSize = check.BitsSize;
     // The BMP file header, written into our private copy of the first page.
     std::uint8_t *h = picture.FData;

@@ -109,7 +109,7 @@ bool DecodeLoadedReply(std::span<const std::uint8_t> payload, TPluginDescription
 bool DecodePictureInfoReply(std::span<const std::uint8_t> payload, std::int32_t &result, TPictureInfo &info,
                             QByteArray &text);
 bool DecodePictureReply(std::span<const std::uint8_t> payload, std::int32_t &result, std::uint64_t &infoSize,
-                        std::uint64_t &bitsSize);
+                        std::uint64_t &bitsSize, std::uint64_t &bitsOffset);
 
 class TSpiHost {
 public:

@@ -12,6 +12,8 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <map>
+#include <mutex>
+#include <cstdlib>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -27,6 +29,75 @@ struct Plugin {
 };
 
 std::map<std::string, Plugin> gPlugins;
+
+// Large blocks of SpiAlloc live in memfds: the pixels then go to the program
+// as they are. The block begins 16 bytes before a page boundary, so that the
+// handle (after SpiAlloc's two words) starts the second page; the first page
+// takes the BMP file header and the info header.
+constexpr std::size_t kSharedThreshold = std::size_t(1) << 20;
+constexpr std::size_t kPrefix = 4096;
+constexpr std::size_t kBlockHeader = 2 * sizeof(std::size_t);
+
+struct SharedBlock {
+    int fd = -1;
+    void *base = nullptr;
+    std::size_t mapSize = 0;
+};
+std::mutex gSharedMutex;   // plug-ins may allocate from threads of their own
+std::map<void *, SharedBlock> gShared;
+
+void *hostAlloc(std::size_t size)
+{
+    if (size < kSharedThreshold)
+        return std::malloc(size);
+    const std::size_t mapSize = kPrefix - kBlockHeader + size;
+    const int fd = memfd_create("vellora-spi-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0)
+        return nullptr;
+    void *base = MAP_FAILED;
+    if (ftruncate(fd, static_cast<off_t>(mapSize)) == 0)
+        base = mmap(nullptr, mapSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (base == MAP_FAILED) {
+        close(fd);
+        return nullptr;
+    }
+    void *block = static_cast<char *>(base) + kPrefix - kBlockHeader;
+    std::lock_guard lock(gSharedMutex);
+    gShared[block] = SharedBlock{fd, base, mapSize};
+    return block;
+}
+
+void releaseShared(const SharedBlock &b)
+{
+    munmap(b.base, b.mapSize);
+    close(b.fd);
+}
+
+void hostRelease(void *block)
+{
+    {
+        std::lock_guard lock(gSharedMutex);
+        if (auto it = gShared.find(block); it != gShared.end()) {
+            const SharedBlock b = it->second;
+            gShared.erase(it);
+            releaseShared(b);
+            return;
+        }
+    }
+    std::free(block);
+}
+
+// The memfd block behind a handle, taken out of the allocator's care.
+bool takeShared(SpiHandle handle, SharedBlock &out)
+{
+    std::lock_guard lock(gSharedMutex);
+    const auto it = gShared.find(static_cast<char *>(handle) - kBlockHeader);
+    if (it == gShared.end())
+        return false;
+    out = it->second;
+    gShared.erase(it);
+    return true;
+}
 std::atomic<std::int32_t> *gAbort = nullptr;
 int gSocket = kSocketFd;
 
@@ -223,6 +294,7 @@ __attribute__((no_sanitize("address"))) bool isSpiBlock(SpiHandle h)
     return h && reinterpret_cast<const std::size_t *>(h)[-1] == 0x5350494du;
 }
 
+
 void handlePicture(Reader &r, int fd)
 {
     const std::string path = r.str();
@@ -255,22 +327,47 @@ void handlePicture(Reader &r, int fd)
             SpiFree(info);
         if (isSpiBlock(bits))
             SpiFree(bits);
-        w.i32(result).u64(0).u64(0);
+        w.i32(result).u64(0).u64(0).u64(0);
         reply(w);
         return;
     }
     const std::size_t infoSize = SpiSize(info);
     const std::size_t bitsSize = SpiSize(bits);
+    SharedBlock shared;
+    if (kFileHeaderSpace + infoSize <= kPrefix - kBlockHeader && takeShared(bits, shared)
+        && shared.mapSize == kPrefix + bitsSize) {
+        // The pixels stay where the plug-in wrote them; the headers go in front.
+        std::memcpy(static_cast<char *>(shared.base) + kFileHeaderSpace, info, infoSize);
+        SpiFree(info);
+        munmap(shared.base, shared.mapSize);
+        fcntl(shared.fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
+        w.i32(result).u64(infoSize).u64(bitsSize).u64(kPrefix);
+        reply(w, shared.fd);
+        close(shared.fd);
+        return;
+    }
+    // The pixels are freed however the copy ends.
+    struct FreeBits {
+        SharedBlock &shared;
+        SpiHandle bits;
+        ~FreeBits()
+        {
+            if (shared.fd >= 0)
+                releaseShared(shared);
+            else
+                SpiFree(bits);
+        }
+    } freeBits{shared, bits};
     const std::size_t total = kFileHeaderSpace + infoSize + bitsSize;
     const int out = memfd_create("vellora-spi-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     void *map = MAP_FAILED;
     if (out >= 0 && ftruncate(out, static_cast<off_t>(total)) == 0)
-        map = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED, out, 0);
+        // Populated at once: one pass instead of a page fault per page.
+        map = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, out, 0);
     if (map == MAP_FAILED) {
         if (out >= 0)
             close(out);
         SpiFree(info);
-        SpiFree(bits);
         fail("no memory for the picture");
         return;
     }
@@ -281,13 +378,15 @@ void handlePicture(Reader &r, int fd)
     // Sealed, so that the program can map it without fear of it shrinking.
     fcntl(out, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
     SpiFree(info);
-    SpiFree(bits);
-    w.i32(result).u64(infoSize).u64(bitsSize);
+    w.i32(result).u64(infoSize).u64(bitsSize).u64(kFileHeaderSpace + infoSize);
     reply(w, out);
     close(out);
 }
 
 } // namespace
+
+// The allocator of SpiAlloc in this process (see vellora/spi.h).
+extern "C" __attribute__((visibility("default"))) const SpiAllocator SpiHostAllocator = {hostAlloc, hostRelease};
 
 int main()
 {

@@ -122,6 +122,29 @@ TEST_F(NetpbmPluginTest, ImageMagickFilesDecodeToImageMagicksPixels)
     }
 }
 
+// Large pictures come back in the memory the plug-in wrote them into: the
+// pixels begin at the second page of the BMP file image.
+TEST_F(NetpbmPluginTest, LargePicturesArriveWithoutACopy)
+{
+    const QString file = folder + QStringLiteral("/large.ppm");
+    const QString reference = file + QStringLiteral(".ref.png");
+    ASSERT_TRUE(Magick({QStringLiteral("-size"), QStringLiteral("700x500"), QStringLiteral("-seed"),
+                        QStringLiteral("3"), QStringLiteral("plasma:"), QStringLiteral("-depth"), QStringLiteral("8"),
+                        file}));
+    ASSERT_TRUE(Magick({file, reference}));
+    for (const bool fromMemory : {false, true}) {
+        TSPIGraphic graphic;
+        if (fromMemory)
+            graphic.LoadFromData(test::readFile(file), file);
+        else
+            graphic.LoadFromFile(file);
+        const auto bmp = graphic.Data()->BMFile();
+        ASSERT_GT(bmp.size(), 4096u + 700u * 500u * 3u - 1u);
+        EXPECT_EQ(qFromLittleEndian<quint32>(bmp.data() + 10), 4096u);
+        EXPECT_EQ(maxDifference(graphic.ToImage(), QImage(reference)), 0);
+    }
+}
+
 TEST_F(NetpbmPluginTest, SavesAsABmpFileWithItsColourTable)
 {
     const QString file = folder + QStringLiteral("/save.pgm");

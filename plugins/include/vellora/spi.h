@@ -56,9 +56,22 @@ extern "C" {
 /* A block of memory that records its own size. */
 typedef void *SpiHandle;
 
+/* The helper process that runs plug-ins supplies this allocator, so that it
+ * can hand large pictures on without copying them; elsewhere (a plug-in
+ * loaded by another program) it is absent and malloc serves. */
+typedef struct SpiAllocator {
+    void *(*alloc)(size_t size);
+    void (*release)(void *block);
+} SpiAllocator;
+extern const SpiAllocator SpiHostAllocator __attribute__((weak));
+
 static inline SpiHandle SpiAlloc(size_t size)
 {
-    size_t *block = (size_t *)malloc(sizeof(size_t) * 2 + (size ? size : 1));
+    const size_t total = sizeof(size_t) * 2 + (size ? size : 1);
+    size_t *block;
+    if (size > (size_t)-1 - sizeof(size_t) * 4)
+        return NULL;
+    block = (size_t *)(&SpiHostAllocator ? SpiHostAllocator.alloc(total) : malloc(total));
     if (!block)
         return NULL;
     block[0] = size;
@@ -73,7 +86,11 @@ static inline size_t SpiSize(SpiHandle handle)
 
 static inline void SpiFree(SpiHandle handle)
 {
-    if (handle)
+    if (!handle)
+        return;
+    if (&SpiHostAllocator)
+        SpiHostAllocator.release((size_t *)handle - 2);
+    else
         free((size_t *)handle - 2);
 }
 
