@@ -49,10 +49,8 @@ void logMessage(const QString &message)
 
 TSPI::TSPI(const QString &fileName)
 {
-    const QString path = canonical(fileName);
-    init(TSpiHost::Instance().Load(path));
-    if (FFileName.isEmpty())
-        FFileName = path;
+    FFileName = canonical(fileName);
+    init(TSpiHost::Instance().Load(FFileName));
 }
 
 void TSPI::init(const TPluginDescription &d)
