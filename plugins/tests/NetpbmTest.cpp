@@ -260,6 +260,13 @@ TEST_F(NetpbmPluginTest, ProgressIsReportedInStagesAndCancels)
     });
     EXPECT_THROW(cancelled.LoadFromFile(file), EAbort);
     EXPECT_TRUE(cancelled.Empty());
+    // Another error of the handler passes on once the call has finished.
+    TSPIGraphic failing;
+    failing.SetOnProgress([](TProgressStage stage, int percent, const QString &) {
+        if (stage == TProgressStage::psRunning && percent >= 50)
+            throw std::runtime_error("handler failed");
+    });
+    EXPECT_THROW(failing.LoadFromFile(file), std::runtime_error);
     TSPIGraphic again;
     again.LoadFromFile(file);
     EXPECT_EQ(again.Height(), 300);

@@ -94,6 +94,13 @@ TEST_F(PluginsTest, SearchLoadsPluginsByKindAndSkipsTheRest)
                         + QStringLiteral("/no-get-picture.spi]では使えないSusie Plugin APIです")),
               1);
 
+    try {
+        TSPI direct(folder + QStringLiteral("/notes.spi"));
+        FAIL() << "a text file was loaded";
+    } catch (const ESPIFOpenErrorSPI &e) {
+        EXPECT_EQ(e.message(), canonicalFolder + QStringLiteral("/notes.spi:Susie Pluginがロードできませんでした"));
+    }
+
     // A second search of the folder loads nothing again.
     EXPECT_EQ(spis.Search(folder + QStringLiteral("/*.spi")), 0);
     EXPECT_EQ(spis.Count(), 4);
