@@ -1,5 +1,7 @@
 #include "graphics/GraphicClassList.h"
 
+#include "graphics/QvIcon.h"
+
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -170,7 +172,7 @@ namespace {
 struct PictureFormatRegistry {
     PictureFormatRegistry();
     std::mutex mutex;
-    std::vector<TPictureFormat> formats;
+    std::vector<TRegisteredPictureFormat> formats;
 };
 
 PictureFormatRegistry::PictureFormatRegistry()
@@ -183,7 +185,7 @@ PictureFormatRegistry::PictureFormatRegistry()
         {"jpg", "JPEG Image File", JpegImageClass},     {"jpeg", "JPEG Image File", JpegImageClass},
         {"jpe", "JPEG Image File", JpegImageClass},     {"bmp", "Bitmaps", BitmapClass},
         {"dib", "Bitmaps", BitmapClass},                {"png", "Portable Network Graphics", PngImageClass},
-        {"gif", "GIF Image", GifImageClass},            {"ico", "Icons", IconClass},
+        {"gif", "GIF Image", GifImageClass},
         {"tif", "TIFF Image", TiffImageClass},          {"tiff", "TIFF Image", TiffImageClass},
         {"wmf", "Metafiles", MetafileClass},            {"emf", "Enhanced Metafiles", EnhMetafileClass},
         {"pcd", "Kodak Photo CD", PhotoCdClass},        {"psd", "Photoshop Image", PhotoshopClass},
@@ -192,6 +194,8 @@ PictureFormatRegistry::PictureFormatRegistry()
     };
     for (const auto &f : builtIn)
         formats.push_back({QLatin1String(f.ext), QLatin1String(f.description), &f.cls()});
+    // The icon unit registers its own class.
+    formats.push_back({QvIconPictureExtension(), QvIconPictureDescription(), &IconClass()});
 }
 
 PictureFormatRegistry &pictureFormats()
@@ -214,7 +218,7 @@ void RegisterPictureFormat(const QString &extension, const QString &description,
         return;
     PictureFormatRegistry &r = pictureFormats();
     std::lock_guard lock(r.mutex);
-    for (TPictureFormat &f : r.formats) {
+    for (TRegisteredPictureFormat &f : r.formats) {
         if (f.Extension == ext && f.GraphicClass == graphicClass) {
             f.Description = description;
             return;
@@ -227,10 +231,10 @@ void UnregisterPictureClass(const TGraphicClass *graphicClass)
 {
     PictureFormatRegistry &r = pictureFormats();
     std::lock_guard lock(r.mutex);
-    std::erase_if(r.formats, [graphicClass](const TPictureFormat &f) { return f.GraphicClass == graphicClass; });
+    std::erase_if(r.formats, [graphicClass](const TRegisteredPictureFormat &f) { return f.GraphicClass == graphicClass; });
 }
 
-std::vector<TPictureFormat> PictureFormats()
+std::vector<TRegisteredPictureFormat> PictureFormats()
 {
     PictureFormatRegistry &r = pictureFormats();
     std::lock_guard lock(r.mutex);

@@ -69,7 +69,7 @@ const TGraphicClass *FindGraphicClass(const QString &fileName, bool sniffContent
 // and any format registered later (plug-in formats stay for the process).
 // Extensions are stored lower-case without their dot; a later registration
 // of an extension wins, as with the class library's loader. Any thread.
-struct TPictureFormat {
+struct TRegisteredPictureFormat {
     QString Extension;          // "pam"
     QString Description;        // "Portable Arbitrary Map"
     const TGraphicClass *GraphicClass = nullptr;
@@ -79,7 +79,7 @@ void RegisterPictureFormat(const QString &extension, const QString &description,
 // Removes every format of the class.
 void UnregisterPictureClass(const TGraphicClass *graphicClass);
 // Every format, in registration order.
-std::vector<TPictureFormat> PictureFormats();
+std::vector<TRegisteredPictureFormat> PictureFormats();
 // The class for an extension with its leading dot (".pam"), or nullptr.
 const TGraphicClass *PictureClassForExtension(const QString &ext);
 

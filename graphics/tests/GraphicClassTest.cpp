@@ -317,7 +317,7 @@ TEST(GraphicClass, PictureLoaderRegistryAddsFormatsAndLaterOnesWin)
     EXPECT_EQ(PictureClassForExtension(QStringLiteral("xtr")), nullptr);   // callers pass the dot
     EXPECT_EQ(PictureClassForExtension(QStringLiteral(".gif")), &extra);
     int entries = 0;
-    for (const TPictureFormat &f : PictureFormats())
+    for (const TRegisteredPictureFormat &f : PictureFormats())
         if (f.GraphicClass == &extra && f.Extension == QLatin1String("xtr")) {
             ++entries;
             EXPECT_EQ(f.Description, QStringLiteral("Extra format, renamed"));

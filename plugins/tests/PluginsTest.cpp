@@ -135,7 +135,7 @@ TEST_F(PluginsTest, FormatsAreRegisteredOnceAndListed)
     EXPECT_EQ(PictureClassForExtension(QStringLiteral(".PAM")), &SPIBitmapClass());
     EXPECT_EQ(PictureClassForExtension(QStringLiteral(".pbm")), &SPIBitmapClass());
     int pamEntries = 0;
-    for (const TPictureFormat &f : PictureFormats())
+    for (const TRegisteredPictureFormat &f : PictureFormats())
         pamEntries += f.Extension == QLatin1String("pam") ? 1 : 0;
     EXPECT_EQ(pamEntries, 1);
 
