@@ -5,6 +5,7 @@
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
 #include "app/ShowDocumentCommand.h"
+#include "plugins/PluginSetup.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -220,6 +221,11 @@ int runMain(int argc, char **argv)
     }
     QCoreApplication::setApplicationName(QLatin1String(version::kProductName));
     try {
+        // Commands that read pictures read the formats of the image plug-ins too.
+        std::unique_ptr<TSPIs> plugins;
+        if (parsed.command == QLatin1String("info") || parsed.command == QLatin1String("export")
+            || parsed.command == QLatin1String("print"))
+            plugins = LoadStandardPlugins();
         return it->second(parsed);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "vellora: %s\n", e.what());
