@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/Application.h"
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
@@ -60,6 +61,39 @@ const OptionSpec *findOption(const QString &name)
     return nullptr;
 }
 
+// True when the arguments, without the toolkit's own options, ask for the
+// window (no command, no unknown option).
+bool withoutToolkitOptions(const QStringList &args)
+{
+    static const QStringList withValue = {"platform", "platformpluginpath", "platformtheme", "plugin", "style",
+                                          "stylesheet", "session", "display", "geometry", "name", "title",
+                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "font", "fn"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList rest;
+    bool pathsOnly = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!pathsOnly && a == QLatin1String("--"))
+            pathsOnly = true;
+        if (!pathsOnly && a.startsWith(QLatin1Char('-'))) {
+            const QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+            if (flags.contains(name))
+                continue;
+            if (withValue.contains(name)) {
+                if (!a.contains(QLatin1Char('=')))
+                    ++i;
+                continue;
+            }
+        }
+        rest << a;
+    }
+    try {
+        return parseArguments(rest).command.isEmpty();
+    } catch (const UsageError &) {
+        return false;
+    }
+}
+
 int printVersion(const ParsedArgs &)
 {
     std::printf("%s %s\n", version::kProductName, version::kProductVersion);
@@ -86,15 +120,6 @@ const std::map<QString, CommandFn> &commands()
         {QStringLiteral("show-document"), runShowDocument},
     };
     return table;
-}
-
-int runWindow(int argc, char **argv, const ParsedArgs &)
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QLatin1String(version::kProductName));
-    std::fputs("vellora: the main window is not part of this build yet; see --help for the commands.\n",
-               stderr);
-    return 2;
 }
 
 } // namespace
@@ -171,11 +196,16 @@ int runMain(int argc, char **argv)
     try {
         parsed = parseArguments(args);
     } catch (const UsageError &e) {
-        std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
-        return 2;
+        // Qt's own options ("-platform xcb", "--style fusion") are no error:
+        // the window's start-up takes them out.
+        if (!withoutToolkitOptions(args)) {
+            std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
+            return 2;
+        }
+        return runWindow(argc, argv);
     }
     if (parsed.command.isEmpty())
-        return runWindow(argc, argv, parsed);
+        return runWindow(argc, argv);
 
     const auto &table = commands();
     const auto it = table.find(parsed.command);

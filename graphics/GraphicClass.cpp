@@ -1,6 +1,7 @@
 #include "graphics/GraphicClass.h"
 
 #include "graphics/JpegImage.h"
+#include "graphics/QvIcon.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -121,7 +122,8 @@ const TGraphicClass &BitmapClass()
 
 const TGraphicClass &IconClass()
 {
-    static const TGraphicClass cls{QStringLiteral("Icon"), QByteArray("ico"), [] { return qtGraphic(cls); }};
+    // Icons are read by the icon unit's own class (Qt's reader is its fallback).
+    static const TGraphicClass cls{QStringLiteral("Icon"), QByteArray("ico"), [] { return CreateQvIconGraphic(); }};
     return cls;
 }
 

@@ -1,5 +1,7 @@
 #include "graphics/GraphicClassList.h"
 
+#include "graphics/QvIcon.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -164,8 +166,23 @@ const TGraphicClass *FindGraphicClass(const QString &fileName, bool sniffContent
     return sniffContent ? DetectGraphicClassOfFile(fileName) : nullptr;
 }
 
+namespace {
+
+// Units that register their own classes with the picture loader: the icon
+// unit, for "ico" with the description "アイコン".
+const TGraphicClass *selfRegisteredPictureClass(const QString &ext)
+{
+    if (ext.compare(QLatin1Char('.') + QvIconPictureExtension(), Qt::CaseInsensitive) == 0)
+        return &IconClass();
+    return nullptr;
+}
+
+} // namespace
+
 const TGraphicClass *PictureClassForExtension(const QString &ext)
 {
+    if (const TGraphicClass *cls = selfRegisteredPictureClass(ext))
+        return cls;
     const struct {
         const char *ext;
         const TGraphicClass &(*cls)();

@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/CommandLine.h"
 #include "settings/Version.h"
 
@@ -42,4 +43,30 @@ TEST(CommandLine, VersionAndHelpRunWithoutADisplay)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_NE(p.exitCode(), 0);
     EXPECT_TRUE(p.readAllStandardError().contains("unknown option --bogus"));
+}
+
+TEST(CommandLine, WindowWithoutADisplayExitsWithAMessage)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VELLORA_EXE), {"photo.jpg"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("no display"));
+    // A toolkit option is no usage error, an unknown one still is.
+    p.start(QStringLiteral(VELLORA_EXE), {"--style", "fusion", "photo.jpg"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("no display"));
+}
+
+TEST(CommandLine, WindowPathsTakeFileUris)
+{
+    EXPECT_EQ(windowPaths({"file:///tmp/a%20b.jpg", "rel/c.jpg", "--", "-x.jpg", "file:///tmp/Jos%C3%A9.vlpf"}),
+              (QStringList{"/tmp/a b.jpg", "rel/c.jpg", "-x.jpg", QStringLiteral("/tmp/José.vlpf")}));
 }

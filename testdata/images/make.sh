@@ -20,3 +20,8 @@ halves=(-size 16x12 xc:red -fill blue -draw "rectangle 8,0 15,11")
 "$convert" "${halves[@]}" -depth 8 halves.psd
 # 65 x 49: odd sizes show how the scaled sizes round (up).
 "$convert" -size 65x49 gradient:white-black -quality 90 gradient-65x49.jpg
+# Icons: a blue disc with a yellow bar on transparent ground at 48, 32 and 16
+# pixels (32-bit images), and one whose 256-pixel image is PNG-compressed.
+icon=(-size 48x48 xc:none -fill '#2060c0' -draw "circle 24,24 24,4" -fill yellow -draw "rectangle 14,20 34,28")
+"$convert" "${icon[@]}" -define icon:auto-resize=48,32,16 icons.ico
+"$convert" "${icon[@]}" -define icon:auto-resize=256,32 icon-png.ico

@@ -1,0 +1,1218 @@
+#include "app/MainForm.h"
+
+#include "app/Application.h"
+#include "app/FormSettings.h"
+#include "app/PrinterSetupDialog.h"
+#include "app/controls/DropDst.h"
+#include "app/controls/ProgressForm.h"
+#include "app/controls/QvTaskDialog.h"
+#include "graphics/GraphicClassList.h"
+#include "model/Document.h"
+#include "model/ImageInfo.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
+#include "print/DevicePrint.h"
+#include "settings/Helpers.h"
+#include "settings/Version.h"
+
+#include <QAbstractItemView>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QPainter>
+#include <QScreen>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstdio>
+
+namespace vellora {
+
+const TPictureFormat kPictureFormats[12] = {
+    {u"JPEGイメージ", "jpg"},
+    {u"JPEGイメージ", "jpeg"},
+    {u"ビットマップ", "bmp"},
+    {u"Portable Network Graphics", "png"},
+    {u"拡張メタファイル", "emf"},
+    {u"Windowsメタファイル", "wmf"},
+    {u"GIFイメージ", "gif"},
+    {u"TIFFイメージ", "tif"},
+    {u"TIFFイメージ", "tiff"},
+    {u"Kodak Photo CD", "pcd"},
+    {u"Photoshop イメージ", "psd"},
+    {u"PaintShop Pro イメージ", "psp"},
+};
+
+namespace {
+
+const QString kForms = QStringLiteral("Forms");
+const QString kRestore = QStringLiteral("Restore");
+const QString kOption = QStringLiteral("Option");
+const QString kMainImageList = QStringLiteral("MainImageList");
+
+constexpr int kStatusCountsWidth = 200;
+constexpr int kStatusPrinterWidth = 250;
+constexpr int kStatusMinSelection = 100;
+
+QString pendingHint() { return QString::fromUtf16(kPendingHint); }
+
+// The class that decodes a built-in format that the list does not know yet,
+// when the toolkit has a decoder for it.
+const TGraphicClass *extraFormatClass(const QString &ext) {
+    const TGraphicClass *c = nullptr;
+    if (ext == QLatin1String("tif") || ext == QLatin1String("tiff"))
+        c = &TiffImageClass();
+    else if (ext == QLatin1String("pcd"))
+        c = &PhotoCdClass();
+    else if (ext == QLatin1String("psd"))
+        c = &PhotoshopClass();
+    else if (ext == QLatin1String("psp"))
+        c = &PaintShopProClass();
+    if (c && QImageReader::supportedImageFormats().contains(c->Format))
+        return c;
+    return nullptr;
+}
+
+QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+// --- creation -----------------------------------------------------------------
+
+TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
+    : QMainWindow(parent), FArguments(arguments) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    setWindowIcon(app::applicationIcon());
+    iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
+    iniMain.SetFileName(QStringLiteral("Vellora.ini"));
+
+    createComponents();
+    createActions();
+    createMenus();
+
+    // 1. The document.
+    FPaper = std::make_unique<TPhotoPaper>();
+    FImages = std::make_unique<TImageInfos>();
+    wireImages();
+    // 2. Placement: the stored state applies only when it is "maximised".
+    resize(900, 640);
+    ReadForm2(iniMain, kForms, this);
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    // A placement on a screen that is gone comes back onto the primary one.
+    if (QScreen *primary = QGuiApplication::primaryScreen()) {
+        bool visible = false;
+        for (QScreen *s : QGuiApplication::screens())
+            visible = visible || s->availableGeometry().intersects(geometry().adjusted(40, 40, -40, -40));
+        if (!visible)
+            move(primary->availableGeometry().topLeft() + QPoint(40, 40));
+    }
+    // 3. Column widths.
+    RestoreListView(kMainImageList, lvFile);
+    // 4. Picture formats.
+    BuildPictureFilter();
+    // 5. Labels and status.
+    UpdatePaperLabels();
+    UpdateStatus(StatusBit(TStatusPanel::spPrinter) | StatusBit(TStatusPanel::spCounts));
+    // 6. Settings.
+    RestoreSettings();
+    // 7. The model loads images through the list's registry.
+    SetImageFormatRegistry(&lvFile->ImageClasses());
+    EnableImageActions(false);
+
+    FPrinterTimer = new QTimer(this);
+    FPrinterTimer->setObjectName(QStringLiteral("tmrPrinter"));
+    FPrinterTimer->setInterval(3000);
+    connect(FPrinterTimer, &QTimer::timeout, this, &TfrmMain::checkPrinter);
+    if (auto *device = dynamic_cast<TDevicePrint *>(&QvPrint()))
+        device->JwPrinter().OnSystemChanged = [this] { UpdateStatus(StatusBit(TStatusPanel::spPrinter)); };
+    FPrinterTimer->start();
+}
+
+TfrmMain::~TfrmMain() {
+    if (FPrinterTimer)
+        FPrinterTimer->stop();
+    if (auto *device = dynamic_cast<TDevicePrint *>(&QvPrint()))
+        device->JwPrinter().OnSystemChanged = nullptr;
+    SaveSettings();
+    SaveListView(kMainImageList, lvFile);
+    WriteForm2(iniMain, kForms, this);
+    // Nothing may point at the records once they go: the list's items, the
+    // paper's view of them and the model's format registry.
+    SetImageFormatRegistry(nullptr);
+    FPaper->SetInfos(nullptr);
+    lvFile->Clear();
+    FImages.reset();
+    FPaper.reset();
+    lvFile->CloseCache();
+    if (!FCacheFile.isEmpty())
+        QFile::remove(FCacheFile);
+}
+
+void TfrmMain::createComponents() {
+    auto *central = new QSplitter(Qt::Horizontal, this);
+    central->setObjectName(QStringLiteral("splMain"));
+    auto *left = new QWidget(central);
+    left->setObjectName(QStringLiteral("pnlPaper"));
+    auto *leftBox = new QVBoxLayout(left);
+    leftBox->setContentsMargins(4, 4, 4, 4);
+    lblPaperName = new QLabel(left);
+    lblPaperName->setObjectName(QStringLiteral("lblPaperName"));
+    lblPaperSizeName = new QLabel(left);
+    lblPaperSizeName->setObjectName(QStringLiteral("lblPaperSizeName"));
+    lblPaperSize = new QLabel(left);
+    lblPaperSize->setObjectName(QStringLiteral("lblPaperSize"));
+    imgPrev = new QLabel(left);
+    imgPrev->setObjectName(QStringLiteral("imgPrev"));
+    imgPrev->setMinimumSize(1, 1);
+    imgPrev->setAlignment(Qt::AlignCenter);
+    imgPrev->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    imgPrev->installEventFilter(this);
+    leftBox->addWidget(lblPaperName);
+    leftBox->addWidget(lblPaperSizeName);
+    leftBox->addWidget(lblPaperSize);
+    leftBox->addWidget(imgPrev, 1);
+    left->setMinimumWidth(120);
+
+    lvFile = new TImageListView(central);
+    lvFile->setObjectName(QStringLiteral("lvFile"));
+    lvFile->SetCheckBoxes(true);
+    lvFile->SetThumbCheckBoxes(true);
+    lvFile->SetMultiSelect(true);
+    lvFile->SetReadOnly(true);
+    lvFile->SetRowSelect(true);
+    lvFile->SetThumbnailMode(TIVThumbnailMode::tmDraft);
+    lvFile->SetUseThread(true);
+    lvFile->AddColumn(QStringLiteral("ファイル名"), 150);
+    lvFile->AddColumn(QStringLiteral("撮影日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(QStringLiteral("ファイル日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(QStringLiteral("ファイルサイズ"), 60, Qt::AlignRight);
+    lvFile->AddColumn(QStringLiteral("横×縦"), 60, Qt::AlignRight);
+    lvFile->AddColumn(QStringLiteral("コピー"), 50, Qt::AlignRight);
+    lvFile->SetViewStyle(TImageViewStyle::ivsThumbnail);
+    lvFile->SetSortType(TSortType::stData);
+    lvFile->OnCompare = [this](TImageListView &, TImageListItem &a, TImageListItem &b, int, int &result) {
+        result = compareItems(a, b);
+    };
+    lvFile->OnInsert = [this](TImageListView &, TImageListItem &) {
+        UpdateStatus(StatusBit(TStatusPanel::spCounts));
+    };
+    lvFile->OnItemChecked = [this](TImageListView &, TImageListItem &) {
+        UpdateStatus(StatusBit(TStatusPanel::spCounts));
+    };
+    lvFile->OnSelectItem = [this](TImageListView &, TImageListItem *, bool) {
+        // A whole selection change arrives item by item; refresh once.
+        if (!FSelectionQueued) {
+            FSelectionQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                FSelectionQueued = false;
+                if (!lvFile)
+                    return;
+                UpdateStatus(StatusBit(TStatusPanel::spCounts) | StatusBit(TStatusPanel::spSelection));
+                EnableImageActions(lvFile->SelCount() > 0);
+            });
+        }
+    };
+    lvFile->OnDblClick = [this](TImageListView &) {
+        if (QAction *a = Action(QStringLiteral("actPreviewImage")); a && a->isEnabled())
+            a->trigger();
+    };
+    lvFile->OnAfterDrawThumbnail = [](TImageListView &view, TImageListItem &item, TCustomDrawState, QPainter &canvas,
+                                      const QRect &iconRect) {
+        if (const TImageInfo *info = item.Data(); info && info->Options().Copies() > 1)
+            DrawCopyCount(canvas, iconRect, info->Options().Copies(), view.font());
+    };
+    lvFile->OnCacheError = [](TImageListView &, const QString &message) {
+        std::fprintf(stderr, "vellora: thumbnail cache: %s\n", message.toLocal8Bit().constData());
+    };
+    central->addWidget(left);
+    central->addWidget(lvFile);
+    central->setStretchFactor(0, 0);
+    central->setStretchFactor(1, 1);
+    central->setSizes({200, 700});
+    setCentralWidget(central);
+
+    stsMain = new QStatusBar(this);
+    stsMain->setObjectName(QStringLiteral("stsMain"));
+    stsMain->setSizeGripEnabled(true);
+    // The panels are placed by hand: fixed widths on the right, the first
+    // panel takes the rest but keeps its minimum, and what does not fit is
+    // cut off instead of widening the window.
+    FStatusHost = new QWidget(stsMain);
+    FStatusHost->setObjectName(QStringLiteral("pnlStatus"));
+    FStatusHost->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    for (int i = 0; i < 3; ++i) {
+        auto *panel = new QLabel(FStatusHost);
+        panel->setObjectName(QStringLiteral("stsPanel%1").arg(i));
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        FStatusPanels[i] = panel;
+    }
+    FStatusHost->setFixedHeight(FStatusPanels[0]->sizeHint().height() + 2);
+    FStatusHost->installEventFilter(this);
+    stsMain->addWidget(FStatusHost, 1);
+    setStatusBar(stsMain);
+
+    dlgTask = new TQvTaskDialog(this);
+    dlgTask->setObjectName(QStringLiteral("dlgTask"));
+    drpImage = new TDropDst(this);
+    drpImage->setObjectName(QStringLiteral("drpImage"));
+    drpImage->SetControl(lvFile);
+    drpImage->SetOnFileDrop([this](TDropDst &, const QStringList &files, int, int) { fileDropped(files); });
+}
+
+// --- actions and menus ----------------------------------------------------------
+
+QAction *TfrmMain::makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,
+                              const QString &hint, bool needsSelection) {
+    auto *a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        // Also while the focus is in the list or a tool window of ours.
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    a->setProperty("hint", hint);
+    a->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
+    a->setStatusTip(hint);
+    if (needsSelection)
+        FSelActions << a;
+    addAction(a);
+    return a;
+}
+
+void TfrmMain::createActions() {
+    using K = QKeySequence;
+    const auto ctrl = Qt::ControlModifier;
+    const auto shift = Qt::ShiftModifier;
+    struct Def {
+        const char *name;
+        const char16_t *caption;
+        QKeyCombination key;
+        const char16_t *hint;
+        bool sel;
+        bool pending;
+    };
+    const QKeyCombination none{};
+    const Def defs[] = {
+        {"mitNewPaper", u"新規作成(&N)", none, u"", false, true},
+        {"actOpenPaper", u"開く(&O)...", ctrl | Qt::Key_O, u"用紙を開く", false, true},
+        {"actSavePaper", u"上書き保存(&S)", ctrl | Qt::Key_S, u"上書き保存", false, true},
+        {"actSaveAs", u"名前を付けて保存(&A)...", none, u"名前を付けて保存", false, true},
+        {"mitExport", u"エクスポート(&E)...", none, u"", false, true},
+        {"actLayout", u"用紙レイアウト(&L)...", ctrl | Qt::Key_L, u"用紙レイアウト", false, true},
+        {"actPrint", u"印刷(&P)...", none, u"印刷", false, true},
+        {"actPrintPreview", u"印刷プレビュー(&V)...", ctrl | Qt::Key_P, u"印刷プレビュー", false, true},
+        {"mitPrinter", u"プリンタの設定(&R)...", none, u"", false, false},
+        {"mitAdjustPos", u"印刷位置の微調整(&D)...", none, u"", false, true},
+        {"mitExit", u"終了(&X)", none, u"", false, false},
+        {"actSelectAll", u"すべて選択(&A)", none, u"", false, true},
+        {"actClearSelection", u"選択の解除(&D)", none, u"", false, true},
+        {"actRevSelection", u"選択の反転(&R)", none, u"", false, true},
+        {"actCheck", u"チェック(&C)", none, u"", true, true},
+        {"actClearCheck", u"チェックの解除(&U)", none, u"", true, true},
+        {"actRevCheck", u"チェックの反転(&E)", none, u"", true, true},
+        {"actOrder", u"順序の指定(&O)...", Qt::Key_F3, u"印刷順序", false, true},
+        {"actMoveUp", u"上へ移動(&U)", ctrl | Qt::Key_Up, u"上へ", true, true},
+        {"actMoveDown", u"下へ移動(&D)", ctrl | Qt::Key_Down, u"下へ", true, true},
+        {"actMoveFirst", u"先頭へ移動(&F)", shift | ctrl | Qt::Key_Up, u"先頭へ", true, true},
+        {"actMoveLast", u"末尾へ移動(&L)", shift | ctrl | Qt::Key_Down, u"末尾へ", true, true},
+        {"actAddImage", u"画像の追加(&I)...", ctrl | Qt::Key_I, u"画像の追加", false, true},
+        {"actAddFolder", u"フォルダ内一括追加(&F)", none, u"フォルダ追加", false, true},
+        {"actDeleteImage", u"リストから削除(&D)...", none, u"削除", true, true},
+        {"mitClearImage", u"すべてをリストから削除(&C)...", none, u"", false, true},
+        {"actComment", u"コメントの設定(&M)...", ctrl | Qt::Key_M, u"コメント", true, true},
+        {"actCopies", u"コピー枚数の設定(&O)...", Qt::Key_F2, u"コピー枚数", true, true},
+        {"actImageProp", u"プロパティ(&P)...", Qt::Key_F4, u"プロパティ", true, true},
+        {"actPreviewImage", u"画像の確認(&V)...", Qt::Key_F10, u"画像確認", true, true},
+        {"actViewStyle", u"表示形式(&V)", ctrl | Qt::Key_W, u"表示形式", false, true},
+        {"actViewThumb", u"サムネイル(&T)", none, u"", false, true},
+        {"actViewList", u"一覧(&L)", none, u"", false, true},
+        {"actViewDetail", u"詳細(&D)", none, u"", false, true},
+        {"actAutoSort", u"自動ソート(&A)", none, u"ソート", false, true},
+        {"actSortFileName", u"ファイル名(&F)", none, u"", false, true},
+        {"actSortShotDate", u"撮影日時(&D)", none, u"", false, true},
+        {"actSortFileDate", u"ファイル日時(&A)", none, u"", false, true},
+        {"actSortFileSize", u"ファイルサイズ(&S)", none, u"", false, true},
+        {"actSortImageWidth", u"画像サイズ(横優先)(&W)", none, u"", false, true},
+        {"actSortImageHeight", u"画像サイズ(縦優先)(&H)", none, u"", false, true},
+        {"actSortCopies", u"コピー枚数(&C)", none, u"", false, true},
+        {"mitOption", u"オプションの設定(&O)...", none, u"", false, true},
+        {"mitShowHelp", u"ヘルプの表示(&S)", none, u"", false, true},
+        {"mitShowTextFile", u"Vellora.txtの表示(&T)", none, u"", false, false},
+        {"mitAbout", u"バージョン情報(&A)...", none, u"", false, false},
+    };
+    for (const Def &d : defs) {
+        QAction *a = makeAction(d.name, QString::fromUtf16(d.caption),
+                                d.key == none ? K() : K(d.key), QString::fromUtf16(d.hint), d.sel);
+        if (d.pending)
+            SetActionPending(a, true);
+    }
+
+    FViewGroup = new QActionGroup(this);
+    FViewGroup->setObjectName(QStringLiteral("grpViewStyle"));
+    const std::pair<const char *, TImageViewStyle> views[] = {{"actViewThumb", TImageViewStyle::ivsThumbnail},
+                                                              {"actViewList", TImageViewStyle::ivsList},
+                                                              {"actViewDetail", TImageViewStyle::ivsReport}};
+    for (const auto &[name, style] : views) {
+        QAction *a = Action(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setData(int(style));
+        FViewGroup->addAction(a);
+    }
+    FSortGroup = new QActionGroup(this);
+    FSortGroup->setObjectName(QStringLiteral("grpSort"));
+    const char *sorts[] = {"actSortFileName", "actSortShotDate", "actSortFileDate", "actSortFileSize",
+                           "actSortImageWidth", "actSortImageHeight", "actSortCopies"};
+    for (int tag = 0; tag < 7; ++tag) {
+        QAction *a = Action(QString::fromLatin1(sorts[tag]));
+        a->setCheckable(true);
+        a->setData(tag);   // TSortColumn ordinal
+        FSortGroup->addAction(a);
+    }
+    Action(QStringLiteral("actAutoSort"))->setCheckable(true);
+
+    // Icons where the desktop has fitting ones.
+    const std::tuple<const char *, const char *, QStyle::StandardPixmap> icons[] = {
+        {"actOpenPaper", "document-open", QStyle::SP_DialogOpenButton},
+        {"actSavePaper", "document-save", QStyle::SP_DialogSaveButton},
+        {"actSaveAs", "document-save-as", QStyle::SP_DriveFDIcon},
+        {"actLayout", "document-page-setup", QStyle::SP_FileDialogDetailedView},
+        {"actPrint", "document-print", QStyle::SP_ComputerIcon},
+        {"actPrintPreview", "document-print-preview", QStyle::SP_FileDialogContentsView},
+        {"actOrder", "view-sort-ascending", QStyle::SP_FileDialogListView},
+        {"actMoveUp", "go-up", QStyle::SP_ArrowUp},
+        {"actMoveDown", "go-down", QStyle::SP_ArrowDown},
+        {"actMoveFirst", "go-top", QStyle::SP_MediaSkipBackward},
+        {"actMoveLast", "go-bottom", QStyle::SP_MediaSkipForward},
+        {"actAddImage", "list-add", QStyle::SP_FileIcon},
+        {"actAddFolder", "folder-new", QStyle::SP_DirIcon},
+        {"actDeleteImage", "list-remove", QStyle::SP_TrashIcon},
+        {"actComment", "document-edit", QStyle::SP_FileDialogInfoView},
+        {"actCopies", "edit-copy", QStyle::SP_FileLinkIcon},
+        {"actImageProp", "document-properties", QStyle::SP_MessageBoxInformation},
+        {"actPreviewImage", "zoom-in", QStyle::SP_DesktopIcon},
+        {"actViewStyle", "view-list-icons", QStyle::SP_FileDialogListView},
+        {"actAutoSort", "view-sort-descending", QStyle::SP_BrowserReload},
+    };
+    for (const auto &[name, theme, fallback] : icons)
+        Action(QString::fromLatin1(name))->setIcon(themeIcon(theme, fallback));
+
+    connect(Action(QStringLiteral("mitPrinter")), &QAction::triggered, this,
+            [this] { runGuarded([this] { PrinterSetup(); }); });
+    connect(Action(QStringLiteral("mitShowTextFile")), &QAction::triggered, this,
+            [this] { runGuarded([this] { ShowTextFile(); }); });
+    connect(Action(QStringLiteral("mitExit")), &QAction::triggered, this, &QWidget::close);
+    connect(Action(QStringLiteral("mitAbout")), &QAction::triggered, this, &TfrmMain::showAbout);
+    connect(Action(QStringLiteral("actPrint")), &QAction::triggered, this,
+            [this] { runGuarded([this] { RunPrintCommands(false); }); });
+    connect(Action(QStringLiteral("actPrintPreview")), &QAction::triggered, this,
+            [this] { runGuarded([this] { RunPrintCommands(true); }); });
+}
+
+void TfrmMain::createMenus() {
+    auto act = [this](const char *name) { return Action(QString::fromLatin1(name)); };
+    auto fill = [&](QMenu *menu, std::initializer_list<const char *> names) {
+        for (const char *n : names) {
+            if (n == nullptr)
+                menu->addSeparator();
+            else
+                menu->addAction(act(n));
+        }
+    };
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("mnuMain"));
+    QMenu *file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mitFile"));
+    fill(file, {"mitNewPaper", "actOpenPaper", "actSavePaper", "actSaveAs", "mitExport", nullptr, "actLayout",
+                "actPrint", "actPrintPreview", "mitPrinter", "mitAdjustPos", nullptr, "mitExit"});
+    QMenu *edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName(QStringLiteral("mitEdit"));
+    fill(edit, {"actSelectAll", "actClearSelection", "actRevSelection", nullptr, "actCheck", "actClearCheck",
+                "actRevCheck", nullptr});
+    QMenu *order = edit->addMenu(QStringLiteral("印刷順序(&O)"));
+    order->setObjectName(QStringLiteral("mitOrder"));
+    fill(order, {"actOrder", nullptr, "actMoveUp", "actMoveDown", "actMoveFirst", "actMoveLast"});
+    QMenu *image = bar->addMenu(QStringLiteral("画像(&I)"));
+    image->setObjectName(QStringLiteral("mitImage"));
+    fill(image, {"actAddImage", "actAddFolder", nullptr, "actDeleteImage", "mitClearImage", nullptr, "actComment",
+                 "actCopies", "actImageProp", nullptr, "actPreviewImage"});
+    QMenu *view = bar->addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName(QStringLiteral("mitView"));
+    QMenu *styles = view->addMenu(QStringLiteral("表示形式(&V)"));
+    styles->setObjectName(QStringLiteral("mitViewStyle"));
+    fill(styles, {"actViewThumb", "actViewList", "actViewDetail"});
+    QMenu *sort = view->addMenu(QStringLiteral("ソート(&S)"));
+    sort->setObjectName(QStringLiteral("mitSort"));
+    fill(sort, {"actAutoSort", nullptr, "actSortFileName", "actSortShotDate", "actSortFileDate", "actSortFileSize",
+                "actSortImageWidth", "actSortImageHeight", "actSortCopies"});
+    QMenu *tools = bar->addMenu(QStringLiteral("ツール(&T)"));
+    tools->setObjectName(QStringLiteral("mitTools"));
+    fill(tools, {"mitOption"});
+    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mitHelp"));
+    fill(help, {"mitShowHelp", "mitShowTextFile", "mitAbout"});
+
+    tbrMain = addToolBar(QStringLiteral("ツールバー"));
+    tbrMain->setObjectName(QStringLiteral("tbrMain"));
+    tbrMain->setMovable(false);
+    tbrMain->setIconSize(QSize(24, 24));
+    for (const char *n : std::initializer_list<const char *>{"actOpenPaper", "actSavePaper", "actSaveAs", nullptr, "actLayout", "actPrint",
+                          "actPrintPreview", nullptr, "actOrder", "actMoveUp", "actMoveDown", "actMoveFirst",
+                          "actMoveLast", nullptr, "actAddImage", "actAddFolder", "actDeleteImage", nullptr,
+                          "actComment", "actCopies", "actImageProp", "actPreviewImage", nullptr}) {
+        if (n == nullptr)
+            tbrMain->addSeparator();
+        else
+            tbrMain->addAction(act(n));
+    }
+    tbrMain->addAction(act("actViewStyle"));
+    if (auto *b = qobject_cast<QToolButton *>(tbrMain->widgetForAction(act("actViewStyle")))) {
+        b->setMenu(styles);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    tbrMain->addSeparator();
+    tbrMain->addAction(act("actAutoSort"));
+    if (auto *b = qobject_cast<QToolButton *>(tbrMain->widgetForAction(act("actAutoSort")))) {
+        auto *columns = new QMenu(b);
+        columns->setObjectName(QStringLiteral("pmnSort"));
+        fill(columns, {"actSortFileName", "actSortShotDate", "actSortFileDate", "actSortFileSize",
+                       "actSortImageWidth", "actSortImageHeight", "actSortCopies"});
+        b->setMenu(columns);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+
+    pmnFile = new QMenu(this);
+    pmnFile->setObjectName(QStringLiteral("pmnFile"));
+    fill(pmnFile, {"actImageProp", "actComment", "actCopies", nullptr, "actDeleteImage", nullptr, "actMoveUp",
+                   "actMoveDown", "actMoveFirst", "actMoveLast", nullptr, "actSelectAll", "actClearSelection",
+                   "actRevSelection", nullptr, "actCheck", "actClearCheck", "actRevCheck"});
+    lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvFile, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &p) { pmnFile->popup(lvFile->mapToGlobal(p)); });
+}
+
+QAction *TfrmMain::Action(const QString &name) const { return findChild<QAction *>(name, Qt::FindDirectChildrenOnly); }
+
+void TfrmMain::SetActionPending(QAction *action, bool pending) {
+    if (!action)
+        return;
+    action->setProperty("pending", pending);
+    if (pending) {
+        action->setEnabled(false);
+        action->setToolTip(pendingHint());
+        action->setStatusTip(pendingHint());
+        return;
+    }
+    const QString hint = action->property("hint").toString();
+    action->setToolTip(hint.isEmpty() ? action->text().remove(QLatin1Char('&')) : hint);
+    action->setStatusTip(hint);
+    action->setEnabled(!FSelActions.contains(action) || (lvFile && lvFile->SelCount() > 0));
+}
+
+bool TfrmMain::ActionPending(const QAction *action) const { return action && action->property("pending").toBool(); }
+
+void TfrmMain::EnableImageActions(bool selected) {
+    for (QAction *a : std::as_const(FSelActions))
+        if (!ActionPending(a))
+            a->setEnabled(selected);
+}
+
+// --- settings -------------------------------------------------------------------------
+
+void TfrmMain::RestoreListView(const QString &name, QAbstractItemView *view) {
+    QHeaderView *header = nullptr;
+    if (auto *tree = qobject_cast<QTreeView *>(view))
+        header = tree->header();
+    else if (auto *table = qobject_cast<QTableView *>(view))
+        header = table->horizontalHeader();
+    if (!header)
+        return;
+    for (int i = 0; i < header->count(); ++i) {
+        const int w = iniMain.ReadInt(name, QString::number(i), header->sectionSize(i));
+        if (w > 0 && w <= 10000)
+            header->resizeSection(i, w);
+    }
+}
+
+void TfrmMain::SaveListView(const QString &name, QAbstractItemView *view) {
+    QHeaderView *header = nullptr;
+    if (auto *tree = qobject_cast<QTreeView *>(view))
+        header = tree->header();
+    else if (auto *table = qobject_cast<QTableView *>(view))
+        header = table->horizontalHeader();
+    if (!header)
+        return;
+    for (int i = 0; i < header->count(); ++i)
+        iniMain.WriteInt(name, QString::number(i), header->sectionSize(i));
+}
+
+void TfrmMain::RestoreListView(const QString &name, TImageListView *view) {
+    for (int i = 0; i < view->ColumnCount(); ++i) {
+        const int w = iniMain.ReadInt(name, QString::number(i), view->Column(i).Width);
+        // A damaged width keeps the column's own.
+        if (w > 0 && w <= 10000)
+            view->SetColumnWidth(i, w);
+    }
+}
+
+void TfrmMain::SaveListView(const QString &name, TImageListView *view) {
+    for (int i = 0; i < view->ColumnCount(); ++i)
+        iniMain.WriteInt(name, QString::number(i), view->Column(i).Width);
+}
+
+void TfrmMain::RestoreSettings() {
+    int style = iniMain.ReadInt(kRestore, QStringLiteral("ViewStyle"), int(TImageViewStyle::ivsThumbnail));
+    if (style < int(TImageViewStyle::ivsList) || style > int(TImageViewStyle::ivsThumbnail))
+        style = int(TImageViewStyle::ivsThumbnail);
+    lvFile->SetViewStyle(TImageViewStyle(style));
+    for (QAction *a : FViewGroup->actions())
+        a->setChecked(a->data().toInt() == style);
+    Action(QStringLiteral("actAutoSort"))->setChecked(iniMain.ReadBool(kRestore, QStringLiteral("AutoSort"), false));
+    int sortCol = iniMain.ReadInt(kRestore, QStringLiteral("SortCol"), 0);
+    if (sortCol < 0 || sortCol > 6)
+        sortCol = 0;
+    FSortCol = TSortColumn(sortCol);
+    UpdateSortChecks();
+    double left = iniMain.ReadFloat(kRestore, QStringLiteral("AdjustLeft"), 0.0);
+    double top = iniMain.ReadFloat(kRestore, QStringLiteral("AdjustTop"), 0.0);
+    // An adjustment is a few millimetres; anything else is a damaged value.
+    if (!std::isfinite(left) || std::abs(left) > 1000)
+        left = 0;
+    if (!std::isfinite(top) || std::abs(top) > 1000)
+        top = 0;
+    FPaper->PrintOptions().Adjusts = FloatSize(left, top);
+    FCacheFile = NewCacheFileName();
+    lvFile->SetCacheFileName(FCacheFile);
+}
+
+void TfrmMain::SaveSettings() {
+    iniMain.WriteInt(kRestore, QStringLiteral("ViewStyle"), int(lvFile->ViewStyle()));
+    iniMain.WriteBool(kRestore, QStringLiteral("AutoSort"), Action(QStringLiteral("actAutoSort"))->isChecked());
+    iniMain.WriteInt(kRestore, QStringLiteral("SortCol"), int(FSortCol));
+}
+
+void TfrmMain::UpdateSortChecks() {
+    for (QAction *a : FSortGroup->actions())
+        a->setChecked(a->data().toInt() == int(FSortCol));
+}
+
+QString TfrmMain::NewCacheFileName() {
+    const QString temp = IncludeTrailingPathDelimiter(QDir::tempPath());
+    QString folder = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
+    if (folder.isEmpty())
+        folder = temp;
+    QString name = NewThumbnailCacheFileName(IncludeTrailingPathDelimiter(folder));
+    // Thumbnails must not vanish because the chosen folder cannot take them.
+    if (name.isEmpty() && folder != temp)
+        name = NewThumbnailCacheFileName(temp);
+    return name;
+}
+
+// --- status bar, labels, preview --------------------------------------------------------
+
+int TfrmMain::CheckedCount() const {
+    int n = 0;
+    const auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        n += items.Checked(i) ? 1 : 0;
+    return n;
+}
+
+void TfrmMain::UpdateStatus(TStatusPanels panels) {
+    if (panels & StatusBit(TStatusPanel::spPrinter))
+        FStatusPanels[2]->setText(FPaper->PrinterName());
+    if (panels & StatusBit(TStatusPanel::spCounts))
+        FStatusPanels[1]->setText(QStringLiteral("画像:%1 チェック:%2 選択:%3")
+                                      .arg(lvFile->Items().Count())
+                                      .arg(CheckedCount())
+                                      .arg(lvFile->SelCount()));
+    if (panels & StatusBit(TStatusPanel::spSelection)) {
+        QString text;
+        if (TImageListItem *item = lvFile->Selected(); item && item->Data()) {
+            const TImageInfo &info = *item->Data();
+            text = QStringLiteral("%1 コピー:%2 撮影日:%3 説明:%4")
+                       .arg(item->Caption())
+                       .arg(info.Options().Copies())
+                       .arg(info.ShotTimeText(), info.Options().Comment().join(QLatin1Char(' ')));
+        }
+        FStatusPanels[0]->setText(text);
+    }
+}
+
+QString TfrmMain::StatusText(int panel) const { return FStatusPanels[panel]->text(); }
+
+int TfrmMain::StatusPanelWidth(int panel) const { return FStatusPanels[panel]->width(); }
+
+void TfrmMain::layoutStatus() {
+    const int h = FStatusHost->height();
+    const int first = std::max(kStatusMinSelection, FStatusHost->width() - kStatusCountsWidth - kStatusPrinterWidth);
+    FStatusPanels[0]->setGeometry(0, 0, first, h);
+    FStatusPanels[1]->setGeometry(first, 0, kStatusCountsWidth, h);
+    FStatusPanels[2]->setGeometry(first + kStatusCountsWidth, 0, kStatusPrinterWidth, h);
+}
+
+void TfrmMain::UpdatePaperLabels() {
+    lblPaperName->setText(FPaper->PaperName());
+    lblPaperSizeName->setText(FPaper->PaperSizeName());
+    // One decimal with thousands separators, whatever the user's locale.
+    const QLocale locale(QLocale::Japanese, QLocale::Japan);
+    lblPaperSize->setText(QStringLiteral("%1×%2 mm")
+                              .arg(locale.toString(double(FPaper->PaperWidth()), 'f', 1),
+                                   locale.toString(double(FPaper->PaperHeight()), 'f', 1)));
+}
+
+void TfrmMain::DrawPaperPreview() {
+    const QSize size = imgPrev->contentsRect().size();
+    // Too small to show anything of the layout.
+    if (size.width() < 11 || size.height() < 11) {
+        imgPrev->setPixmap(QPixmap());
+        return;
+    }
+    const qreal dpr = imgPrev->devicePixelRatioF();
+    const QSize pixels(int(std::lround(size.width() * dpr)), int(std::lround(size.height() * dpr)));
+    QImage image(pixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter canvas(&image);
+        FPaper->DrawLayout(canvas, pixels.width(), pixels.height());
+    }
+    image.setDevicePixelRatio(dpr);
+    imgPrev->setPixmap(QPixmap::fromImage(image));
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == imgPrev && event->type() == QEvent::Resize)
+        DrawPaperPreview();
+    else if (watched == FStatusHost && event->type() == QEvent::Resize)
+        layoutStatus();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- picture formats and start-up files --------------------------------------------------
+
+void TfrmMain::BuildPictureFilter() {
+    FSusieExt.clear();
+    FSusieFilter.clear();
+    TGraphicClassList &registry = lvFile->ImageClasses();
+    for (const TPictureFormat &f : kPictureFormats) {
+        const QString ext = QString::fromLatin1(f.Extension);
+        const QString dotted = QLatin1Char('.') + ext;
+        // The dialog offers only what the list accepts: a format without a
+        // decoder here is left out rather than refused after choosing.
+        if (registry.IndexOfExtension(dotted) < 0) {
+            const TGraphicClass *c = extraFormatClass(ext);
+            if (!c)
+                continue;
+            registry.Add(dotted, c);
+        }
+        if (!FSusieExt.isEmpty())
+            FSusieExt += QLatin1Char(';');
+        FSusieExt += QStringLiteral("*.") + ext;
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
+    }
+    // Plug-in formats would follow here ("Option"/"Susie").
+}
+
+QString TfrmMain::PictureFilter() const {
+    return QStringLiteral("すべての画像ファイル(%1)|%1").arg(FSusieExt) + FSusieFilter;
+}
+
+bool TfrmMain::IsImageFile(const QString &fileName) const {
+    const QString ext = ExtractFileExt(fileName);
+    return !ext.isEmpty() && lvFile->ImageClasses().IndexOfExtension(ext) >= 0;
+}
+
+void TfrmMain::LoadStartupFiles() {
+    QString document = iniMain.ReadStr(kOption, QStringLiteral("AutoLoad"), QString());
+    for (const QString &path : std::as_const(FArguments)) {
+        const QFileInfo fi(path);
+        if (!fi.exists()) {
+            std::fprintf(stderr, "vellora: %s: no such file or folder, skipped\n", path.toLocal8Bit().constData());
+            continue;
+        }
+        if (fi.isDir())
+            AddFolder(fi.absoluteFilePath());
+        else if (IsDocumentFile(fi.absoluteFilePath()))
+            document = fi.absoluteFilePath();
+        else if (IsImageFile(path))
+            AddImageFile(fi.absoluteFilePath());
+    }
+    if (!document.isEmpty() && QFileInfo(document).isFile()) {
+        OpenDocument(document);
+        UpdatePaperLabels();
+        DrawPaperPreview();
+    }
+}
+
+bool TfrmMain::confirmStopAdding() {
+    TQvTaskDialog d;
+    d.Parent = FProgress ? static_cast<QWidget *>(FProgress.data()) : this;
+    d.Title = QStringLiteral("Vellora");
+    d.MainIcon = TTaskDialogIcon::tiQuestion;
+    d.SetInstruction(QStringLiteral("画像の追加を中止しますか？"));
+    d.SetContent(QStringLiteral("画像の追加を中止するには、[はい]を押します。"));
+    d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
+    d.DefaultButton = TTaskDialogDefaultButton::tdbNo;
+    int button = 0, radio = 0;
+    bool checked = false;
+    d.Execute(button, radio, checked);
+    return button == idYes;
+}
+
+void TfrmMain::AddFolder(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        return;
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext())
+        files << it.next();
+    files.sort(Qt::CaseSensitive);   // a stable order, whatever the file system gives
+    TfrmProgress progress(this);
+    QPointer<TfrmProgress> previous = FProgress;
+    FProgress = &progress;
+    struct Restore {
+        QPointer<TfrmProgress> &slot;
+        QPointer<TfrmProgress> value;
+        ~Restore() { slot = value; }
+    } restore{FProgress, previous};
+    progress.SetMax(int(files.size()));
+    progress.SetVisibleStop(false);
+    progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = confirmStopAdding(); });
+    progress.Start();
+    lvFile->BeginUpdate();
+    try {
+        for (const QString &file : std::as_const(files)) {
+            if (progress.Canceled() || FClosing)
+                break;
+            progress.SetPrompt(QFileInfo(file).fileName());
+            progress.StepIt();
+            if (IsImageFile(file))
+                AddImageFile(file);
+            progress.ProcessMessages();
+        }
+    } catch (...) {
+        lvFile->EndUpdate();
+        progress.Finish();
+        throw;
+    }
+    lvFile->EndUpdate();
+    progress.Finish();
+    UpdateStatus(StatusBit(TStatusPanel::spCounts));
+}
+
+void TfrmMain::AddImageFile(const QString &fileName) {
+    TImageInfo *info = FImages->Add();
+    try {
+        info->SetFileName(fileName, TImageLogging::iloLink);
+    } catch (...) {
+        FImages->Remove(info);
+        throw;
+    }
+    AddInfoItem(info);
+}
+
+TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
+    TImageListItem *item = lvFile->AddItem(info->FileName(), info);
+    item->SetSelected(info->Selected());
+    item->SetChecked(info->Checked());
+    if (info->LogMode() == TImageLogging::iloStream) {
+        item->SetCaption(QFileInfo(info->FileName()).fileName());
+        lvFile->MakeThumbnail(item);
+    }
+    info->SetImageSize(TIntSize{item->ImageWidth(), item->ImageHeight()});
+    setSubItems(*item, *info);
+    return item;
+}
+
+void TfrmMain::setSubItems(TImageListItem &item, const TImageInfo &info) {
+    item.SetSubItems(QStringList{info.ShotTimeText(), info.FileTimeText(), info.FileSizeText(), info.ImageSizeText(),
+                                 QString::number(info.Options().Copies())});
+}
+
+TImageListItem *TfrmMain::FindInfoItem(const TImageInfo *info) const {
+    if (!info)
+        return nullptr;
+    const auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        if (items.Item(i)->Data() == info)
+            return items.Item(i);
+    return nullptr;
+}
+
+void TfrmMain::fileDropped(const QStringList &files) {
+    QStringList collected;
+    for (const QString &path : files) {
+        if (QFileInfo(path).isDir())
+            AddFolder(path);
+        else
+            collected << path;
+    }
+    if (collected.isEmpty())
+        return;
+    TfrmProgress progress(this);
+    QPointer<TfrmProgress> previous = FProgress;
+    FProgress = &progress;
+    struct Restore {
+        QPointer<TfrmProgress> &slot;
+        QPointer<TfrmProgress> value;
+        ~Restore() { slot = value; }
+    } restore{FProgress, previous};
+    progress.SetMax(int(collected.size()));
+    progress.SetVisibleStop(false);
+    progress.Start();
+    try {
+        for (const QString &file : std::as_const(collected)) {
+            progress.SetPrompt(file);
+            progress.StepIt();
+            if (IsImageFile(file))
+                AddImageFile(file);
+            if (progress.Canceled() || FClosing)
+                break;
+        }
+    } catch (...) {
+        progress.Finish();
+        throw;
+    }
+    progress.Finish();
+}
+
+int TfrmMain::compareItems(TImageListItem &a, TImageListItem &b) const {
+    // Only auto sort or a one-off sort orders the list; otherwise insertion
+    // order stands.
+    if (!FCustomSort && !Action(QStringLiteral("actAutoSort"))->isChecked())
+        return 0;
+    const TImageInfo *x = a.Data();
+    const TImageInfo *y = b.Data();
+    if (!x || !y)
+        return 0;
+    auto cmp = [](auto l, auto r) { return l < r ? -1 : (r < l ? 1 : 0); };
+    switch (FSortCol) {
+    case TSortColumn::socFileName: return a.Caption().compare(b.Caption(), Qt::CaseInsensitive);
+    case TSortColumn::socShotDate: return cmp(x->ShotTime(), y->ShotTime());
+    case TSortColumn::socFileDate: return cmp(x->FileTime(), y->FileTime());
+    case TSortColumn::socFileSize: return cmp(x->FileSize(), y->FileSize());
+    case TSortColumn::socImageWidth: {
+        const int c = cmp(x->ImageWidth(), y->ImageWidth());
+        return c != 0 ? c : cmp(x->ImageHeight(), y->ImageHeight());
+    }
+    case TSortColumn::socImageHeight: {
+        const int c = cmp(x->ImageHeight(), y->ImageHeight());
+        return c != 0 ? c : cmp(x->ImageWidth(), y->ImageWidth());
+    }
+    case TSortColumn::socCopies: return cmp(x->Options().Copies(), y->Options().Copies());
+    }
+    return 0;
+}
+
+// --- the document -------------------------------------------------------------------------
+
+void TfrmMain::wireImages() {
+    FImages->SetOnLoadStart([this](void *, std::int32_t count) { doLoadStart(count); });
+    FImages->SetOnImageExist([this](void *, const QString &fileName, bool &deletion) {
+        doImageExist(fileName, deletion);
+    });
+    FImages->SetOnLoadOption([this](void *, TImageInfo *info) { doLoadOption(info); });
+    FPaper->SetInfos(&lvFile->Items());
+}
+
+void TfrmMain::doLoadStart(int count) {
+    FClearOnLoad = false;
+    if (lvFile->Items().Count() == 0 || count <= 0)
+        return;
+    TQvTaskDialog d;
+    d.Parent = this;
+    d.Title = QStringLiteral("画像の読み込み");
+    d.MainIcon = TTaskDialogIcon::tiQuestion;
+    d.SetInstruction(QStringLiteral("画像の読み込み方法を選択してください。"));
+    d.SetContent(QStringLiteral("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
+    d.Buttons = {TQvCommonButton::cbOk};
+    d.RadioButtons.Add(QStringLiteral("現在のリストに追加する"), 100);
+    d.RadioButtons.Add(QStringLiteral("現在のリストを消去して新規に読み込む"), 101);
+    d.DefaultRadioButtonID = 100;
+    int button = 0, radio = 0;
+    bool checked = false;
+    d.Execute(button, radio, checked);
+    // Clearing waits until the document has been read: a failed read must
+    // leave the list as it was.
+    FClearOnLoad = radio == 101;
+}
+
+void TfrmMain::doImageExist(const QString &fileName, bool &deletion) {
+    using E = TImageLinkError;
+    if (FImageLinkError == E::ileNone || FImageLinkError == E::ileDelete || FImageLinkError == E::ileNoDelete) {
+        TQvTaskDialog d;
+        d.Parent = this;
+        d.Title = QStringLiteral("存在しないファイルの確認");
+        d.MainIcon = TTaskDialogIcon::tiQuestion;
+        d.SetInstruction(QStringLiteral("以下のファイルは存在しません。リストから除外しますか？"));
+        d.SetContent(QStringLiteral("存在しないファイル\n") + fileName);
+        d.Options = {TQvTaskDialogOption::tdoCommandLinks};
+        d.CustomButtons.Add(QStringLiteral("はい。リストから除外します。"), 100);
+        d.CustomButtons.Add(QStringLiteral("いいえ。除外しません。"), 101);
+        d.DefaultButton = TTaskDialogDefaultButton::tdbCustom;
+        d.CustomDefaultButtonID = 101;
+        d.VerificationText = QStringLiteral("選択した処理をすべてに適用する");
+        d.Checked = false;
+        int button = 0, radio = 0;
+        bool checked = false;
+        d.Execute(button, radio, checked);
+        int state = button == 100 ? int(E::ileDelete) : int(E::ileNoDelete);
+        if (checked)
+            state += 2;
+        FImageLinkError = E(state);
+    }
+    deletion = FImageLinkError == E::ileDelete || FImageLinkError == E::ileDeleteAll;
+}
+
+void TfrmMain::doLoadOption(TImageInfo *info) {
+    if (TImageListItem *item = FindInfoItem(info))
+        setSubItems(*item, *info);
+}
+
+bool TfrmMain::OpenDocument(const QString &fileName) {
+    FImageLinkError = TImageLinkError::ileNone;
+    FClearOnLoad = false;
+    const int before = FImages->Count();
+    TPhotoPaper backup;
+    backup.Assign(*FPaper);
+    try {
+        OpenDocumentFile(fileName, *FPaper, *FImages);
+    } catch (const std::exception &e) {
+        // Put back what the failed read changed.
+        for (int i = FImages->Count() - 1; i >= before; --i)
+            FImages->Delete(i);
+        FPaper->Assign(backup);
+        FPaper->SetInfos(&lvFile->Items());
+        if (const auto *doc = dynamic_cast<const EDocumentError *>(&e))
+            std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(),
+                         doc->detail().toLocal8Bit().constData());
+        ShowException(this, std::runtime_error(QString::fromUtf16(kDocumentReadErrorText).toStdString()));
+        return false;
+    }
+    FPaper->SetInfos(&lvFile->Items());
+    int first = before;
+    if (FClearOnLoad) {
+        lvFile->Clear();
+        for (int i = before - 1; i >= 0; --i)
+            FImages->Delete(i);
+        first = 0;
+    }
+    FDocument = fileName;
+    FPaper->SetDocumentFileName(fileName);
+    setWindowTitle(QStringLiteral("Vellora 9 - ") + QFileInfo(fileName).fileName());
+    FDocumentModified = false;
+    lvFile->BeginUpdate();
+    for (int i = first; i < FImages->Count(); ++i)
+        AddInfoItem(FImages->Items(i));
+    lvFile->EndUpdate();
+    UpdateStatus(kAllStatus);
+    return true;
+}
+
+// --- printing and the paper ------------------------------------------------------------
+
+void TfrmMain::RunPrintCommands(bool startWithPreview) {
+    enum class Next { None, Dialog, Preview, Print } next = startWithPreview ? Next::Preview : Next::Dialog;
+    while (next != Next::None) {
+        int result = 0;
+        switch (next) {
+        case Next::Dialog:
+            result = OnPrintDialog ? OnPrintDialog(*this) : 0;
+            next = result == 100 ? Next::Print : result == 101 ? Next::Preview : Next::None;
+            break;
+        case Next::Preview:
+            result = OnPreviewWindow ? OnPreviewWindow(*this) : 0;
+            next = result == 100 ? Next::Dialog : result == 101 ? Next::Print : Next::None;
+            break;
+        case Next::Print:
+            PrintPaper();
+            next = Next::None;
+            break;
+        case Next::None:
+            break;
+        }
+    }
+}
+
+void TfrmMain::PrintPaper() {
+    if (FRunning)
+        return;
+    auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    if (!device || device->PrinterNames().isEmpty())
+        throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
+    TfrmProgress progress(this);
+    progress.SetMax(FImages->Count());
+    progress.SetPrompt(QStringLiteral("印刷しています"));
+    progress.SetVisibleStop(false);
+    FProgress = &progress;
+    FRunning = true;
+    FPrinterTimer->stop();
+    // Whatever happens in the run, nothing stays wired to this progress window.
+    struct Cleanup {
+        TfrmMain &w;
+        TfrmProgress &p;
+        ~Cleanup() {
+            w.FPaper->SetOnPrint(nullptr);
+            w.FPaper->SetOnBeginPrint(nullptr);
+            p.Finish();
+            w.FProgress = nullptr;
+            w.FRunning = false;
+            w.FPrinterTimer->start();
+        }
+    } cleanup{*this, progress};
+    FPaper->SetOnBeginPrint([&progress](void *, std::int32_t countMax) {
+        progress.SetMax(countMax);
+        progress.SetPosition(0);
+    });
+    FPaper->SetOnPrint([this, &progress](void *, std::int32_t page, std::int32_t index, bool &canceled) {
+        progress.SetPosition(index);
+        progress.SetPrompt(QStringLiteral("印刷しています - %1ページ").arg(page));
+        canceled = progress.Canceled() || FClosing;
+    });
+    progress.Start();
+    FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1);
+}
+
+void TfrmMain::ApplyLayout(const TPhotoPaper &edited) {
+    FPaper->Assign(edited);
+    FPaper->SetInfos(&lvFile->Items());
+    UpdatePaperLabels();
+    DrawPaperPreview();
+    UpdateStatus(StatusBit(TStatusPanel::spPrinter));
+    FDocumentModified = true;
+}
+
+void TfrmMain::ApplyAdjustment(double leftMM, double topMM) {
+    FPaper->PrintOptions().Adjusts = FloatSize(leftMM, topMM);
+    iniMain.WriteFloat(kRestore, QStringLiteral("AdjustLeft"), leftMM);
+    iniMain.WriteFloat(kRestore, QStringLiteral("AdjustTop"), topMM);
+}
+
+void TfrmMain::PrinterSetup() {
+    if (!ExecuteSystemPrinterSetup(this))
+        return;
+    const TQvPrint &print = QvPrint();
+    if (double(FPaper->PaperWidth()) == print.MMPaperWidth() && double(FPaper->PaperHeight()) == print.MMPaperHeight())
+        return;
+    FPaper->AdjustPaper();
+    UpdatePaperLabels();
+    DrawPaperPreview();
+    UpdateStatus(StatusBit(TStatusPanel::spPrinter));
+    FDocumentModified = true;
+}
+
+void TfrmMain::checkPrinter() {
+    if (FRunning)
+        return;
+    if (auto *device = dynamic_cast<TDevicePrint *>(&QvPrint())) {
+        try {
+            device->JwPrinter().CheckSystemChanged();
+        } catch (const std::exception &) {
+            // The print server may be away for a moment; the next tick asks again.
+        }
+    }
+}
+
+// --- help and the rest --------------------------------------------------------------------
+
+QString TfrmMain::ReadmeFileName() const {
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString exe = QCoreApplication::applicationFilePath();
+    const QStringList candidates = {
+        dir + QStringLiteral("/Vellora.txt"),
+        QFileInfo(exe).path() + QLatin1Char('/') + QFileInfo(exe).completeBaseName() + QStringLiteral(".txt"),
+        QDir::cleanPath(dir + QStringLiteral("/../share/doc/vellora/Vellora.txt")),
+    };
+    for (const QString &c : candidates)
+        if (QFileInfo(c).isFile())
+            return c;
+    return {};
+}
+
+void TfrmMain::ShowTextFile() {
+    const QString file = ReadmeFileName();
+    if (!file.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void TfrmMain::showAbout() {
+    QDialog about(this);
+    about.setObjectName(QStringLiteral("dlgAbout"));
+    about.setWindowTitle(QStringLiteral("バージョン情報"));
+    auto *box = new QHBoxLayout(&about);
+    auto *icon = new QLabel(&about);
+    icon->setPixmap(app::applicationIcon().pixmap(48, 48));
+    box->addWidget(icon, 0, Qt::AlignTop);
+    auto *texts = new QVBoxLayout;
+    auto *name = new QLabel(QString::fromUtf8(version::kProductName), &about);
+    name->setObjectName(QStringLiteral("lblName"));
+    QFont big = name->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    name->setFont(big);
+    auto *ver = new QLabel(QStringLiteral("バージョン %1").arg(QString::fromUtf8(version::kProductVersion)), &about);
+    ver->setObjectName(QStringLiteral("lblVersion"));
+    auto *desc = new QLabel(QStringLiteral("デジタル写真の印刷"), &about);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &about);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
+    texts->addWidget(name);
+    texts->addWidget(ver);
+    texts->addWidget(desc);
+    texts->addWidget(ok, 0, Qt::AlignRight);
+    box->addLayout(texts);
+    about.exec();
+}
+
+void TfrmMain::runGuarded(const std::function<void()> &command) {
+    try {
+        command();
+    } catch (const EJwPrinterNoPrinter &) {
+        ShowException(this, std::runtime_error("プリンタがインストールされていません。"));
+    } catch (...) {
+        ShowCurrentException(this);
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event) {
+    if (FRunning || FProgress) {
+        // A close request during a run cancels the run; the window stays.
+        if (FProgress)
+            FProgress->cancelClicked();
+        event->ignore();
+        return;
+    }
+    if (OnCloseQuery && !OnCloseQuery(*this)) {
+        event->ignore();
+        return;
+    }
+    FClosing = true;
+    event->accept();
+}
+
+} // namespace vellora

@@ -1,0 +1,199 @@
+// TfrmMain: the program's main window. Owns the document (the paper and the
+// print list), the settings file object, the image-list view and the plug-in
+// manager from start to end; offers every command through one set of
+// actions shared by the menu, the tool bar and the list's pop-up menu. UI
+// thread only. Commands catch their errors and show them in a message box.
+#pragma once
+
+#include "imagelist/ImageListView.h"
+#include "app/controls/ProgressForm.h"
+#include "model/Types.h"
+#include "settings/IniFile.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAbstractItemView;
+class QActionGroup;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace vellora {
+
+class TDropDst;
+class TfrmProgress;
+class TImageInfo;
+class TImageInfos;
+class TPhotoPaper;
+class TQvOpenPictureDialog;
+class TQvTaskDialog;
+
+// What UpdateStatus refreshes.
+enum class TStatusPanel : std::uint8_t { spSelection, spCounts, spPrinter };
+using TStatusPanels = std::uint8_t;   // bits over TStatusPanel ordinals
+constexpr TStatusPanels StatusBit(TStatusPanel p) { return TStatusPanels(1u << unsigned(p)); }
+inline constexpr TStatusPanels kAllStatus = 7;
+
+// The text shown on a command that a later part of the program provides.
+inline constexpr char16_t kPendingHint[] = u"この機能は準備中です。";
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creation steps: paper and print list, placement, column widths,
+    // picture filter, labels and status, settings, format registry. The
+    // start-up files are loaded by LoadStartupFiles (run it from the event
+    // loop once the window shows). `arguments` are the command-line paths.
+    explicit TfrmMain(const QStringList &arguments = {}, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // --- what dialogs and the other commands use ---------------------------
+    const QString &Document() const noexcept { return FDocument; }
+    TImageInfos &Images() noexcept { return *FImages; }
+    TPhotoPaper &Paper() noexcept { return *FPaper; }
+    int CheckedCount() const;
+    bool DocumentModified() const noexcept { return FDocumentModified; }
+    void SetDocumentModified(bool value) { FDocumentModified = value; }
+    TExtIniFile &Ini() noexcept { return iniMain; }
+    TImageListView *ListView() const noexcept { return lvFile; }
+    // The entry whose data is the record, or null.
+    TImageListItem *FindInfoItem(const TImageInfo *info) const;
+    // Column widths of any list with a header, section AName, keys "0"...
+    void RestoreListView(const QString &name, QAbstractItemView *view);
+    void SaveListView(const QString &name, QAbstractItemView *view);
+    void RestoreListView(const QString &name, TImageListView *view);
+    void SaveListView(const QString &name, TImageListView *view);
+
+    // --- start-up files and the list ------------------------------------------
+    void BuildPictureFilter();
+    const QString &SusieExt() const noexcept { return FSusieExt; }
+    QString PictureFilter() const;          // the image open dialog's filter
+    bool IsImageFile(const QString &fileName) const;
+    void LoadStartupFiles();
+    void AddFolder(const QString &folder);
+    void AddImageFile(const QString &fileName);
+    TImageListItem *AddInfoItem(TImageInfo *info);
+    // Opens a document; a read failure shows "ドキュメントの読み取りに失敗しました。".
+    // True when it was opened.
+    bool OpenDocument(const QString &fileName);
+    void EnableImageActions(bool selected);
+
+    // --- paper, status, printing -------------------------------------------------
+    void UpdatePaperLabels();
+    void DrawPaperPreview();
+    void UpdateStatus(TStatusPanels panels);
+    QString StatusText(int panel) const;
+    int StatusPanelWidth(int panel) const;
+    // Runs the print run on the printer with a progress window.
+    void PrintPaper();
+    // After the layout dialog's OK: take its paper.
+    void ApplyLayout(const TPhotoPaper &edited);
+    // After the print-position dialog's OK.
+    void ApplyAdjustment(double leftMM, double topMM);
+    // Printer setup (the menu command without its error box).
+    void PrinterSetup();
+    // The thumbnail cache file in "Option"/"CachePath" (falls back to the
+    // temporary folder when that folder cannot take it).
+    QString NewCacheFileName();
+    const QString &CacheFile() const noexcept { return FCacheFile; }
+    // The read-me text beside the program, or in the installed doc folder.
+    QString ReadmeFileName() const;
+    void ShowTextFile();
+    TfrmProgress *Progress() const { return FProgress; }
+
+    // --- commands that other parts of the program provide -------------------
+    QAction *Action(const QString &name) const;
+    // Makes a command usable (its handler is connected by the caller) or
+    // puts it back to "この機能は準備中です。".
+    void SetActionPending(QAction *action, bool pending);
+    bool ActionPending(const QAction *action) const;
+    // The print dialog and preview window return 100 / 101 as described at
+    // RunPrintCommands; other results end the command.
+    std::function<int(TfrmMain &)> OnPrintDialog;
+    std::function<int(TfrmMain &)> OnPreviewWindow;
+    // Print dialog (startWithPreview false) or preview first; 100 from the
+    // dialog prints, 101 opens the preview; 100 from the preview opens the
+    // dialog, 101 prints. A loop, so alternating never nests.
+    void RunPrintCommands(bool startWithPreview);
+    // The close query (unsaved changes); true lets the window close.
+    std::function<bool(TfrmMain &)> OnCloseQuery;
+
+    // Components.
+    TImageListView *lvFile;
+    QLabel *imgPrev;
+    QLabel *lblPaperName;
+    QLabel *lblPaperSizeName;
+    QLabel *lblPaperSize;
+    QStatusBar *stsMain;
+    TExtIniFile iniMain;
+    TQvTaskDialog *dlgTask;
+    TDropDst *drpImage;
+    QMenu *pmnFile;   // the list's pop-up menu
+    QToolBar *tbrMain;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createComponents();
+    void createActions();
+    void createMenus();
+    void wireImages();
+    void RestoreSettings();
+    void SaveSettings();
+    void UpdateSortChecks();
+    void layoutStatus();
+    void checkPrinter();
+    void showAbout();
+    void fileDropped(const QStringList &files);
+    void doLoadStart(int count);
+    void doImageExist(const QString &fileName, bool &deletion);
+    void doLoadOption(TImageInfo *info);
+    void setSubItems(TImageListItem &item, const TImageInfo &info);
+    int compareItems(TImageListItem &a, TImageListItem &b) const;
+    void runGuarded(const std::function<void()> &command);
+    bool confirmStopAdding();
+    QAction *makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,
+                        const QString &hint, bool needsSelection);
+
+    QStringList FArguments;
+    bool FCustomSort = false;
+    QString FDocument;
+    bool FDocumentModified = false;
+    TImageLinkError FImageLinkError = TImageLinkError::ileNone;
+    std::unique_ptr<TImageInfos> FImages;
+    std::unique_ptr<TPhotoPaper> FPaper;
+    QString FSelectPath;
+    TSortColumn FSortCol = TSortColumn::socFileName;
+    QString FSusieExt;
+    QString FSusieFilter;
+    QString FCacheFile;
+    QActionGroup *FViewGroup = nullptr;
+    QActionGroup *FSortGroup = nullptr;
+    QTimer *FPrinterTimer = nullptr;
+    QPointer<TfrmProgress> FProgress;
+    bool FRunning = false;
+    bool FClosing = false;
+    QList<QAction *> FSelActions;
+    QList<QAction *> FPendingActions;
+    QLabel *FStatusPanels[3] = {};
+    QWidget *FStatusHost = nullptr;
+    bool FSelectionQueued = false;
+    bool FClearOnLoad = false;
+};
+
+// The twelve built-in picture formats of the open dialog, in order.
+struct TPictureFormat {
+    const char16_t *Description;
+    const char *Extension;
+};
+extern const TPictureFormat kPictureFormats[12];
+
+} // namespace vellora
