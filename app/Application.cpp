@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/controls/QvTaskDialog.h"
+#include "app/layout/LayoutWindows.h"
+#include "app/print/PrintWindows.h"
 #include "exif/ExifInfo.h"
 #include "model/PaperPrinter.h"
 #include "print/DevicePrint.h"
@@ -106,6 +108,8 @@ int runWindow(int argc, char **argv) {
     int status = 0;
     {
         TfrmMain frmMain(paths);
+        InstallLayoutWindows(frmMain);
+        InstallPrintWindows(frmMain);
         frmMain.show();
         // The window shows first; the files load from the event loop.
         QTimer::singleShot(0, &frmMain, [&frmMain] {

@@ -5,6 +5,7 @@
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
 #include "app/ShowDocumentCommand.h"
+#include "plugins/PluginSetup.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ const OptionSpec kOptions[] = {
     {"spacing", true, false},
     {"fit", true, false},
     {"dpi", true, false},
+    {"printer-option", true, false},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -162,6 +164,8 @@ ParsedArgs parseArguments(const QStringList &args)
             parsed.command = name;
         }
         parsed.options[name] = value;
+        if (name == QLatin1String("printer-option"))
+            parsed.printerOptions << value;   // may be given many times
     }
     return parsed;
 }
@@ -181,7 +185,8 @@ QString helpText()
         "  vellora --help | --version\n"
         "\n"
         "Print options: --document FILE, --pages A-B, --checked-only, --start-area N,\n"
-        "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages)\n"
+        "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages),\n"
+        "  --printer-option NAME=CHOICE (the printer's own options, see --list-printers --json)\n"
         "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
         "A lone -- ends the options, so that a path may begin with a dash.\n");
@@ -216,6 +221,11 @@ int runMain(int argc, char **argv)
     }
     QCoreApplication::setApplicationName(QLatin1String(version::kProductName));
     try {
+        // Commands that read pictures read the formats of the image plug-ins too.
+        std::unique_ptr<TSPIs> plugins;
+        if (parsed.command == QLatin1String("info") || parsed.command == QLatin1String("export")
+            || parsed.command == QLatin1String("print"))
+            plugins = LoadStandardPlugins();
         return it->second(parsed);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "vellora: %s\n", e.what());

@@ -16,6 +16,7 @@ struct ParsedArgs {
     QString command;                       // "info", "export", ... or empty for the window
     std::map<QString, QString> options;    // name without dashes -> value ("" for a flag)
     QStringList paths;
+    QStringList printerOptions;            // every --printer-option NAME=CHOICE, in order
 };
 
 // Thrown for arguments that cannot be understood; the message is shown as is.

@@ -174,6 +174,49 @@ void applyLayout(const ParsedArgs &args, TPhotoPaper &paper)
     paper.PhotoAreas().AdjustAreas();
 }
 
+// The printer's own options, set on the printer the run will use (the named
+// one, else the current one) and checked as the printer takes them.
+void applyPrinterOptions(const QStringList &given, const QString &printerName)
+{
+    auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    if (!device || device->PrinterNames().isEmpty())
+        throw Error(QString::fromUtf8(kNoPrinterMessage));
+    if (!printerName.isEmpty())
+        device->SetPrinterIndex(static_cast<int>(device->PrinterNames().indexOf(printerName)));
+    TJwPrinter &jw = device->JwPrinter();
+    const QString printer = device->CurrentPrinterName();
+    const TDriverOptions options = jw.DriverOptions();
+    for (const QString &item : given) {
+        const qsizetype eq = item.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            usage(QStringLiteral("--printer-option needs NAME=CHOICE, not \"%1\"").arg(item));
+        const QString keyword = item.left(eq), choice = item.mid(eq + 1);
+        const TDriverOption *o = options.find(keyword);
+        if (!o)
+            throw Error(QStringLiteral("%1: the printer %2 has no such option (see --list-printers --json)")
+                            .arg(keyword, printer));
+        if (o->readOnly)
+            throw Error(QStringLiteral("%1: installable hardware of the printer %2, set on the queue, not per job")
+                            .arg(keyword, printer));
+        QStringList choices;
+        for (const TDriverChoice &c : o->choices)
+            choices << c.choice;
+        const QStringList parts = o->kind == TDriverOptionKind::dokPickMany ? choice.split(QLatin1Char(','))
+                                                                              : QStringList{choice};
+        for (const QString &part : parts) {
+            if (!choices.contains(part))
+                throw Error(QStringLiteral("%1=%2: not a choice of the printer %3 (choices: %4)")
+                                .arg(keyword, choice, printer, choices.join(QStringLiteral(", "))));
+        }
+        const auto conflicts = DriverConflicts(options, jw.DriverValues(), keyword, choice);
+        if (!conflicts.empty())
+            throw Error(QStringLiteral("%1=%2: the printer %3 cannot do this together with %4=%5")
+                            .arg(keyword, choice, printer, conflicts.front().first, conflicts.front().second));
+        jw.SetDriverValue(keyword, choice);
+    }
+    device->ApplySettings();
+}
+
 void applyOptions(const ParsedArgs &args, TPhotoPaper &paper)
 {
     TPrintOptions &opts = paper.PrintOptions();
@@ -308,7 +351,7 @@ int run(const ParsedArgs &args)
         if (printing && has(args, exportOnly))
             usage(QStringLiteral("--%1 belongs to --export").arg(QLatin1String(exportOnly)));
     }
-    for (const char *printOnly : {"printer", "copies", "collate"}) {
+    for (const char *printOnly : {"printer", "copies", "collate", "printer-option"}) {
         if (!printing && has(args, printOnly))
             usage(QStringLiteral("--%1 belongs to --print").arg(QLatin1String(printOnly)));
     }
@@ -336,6 +379,8 @@ int run(const ParsedArgs &args)
             throw Error(QStringLiteral("%1: no such printer (see --list-printers)").arg(name));
         paper.SetPrinterName(name);
     }
+    if (printing && !args.printerOptions.isEmpty())
+        applyPrinterOptions(args.printerOptions, paper.PrinterName());
     applyLayout(args, paper);
     applyOptions(args, paper);
     const int startNumber = has(args, "start-number") ? intOption(args, "start-number", 0, 999999999) : 1;

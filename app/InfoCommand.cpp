@@ -2,6 +2,9 @@
 
 #include "exif/ExifInfo.h"
 #include "model/ImageInfo.h"
+#include "graphics/GraphicClassList.h"
+#include "plugins/SPIBmp.h"
+#include "plugins/PluginSetup.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,6 +87,25 @@ QJsonValue thumbnailSize(TExifInfo &reader)
     }
 }
 
+// The size of a picture only an image plug-in reads (its picture
+// information, else the decoded picture); invalid when none reads it.
+QSize pluginPictureSize(const QString &path)
+{
+    const TGraphicClass *cls = PictureClassForExtension(ExtractFileExt(path));
+    if (!cls || cls != TSPIs::GetDefaultGraphic())
+        return {};
+    try {
+        TSPIGraphic graphic;
+        graphic.LoadFromFile(path);
+        const TPictureInfo &info = graphic.Data()->PictureInfo();
+        if (!graphic.Data()->PictureInfoIsEmpty() && info.width > 0 && info.height > 0)
+            return {info.width, info.height};
+        return {graphic.Width(), graphic.Height()};
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+
 // The display texts of the print-list entry the file would become, with the
 // pixel size read from the image's header (the entry does not know it yet).
 void addEntryTexts(QJsonObject &facts, const QString &path)
@@ -91,7 +113,9 @@ void addEntryTexts(QJsonObject &facts, const QString &path)
     TImageInfo entry;
     entry.SetFileName(path, TImageLogging::iloLink);
     if (entry.ImageWidth() == 0 || entry.ImageHeight() == 0) {
-        const QSize size = QImageReader(path).size();
+        QSize size = QImageReader(path).size();
+        if (!size.isValid())
+            size = pluginPictureSize(path);
         if (size.isValid())
             entry.SetImageSize({size.width(), size.height()});
     }
@@ -147,7 +171,8 @@ QStringList expandImagePaths(const QStringList &paths)
             result << path;
             continue;
         }
-        const QStringList names = QDir(path).entryList(imageNameFilters(), QDir::Files, QDir::Name);
+        const QStringList names =
+            QDir(path).entryList(imageNameFilters() + SusieExtensionPatterns(), QDir::Files, QDir::Name);
         for (const QString &name : names)
             result << QDir(path).filePath(name);
     }

@@ -19,6 +19,36 @@ const char *const kCapNames[] = {
     "collate", "form-name", "log-pixels", "media-type", "dither-type",
 };
 
+// The printer's own options: what --printer-option NAME=CHOICE accepts.
+QJsonArray describeOptions(const TDriverOptions &options)
+{
+    static const char *const kKinds[] = {"pick-one", "pick-many", "boolean"};
+    QJsonArray list;
+    for (const TDriverOption &o : options.options) {
+        QJsonArray choices;
+        for (const TDriverChoice &c : o.choices)
+            choices.append(QJsonObject{{QStringLiteral("choice"), c.choice}, {QStringLiteral("text"), c.text}});
+        QJsonArray conflicts;
+        for (const TDriverConstraint &c : options.constraints) {
+            if (c.keyword1 == o.keyword)
+                conflicts.append(QJsonObject{{QStringLiteral("choice"), c.choice1},
+                                             {QStringLiteral("option"), c.keyword2},
+                                             {QStringLiteral("option_choice"), c.choice2}});
+        }
+        QJsonObject item{{QStringLiteral("name"), o.keyword},
+                         {QStringLiteral("text"), o.text},
+                         {QStringLiteral("group"), o.group},
+                         {QStringLiteral("kind"), QLatin1String(kKinds[static_cast<int>(o.kind)])},
+                         {QStringLiteral("default"), o.defaultChoice},
+                         {QStringLiteral("read_only"), o.readOnly},
+                         {QStringLiteral("choices"), choices}};
+        if (!conflicts.isEmpty())
+            item[QStringLiteral("conflicts")] = conflicts;
+        list.append(item);
+    }
+    return list;
+}
+
 QJsonObject describe(TJwPrinter &jw, const QString &name)
 {
     QJsonObject printer;
@@ -62,6 +92,7 @@ QJsonObject describe(TJwPrinter &jw, const QString &name)
     printer[QStringLiteral("resolutions")] = resolutions;
     if (caps.contains(TJwPrintCap::jwPcCopies) && avail.contains(TJwAvailInfo::jwAvMaxCopies))
         printer[QStringLiteral("max_copies")] = jw.MaxCopies();
+    printer[QStringLiteral("options")] = describeOptions(jw.DriverOptions());
     return printer;
 }
 
@@ -87,6 +118,17 @@ void printText(const QJsonArray &printers, const QString &defaultName)
         for (const auto &t : p[QStringLiteral("trays")].toArray())
             trays << t.toObject()[QStringLiteral("name")].toString();
         out += QStringLiteral("  trays: ") + trays.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        for (const auto &v : p[QStringLiteral("options")].toArray()) {
+            const QJsonObject o = v.toObject();
+            QStringList choices;
+            for (const auto &c : o[QStringLiteral("choices")].toArray())
+                choices << c.toObject()[QStringLiteral("choice")].toString();
+            out += QStringLiteral("  option %1=%2 (%3)%4: %5\n")
+                       .arg(o[QStringLiteral("name")].toString(), o[QStringLiteral("default")].toString(),
+                            o[QStringLiteral("text")].toString(),
+                            o[QStringLiteral("read_only")].toBool() ? QStringLiteral(", read-only") : QString(),
+                            choices.join(QStringLiteral(", ")));
+        }
         out += QStringLiteral("  papers (number, name, size mm, margins left/top/right/bottom mm):\n");
         for (const auto &v : p[QStringLiteral("papers")].toArray()) {
             const QJsonObject o = v.toObject();

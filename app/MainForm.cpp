@@ -11,6 +11,9 @@
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoPaper.h"
+#include "plugins/PluginSetup.h"
+#include "plugins/SPIBmp.h"
+#include "plugins/SPIs.h"
 #include "print/DevicePrint.h"
 #include "settings/Helpers.h"
 #include "settings/Version.h"
@@ -132,7 +135,12 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     }
     // 3. Column widths.
     RestoreListView(kMainImageList, lvFile);
-    // 4. Picture formats.
+    // 4. Picture formats, the plug-ins' among them.
+    if (!TSPIs::Instance()) {
+        spiMain = std::make_unique<TSPIs>();
+        spiMain->SetGraphicPreview(false);
+        spiMain->Loaded();
+    }
     BuildPictureFilter();
     // 5. Labels and status.
     UpdatePaperLabels();
@@ -170,6 +178,9 @@ TfrmMain::~TfrmMain() {
     lvFile->CloseCache();
     if (!FCacheFile.isEmpty())
         QFile::remove(FCacheFile);
+    // No thumbnail job may still be inside a plug-in when they are unloaded.
+    lvFile->WaitForThumbnails();
+    spiMain.reset();
 }
 
 void TfrmMain::createComponents() {
@@ -735,7 +746,20 @@ void TfrmMain::BuildPictureFilter() {
         FSusieExt += QStringLiteral("*.") + ext;
         FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
     }
-    // Plug-in formats would follow here ("Option"/"Susie").
+    if (!spiMain)
+        return;
+    SearchSusieFolder(*spiMain, iniMain.ReadStr(kOption, QStringLiteral("Susie"), QString()));
+    for (const auto &[ext, description] : spiMain->PictureFormats()) {
+        const QString dotted = QLatin1Char('.') + ext;
+        // A built-in format keeps its own decoder and its one filter entry.
+        const int index = registry.IndexOfExtension(dotted);
+        if (index < 0)
+            registry.Add(dotted, &SPIBitmapClass());
+        else if (registry.GraphicClass(index) != &SPIBitmapClass())
+            continue;
+        FSusieExt += QStringLiteral(";*.") + ext;
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(description, ext);
+    }
 }
 
 QString TfrmMain::PictureFilter() const {

@@ -26,6 +26,8 @@ class QToolBar;
 
 namespace vellora {
 
+class TSPIs;
+
 class TDropDst;
 class TfrmProgress;
 class TImageInfo;
@@ -186,6 +188,7 @@ private:
     TSortColumn FSortCol = TSortColumn::socFileName;
     QString FSusieExt;
     QString FSusieFilter;
+    std::unique_ptr<TSPIs> spiMain;   // the image plug-ins, for the window's whole life
     QString FCacheFile;
     QActionGroup *FViewGroup = nullptr;
     QActionGroup *FSortGroup = nullptr;

@@ -43,8 +43,8 @@ if [[ ! -f "$links/done" ]]; then
 fi
 
 echo "1,000 paths, main window settings (draft thumbnails of 160, worker threads), $(nproc) cores:"
-printf '  %-24s' "with Exif thumbnails"; "$tool" --bench "$links/exif" 2>/dev/null
-printf '  %-24s' "Exif thumbnails stripped"; "$tool" --bench "$links/stripped" 2>/dev/null
-printf '  %-24s' "floor (1/8 decode)"
-/usr/bin/time -f "%e %U %S %M" -o "$work/thumbfloor-time.txt" "$export_tool" thumbfloor "$links/stripped" >/dev/null
+printf '  %-26s' "with Exif thumbnails"; "$tool" --bench "$links/exif" 2>/dev/null
+printf '  %-26s' "Exif thumbnails stripped"; "$tool" --bench "$links/stripped" 2>/dev/null
+printf '  %-26s' "floor (1/8 decode)"
+/usr/bin/time -f "%e %U %S %M" -o "$work/thumbfloor-time.txt" "$export_tool" thumbfloor "$links/stripped" >/dev/null 2>&1
 awk '{ printf "%.2f s wall, %.2f s cpu, %.0f MB peak\n", $1, $2 + $3, $4 / 1024 }' "$work/thumbfloor-time.txt"

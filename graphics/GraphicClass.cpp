@@ -21,7 +21,7 @@ void TGraphic::LoadFromFile(const QString &path)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw IoError(path, errno, QStringLiteral("cannot read the image file"));
-    LoadFromData(data);
+    LoadFromDataWithName(data, path);
 }
 
 void TGraphic::LoadFromStream(TStream &stream)
@@ -31,7 +31,12 @@ void TGraphic::LoadFromStream(TStream &stream)
 
 void TGraphic::LoadFromData(const QByteArray &data)
 {
-    QImage image = decode(data);
+    LoadFromDataWithName(data, QString());
+}
+
+void TGraphic::LoadFromDataWithName(const QByteArray &data, const QString &fileName)
+{
+    QImage image = fileName.isEmpty() ? decode(data) : decodeNamed(data, fileName);
     if (image.isNull())
         throw EGraphicError(QStringLiteral("%1: the data holds no image").arg(FClass->Name));
     FImage = std::move(image);

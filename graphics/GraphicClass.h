@@ -48,6 +48,9 @@ public:
     void LoadFromStream(TStream &stream);
     // Decodes bytes of the class's format; EGraphicError when they are not.
     void LoadFromData(const QByteArray &data);
+    // As LoadFromData, for classes that also go by the name the bytes came
+    // from (a plug-in class tries the plug-ins of the extension first).
+    void LoadFromDataWithName(const QByteArray &data, const QString &fileName);
 
     void SaveToFile(const QString &path) const;
     void SaveToStream(TStream &stream) const;
@@ -67,6 +70,7 @@ public:
 protected:
     // Decodes data into an image; throws EGraphicError.
     virtual QImage decode(const QByteArray &data) = 0;
+    virtual QImage decodeNamed(const QByteArray &data, const QString &) { return decode(data); }
     virtual QByteArray encode(const QImage &image) const;
 
 private:

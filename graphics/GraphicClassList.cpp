@@ -2,6 +2,7 @@
 
 #include "graphics/QvIcon.h"
 
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -168,35 +169,88 @@ const TGraphicClass *FindGraphicClass(const QString &fileName, bool sniffContent
 
 namespace {
 
-// Units that register their own classes with the picture loader: the icon
-// unit, for "ico" with the description "アイコン".
-const TGraphicClass *selfRegisteredPictureClass(const QString &ext)
+struct PictureFormatRegistry {
+    PictureFormatRegistry();
+    std::mutex mutex;
+    std::vector<TRegisteredPictureFormat> formats;
+};
+
+PictureFormatRegistry::PictureFormatRegistry()
 {
-    if (ext.compare(QLatin1Char('.') + QvIconPictureExtension(), Qt::CaseInsensitive) == 0)
-        return &IconClass();
-    return nullptr;
+    const struct {
+        const char *ext;
+        const char *description;
+        const TGraphicClass &(*cls)();
+    } builtIn[] = {
+        {"jpg", "JPEG Image File", JpegImageClass},     {"jpeg", "JPEG Image File", JpegImageClass},
+        {"jpe", "JPEG Image File", JpegImageClass},     {"bmp", "Bitmaps", BitmapClass},
+        {"dib", "Bitmaps", BitmapClass},                {"png", "Portable Network Graphics", PngImageClass},
+        {"gif", "GIF Image", GifImageClass},
+        {"tif", "TIFF Image", TiffImageClass},          {"tiff", "TIFF Image", TiffImageClass},
+        {"wmf", "Metafiles", MetafileClass},            {"emf", "Enhanced Metafiles", EnhMetafileClass},
+        {"pcd", "Kodak Photo CD", PhotoCdClass},        {"psd", "Photoshop Image", PhotoshopClass},
+        {"pdd", "Photoshop Image", PhotoshopClass},     {"psp", "PaintShop Pro Image", PaintShopProClass},
+        {"webp", "WebP Image", WebpImageClass},
+    };
+    for (const auto &f : builtIn)
+        formats.push_back({QLatin1String(f.ext), QLatin1String(f.description), &f.cls()});
+    // The icon unit registers its own class.
+    formats.push_back({QvIconPictureExtension(), QvIconPictureDescription(), &IconClass()});
+}
+
+PictureFormatRegistry &pictureFormats()
+{
+    static PictureFormatRegistry registry;
+    return registry;
+}
+
+QString normalExtension(const QString &extension)
+{
+    return (extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension).toLower();
 }
 
 } // namespace
 
+void RegisterPictureFormat(const QString &extension, const QString &description, const TGraphicClass *graphicClass)
+{
+    const QString ext = normalExtension(extension);
+    if (ext.isEmpty() || !graphicClass)
+        return;
+    PictureFormatRegistry &r = pictureFormats();
+    std::lock_guard lock(r.mutex);
+    for (TRegisteredPictureFormat &f : r.formats) {
+        if (f.Extension == ext && f.GraphicClass == graphicClass) {
+            f.Description = description;
+            return;
+        }
+    }
+    r.formats.push_back({ext, description, graphicClass});
+}
+
+void UnregisterPictureClass(const TGraphicClass *graphicClass)
+{
+    PictureFormatRegistry &r = pictureFormats();
+    std::lock_guard lock(r.mutex);
+    std::erase_if(r.formats, [graphicClass](const TRegisteredPictureFormat &f) { return f.GraphicClass == graphicClass; });
+}
+
+std::vector<TRegisteredPictureFormat> PictureFormats()
+{
+    PictureFormatRegistry &r = pictureFormats();
+    std::lock_guard lock(r.mutex);
+    return r.formats;
+}
+
 const TGraphicClass *PictureClassForExtension(const QString &ext)
 {
-    if (const TGraphicClass *cls = selfRegisteredPictureClass(ext))
-        return cls;
-    const struct {
-        const char *ext;
-        const TGraphicClass &(*cls)();
-    } formats[] = {
-        {".jpg", JpegImageClass},   {".jpeg", JpegImageClass},  {".jpe", JpegImageClass},
-        {".bmp", BitmapClass},      {".dib", BitmapClass},      {".png", PngImageClass},
-        {".gif", GifImageClass},    {".ico", IconClass},        {".tif", TiffImageClass},
-        {".tiff", TiffImageClass},  {".wmf", MetafileClass},    {".emf", EnhMetafileClass},
-        {".pcd", PhotoCdClass},     {".psd", PhotoshopClass},   {".pdd", PhotoshopClass},
-        {".psp", PaintShopProClass}, {".webp", WebpImageClass},
-    };
-    for (const auto &f : formats)
-        if (ext.compare(QLatin1String(f.ext), Qt::CaseInsensitive) == 0)
-            return &f.cls();
+    if (!ext.startsWith(QLatin1Char('.')))
+        return nullptr;
+    const QString wanted = normalExtension(ext);
+    PictureFormatRegistry &r = pictureFormats();
+    std::lock_guard lock(r.mutex);
+    for (auto it = r.formats.rbegin(); it != r.formats.rend(); ++it)
+        if (it->Extension == wanted)
+            return it->GraphicClass;
     return nullptr;
 }
 

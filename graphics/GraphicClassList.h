@@ -64,8 +64,23 @@ void SetImageFormatRegistry(TGraphicClassList *registry);   // nullptr: back to 
 // sniffContent is set, the file's content; nullptr when neither knows it.
 const TGraphicClass *FindGraphicClass(const QString &fileName, bool sniffContent);
 
-// The general picture loader's formats: everything the image libraries
-// decode, by extension with its leading dot, or nullptr.
+// The general picture loader's formats: a registry of (extension,
+// description, class), holding the image libraries' formats from the start
+// and any format registered later (plug-in formats stay for the process).
+// Extensions are stored lower-case without their dot; a later registration
+// of an extension wins, as with the class library's loader. Any thread.
+struct TRegisteredPictureFormat {
+    QString Extension;          // "pam"
+    QString Description;        // "Portable Arbitrary Map"
+    const TGraphicClass *GraphicClass = nullptr;
+};
+// Adds a format; the same extension and class again only updates the description.
+void RegisterPictureFormat(const QString &extension, const QString &description, const TGraphicClass *graphicClass);
+// Removes every format of the class.
+void UnregisterPictureClass(const TGraphicClass *graphicClass);
+// Every format, in registration order.
+std::vector<TRegisteredPictureFormat> PictureFormats();
+// The class for an extension with its leading dot (".pam"), or nullptr.
 const TGraphicClass *PictureClassForExtension(const QString &ext);
 
 // Loads a file with the class FindGraphicClass(fileName, true) picks;

@@ -251,6 +251,7 @@ TImageListView::TImageListView(QWidget *parent)
     FModel = new TImageListModel(this);
     FSelection = new QItemSelectionModel(FModel, this);
     FDelegate = new TThumbnailDelegate(this);
+    FPlainDelegate = new QStyledItemDelegate(this);
     FWorkers = std::make_unique<TThumbnailWorkers>(this);
 
     FListView = new QListView(this);
@@ -454,13 +455,13 @@ void TImageListView::SetViewStyle(TImageViewStyle value)
     if (FViewStyle == value)
         return;
     TImageListItem *top = TopItem();
-    const QModelIndex current = FSelection->currentIndex();
+    const bool focused = ActiveView()->hasFocus();
     FViewStyle = value;
     applyViewStyle();
     QAbstractItemView *v = ActiveView();
     if (top)
         v->scrollTo(FModel->index(top->Index(), 0), QAbstractItemView::PositionAtTop);
-    if (current.isValid() && hasFocus())
+    if (focused)
         v->setFocus();
 }
 
@@ -477,8 +478,7 @@ void TImageListView::applyViewStyle()
         FListView->setWordWrap(true);
         break;
     case TImageViewStyle::ivsIcon:
-        FListView->setItemDelegate(nullptr);
-        FListView->setItemDelegate(new QStyledItemDelegate(FListView));
+        FListView->setItemDelegate(FPlainDelegate);
         FListView->setViewMode(QListView::IconMode);
         FListView->setFlow(QListView::LeftToRight);
         FListView->setWrapping(true);
@@ -487,7 +487,7 @@ void TImageListView::applyViewStyle()
         break;
     case TImageViewStyle::ivsSmallIcon:
     case TImageViewStyle::ivsList:
-        FListView->setItemDelegate(new QStyledItemDelegate(FListView));
+        FListView->setItemDelegate(FPlainDelegate);
         FListView->setViewMode(QListView::ListMode);
         FListView->setFlow(FViewStyle == TImageViewStyle::ivsList ? QListView::TopToBottom : QListView::LeftToRight);
         FListView->setWrapping(true);

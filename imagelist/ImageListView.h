@@ -30,6 +30,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractItemDelegate;
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
@@ -453,6 +454,7 @@ private:
     QListView *FListView = nullptr;
     QTreeView *FTreeView = nullptr;
     TThumbnailDelegate *FDelegate = nullptr;
+    QAbstractItemDelegate *FPlainDelegate = nullptr;   // the other list styles
     std::unique_ptr<TThumbnailWorkers> FWorkers;
     // A few decoded thumbnails of visible items, so painting does not read
     // the file for every frame.

@@ -14,7 +14,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <future>
 #include <stdexcept>
@@ -31,46 +33,6 @@ TDevicePrint *printingDevice()
     if (device && device->PrinterNames().isEmpty())
         return nullptr;
     return device;
-}
-
-// Resolution and printable page of exported page images.
-struct PageGeometry {
-    int dpi = kExportDefaultDpi;
-    double paperWidth = 0, paperHeight = 0;            // mm
-    double left = 0, top = 0, right = 0, bottom = 0;   // unprintable margins, mm
-    int widthPx = 0, heightPx = 0;                     // printable area
-};
-
-PageGeometry exportGeometry(const TPhotoPaper &paper, int dpiOverride)
-{
-    PageGeometry g;
-    TQvPrint &print = QvPrint();
-    TDevicePrint *device = printingDevice();
-    g.left = print.MMLeftMargin();
-    g.top = print.MMTopMargin();
-    g.right = print.MMRightMargin();
-    g.bottom = print.MMBottomMargin();
-    if (device) {
-        g.paperWidth = device->MMPaperWidth();
-        g.paperHeight = device->MMPaperHeight();
-    } else {
-        // Without a printer the page is the document's own paper.
-        g.paperWidth = static_cast<double>(paper.PaperWidth());
-        g.paperHeight = static_cast<double>(paper.PaperHeight());
-    }
-    if (device && dpiOverride <= 0) {
-        g.dpi = device->DPI().cy;
-        g.widthPx = device->PageWidth();
-        g.heightPx = device->PageHeight();
-    } else {
-        g.dpi = dpiOverride > 0 ? dpiOverride : kExportDefaultDpi;
-        g.widthPx = MMToDevice(g.dpi, g.paperWidth - g.left - g.right);
-        g.heightPx = MMToDevice(g.dpi, g.paperHeight - g.top - g.bottom);
-    }
-    if (g.dpi <= 0 || g.widthPx <= 0 || g.heightPx <= 0)
-        throw Error(QStringLiteral("The printable page is empty (%1 x %2 pixels at %3 dpi)")
-                        .arg(g.widthPx).arg(g.heightPx).arg(g.dpi));
-    return g;
 }
 
 // The JFIF header that libjpeg writes carries no unit; page images say their
@@ -139,7 +101,7 @@ private:
 
 class PdfFile : public PageTarget {
 public:
-    PdfFile(const TPhotoPaper &paper, const PageGeometry &g, QString path) : FPath(std::move(path))
+    PdfFile(const TPhotoPaper &paper, const TPageGeometry &g, QString path) : FPath(std::move(path))
     {
         FPdf.SetCreator(QString::fromUtf8(version::kProductName));
         FPdf.SetCreator(FPdf.Creator() + QLatin1Char(' ') + QString::fromUtf8(version::kProductVersion));
@@ -245,8 +207,7 @@ void pageLoop(RunState &run, Produce produce)
         if (run.canceled)
             break;
         if (page >= run.firstPage && page <= run.lastPage) {
-            run.paper.PhotoAreas().SetImageIndex(static_cast<std::int32_t>(idx));
-            produce();
+            produce(page);
             ++run.produced;
         }
         idx += run.cells;
@@ -265,7 +226,7 @@ void printToPrinter(RunState &run)
     // sends no blank sheet.
     bool started = false;
     try {
-        pageLoop(run, [&] {
+        pageLoop(run, [&](int page) {
             if (!started) {
                 device->BeginPrint();
                 started = true;
@@ -275,10 +236,12 @@ void printToPrinter(RunState &run)
             QPainter *canvas = device->Canvas();
             if (!canvas)
                 throw std::logic_error("print job without a canvas");
-            const double resolution = device->DPI().cy;
-            const TFloatSize origin = FloatSize(device->MMLeftMargin() + static_cast<double>(run.opts.Adjusts.cx),
-                                                device->MMTopMargin() + static_cast<double>(run.opts.Adjusts.cy));
-            run.paper.Draw(*canvas, resolution, origin);
+            TPageGeometry g;
+            g.dpiX = device->DPI().cx;
+            g.dpiY = device->DPI().cy;
+            g.left = device->MMLeftMargin();
+            g.top = device->MMTopMargin();
+            DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
         });
     } catch (...) {
         if (started)
@@ -293,27 +256,11 @@ void printToPrinter(RunState &run)
         device->EndPrint();
 }
 
-void exportPages(RunState &run, PageTarget &target, const PageGeometry &g, bool pipelined)
+void exportPages(RunState &run, PageTarget &target, const TPageGeometry &g, bool pipelined)
 {
-    const double resolution = g.dpi;
-    const TFloatSize origin = FloatSize(g.left, g.top);
-    const int dotsPerMeter = static_cast<int>(std::lround(g.dpi / 0.0254));
     try {
-        PageEncoder encoder(target, g.dpi, pipelined);
-        pageLoop(run, [&] {
-            QImage image(g.widthPx, g.heightPx, QImage::Format_RGB32);
-            if (image.isNull())
-                throw Error(QStringLiteral("Not enough memory for a page of %1 x %2 pixels")
-                                .arg(g.widthPx).arg(g.heightPx));
-            image.setDotsPerMeterX(dotsPerMeter);
-            image.setDotsPerMeterY(dotsPerMeter);
-            image.fill(Qt::white);
-            {
-                QPainter canvas(&image);
-                run.paper.Draw(canvas, resolution, origin);
-            }
-            encoder.add(std::move(image));
-        });
+        PageEncoder encoder(target, g.dpiY, pipelined);
+        pageLoop(run, [&](int page) { encoder.add(RenderPrintPage(run.paper, page, g)); });
         encoder.flush();
     } catch (...) {
         target.abandon();
@@ -324,11 +271,18 @@ void exportPages(RunState &run, PageTarget &target, const PageGeometry &g, bool 
 
 } // namespace
 
+std::int32_t EffectiveStartArea(const TPhotoPaper &paper, const TPrintOptions &options)
+{
+    const std::int64_t cells = static_cast<std::int64_t>(paper.Divide().cx) * paper.Divide().cy;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(options.StartArea, 1, std::max<std::int64_t>(cells, 1)));
+}
+
 void BuildImageSlots(TPhotoPaper &paper, const TPrintOptions &options)
 {
     std::vector<TImageInfo *> &photoList = paper.PhotoList();
     photoList.clear();
-    for (std::int32_t i = 1; i < options.StartArea; ++i)
+    const std::int32_t startArea = EffectiveStartArea(paper, options);
+    for (std::int32_t i = 1; i < startArea; ++i)
         photoList.push_back(nullptr);
     const TImageListItems *list = paper.Infos();
     if (!list)
@@ -342,6 +296,103 @@ void BuildImageSlots(TPhotoPaper &paper, const TPrintOptions &options)
         for (int c = 0; c < info->Options().Copies(); ++c)
             photoList.push_back(info);
     }
+}
+
+int CountPages(const TPhotoPaper &paper, const TPrintOptions &options)
+{
+    const TImageListItems *list = paper.Infos();
+    if (!list)
+        return 0;
+    std::int64_t images = 0;
+    for (int i = 0; i < list->Count(); ++i) {
+        if (options.CheckOnly && !list->Checked(i))
+            continue;
+        if (const TImageInfo *info = list->Data(i))
+            images += info->Options().Copies();
+    }
+    if (images == 0)
+        return 0;
+    const std::int64_t cells = std::max<std::int64_t>(static_cast<std::int64_t>(paper.Divide().cx) * paper.Divide().cy, 1);
+    const std::int64_t positions = EffectiveStartArea(paper, options) - 1 + images;
+    return static_cast<int>(std::min<std::int64_t>((positions + cells - 1) / cells, INT32_MAX));
+}
+
+TPageGeometry ExportPageGeometry(const TPhotoPaper &paper, int dpiOverride)
+{
+    TPageGeometry g;
+    TQvPrint &print = QvPrint();
+    TDevicePrint *device = printingDevice();
+    g.left = print.MMLeftMargin();
+    g.top = print.MMTopMargin();
+    g.right = print.MMRightMargin();
+    g.bottom = print.MMBottomMargin();
+    if (device) {
+        g.paperWidth = device->MMPaperWidth();
+        g.paperHeight = device->MMPaperHeight();
+    } else {
+        // Without a printer the page is the document's own paper.
+        g.paperWidth = static_cast<double>(paper.PaperWidth());
+        g.paperHeight = static_cast<double>(paper.PaperHeight());
+    }
+    const int dpi = dpiOverride > 0 ? dpiOverride : device ? device->DPI().cy : kExportDefaultDpi;
+    g.dpiX = g.dpiY = dpi;
+    if (device && dpiOverride <= 0 && device->DPI().cx == device->DPI().cy) {
+        g.widthPx = device->PageWidth();
+        g.heightPx = device->PageHeight();
+    } else {
+        // Square pixels at the vertical resolution: a page image has one density.
+        g.widthPx = MMToDevice(dpi, g.paperWidth - g.left - g.right);
+        g.heightPx = MMToDevice(dpi, g.paperHeight - g.top - g.bottom);
+    }
+    if (dpi <= 0 || g.widthPx <= 0 || g.heightPx <= 0)
+        throw Error(QStringLiteral("The printable page is empty (%1 x %2 pixels at %3 dpi)")
+                        .arg(g.widthPx).arg(g.heightPx).arg(dpi));
+    return g;
+}
+
+TPageGeometry ScaledPageGeometry(const TPageGeometry &g, double scale)
+{
+    TPageGeometry s = g;
+    s.dpiX = std::max(1, static_cast<int>(std::lround(g.dpiX * scale)));
+    s.dpiY = std::max(1, static_cast<int>(std::lround(g.dpiY * scale)));
+    s.widthPx = std::max(1, static_cast<int>(std::lround(g.widthPx * scale)));
+    s.heightPx = std::max(1, static_cast<int>(std::lround(g.heightPx * scale)));
+    return s;
+}
+
+int PreparePages(TPhotoPaper &paper, const TPrintOptions &options)
+{
+    BuildImageSlots(paper, options);
+    paper.PhotoAreas().SetImages(paper.Infos());
+    return static_cast<int>(std::min<std::size_t>(paper.PhotoList().size(), INT32_MAX));
+}
+
+void DrawPrintPage(TPhotoPaper &paper, int page, QPainter &canvas, const TPageGeometry &g, const TFloatSize &adjust)
+{
+    const std::int64_t cells = static_cast<std::int64_t>(paper.Divide().cx) * paper.Divide().cy;
+    const std::int64_t first = (static_cast<std::int64_t>(page) - 1) * cells;
+    paper.PhotoAreas().SetImageIndex(static_cast<std::int32_t>(std::clamp<std::int64_t>(first, 0, INT32_MAX)));
+    setNowPage(paper, page);
+    const TFloatSize origin = FloatSize(g.left + static_cast<double>(adjust.cx), g.top + static_cast<double>(adjust.cy));
+    canvas.save();
+    // The paper draws at one resolution; the other axis is stretched to its own.
+    if (g.dpiX != g.dpiY && g.dpiY > 0)
+        canvas.scale(static_cast<double>(g.dpiX) / g.dpiY, 1.0);
+    paper.Draw(canvas, g.dpiY, origin);
+    canvas.restore();
+}
+
+QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g)
+{
+    QImage image(g.widthPx, g.heightPx, QImage::Format_RGB32);
+    if (image.isNull())
+        throw Error(QStringLiteral("Not enough memory for a page of %1 x %2 pixels").arg(g.widthPx).arg(g.heightPx));
+    image.setDotsPerMeterX(static_cast<int>(std::lround(g.dpiX / 0.0254)));
+    image.setDotsPerMeterY(static_cast<int>(std::lround(g.dpiY / 0.0254)));
+    image.fill(Qt::white);
+    QPainter canvas(&image);
+    DrawPrintPage(paper, page, canvas, g);
+    return image;
 }
 
 int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, const QString &filePath,
@@ -361,7 +412,7 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
         run.lastPage = opts.LastPage;
     }
     BuildImageSlots(paper, opts);
-    const std::int64_t skipped = opts.StartArea > 1 ? opts.StartArea - 1 : 0;
+    const std::int64_t skipped = EffectiveStartArea(paper, opts) - 1;
     if (static_cast<std::int64_t>(paper.PhotoList().size()) <= skipped)
         return 0;
     if (paper.PhotoList().size() > static_cast<std::size_t>(INT32_MAX))
@@ -377,13 +428,13 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
         printToPrinter(run);
         break;
     case TPrintDest::pdJpeg: {
-        const PageGeometry g = exportGeometry(paper, settings.exportDpi);
+        const TPageGeometry g = ExportPageGeometry(paper, settings.exportDpi);
         JpegFiles files(filePath, startNum);
         exportPages(run, files, g, settings.pipelined);
         break;
     }
     case TPrintDest::pdPDF: {
-        const PageGeometry g = exportGeometry(paper, settings.exportDpi);
+        const TPageGeometry g = ExportPageGeometry(paper, settings.exportDpi);
         PdfFile pdf(paper, g, filePath + QStringLiteral(".pdf"));
         exportPages(run, pdf, g, settings.pipelined);
         break;

@@ -12,6 +12,9 @@
 
 #include <QString>
 
+class QImage;
+class QPainter;
+
 namespace vellora {
 
 class TPhotoPaper;
@@ -30,8 +33,51 @@ struct TPrintRunSettings {
 
 // Fills the paper's PhotoList: StartArea - 1 empty slots (null), then each
 // entry of the print list (checked ones only when CheckOnly) repeated by its
-// copy count. The print preview uses the same slots.
+// copy count. The print preview uses the same slots. A start area beyond the
+// grid (the grid shrank after it was chosen) counts as the last cell, so no
+// page is left blank.
 void BuildImageSlots(TPhotoPaper &paper, const TPrintOptions &options);
+
+// The start area as the slots use it: 1 ... the number of cells.
+std::int32_t EffectiveStartArea(const TPhotoPaper &paper, const TPrintOptions &options);
+
+// The pages a run produces with these options when it prints every page:
+// 0 when no image is chosen (the skipped cells alone make no page). The
+// print dialog and the preview count with it.
+int CountPages(const TPhotoPaper &paper, const TPrintOptions &options);
+
+// Where and how finely pages are drawn. Each axis has its own resolution, so a
+// 600 x 300 dpi printer gets undistorted pages.
+struct TPageGeometry {
+    int dpiX = kExportDefaultDpi, dpiY = kExportDefaultDpi;
+    double paperWidth = 0, paperHeight = 0;            // mm
+    double left = 0, top = 0, right = 0, bottom = 0;   // unprintable margins, mm
+    int widthPx = 0, heightPx = 0;                     // printable area in dpiX x dpiY pixels
+};
+
+// The geometry of exported page images: the printer's paper and margins (the
+// document's paper without a printer) in square pixels at the printer's
+// vertical resolution, or at dpiOverride when it is above 0. Throws when the
+// printable page is empty.
+TPageGeometry ExportPageGeometry(const TPhotoPaper &paper, int dpiOverride = 0);
+
+// The same page scaled by `scale` in both axes (a preview at some zoom);
+// at least one pixel each way.
+TPageGeometry ScaledPageGeometry(const TPageGeometry &g, double scale);
+
+// Makes the paper ready to draw pages: image slots for the options and the
+// print list as the cells' images. Returns the slot count.
+int PreparePages(TPhotoPaper &paper, const TPrintOptions &options);
+
+// Draws page `page` (1-based) of the prepared slots: the cells take the slots
+// from (page - 1) x cells on, the page number texts show `page`, and canvas
+// pixel (0, 0) is the printable area's top-left corner moved by `adjust` mm.
+void DrawPrintPage(TPhotoPaper &paper, int page, QPainter &canvas, const TPageGeometry &g,
+                   const TFloatSize &adjust = {});
+
+// Page `page` as an image of the printable area filled white first: what an
+// export compresses and what the preview shows.
+QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g);
 
 // TPhotoPaper::Print with the extra settings; returns the number of pages
 // produced (printed, written as JPEG files or placed in the PDF).

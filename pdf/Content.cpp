@@ -565,15 +565,9 @@ void TPDFContent::PT_TextOut(const QString &S)
 {
     if (!FUseFont)
         PT_SelectFont();
-    const TQvPDF *doc = Document();
-    const bool hex = FUseFont->FontType() == TPDFFontType::pfoCustom && FUseFont->CanBury() && doc
-        && doc->BuryFonts();
     const QStringList pieces = splitLines(S);
     for (int i = 0; i < pieces.size(); ++i) {
-        if (hex)
-            WriteHexString(FSink, pieces[i], *FUseFont);
-        else
-            WriteString(FSink, pieces[i], false, FUseFont, FUseFont->IsWide() ? 1 : 0);
+        FUseFont->WriteTextString(FSink, pieces[i]);
         line(std::string_view(i == 0 ? " Tj" : " '"));
     }
 }
@@ -644,9 +638,9 @@ double TPDFContent::TextWidthEx(const QString &S, bool ACharSpace, bool AWordSpa
     const TPDFFont *font = fontFor();
     double units = 0;
     int spaces = 0;
-    for (const QChar c : S) {
-        units += font->CharWidth(c.unicode());
-        if (c == QLatin1Char(' '))
+    for (const char32_t c : S.toUcs4()) {   // a surrogate pair is one character
+        units += font->CharWidth(c);
+        if (c == U' ')
             ++spaces;
     }
     double width = units / 1000.0 * FFont.Size();

@@ -77,7 +77,7 @@ void TQvPDFObjects::append(std::unique_ptr<TPDFObject> object)
     object->FObjectID = ++FLastID;
     TPDFObject *raw = object.get();
     FItems.push_back(std::move(object));
-    if (auto *font = dynamic_cast<TPDFFont *>(raw); font && FOwner)
+    if (auto *font = dynamic_cast<TPDFFont *>(raw); font && FOwner && font->Searchable())
         FOwner->RegisterFont(font);
 }
 

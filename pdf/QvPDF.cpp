@@ -121,7 +121,7 @@ TPDFFont *TQvPDF::FindOrMakeFont(TCanvasFont &font)
     for (int i = 0; i < FUseFonts.Count(); ++i)
         if (auto *f = static_cast<TPDFFont *>(FUseFonts[i]); f->Matches(font))
             return f;
-    return FObjects.Add<TPDFFont>(&font);
+    return MakeFont(FObjects, font, FBuryFonts);
 }
 
 void TQvPDF::RegisterFont(TPDFFont *font)

@@ -1,5 +1,6 @@
 #include "print/CupsService.h"
 
+#include "print/CupsDriverOptions.h"
 #include "print/PaperNumbers.h"
 #include "settings/Errors.h"
 
@@ -348,6 +349,10 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         s.fields.include(C::jwPcMediaType);
     if (const char *uri = cupsGetOption("device-uri", d.dest.dest->num_options, d.dest.dest->options))
         s.port = QString::fromUtf8(uri);
+    TCupsDriverInfo driver = ReadCupsDriverOptions(d.dest.dest, d.info.info);
+    det.driverOptions = std::move(driver.options);
+    det.inputSlotForSource = std::move(driver.inputSlotForSource);
+    s.driverOptions = CheckedDriverValues(det.driverOptions, {});
     return FCache.emplace(printer, std::move(det)).first->second;
 }
 
@@ -371,6 +376,7 @@ TDeviceSettings TCupsService::Merge(const QString &printer, const TDeviceSetting
         s.paperSize = det.defaults.paperSize;
     if (det.lists.maxCopies > 0)
         s.copies = std::clamp(s.copies, 1, det.lists.maxCopies);
+    s.driverOptions = CheckedDriverValues(det.driverOptions, s.driverOptions);
     return s;
 }
 
@@ -406,8 +412,11 @@ std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, cons
         }
     }
     for (const auto &b : det.lists.bins) {
-        if (caps.contains(C::jwPcDefaultSource) && b.number == settings.defaultSource)
+        if (caps.contains(C::jwPcDefaultSource) && b.number == settings.defaultSource) {
             options->add("media-source", b.source);
+            if (auto slot = det.inputSlotForSource.find(b.source); slot != det.inputSlotForSource.end())
+                options->add("InputSlot", slot->second);
+        }
     }
     if (caps.contains(C::jwPcCopies) && settings.copies > 1) {
         options->add("copies", QString::number(settings.copies));
@@ -431,8 +440,40 @@ std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, cons
                                                : QString::number(settings.printQuality) + QLatin1Char('x')
                                                      + QString::number(y) + QStringLiteral("dpi"));
     }
+    // The printer's own options, as the printer takes them; installable
+    // hardware is the queue's business, not the job's.
+    for (const auto &[keyword, choice] : CheckedDriverValues(det.driverOptions, settings.driverOptions)) {
+        const TDriverOption *o = det.driverOptions.find(keyword);
+        if (o && !o->readOnly)
+            options->add(keyword.toUtf8().constData(), choice);
+    }
     const TDeviceGeometry g = Geometry(printer, settings);
     return std::make_unique<CupsJobImpl>(printer, title, options.release(), g, &FLastJobId);
+}
+
+TDriverOptions TCupsService::DriverOptions(const QString &printer)
+{
+    return details(printer).driverOptions;
+}
+
+QStringList TCupsService::StateReasons(const QString &printer)
+{
+    // Asked afresh each time: the state changes while the program runs.
+    DestPtr dest;
+    dest.dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest.dest)
+        return {};
+    QStringList reasons;
+    if (const char *state = cupsGetOption("printer-state", dest.dest->num_options, dest.dest->options);
+        state && std::string_view(state) == "5")
+        reasons << QStringLiteral("paused");
+    if (const char *r = cupsGetOption("printer-state-reasons", dest.dest->num_options, dest.dest->options)) {
+        for (const QString &reason : QString::fromUtf8(r).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (reason != QLatin1String("none") && !reasons.contains(reason))
+                reasons << reason;
+        }
+    }
+    return reasons;
 }
 
 } // namespace vellora

@@ -33,6 +33,8 @@ public:
     TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) override;
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
+    TDriverOptions DriverOptions(const QString &printer) override;
+    QStringList StateReasons(const QString &printer) override;
 
     // The id of the last job this service sent, 0 before the first.
     int LastJobId() const noexcept { return FLastJobId; }
@@ -42,6 +44,8 @@ public:
         TDeviceLists lists;
         TDeviceSettings defaults;
         TResolution defaultResolution;
+        TDriverOptions driverOptions;
+        std::map<QString, QString> inputSlotForSource;
     };
 
 private:

@@ -301,8 +301,21 @@ bool TDevicePrint::TrySetPrinter(const QString &name)
 QString TDevicePrint::Port() const { return FJw->Port(); }
 void TDevicePrint::SetPort(const QString &port) { FJw->SetPort(port); }
 QStringList TDevicePrint::PortNames() const { return FJw->PortNames(); }
-QStringList TDevicePrint::PaperSizeNames() const { return FJw->PaperSizeNames(); }
-int TDevicePrint::PaperSizeIndex() const { return FJw->PaperSizeIndex(); }
+QStringList TDevicePrint::PaperSizeNames() const
+{
+    return hasPrinter() && HasPaperNames() ? FJw->PaperSizeNames() : QStringList();
+}
+
+int TDevicePrint::PaperSizeIndex() const
+{
+    if (!hasPrinter() || !HasPaperNames())
+        return -1;
+    try {
+        return FJw->PaperSizeIndex();
+    } catch (const EJwPrinter &) {
+        return -1;   // the working size is not in the list
+    }
+}
 
 int TDevicePrint::IndexOfSizeNumber(int number) const
 {

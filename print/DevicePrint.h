@@ -10,10 +10,12 @@
 #include "print/JwPrinter.h"
 #include "print/PrintPreview.h"
 #include "print/QvPrint.h"
+#include "print/TextBox.h"
 
 #include <QBrush>
 #include <QFont>
 #include <QPen>
+#include <QPicture>
 
 namespace vellora {
 
@@ -61,6 +63,8 @@ public:
     void SetPaperSizeNumber(int number) override;
     int PaperSizeCount() const override;
     int PaperSizeNumbers(int index) const override;
+    QStringList PaperSizeNames() const override;
+    int PaperSizeIndex() const override;
     void SetPaperSizeIndex(int index) override;
     void SetMMUserPaperSize(double widthMM, double heightMM) override;
     bool HasPaperSizeNumber(int number) const override;
@@ -110,8 +114,6 @@ public:
     QString Port() const;
     void SetPort(const QString &port);
     QStringList PortNames() const;
-    QStringList PaperSizeNames() const;
-    int PaperSizeIndex() const;
     void SetCurrentPaperName(const QString &name);
     int IndexOfSizeNumber(int number) const;
     TSize UserPaperSize() const;                 // tenths of a millimetre
@@ -193,6 +195,85 @@ public:
     void PrintOutOffset(int offsetX, int offsetY, bool useSetting);
     void PrintOutOffsetMM(double offsetX, double offsetY, bool useSetting);
 
+    // --- drawing and text operations (DeviceDrawing.cpp) ---
+    // On the current canvas (recording, else printing; EJwPrinter when there
+    // is none), in sheet coordinates shifted by DeviceOffsetX/Y. Device-unit
+    // forms take pixels of the device's axes; the MM forms convert X with the
+    // horizontal and Y with the vertical resolution, and a pitch or spacing
+    // with the resolution of the axis it runs along. Shapes follow the
+    // desktop convention: right and bottom edges lie outside the shape, a
+    // line omits its end point, FrameRect paints with the brush. A text
+    // point is the top-left of its cell; angles turn counter-clockwise.
+    void Draw(int x, int y, const QImage &graphic);
+    void Draw(int x, int y, const QPicture &graphic);
+    void DrawMM(double x, double y, const QImage &graphic);
+    void DrawMM(double x, double y, const QPicture &graphic);
+    void DrawLine(int x1, int y1, int x2, int y2);
+    void DrawLine(const TEdgeRect &r) { DrawLine(r.Left, r.Top, r.Right, r.Bottom); }
+    void DrawLineMM(double x1, double y1, double x2, double y2);
+    void DrawLineMM(const TRealRect &r) { DrawLineMM(r.Left, r.Top, r.Right, r.Bottom); }
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void MMMoveTo(double x, double y);
+    void MMLineTo(double x, double y);
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Rectangle(const TEdgeRect &r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void RectangleMM(double x1, double y1, double x2, double y2);
+    void RectangleMM(const TRealRect &r) { RectangleMM(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRect(int x1, int y1, int x2, int y2);
+    void FillRect(const TEdgeRect &r) { FillRect(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRectMM(double x1, double y1, double x2, double y2);
+    void FillRectMM(const TRealRect &r) { FillRectMM(r.Left, r.Top, r.Right, r.Bottom); }
+    void FrameRect(int x1, int y1, int x2, int y2);
+    void FrameRect(const TEdgeRect &r) { FrameRect(r.Left, r.Top, r.Right, r.Bottom); }
+    void MMFrameRect(double x1, double y1, double x2, double y2);
+    void MMFrameRect(const TRealRect &r) { MMFrameRect(r.Left, r.Top, r.Right, r.Bottom); }
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void Ellipse(int x, int y, int radius) { Ellipse(x - radius, y - radius, x + radius, y + radius); }
+    void EllipseMM(double x1, double y1, double x2, double y2);
+    void EllipseMM(double x, double y, double radius);
+    void TextOut(int x, int y, const QString &text);
+    void MMTextOut(double x, double y, const QString &text);
+    void TextOutA(int x, int y, TTextAngle angle, const QString &text);
+    void MMTextOutA(double x, double y, TTextAngle angle, const QString &text);
+    void TextOutAlign(int x, int y, const QString &text, THorzAlignment horz, TVertAlignment vert);
+    void MMTextAlign(double x, double y, const QString &text, THorzAlignment horz, TVertAlignment vert);
+    void TextOutEx(int x, int y, int pitch, const QString &text) { TextOutExA(x, y, pitch, TTextAngle::taNone, text); }
+    void MMTextOutEx(double x, double y, double pitch, const QString &text);
+    void TextOutExA(int x, int y, int pitch, TTextAngle angle, const QString &text);
+    void MMTextOutExA(double x, double y, double pitch, TTextAngle angle, const QString &text);
+    void TextRect(const TEdgeRect &r, int x, int y, const QString &text) { TextRectA(r, x, y, TTextAngle::taNone, text); }
+    void TextRectA(const TEdgeRect &r, int x, int y, TTextAngle angle, const QString &text);
+    void MMTextRect(const TRealRect &r, double x, double y, const QString &text);
+    void MMTextRectA(const TRealRect &r, double x, double y, TTextAngle angle, const QString &text);
+    void TextRectEx(const QString &s, const TEdgeRect &r, THorzAlignment align, TVertAlignment layout)
+    {
+        TextRectExA(s, r, align, layout, TTextAngle::taNone);
+    }
+    void TextRectExA(const QString &s, const TEdgeRect &r, THorzAlignment align, TVertAlignment layout, TTextAngle angle);
+    void MMTextRectEx(const QString &s, const TRealRect &r, THorzAlignment align, TVertAlignment layout);
+    void MMTextRectExA(const QString &s, const TRealRect &r, THorzAlignment align, TVertAlignment layout,
+                       TTextAngle angle);
+    void TextRectEx2(const QString &s, const TEdgeRect &r, THorzAlignment align, TVertAlignment layout, int pitch);
+    void MMTextRectEx2(const QString &s, const TRealRect &r, THorzAlignment align, TVertAlignment layout, double pitch);
+    void DrawText(const QString &s, TEdgeRect &r, THorzAlignment align, TVertAlignment layout, TTextAngle angle,
+                  int space, TTextFitOption fit, const TTextDrawOptions &options);
+    void DrawTextMM(const QString &s, TRealRect &r, THorzAlignment align, TVertAlignment layout, TTextAngle angle,
+                    double space, TTextFitOption fit, const TTextDrawOptions &options);
+    // Formatted text with the TDrawTextFormat flags; returns the text height.
+    int DrawTextWin(const QString &s, TEdgeRect &r, unsigned format);
+    double DrawTextWinMM(const QString &s, TRealRect &r, unsigned format);
+    int WrapText(const QString &s, TEdgeRect &r, TTextAngle angle, int space, const TTextDrawOptions &options,
+                 QStringList &lines);
+    int WrapTextMM(const QString &s, TRealRect &r, TTextAngle angle, double space, const TTextDrawOptions &options,
+                   QStringList &lines);
+    int FitHeight(const QString &s, TEdgeRect &r, TTextAngle angle, int space, const TTextDrawOptions &options);
+    double FitHeightMM(const QString &s, TRealRect &r, TTextAngle angle, double space, const TTextDrawOptions &options);
+    int TextWidth(const QString &s);
+    int TextHeight(const QString &s);
+    double TextWidthMM(const QString &s);
+    double TextHeightMM(const QString &s);
+
 private:
     bool hasPrinter() const;
     void readDeviceInfo();
@@ -217,6 +298,13 @@ private:
     TQvPrintRange FPrintRange = TQvPrintRange::prAllPages;
     QString FTitle;
     int FToPage = 1;
+    QPoint FPenPos;                              // MoveTo / LineTo, sheet coordinates
+};
+
+// The format flags of TDevicePrint::DrawTextWin.
+enum TDrawTextFormat : unsigned {
+    dtLeft = 0x0, dtCenter = 0x1, dtRight = 0x2, dtVCenter = 0x4, dtBottom = 0x8, dtWordBreak = 0x10,
+    dtSingleLine = 0x20, dtExpandTabs = 0x40, dtNoClip = 0x100, dtCalcRect = 0x400, dtNoPrefix = 0x800,
 };
 
 // The printing service of the real program: TDevicePrint over CUPS when the

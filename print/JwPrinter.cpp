@@ -564,6 +564,47 @@ TSize TJwPrinter::Offset()
     return {g.offsetX, g.offsetY};
 }
 
+TDriverOptions TJwPrinter::DriverOptions()
+{
+    checkNoPrinter();
+    return FService->DriverOptions(device().name);
+}
+
+TDriverValues TJwPrinter::DriverValues()
+{
+    return settings().driverOptions;
+}
+
+void TJwPrinter::SetDriverValue(const QString &keyword, const QString &choice)
+{
+    const TDriverOptions options = DriverOptions();
+    const TDriverOption *o = options.find(keyword);
+    bool known = o && !o->readOnly;
+    if (known) {
+        const QStringList parts = o->kind == TDriverOptionKind::dokPickMany ? choice.split(QLatin1Char(','))
+                                                                              : QStringList{choice};
+        for (const QString &p : parts)
+            known = known && o->find(p);
+    }
+    if (!known)
+        throw EJwPrinterNotSupported(std::string("TJwPrinter.SetDriverValue: Not Supported"));
+    TDeviceSettings &s = settings();
+    if (s.driverOptions[keyword] != choice) {
+        s.driverOptions[keyword] = choice;
+        modify();
+    }
+}
+
+void TJwPrinter::ResetDriverValues()
+{
+    const TDriverValues defaults = CheckedDriverValues(DriverOptions(), {});
+    TDeviceSettings &s = settings();
+    if (s.driverOptions != defaults) {
+        s.driverOptions = defaults;
+        modify();
+    }
+}
+
 void TJwPrinter::ApplySettings()
 {
     if (!FModified)

@@ -99,6 +99,15 @@ public:
     int Scale();
     void SetScale(int percent);
 
+    // The printer's own options and their values in the working copy.
+    TDriverOptions DriverOptions();
+    TDriverValues DriverValues();
+    // Sets one option's value; a read-only or unknown option, or an unknown
+    // choice, throws EJwPrinterNotSupported.
+    void SetDriverValue(const QString &keyword, const QString &choice);
+    // Back to the queue's saved defaults.
+    void ResetDriverValues();
+
     // Geometry of the device under its applied settings.
     int ColorBitCount();
     TSize DPI();

@@ -140,6 +140,28 @@ int TMemoryPrint::PaperSizeNumbers(int index) const
     return p->papers[static_cast<size_t>(index)].number;
 }
 
+QStringList TMemoryPrint::PaperSizeNames() const
+{
+    QStringList names;
+    if (const TMemoryPrinter *p = printer(); p && p->hasPaperNames) {
+        for (const auto &paper : p->papers)
+            names << paper.name;
+    }
+    return names;
+}
+
+int TMemoryPrint::PaperSizeIndex() const
+{
+    const TMemoryPrinter *p = printer();
+    if (!p || !p->hasPaperNames)
+        return -1;
+    for (size_t i = 0; i < p->papers.size(); ++i) {
+        if (p->papers[i].number == FPending.paperNumber)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 void TMemoryPrint::SetPaperSizeIndex(int index)
 {
     const int number = PaperSizeNumbers(index);

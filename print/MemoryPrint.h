@@ -52,6 +52,8 @@ public:
     void SetPaperSizeNumber(int number) override { FPending.paperNumber = number; }
     int PaperSizeCount() const override;
     int PaperSizeNumbers(int index) const override;
+    QStringList PaperSizeNames() const override;
+    int PaperSizeIndex() const override;
     void SetPaperSizeIndex(int index) override;
     void SetMMUserPaperSize(double widthMM, double heightMM) override;
     bool HasPaperSizeNumber(int number) const override;

@@ -129,9 +129,12 @@ TDeviceLists TMemoryService::Lists(const QString &printer, const TDeviceSettings
 
 TDeviceSettings TMemoryService::Merge(const QString &printer, const TDeviceSettings &settings)
 {
-    device(printer);
+    const TFakeDevice &d = device(printer);
     ++FSystem->mergeCount;
-    return settings;
+    TDeviceSettings merged = settings;
+    if (!d.driverOptions.options.empty())
+        merged.driverOptions = CheckedDriverValues(d.driverOptions, settings.driverOptions);
+    return merged;
 }
 
 TDeviceGeometry TMemoryService::Geometry(const QString &printer, const TDeviceSettings &settings)
@@ -158,6 +161,16 @@ std::unique_ptr<TPrinterJob> TMemoryService::StartJob(const QString &printer, co
     const TDeviceGeometry g = Geometry(printer, settings);
     FSystem->jobs.push_back({printer, title, settings, {}, false, false});
     return std::make_unique<MemoryJob>(FSystem, FSystem->jobs.size() - 1, g);
+}
+
+TDriverOptions TMemoryService::DriverOptions(const QString &printer)
+{
+    return device(printer).driverOptions;
+}
+
+QStringList TMemoryService::StateReasons(const QString &printer)
+{
+    return device(printer).stateReasons;
 }
 
 } // namespace vellora

@@ -14,6 +14,8 @@ struct TFakeDevice {
     TDeviceSettings defaults;   // `fields` are the printer's capabilities
     TDeviceLists lists;
     int dpiX = 72, dpiY = 72;
+    TDriverOptions driverOptions;   // defaults.driverOptions are the queue's saved values
+    QStringList stateReasons;
 };
 
 struct TFakeJob {
@@ -48,6 +50,8 @@ public:
     TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) override;
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
+    TDriverOptions DriverOptions(const QString &printer) override;
+    QStringList StateReasons(const QString &printer) override;
 
 private:
     const TFakeDevice &device(const QString &name) const;

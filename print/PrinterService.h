@@ -6,6 +6,8 @@
 // UI thread only. Errors of the system are thrown as vellora::Error.
 #pragma once
 
+#include "print/DriverOptions.h"
+
 #include <QPainter>
 #include <QString>
 #include <QStringList>
@@ -67,6 +69,8 @@ struct TDeviceSettings {
     int yResolution = 0;        // dots per inch
     int collate = 0;            // 0 off, 1 on
     QString port;
+    // The printer's own options, keyword -> choice (see DriverOptions.h).
+    TDriverValues driverOptions;
 
     bool operator==(const TDeviceSettings &) const = default;
 };
@@ -155,6 +159,19 @@ public:
     virtual TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) = 0;
     virtual std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                                   const QString &title) = 0;
+    // Why the printer is not simply ready (IPP printer-state-reasons such as
+    // "media-empty-error", "paused"); empty when it is, or when unknown.
+    virtual QStringList StateReasons(const QString &printer)
+    {
+        (void)printer;
+        return {};
+    }
+    // The printer's own options beyond the standard settings; none by default.
+    virtual TDriverOptions DriverOptions(const QString &printer)
+    {
+        (void)printer;
+        return {};
+    }
 };
 
 // Geometry from a paper entry at a resolution; shared by the services.

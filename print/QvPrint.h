@@ -40,6 +40,10 @@ public:
     virtual void SetPaperSizeNumber(int number) = 0;
     virtual int PaperSizeCount() const = 0;
     virtual int PaperSizeNumbers(int index) const = 0;
+    // Names of the paper list, in list order (empty without a printer or names).
+    virtual QStringList PaperSizeNames() const = 0;
+    // List position of the working paper; -1 when it is not listed.
+    virtual int PaperSizeIndex() const = 0;
     virtual void SetPaperSizeIndex(int index) = 0;
     virtual void SetMMUserPaperSize(double widthMM, double heightMM) = 0;
     virtual bool HasPaperSizeNumber(int number) const = 0;

@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -286,4 +289,56 @@ TEST(ExportCommand, PrintsARealJobThroughThePrintServer)
     // Five photos from cell 2: two pages, of which only the second is printed.
     EXPECT_EQ(pdfInfo(queue.output(), "Pages"), "1");
     EXPECT_TRUE(pdfInfo(queue.output(), "Page size").startsWith("595")) << pdfInfo(queue.output(), "Page size").toStdString();
+}
+
+TEST(ExportCommand, PrinterOptionsAreListedAndSentWithTheJob)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraCliOptions"));
+    ASSERT_TRUE(queue.ok());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), privateCupsServer());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    QProcess list;
+    list.setProcessEnvironment(env);
+    list.start(QStringLiteral(VELLORA_EXE), {QStringLiteral("--list-printers"), QStringLiteral("--json")});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    const QJsonObject root = QJsonDocument::fromJson(list.readAllStandardOutput()).object();
+    QJsonObject ret, duplexer;
+    for (const auto &p : root[QStringLiteral("printers")].toArray()) {
+        for (const auto &o : p.toObject()[QStringLiteral("options")].toArray()) {
+            if (p.toObject()[QStringLiteral("name")] == queue.name() && o.toObject()[QStringLiteral("name")] == "ret")
+                ret = o.toObject();
+            if (p.toObject()[QStringLiteral("name")] == "VelloraPS" && o.toObject()[QStringLiteral("name")] == "Option1")
+                duplexer = o.toObject();
+        }
+    }
+    EXPECT_EQ(ret[QStringLiteral("default")].toString(), "notset");
+    EXPECT_EQ(ret[QStringLiteral("choices")].toArray().size(), 5);
+    EXPECT_TRUE(duplexer[QStringLiteral("read_only")].toBool());
+    EXPECT_EQ(duplexer[QStringLiteral("kind")].toString(), "boolean");
+
+    struct Case {
+        QStringList option;
+        int exitCode;
+        const char *message;
+    } const refused[] = {
+        {{"--printer-option", "nosuch=1"}, 1, "no such option"},
+        {{"--printer-option", "ret=shiny"}, 1, "not a choice"},
+        {{"--printer-option", "ret"}, 2, "NAME=CHOICE"},
+    };
+    const QStringList base{"--print", "--printer", queue.name(), "--grid", "2x2", photoFolder()};
+    for (const Case &c : refused) {
+        const Result r = runVellora(c.option + base, env);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(queue.output()));
+
+    const Result r = runVellora(QStringList{"--printer-option", "ret=dark", "--printer-option", "lowsupplies=stop"} + base, env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(queue.waitIdle());
+    EXPECT_EQ(jobAttribute(0, "ret", queue.name()), "dark");
+    EXPECT_EQ(jobAttribute(0, "lowsupplies", queue.name()), "stop");
 }

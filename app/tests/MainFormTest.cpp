@@ -397,6 +397,19 @@ TEST_F(MainFormTest, PictureFilterAndImageFilesAgree) {
     EXPECT_TRUE(w.PictureFilter().contains(QStringLiteral("|JPEGイメージ(*.jpg)|*.jpg|JPEGイメージ(*.jpeg)|*.jpeg|")));
 }
 
+// The sample plug-in beside the build's program adds its formats after the
+// built-in ones, and a rebuild (after the options change) keeps them.
+TEST_F(MainFormTest, PluginFormatsJoinTheFilterAndTheList) {
+    TfrmMain w;
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(w.IsImageFile(QStringLiteral("/a/scan.pam"))) << pass;
+        EXPECT_TRUE(w.SusieExt().contains(QStringLiteral(";*.pam"))) << pass;
+        EXPECT_EQ(w.PictureFilter().count(QStringLiteral("Portable Arbitrary Map(*.pam)|*.pam")), 1) << pass;
+        EXPECT_TRUE(w.SusieExt().startsWith(QStringLiteral("*.jpg;"))) << pass;
+        w.BuildPictureFilter();
+    }
+}
+
 TEST_F(MainFormTest, StatusBarTextsLabelsAndPanelWidths) {
     TfrmMain w;
     w.show();

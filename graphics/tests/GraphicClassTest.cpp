@@ -304,3 +304,27 @@ TEST(GraphicClass, SamplePhotosDecodeAtEveryScale)
         EXPECT_EQ(jpeg.Height(), (full.height() + 7) / 8) << name.toStdString();
     }
 }
+
+TEST(GraphicClass, PictureLoaderRegistryAddsFormatsAndLaterOnesWin)
+{
+    static const TGraphicClass extra{QStringLiteral("Extra"), QByteArray("png"),
+                                     [] { return PngImageClass().Create(); }};
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".xtr")), nullptr);
+    RegisterPictureFormat(QStringLiteral("XTR"), QStringLiteral("Extra format"), &extra);
+    RegisterPictureFormat(QStringLiteral(".xtr"), QStringLiteral("Extra format, renamed"), &extra);
+    RegisterPictureFormat(QStringLiteral(".gif"), QStringLiteral("GIF through the extra class"), &extra);
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".XTR")), &extra);
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral("xtr")), nullptr);   // callers pass the dot
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".gif")), &extra);
+    int entries = 0;
+    for (const TRegisteredPictureFormat &f : PictureFormats())
+        if (f.GraphicClass == &extra && f.Extension == QLatin1String("xtr")) {
+            ++entries;
+            EXPECT_EQ(f.Description, QStringLiteral("Extra format, renamed"));
+        }
+    EXPECT_EQ(entries, 1);
+    // Unregistering a class brings back what it had overridden.
+    UnregisterPictureClass(&extra);
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".xtr")), nullptr);
+    EXPECT_EQ(PictureClassForExtension(QStringLiteral(".gif")), &GifImageClass());
+}

@@ -454,3 +454,107 @@ TEST(PrintRunWithoutPrinter, ExportsThePapersOwnSizeAndPrintingSaysSo)
     }
     SetQvPrint(std::move(old));
 }
+
+TEST_F(PrintRun, PageCountAgreesWithTheExportedPages)
+{
+    struct Case {
+        const char *name;
+        int cols, rows, startArea;
+        bool checkOnly;
+        std::vector<int> copies;
+        std::vector<bool> checked;
+        int pages;
+        const char *firstPage;   // cells of page 1, empty when no page
+    };
+    const Case cases[] = {
+        {"start area 3, three images", 2, 2, 3, false, {1, 1, 1}, {true, true, true}, 2, "..AB"},
+        {"start area 1, four images", 2, 2, 1, false, {1, 1, 1, 1}, {true, true, true, true}, 1, "ABCD"},
+        {"one image, ten copies", 2, 2, 1, false, {10}, {true}, 3, "AAAA"},
+        {"checked only, none checked", 2, 2, 1, true, {1, 1}, {false, false}, 0, ""},
+        {"checked only, none checked, start area 3", 2, 2, 3, true, {1}, {false}, 0, ""},
+        {"zero copies everywhere", 2, 2, 1, false, {0, 0}, {true, true}, 0, ""},
+        {"start area beyond a shrunken grid", 2, 2, 9, false, {1, 1}, {true, true}, 2, "...A"},
+        {"start area below 1", 2, 2, -5, false, {1}, {true}, 1, "A..."},
+    };
+    for (const Case &c : cases) {
+        list.Clear();
+        infos.clear();
+        paper->SetDivide({c.cols, c.rows});
+        paper->PhotoAreas().AdjustAreas();
+        for (std::size_t i = 0; i < c.copies.size(); ++i)
+            add(static_cast<char>('A' + i), c.copies[i], c.checked[i]);
+        TPrintOptions opts;
+        opts.StartArea = c.startArea;
+        opts.CheckOnly = c.checkOnly;
+        EXPECT_EQ(CountPages(*paper, opts), c.pages) << c.name;
+        QDir(FOut).removeRecursively();
+        QDir().mkpath(FOut);
+        EXPECT_EQ(paper->Print(TPrintDest::pdJpeg, &opts, out(QStringLiteral("p")), 1), c.pages) << c.name;
+        EXPECT_EQ(outputFiles().size(), c.pages) << c.name;
+        if (c.pages > 0) {
+            EXPECT_EQ(cells(QImage(out(QStringLiteral("p1.jpg"))), 72, FDevice->MMLeftMargin(), FDevice->MMTopMargin()),
+                      QLatin1String(c.firstPage))
+                << c.name;
+        }
+    }
+    TPhotoPaper withoutList;
+    EXPECT_EQ(CountPages(withoutList, TPrintOptions()), 0);
+}
+
+TEST_F(PrintRun, RenderedPagesAreTheExportedPages)
+{
+    addAll("ABCDEABCDE");
+    TTextArea *number = paper->Areas().AddText();
+    number->SetSource(TTextSourceType::tstPageNumber);
+    paper->PrintOptions().StartArea = 2;
+    EXPECT_EQ(paper->Print(TPrintDest::pdJpeg, nullptr, out(QStringLiteral("e")), 1), 3);
+    const TPageGeometry g = ExportPageGeometry(*paper);
+    PreparePages(*paper, paper->PrintOptions());
+    // Mean absolute difference per channel.
+    auto difference = [](const QImage &a, const QImage &b) {
+        const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+        double sum = 0;
+        for (int row = 0; row < x.height(); ++row)
+            for (int col = 0; col < x.width(); ++col) {
+                const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            }
+        return sum / (3.0 * x.width() * x.height());
+    };
+    for (int page = 1; page <= 3; ++page) {
+        const QImage rendered = RenderPrintPage(*paper, page, g);
+        const QImage exported(out(QStringLiteral("e%1.jpg").arg(page)));
+        ASSERT_EQ(rendered.size(), exported.size());
+        EXPECT_LT(difference(rendered, exported), 2.0) << page;
+        if (page < 3) {
+            EXPECT_GT(difference(rendered, QImage(out(QStringLiteral("e%1.jpg").arg(page + 1)))), 20.0) << page;
+        }
+    }
+    EXPECT_EQ(paper->PrintingInfo().piNowPage, 3);
+}
+
+TEST_F(PrintRun, EachAxisKeepsItsOwnResolution)
+{
+    // A printer of 144 x 72 dpi: its job canvas has twice as many pixels across.
+    FSystem->devices[0].lists.resolutions = {{72, 72}, {144, 72}};
+    ASSERT_TRUE(FDevice->TrySetQuality(144, 144, 72));
+    FDevice->ApplySettings();
+    ASSERT_EQ(FDevice->DPI(), (TSize{144, 72}));
+    addAll("ABCD");
+    paper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1);
+    ASSERT_EQ(FSystem->jobs.size(), 1u);
+    const QImage page = FSystem->jobs[0].pages.at(0);
+    QString got;
+    for (int i = 0; i < 4; ++i) {
+        const TFloatRect &b = paper->PhotoAreas().Items(i)->Bounds();
+        // The fake job's page is the whole sheet in device pixels.
+        got += QLatin1Char(classify(page.pixel(MMToDevice(144, static_cast<double>(b.Left + b.Right) / 2),
+                                               MMToDevice(72, static_cast<double>(b.Top + b.Bottom) / 2))));
+    }
+    EXPECT_EQ(got, QStringLiteral("ABCD"));
+    // Exported page images have square pixels at the vertical resolution.
+    EXPECT_EQ(paper->Print(TPrintDest::pdJpeg, nullptr, out(QStringLiteral("sq")), 1), 1);
+    const QImage exported(out(QStringLiteral("sq1.jpg")));
+    EXPECT_EQ(exported.width(), MMToDevice(72, FDevice->MMPaperWidth() - FDevice->MMLeftMargin() - FDevice->MMRightMargin()));
+    EXPECT_EQ(cells(exported, 72, FDevice->MMLeftMargin(), FDevice->MMTopMargin()), QStringLiteral("ABCD"));
+}

@@ -22,6 +22,8 @@ protected:
     {
         page = doc.BeginDoc(output);
         canvas = page->Canvas();
+        // Every glyph of Courier (Liberation Mono) is 600/1000 em wide.
+        canvas->Font().SetName(TPDFFontType::pfoCourier);
     }
     // Whatever a test drew must still make a file every reader accepts.
     void TearDown() override
@@ -256,13 +258,13 @@ TEST_F(ContentTest, TextOutputWritesTheTextObject)
     EXPECT_EQ(lines.front(), "BT");
     EXPECT_TRUE(lines.contains("10.00 TL"));
     EXPECT_TRUE(lines.contains("/F0 10.00 Tf"));
-    EXPECT_TRUE(lines.contains("10.00 21.57 Td"));   // the baseline sits the descent above y
+    EXPECT_TRUE(lines.contains("10.00 23.00 Td"));   // the baseline sits the descent (300/1000 em) above y
     EXPECT_TRUE(lines.contains("(Hi) Tj"));
     EXPECT_EQ(lines.back(), "ET");
     EXPECT_TRUE(page->Resources().ProcSet().contains(TPDFProcSet::ppsText));
     // A second text in the same font writes no text state again.
     canvas->TextOut(10, 40, QStringLiteral("Yo"));
-    EXPECT_EQ(take(), (QStringList{"BT", "/F0 10.00 Tf", "10.00 41.57 Td", "(Yo) Tj", "ET"}));
+    EXPECT_EQ(take(), (QStringList{"BT", "/F0 10.00 Tf", "10.00 43.00 Td", "(Yo) Tj", "ET"}));
 }
 
 TEST_F(ContentTest, TextPiecesSplitAtLineBreaks)

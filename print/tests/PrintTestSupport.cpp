@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <cups/cups.h>
 
 namespace vellora::test {
@@ -23,6 +24,28 @@ QString privateCupsServer()
         return socket;
     }();
     return server;
+}
+
+QString jobAttribute(int jobId, const char *name, const QString &queue)
+{
+    if (jobId == 0) {
+        cups_job_t *jobs = nullptr;
+        const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0, CUPS_WHICHJOBS_ALL);
+        for (int i = 0; i < count; ++i)
+            jobId = std::max(jobId, jobs[i].id);
+        cupsFreeJobs(count, jobs);
+    }
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
+                 QStringLiteral("ipp://localhost/jobs/%1").arg(jobId).toUtf8().constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString value;
+    if (ipp_attribute_t *a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr)
+        value = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    ippDelete(response);
+    return value;
 }
 
 QString runTool(const QString &program, const QStringList &args)

@@ -31,6 +31,10 @@ private:
     bool FOk = false;
 };
 
+// An attribute of a job as the server keeps it (first value as text), empty
+// when absent; jobId 0 takes the newest job of `queue`.
+QString jobAttribute(int jobId, const char *name, const QString &queue = {});
+
 // Runs a program and returns its standard output; fails the test on error.
 QString runTool(const QString &program, const QStringList &args);
 

@@ -1,0 +1,100 @@
+#include "app/layout/AreaSizeDialog.h"
+
+#include "app/layout/DialogParts.h"
+#include "model/PhotoPaper.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vellora {
+
+TAreaFit FitAreaSize(double paper, int divisions, double wanted, double marginA, double marginB, bool keepSpacing)
+{
+    double rest = paper - divisions * wanted;
+    double space = 0;
+    if (keepSpacing && divisions >= 2) {
+        space = (rest - marginA - marginB) / (divisions - 1);
+        if (space < 0)
+            space = 0;
+        rest -= space * (divisions - 1);
+    }
+    return {rest / 2, space};
+}
+
+TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini)
+    : QDialog(parent), FPaper(paper), FIni(ini)
+{
+    setObjectName(QStringLiteral("frmAreaSize"));
+    setWindowTitle(QStringLiteral("エリアサイズの指定"));
+    const double maxW = static_cast<double>(paper.PaperWidth()) / paper.HorzDivide();
+    const double maxH = static_cast<double>(paper.PaperHeight()) / paper.VertDivide();
+    edtWidth = makeNumberEdit(this, QStringLiteral("edtWidth"), 2, 0.01, maxW);
+    edtHeight = makeNumberEdit(this, QStringLiteral("edtHeight"), 2, 0.01, maxH);
+    TPhotoArea *first = paper.PhotoAreas().Count() > 0 ? paper.PhotoAreas().Items(0) : nullptr;
+    edtWidth->SetValue(first ? static_cast<double>(first->Width()) : maxW);
+    edtHeight->SetValue(first ? static_cast<double>(first->Height()) : maxH);
+
+    grpAdjust = new QGroupBox(QStringLiteral("調整方法"), this);
+    grpAdjust->setObjectName(QStringLiteral("rdgAdjust"));
+    rdgAdjust = new QButtonGroup(this);
+    auto *gl = new QVBoxLayout(grpAdjust);
+    const QString texts[] = {QStringLiteral("余白を調整する"), QStringLiteral("エリア間隔を優先して調整する")};
+    for (int i = 0; i < 2; ++i) {
+        auto *r = new QRadioButton(texts[i], grpAdjust);
+        r->setObjectName(i == 0 ? QStringLiteral("rdoAdjustMargin") : QStringLiteral("rdoAdjustSpace"));
+        rdgAdjust->addButton(r, i);
+        gl->addWidget(r);
+    }
+    rdgAdjust->button(0)->setChecked(true);
+    grpAdjust->setEnabled(paper.HorzDivide() > 1 || paper.VertDivide() > 1);
+
+    auto *buttons = new QDialogButtonBox(this);
+    auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("btnOk"));
+    auto *cancel = buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmAreaSize::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmAreaSize::reject);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("横"), this), 0, 0);
+    grid->addWidget(edtWidth, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("mm"), this), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("縦"), this), 1, 0);
+    grid->addWidget(edtHeight, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("mm"), this), 1, 2);
+    auto *l = new QVBoxLayout(this);
+    l->addLayout(grid);
+    l->addWidget(grpAdjust);
+    l->addWidget(buttons);
+    TFormPlacement(this, FIni).Restore();
+}
+
+void TfrmAreaSize::accept()
+{
+    CommitNumberEdits(this);
+    const bool keepSpacing = rdgAdjust->checkedId() == 1;
+    const TAreaFit h = FitAreaSize(static_cast<double>(FPaper.PaperWidth()), FPaper.HorzDivide(), edtWidth->Value(),
+                                   static_cast<double>(FPaper.MarginLeft()), static_cast<double>(FPaper.MarginRight()),
+                                   keepSpacing);
+    const TAreaFit v = FitAreaSize(static_cast<double>(FPaper.PaperHeight()), FPaper.VertDivide(), edtHeight->Value(),
+                                   static_cast<double>(FPaper.MarginTop()), static_cast<double>(FPaper.MarginBottom()),
+                                   keepSpacing);
+    FPaper.SetMargins(FloatRect(h.margin, v.margin, h.margin, v.margin));
+    FPaper.SetSpace(FloatSize(h.space, v.space));
+    QDialog::accept();
+}
+
+void TfrmAreaSize::done(int result)
+{
+    TFormPlacement(this, FIni).Save();
+    QDialog::done(result);
+}
+
+} // namespace vellora

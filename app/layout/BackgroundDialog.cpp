@@ -1,0 +1,370 @@
+#include "app/layout/BackgroundDialog.h"
+
+#include "app/layout/DialogParts.h"
+#include "app/layout/SelImageDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include "app/controls/NumberEdit.h"
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace vellora {
+
+namespace {
+
+QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->addItems(items);
+    return box;
+}
+
+TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
+{
+    return makeNumberEdit(parent, name, 0, 0, 100);
+}
+
+const QString kClearHint = QStringLiteral("(0: 不透明 ～ 100: 透明)");
+
+} // namespace
+
+const QStringList &FrameStyleNames()
+{
+    static const QStringList names{QStringLiteral("なし"),     QStringLiteral("実線"),     QStringLiteral("破線"),
+                                   QStringLiteral("点線"),     QStringLiteral("一点鎖線"), QStringLiteral("二点鎖線")};
+    return names;
+}
+const QStringList &JoinStyleNames()
+{
+    static const QStringList names{QStringLiteral("ベベル"), QStringLiteral("マイター"), QStringLiteral("ラウンド")};
+    return names;
+}
+const QStringList &EndCapNames()
+{
+    static const QStringList names{QStringLiteral("ラウンド"), QStringLiteral("スクエア"), QStringLiteral("フラット")};
+    return names;
+}
+
+TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
+{
+    setObjectName(QStringLiteral("frmBackground"));
+    setWindowTitle(QStringLiteral("枠と背景の設定"));
+    pgcBackground = new QTabWidget(this);
+    pgcBackground->setObjectName(QStringLiteral("pgcBackground"));
+
+    // "枠"
+    auto *frame = new QWidget;
+    frame->setObjectName(QStringLiteral("tabFrame"));
+    cmbFrameStyle = combo(frame, QStringLiteral("cmbFrameStyle"), FrameStyleNames());
+    cmbFrameColor = new TColorBox(frame, QStringLiteral("cmbFrameColor"));
+    edtFrameWidth = makeNumberEdit(frame, QStringLiteral("edtFrameWidth"), 1, 0, 10);
+    cmbFrameJoin = combo(frame, QStringLiteral("cmbFrameJoin"), JoinStyleNames());
+    cmbFrameEndCap = combo(frame, QStringLiteral("cmbFrameEndCap"), EndCapNames());
+    auto *fl = new QGridLayout(frame);
+    fl->addWidget(new QLabel(QStringLiteral("線の種類"), frame), 0, 0);
+    fl->addWidget(cmbFrameStyle, 0, 1);
+    fl->addWidget(new QLabel(QStringLiteral("色"), frame), 1, 0);
+    fl->addWidget(cmbFrameColor, 1, 1);
+    fl->addWidget(new QLabel(QStringLiteral("線幅"), frame), 2, 0);
+    fl->addWidget(edtFrameWidth, 2, 1);
+    fl->addWidget(new QLabel(QStringLiteral("mm"), frame), 2, 2);
+    fl->addWidget(new QLabel(QStringLiteral("線の結合部"), frame), 3, 0);
+    fl->addWidget(cmbFrameJoin, 3, 1);
+    fl->addWidget(new QLabel(QStringLiteral("線の終端"), frame), 4, 0);
+    fl->addWidget(cmbFrameEndCap, 4, 1);
+    fl->setRowStretch(5, 1);
+    fl->setColumnStretch(3, 1);
+    pgcBackground->addTab(frame, QStringLiteral("枠"));
+
+    // "背景"
+    auto *back = new QWidget;
+    back->setObjectName(QStringLiteral("tabBack"));
+    cmbFillStyle = combo(back, QStringLiteral("cmbFillStyle"),
+                         {QStringLiteral("なし"), QStringLiteral("単色塗りつぶし"), QStringLiteral("グラデーション塗りつぶし"),
+                          QStringLiteral("イメージ")});
+    pgcFill = new QStackedWidget(back);
+    pgcFill->setObjectName(QStringLiteral("pgcFill"));
+    pgcFill->addWidget(new QWidget);   // "なし" shows no page
+
+    auto *solid = new QWidget;
+    solid->setObjectName(QStringLiteral("tabSolid"));
+    cmbSolidColor = new TColorBox(solid, QStringLiteral("cmbSolidColor"));
+    edtSolidClear = clearEdit(solid, QStringLiteral("edtSolidClear"));
+    auto *sl = new QGridLayout(solid);
+    sl->addWidget(new QLabel(QStringLiteral("塗りつぶしの色"), solid), 0, 0);
+    sl->addWidget(cmbSolidColor, 0, 1);
+    sl->addWidget(new QLabel(QStringLiteral("透明度"), solid), 1, 0);
+    sl->addWidget(edtSolidClear, 1, 1);
+    sl->addWidget(new QLabel(kClearHint, solid), 1, 2);
+    sl->setRowStretch(2, 1);
+    pgcFill->addWidget(solid);
+
+    auto *grad = new QWidget;
+    grad->setObjectName(QStringLiteral("tabGradient"));
+    cmbStartColor = new TColorBox(grad, QStringLiteral("cmbStartColor"));
+    cmbEndColor = new TColorBox(grad, QStringLiteral("cmbEndColor"));
+    rdgDirection = new QButtonGroup(this);
+    auto *rh = new QRadioButton(QStringLiteral("横"), grad);
+    rh->setObjectName(QStringLiteral("rdoGradHorz"));
+    auto *rv = new QRadioButton(QStringLiteral("縦"), grad);
+    rv->setObjectName(QStringLiteral("rdoGradVert"));
+    rdgDirection->addButton(rh, 0);
+    rdgDirection->addButton(rv, 1);
+    imgGradient = new TBackgroundSample(grad, QStringLiteral("imgGradient"));
+    imgGradient->setFixedSize(110, 70);
+    edtGradientClear = clearEdit(grad, QStringLiteral("edtGradientClear"));
+    auto *gl = new QGridLayout(grad);
+    gl->addWidget(new QLabel(QStringLiteral("開始色"), grad), 0, 0);
+    gl->addWidget(cmbStartColor, 0, 1);
+    gl->addWidget(new QLabel(QStringLiteral("終了色"), grad), 1, 0);
+    gl->addWidget(cmbEndColor, 1, 1);
+    gl->addWidget(new QLabel(QStringLiteral("方向"), grad), 2, 0);
+    auto *dirs = new QHBoxLayout;
+    dirs->addWidget(rh);
+    dirs->addWidget(rv);
+    gl->addLayout(dirs, 2, 1);
+    gl->addWidget(new QLabel(QStringLiteral("サンプル"), grad), 0, 2);
+    gl->addWidget(imgGradient, 1, 2, 3, 1);
+    gl->addWidget(new QLabel(QStringLiteral("透明度"), grad), 4, 0);
+    gl->addWidget(edtGradientClear, 4, 1);
+    gl->addWidget(new QLabel(kClearHint, grad), 4, 2);
+    gl->setRowStretch(5, 1);
+    pgcFill->addWidget(grad);
+
+    auto *image = new QWidget;
+    image->setObjectName(QStringLiteral("tabImage"));
+    imgPicture = new QLabel(image);
+    imgPicture->setObjectName(QStringLiteral("imgPicture"));
+    imgPicture->setFixedSize(110, 80);
+    imgPicture->setFrameShape(QFrame::StyledPanel);
+    imgPicture->setAlignment(Qt::AlignCenter);
+    imgPicture->installEventFilter(this);
+    auto *btnImage = new QPushButton(QStringLiteral("画像の変更(&I)..."), image);
+    btnImage->setObjectName(QStringLiteral("btnImage"));
+    cmbImageColor = new TColorBox(image, QStringLiteral("cmbImageColor"));
+    edtImageClear = clearEdit(image, QStringLiteral("edtImageClear"));
+    chkTransparent = new QCheckBox(QStringLiteral("指定の色を透過する"), image);
+    chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
+    shpTransparent = new QLabel(image);
+    shpTransparent->setObjectName(QStringLiteral("shpTransparent"));
+    shpTransparent->setFixedSize(24, 16);
+    shpTransparent->setToolTip(QStringLiteral("透過色"));
+    auto *btnTransparent = new QPushButton(QStringLiteral("透過色の選択..."), image);
+    btnTransparent->setObjectName(QStringLiteral("btnTransparentColor"));
+    cmbImageDraw = combo(image, QStringLiteral("cmbImageDraw"),
+                         {QStringLiteral("実際のサイズで描画する"), QStringLiteral("拡大・縮小して全体に描画する"),
+                          QStringLiteral("縦横比を保持したまま拡大・縮小する"), QStringLiteral("タイリングする")});
+    chkOverAll = new QCheckBox(QStringLiteral("全体に描画されるようにする"), image);
+    chkOverAll->setObjectName(QStringLiteral("chkOverAll"));
+    auto *il = new QGridLayout(image);
+    il->addWidget(imgPicture, 0, 0, 2, 1);
+    il->addWidget(btnImage, 0, 1, 1, 2);
+    il->addWidget(new QLabel(QStringLiteral("背景色"), image), 1, 1);
+    il->addWidget(cmbImageColor, 1, 2);
+    il->addWidget(new QLabel(QStringLiteral("透明度"), image), 2, 0);
+    il->addWidget(edtImageClear, 2, 1);
+    il->addWidget(new QLabel(kClearHint, image), 2, 2);
+    il->addWidget(chkTransparent, 3, 0);
+    il->addWidget(new QLabel(QStringLiteral("透過色"), image), 3, 1);
+    auto *tl = new QHBoxLayout;
+    tl->addWidget(shpTransparent);
+    tl->addWidget(btnTransparent);
+    il->addLayout(tl, 3, 2);
+    il->addWidget(cmbImageDraw, 4, 0, 1, 3);
+    il->addWidget(chkOverAll, 5, 0, 1, 3);
+    il->setRowStretch(6, 1);
+    pgcFill->addWidget(image);
+
+    auto *bl = new QGridLayout(back);
+    bl->addWidget(new QLabel(QStringLiteral("スタイル"), back), 0, 0);
+    bl->addWidget(cmbFillStyle, 0, 1);
+    bl->addWidget(pgcFill, 1, 0, 1, 3);
+    bl->setColumnStretch(2, 1);
+    pgcBackground->addTab(back, QStringLiteral("背景"));
+
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
+    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("btnCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmBackground::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmBackground::reject);
+    auto *l = new QVBoxLayout(this);
+    l->addWidget(pgcBackground);
+    l->addWidget(buttons);
+
+    for (TUpdownNumberEdit *e : {edtSolidClear, edtGradientClear, edtImageClear})
+        connect(e, &TNumberEdit::valueChanged, this, &TfrmBackground::setClearLevel);
+    connect(cmbFillStyle, &QComboBox::currentIndexChanged, this, &TfrmBackground::fillStyleChosen);
+    connect(cmbStartColor, &TColorBox::colorChosen, this, &TfrmBackground::updateGradientSample);
+    connect(cmbEndColor, &TColorBox::colorChosen, this, &TfrmBackground::updateGradientSample);
+    connect(rdgDirection, &QButtonGroup::idClicked, this, &TfrmBackground::updateGradientSample);
+    connect(cmbImageDraw, &QComboBox::currentIndexChanged, this, &TfrmBackground::updateEnabling);
+    connect(btnImage, &QPushButton::clicked, this, &TfrmBackground::chooseImage);
+    connect(btnTransparent, &QPushButton::clicked, this, &TfrmBackground::chooseImage);
+    imgGradient->SetBackground(&FGradientSample);
+    TFormPlacement(this, FIni).Restore();
+}
+
+TfrmBackground::~TfrmBackground()
+{
+    DisconnectChildren(this);
+}
+
+void TfrmBackground::SetBackground(TBackground *background)
+{
+    FBackground = background;
+    const TFrames &frame = background->Frame();
+    const TBackFill &fill = background->Fill();
+    cmbFrameStyle->setCurrentIndex(Ord(frame.Style()));
+    cmbFrameColor->SetColor(frame.Color());
+    edtFrameWidth->SetValue(frame.Width());
+    cmbFrameJoin->setCurrentIndex(Ord(frame.JoinStyle()));
+    cmbFrameEndCap->setCurrentIndex(Ord(frame.EndCap()));
+    // Every page starts from the fill's own values, so switching styles
+    // keeps what the fill already had.
+    cmbSolidColor->SetColor(fill.Color());
+    cmbStartColor->SetColor(fill.StartColor());
+    cmbEndColor->SetColor(fill.EndColor());
+    rdgDirection->button(fill.GradientDirection() == TGradientDirection::gdVertical ? 1 : 0)->setChecked(true);
+    cmbImageColor->SetColor(fill.Color());
+    setClearLevel(fill.ClearLevel());
+    FBitmap = fill.Bitmap();
+    FTransparentColor = fill.TransparentColor();
+    chkTransparent->setChecked(fill.Transparent());
+    cmbImageDraw->setCurrentIndex(Ord(fill.ImageDrawStyle()));
+    chkOverAll->setChecked(fill.OverAll());
+    cmbFillStyle->setCurrentIndex(Ord(fill.Style()));
+    fillStyleChosen(cmbFillStyle->currentIndex());
+    updatePicture();
+    updateGradientSample();
+    updateEnabling();
+}
+
+void TfrmBackground::setClearLevel(int level)
+{
+    for (TUpdownNumberEdit *e : {edtSolidClear, edtGradientClear, edtImageClear}) {
+        if (e->Value() != level) {
+            const QSignalBlocker block(e);
+            e->SetValue(level);
+        }
+    }
+    updateGradientSample();
+}
+
+void TfrmBackground::fillStyleChosen(int index)
+{
+    pgcFill->setCurrentIndex(std::max(0, index));
+}
+
+void TfrmBackground::updateGradientSample()
+{
+    TBackFill &fill = FGradientSample.Fill();
+    fill.SetStyle(TFillStyle::fisGradient);
+    fill.SetStartColor(cmbStartColor->Color());
+    fill.SetEndColor(cmbEndColor->Color());
+    fill.SetGradientDirection(rdgDirection->checkedId() == 1 ? TGradientDirection::gdVertical
+                                                             : TGradientDirection::gdHorizontal);
+    fill.SetClearLevel(static_cast<std::uint8_t>(edtGradientClear->AsInteger()));
+    imgGradient->Refresh();
+}
+
+void TfrmBackground::updatePicture()
+{
+    if (FBitmap.isNull())
+        imgPicture->setPixmap(QPixmap());
+    else
+        imgPicture->setPixmap(QPixmap::fromImage(
+            FBitmap.scaled(imgPicture->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    QPixmap swatch(shpTransparent->size());
+    swatch.fill(ToQColor(FTransparentColor));
+    shpTransparent->setPixmap(swatch);
+}
+
+void TfrmBackground::updateEnabling()
+{
+    chkOverAll->setEnabled(cmbImageDraw->currentIndex() == Ord(TImageDrawMode::idmProportional));
+}
+
+void TfrmBackground::chooseImage()
+{
+    TfrmSelImage dialog(this, FIni);
+    dialog.SetBitmap(FBitmap);
+    dialog.SetBackgroundColor(FTransparentColor);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    FBitmap = dialog.Bitmap();
+    FTransparentColor = dialog.BackgroundColor();
+    updatePicture();
+}
+
+bool TfrmBackground::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == imgPicture && event->type() == QEvent::MouseButtonDblClick) {
+        chooseImage();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmBackground::accept()
+{
+    CommitNumberEdits(this);
+    if (FBackground) {
+        TFrames &frame = FBackground->Frame();
+        frame.SetStyle(static_cast<TFrameStyle>(cmbFrameStyle->currentIndex()));
+        frame.SetColor(cmbFrameColor->Color());
+        frame.SetWidth(edtFrameWidth->Value());
+        frame.SetJoinStyle(static_cast<TFrameJoinStyle>(cmbFrameJoin->currentIndex()));
+        frame.SetEndCap(static_cast<TFrameEndCap>(cmbFrameEndCap->currentIndex()));
+        TBackFill &fill = FBackground->Fill();
+        const auto style = static_cast<TFillStyle>(cmbFillStyle->currentIndex());
+        fill.SetStyle(style);
+        const auto level = static_cast<std::uint8_t>(edtSolidClear->AsInteger());
+        switch (style) {
+        case TFillStyle::fisSolid:
+            fill.SetColor(cmbSolidColor->Color());
+            fill.SetClearLevel(level);
+            break;
+        case TFillStyle::fisGradient:
+            fill.SetStartColor(cmbStartColor->Color());
+            fill.SetEndColor(cmbEndColor->Color());
+            fill.SetGradientDirection(rdgDirection->checkedId() == 1 ? TGradientDirection::gdVertical
+                                                                     : TGradientDirection::gdHorizontal);
+            fill.SetClearLevel(level);
+            break;
+        case TFillStyle::fisImage: {
+            fill.SetBitmap(FBitmap);
+            fill.SetColor(cmbImageColor->Color());
+            fill.SetClearLevel(level);
+            fill.SetTransparent(chkTransparent->isChecked());
+            fill.SetTransparentColor(FTransparentColor);
+            const auto mode = static_cast<TImageDrawMode>(cmbImageDraw->currentIndex());
+            fill.SetImageDrawStyle(mode);
+            if (mode == TImageDrawMode::idmProportional)
+                fill.SetOverAll(chkOverAll->isChecked());
+            break;
+        }
+        case TFillStyle::fisNone:
+            break;
+        }
+    }
+    QDialog::accept();
+}
+
+void TfrmBackground::done(int result)
+{
+    TFormPlacement(this, FIni).Save();
+    QDialog::done(result);
+}
+
+} // namespace vellora

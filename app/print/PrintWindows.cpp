@@ -1,0 +1,33 @@
+#include "app/print/PrintWindows.h"
+
+#include "app/MainForm.h"
+#include "app/print/PreviewForm.h"
+#include "app/print/PrintForm.h"
+#include "model/PhotoPaper.h"
+
+#include <QAction>
+#include <QFileInfo>
+
+namespace vellora {
+
+void InstallPrintWindows(TfrmMain &main)
+{
+    main.OnPrintDialog = [](TfrmMain &m) {
+        TfrmPrint dialog(&m);
+        dialog.SetPaper(&m.Paper());
+        return dialog.exec();
+    };
+    main.OnPreviewWindow = [](TfrmMain &m) {
+        TfrmPrev preview(&m);
+        preview.SetIniFile(&m.Ini());
+        preview.SetTitle(QFileInfo(m.Paper().DocumentFileName()).completeBaseName());
+        preview.SetPaper(&m.Paper());
+        return preview.exec();
+    };
+    for (const char *name : {"actPrint", "actPrintPreview"}) {
+        if (QAction *a = main.Action(QLatin1String(name)))
+            main.SetActionPending(a, false);
+    }
+}
+
+} // namespace vellora

@@ -1,0 +1,290 @@
+// The print preview: its pages against the print run's, zoom and page
+// commands, the rate box, no pages, window placement, and renders.
+#include "app/print/PreviewForm.h"
+
+#include "app/controls/NumberEdit.h"
+#include "model/ImageInfo.h"
+#include "model/ImageListItems.h"
+#include "model/PhotoPaper.h"
+#include "print/DevicePrint.h"
+#include "print/MemoryService.h"
+#include "settings/IniFile.h"
+#include "testsupport/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+const QColor kColors[] = {QColor(220, 30, 30), QColor(30, 180, 40), QColor(30, 40, 220), QColor(230, 200, 20),
+                          QColor(150, 30, 160)};
+
+char classify(QRgb p)
+{
+    for (int i = 0; i < 5; ++i) {
+        const QColor &c = kColors[i];
+        if (std::abs(qRed(p) - c.red()) < 40 && std::abs(qGreen(p) - c.green()) < 40 && std::abs(qBlue(p) - c.blue()) < 40)
+            return static_cast<char>('A' + i);
+    }
+    return qRed(p) > 235 && qGreen(p) > 235 && qBlue(p) > 235 ? '.' : '?';
+}
+
+QString photo(int i)
+{
+    const QString path = scratchDir(QStringLiteral("preview-photos")) + QStringLiteral("/%1.jpg").arg(i);
+    if (!QFile::exists(path)) {
+        QImage image(160, 120, QImage::Format_RGB32);
+        image.fill(kColors[i]);
+        image.save(path, "JPEG", 95);
+    }
+    return path;
+}
+
+// A preview that records its error boxes instead of showing them.
+class Preview : public TfrmPrev {
+public:
+    QStringList boxes;
+
+protected:
+    void ShowErrorBox(const QString &instruction, const QString &text) override
+    {
+        boxes << instruction + QLatin1Char('|') + text;
+    }
+};
+
+class PreviewForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QApplication::setFont(QFont(testFontFamily(), 9));
+        system = std::make_shared<TFakeSystem>();
+        system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Fake")));
+        old = SetQvPrint(std::make_unique<TDevicePrint>(
+            std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system))));
+        paper.SetDivide({2, 2});
+        paper.SetSpace(FloatSize(4, 4));
+        paper.PhotoAreas().AdjustAreas();
+        paper.SetInfos(&list);
+    }
+    void TearDown() override { SetQvPrint(std::move(old)); }
+
+    void add(int count, bool checked = true)
+    {
+        for (int i = 0; i < count; ++i) {
+            infos.push_back(std::make_unique<TImageInfo>());
+            infos.back()->SetFileName(photo(static_cast<int>(infos.size() - 1) % 5), TImageLogging::iloLink);
+            list.Add(infos.back().get(), checked);
+        }
+    }
+    // The cells of the page shown, read at the cells' centres.
+    QString shownCells(const TfrmPrev &prev) const
+    {
+        const QImage shown = prev.Shown().convertToFormat(QImage::Format_RGB32);
+        const double dpr = shown.devicePixelRatio();
+        const double mmToPx = prev.logicalDpiY() * prev.ShowRate() / (100.0 * 25.4);
+        QString out;
+        for (int i = 0; i < paper.PhotoAreas().Count(); ++i) {
+            const TFloatRect &b = paper.PhotoAreas().Items(i)->Bounds();
+            const double x = prev.Margin() + static_cast<double>(b.Left + b.Right) / 2 * mmToPx;
+            const double y = prev.Margin() + static_cast<double>(b.Top + b.Bottom) / 2 * mmToPx;
+            out += QLatin1Char(classify(shown.pixel(static_cast<int>(x * dpr), static_cast<int>(y * dpr))));
+        }
+        return out;
+    }
+    static void render(QWidget &w, const char *name)
+    {
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        EXPECT_TRUE(w.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/%1.png").arg(QLatin1String(name))));
+    }
+
+    std::shared_ptr<TFakeSystem> system;
+    std::unique_ptr<TQvPrint> old;
+    std::vector<std::unique_ptr<TImageInfo>> infos;
+    TImageListItems list;
+    TPhotoPaper paper;
+};
+
+} // namespace
+
+TEST_F(PreviewForm, ShowsThePagesOfThePrintRun)
+{
+    add(5);
+    paper.PrintOptions().StartArea = 2;
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    EXPECT_EQ(prev.PageMax(), 1);
+    EXPECT_EQ(prev.lblMaxPage->text(), QStringLiteral("/ 2"));
+    EXPECT_LE(prev.ShowRate(), 100);
+    EXPECT_EQ(prev.cmbShowRate->currentText(), QStringLiteral("%1%").arg(prev.ShowRate()));
+    EXPECT_EQ(shownCells(prev), QStringLiteral(".ABC"));
+    prev.actPageNext->trigger();
+    EXPECT_EQ(prev.Page(), 1);
+    EXPECT_EQ(prev.edtPage->AsInteger(), 2);
+    EXPECT_EQ(shownCells(prev), QStringLiteral("DE.."));
+    // The shown page is the run's own page image, scaled.
+    const TPageGeometry g = ExportPageGeometry(paper);
+    PreparePages(paper, paper.PrintOptions());
+    const QImage exported = RenderPrintPage(paper, 2, g);
+    EXPECT_EQ(classify(exported.pixel(exported.width() / 4, exported.height() / 4)), 'D');
+    EXPECT_TRUE(prev.boxes.isEmpty());
+    render(prev, "frmPrev-fit-width");
+}
+
+TEST_F(PreviewForm, ZoomAndPageCommands)
+{
+    add(12);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    struct Step {
+        QAction *action;
+        int rateBefore, rateAfter;
+    } const zoom[] = {
+        {prev.actShowUp, 200, 100},   // beyond 200 jumps to 100
+        {prev.actShowUp, 100, 120},
+        {prev.actShowDown, 20, 20},
+        {prev.actShowDown, 60, 40},
+        {prev.actShowSame, 160, 100},
+    };
+    for (const Step &s : zoom) {
+        prev.SetShowRate(s.rateBefore);
+        s.action->trigger();
+        EXPECT_EQ(prev.ShowRate(), s.rateAfter) << s.action->text().toStdString() << " from " << s.rateBefore;
+    }
+    struct Typed {
+        const char *text;
+        int rate;
+    } const typed[] = {{"75", 75}, {"75%", 75}, {" 90 % ", 90}, {"-50%", 20}, {"500", 200}, {"abc", 200}};
+    for (const Typed &t : typed) {
+        prev.cmbShowRate->setEditText(QString::fromUtf8(t.text));
+        QTest::keyClick(prev.cmbShowRate->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(prev.ShowRate(), t.rate) << t.text;
+        EXPECT_EQ(prev.cmbShowRate->currentText(), QStringLiteral("%1%").arg(t.rate)) << t.text;
+    }
+    EXPECT_TRUE(prev.isVisible()) << "Enter in the rate box does not close the window";
+
+    struct Nav {
+        QAction *action;
+        int page;
+    } const nav[] = {{prev.actPageLast, 2}, {prev.actPageNext, 2}, {prev.actPagePrior, 1},
+                     {prev.actPageFirst, 0}, {prev.actPagePrior, 0}};
+    for (const Nav &n : nav) {
+        n.action->trigger();
+        EXPECT_EQ(prev.Page(), n.page) << n.action->text().toStdString();
+        EXPECT_EQ(prev.edtPage->AsInteger(), n.page + 1);
+    }
+    prev.edtPage->setFocus();
+    prev.edtPage->setText(QStringLiteral("3"));
+    QTest::keyClick(prev.edtPage, Qt::Key_Return);
+    EXPECT_EQ(prev.Page(), 2);
+    EXPECT_TRUE(prev.isVisible());
+
+    // The shortcuts and captions of the commands.
+    EXPECT_EQ(prev.actQuickPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(prev.actShowDown->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F3));
+    EXPECT_EQ(prev.actQuickPrint->toolTip(), QStringLiteral("すぐに印刷"));
+
+    prev.SetShowRate(200);
+    render(prev, "frmPrev-200");
+}
+
+TEST_F(PreviewForm, FittingFollowsTheWindowSize)
+{
+    add(4);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.resize(700, 600);
+    prev.show();
+    prev.actShowWidth->trigger();
+    EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFit);
+    const int wide = prev.ShowRate();
+    prev.resize(500, 600);
+    QApplication::processEvents();
+    EXPECT_LT(prev.ShowRate(), wide);
+    EXPECT_EQ(prev.ShowRate(), prev.FitWidthRate());
+    prev.actShowAll->trigger();
+    EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFitProportional);
+    // The whole sheet, its margin and shadow included, is in view.
+    QApplication::processEvents();
+    const QSize shown = prev.scbPreview->PictureSize();
+    EXPECT_LE(shown.height(), prev.scbPreview->viewport()->height() + 2);
+    EXPECT_LE(shown.width(), prev.scbPreview->viewport()->width() + 2);
+    prev.actShowSame->trigger();
+    EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmNoFit);
+}
+
+TEST_F(PreviewForm, WithoutPagesItSaysSo)
+{
+    add(3, false);
+    paper.PrintOptions().CheckOnly = true;
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    EXPECT_EQ(prev.PageMax(), -1);
+    EXPECT_EQ(prev.lblMaxPage->text(), QStringLiteral("/ ページなし"));
+    ASSERT_EQ(prev.boxes.size(), 1);
+    EXPECT_EQ(prev.boxes[0], QStringLiteral("印刷するページがありません|印刷データが存在しないため、プレビューを表示できません。"));
+    render(prev, "frmPrev-no-pages");
+}
+
+TEST_F(PreviewForm, ResultsTitleAndPlacement)
+{
+    add(1);
+    const QString path = scratchDir(QStringLiteral("preview-ini")) + QStringLiteral("/Vellora.ini");
+    QFile::remove(path);
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    ini.SetDefaultFolder(TDefaultFolder::dfUser);
+    ini.SetFileName(path);
+    {
+        Preview prev;
+        prev.SetIniFile(&ini);
+        prev.SetTitle(QStringLiteral("旅行"));
+        EXPECT_EQ(prev.windowTitle(), QStringLiteral("印刷プレビュー - 旅行"));
+        prev.SetPaper(&paper);
+        prev.show();
+        prev.resize(611, 533);
+        prev.actQuickPrint->trigger();
+        EXPECT_EQ(prev.result(), kPreviewQuickPrint);
+    }
+    EXPECT_EQ(ini.ReadInt(QStringLiteral("Forms"), QStringLiteral("frmPrev.right"), 0)
+                  - ini.ReadInt(QStringLiteral("Forms"), QStringLiteral("frmPrev.left"), 0),
+              611);
+    Preview again;
+    again.SetIniFile(&ini);
+    again.SetPaper(&paper);
+    again.show();
+    EXPECT_EQ(again.size(), QSize(611, 533));
+    again.actPrint->trigger();
+    EXPECT_EQ(again.result(), kPreviewPrint);
+}
+
+TEST_F(PreviewForm, WithoutAPrinterPrintingIsDisabledWithAReason)
+{
+    system->devices.clear();
+    auto none = SetQvPrint(std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system))));
+    add(2);
+    {
+        Preview prev;
+        prev.SetPaper(&paper);
+        prev.show();
+        EXPECT_FALSE(prev.actPrint->isEnabled());
+        EXPECT_FALSE(prev.actQuickPrint->isEnabled());
+        EXPECT_TRUE(prev.actQuickPrint->toolTip().contains(QStringLiteral("プリンタ")));
+        EXPECT_EQ(shownCells(prev), QStringLiteral("AB.."));
+    }
+    SetQvPrint(std::move(none));
+}

@@ -1,0 +1,390 @@
+// The print dialog: loading and writing the print options, page count and
+// page-edit corrections, copies per printer, the printer choice reaching the
+// job, a vanished printer, and the printer's own options in the setup dialog.
+#include "app/PrinterSetupDialog.h"
+#include "app/controls/NumberEdit.h"
+#include "app/print/DriverOptionsPanel.h"
+#include "app/MainForm.h"
+#include "app/print/PrintForm.h"
+#include "app/print/PrintWindows.h"
+#include "app/print/PreviewForm.h"
+#include "model/ImageInfo.h"
+#include "model/ImageListItems.h"
+#include "model/PhotoPaper.h"
+#include "print/CupsService.h"
+#include "print/DevicePrint.h"
+#include "print/MemoryService.h"
+#include "print/tests/PrintTestSupport.h"
+#include "testsupport/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+class PrintDialog : public TfrmPrint {
+public:
+    QStringList boxes;
+    int chosenArea = -1;
+    int askedArea = -2;
+
+protected:
+    void ShowErrorBox(const QString &instruction, const QString &text) override
+    {
+        boxes << instruction + QLatin1Char('|') + text;
+    }
+    int ChooseArea(int area) override
+    {
+        askedArea = area;
+        return chosenArea;
+    }
+};
+
+TDriverOptions fakeOptions()
+{
+    TDriverOptions o;
+    o.options.push_back({QStringLiteral("Finish"), QStringLiteral("仕上げ"), QString(), TDriverOptionKind::dokPickOne,
+                         {{QStringLiteral("None"), QStringLiteral("なし")}, {QStringLiteral("Staple"), QStringLiteral("ホチキス")}},
+                         QStringLiteral("None"), false});
+    o.options.push_back({QStringLiteral("Tray"), QStringLiteral("排紙"), QString(), TDriverOptionKind::dokPickOne,
+                         {{QStringLiteral("Upper"), QStringLiteral("上")}, {QStringLiteral("Lower"), QStringLiteral("下")}},
+                         QStringLiteral("Lower"), false});
+    o.options.push_back({QStringLiteral("Toner"), QStringLiteral("トナー節約"), QString(), TDriverOptionKind::dokBoolean,
+                         {{QStringLiteral("False"), QStringLiteral("いいえ")}, {QStringLiteral("True"), QStringLiteral("はい")}},
+                         QStringLiteral("False"), false});
+    o.options.push_back({QStringLiteral("Option1"), QStringLiteral("両面ユニット"), QString(), TDriverOptionKind::dokBoolean,
+                         {{QStringLiteral("False"), QStringLiteral("なし")}, {QStringLiteral("True"), QStringLiteral("あり")}},
+                         QStringLiteral("False"), true});
+    o.constraints.push_back({QStringLiteral("Finish"), QStringLiteral("Staple"), QStringLiteral("Tray"), QStringLiteral("Lower")});
+    return o;
+}
+
+class PrintForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QApplication::setFont(QFont(testFontFamily(), 9));
+        system = std::make_shared<TFakeSystem>();
+        system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Office")));
+        system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Photo")));
+        system->devices[1].lists.maxCopies = 9999;
+        system->devices[0].driverOptions = fakeOptions();
+        system->devices[0].defaults.driverOptions = CheckedDriverValues(fakeOptions(), {});
+        install();
+        paper.SetDivide({2, 2});
+        paper.PhotoAreas().AdjustAreas();
+        paper.SetInfos(&list);
+    }
+    void install()
+    {
+        auto print = std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system)));
+        devicePrint = print.get();
+        auto previous = SetQvPrint(std::move(print));
+        if (!old)
+            old = std::move(previous);
+    }
+    void TearDown() override { SetQvPrint(std::move(old)); }
+    void add(int count, bool checked = true)
+    {
+        for (int i = 0; i < count; ++i) {
+            infos.push_back(std::make_unique<TImageInfo>());
+            list.Add(infos.back().get(), checked);
+        }
+    }
+    static void render(QWidget &w, const char *name)
+    {
+        w.show();
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        EXPECT_TRUE(w.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/%1.png").arg(QLatin1String(name))));
+    }
+
+    std::shared_ptr<TFakeSystem> system;
+    std::unique_ptr<TQvPrint> old;
+    TDevicePrint *devicePrint = nullptr;
+    std::vector<std::unique_ptr<TImageInfo>> infos;
+    TImageListItems list;
+    TPhotoPaper paper;
+};
+
+} // namespace
+
+TEST_F(PrintForm, LoadsAndWritesTheOptionsOnEveryClose)
+{
+    add(12);
+    TPrintOptions &o = paper.PrintOptions();
+    o.CheckOnly = false;
+    o.Copies = 3;
+    o.Collate = true;
+    o.StartArea = 2;
+    o.PrintMode = TPrintMode::pmBanding;
+    o.AllPage = false;
+    o.StartPage = 2;
+    o.LastPage = 3;
+    struct Close {
+        const char *name;
+        std::function<void(PrintDialog &)> close;
+        int result;
+    } const closes[] = {
+        {"閉じる", [](PrintDialog &d) { d.btnClose->click(); }, kPrintDialogClose},
+        {"Esc", [](PrintDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); }, kPrintDialogClose},
+        {"印刷", [](PrintDialog &d) { d.btnPrint->click(); }, kPrintDialogPrint},
+        {"プレビュー", [](PrintDialog &d) { d.btnPreview->click(); }, kPrintDialogPreview},
+    };
+    for (const Close &c : closes) {
+        PrintDialog d;
+        d.SetPaper(&paper);
+        EXPECT_TRUE(d.rdoTargetAll->isChecked()) << c.name;
+        EXPECT_EQ(d.edtCopies->AsInteger(), o.Copies) << c.name;
+        EXPECT_EQ(d.chkCollate->isChecked(), o.Collate) << c.name;
+        EXPECT_EQ(d.edtStartArea->AsInteger(), o.StartArea) << c.name;
+        EXPECT_TRUE(d.rdoModeBanding->isChecked()) << c.name;
+        EXPECT_TRUE(d.rdoRangePages->isChecked()) << c.name;
+        EXPECT_EQ(d.edtStartPage->AsInteger(), o.StartPage) << c.name;
+        EXPECT_EQ(d.edtLastPage->AsInteger(), o.LastPage) << c.name;
+        // Change every control, then close.
+        d.edtCopies->SetValue(o.Copies + 1);
+        d.chkCollate->setChecked(!o.Collate);
+        d.rdoModeNormal->setChecked(true);
+        d.rdoAllPages->setChecked(true);
+        d.show();
+        c.close(d);
+        EXPECT_EQ(d.result(), c.result) << c.name;
+        EXPECT_FALSE(d.isVisible()) << c.name;
+        EXPECT_EQ(o.PrintMode, TPrintMode::pmNormal) << c.name;
+        EXPECT_TRUE(o.AllPage) << c.name;
+        o.PrintMode = TPrintMode::pmBanding;
+        o.AllPage = false;
+    }
+    EXPECT_EQ(o.Copies, 7);
+}
+
+TEST_F(PrintForm, PageCountFollowsTargetAndStartAreaAndEditsCorrectEachOther)
+{
+    add(3);
+    add(3, false);
+    PrintDialog d;
+    d.SetPaper(&paper);
+    // Six images on 2 x 2 cells: two pages; the three checked: one.
+    EXPECT_EQ(d.edtLastPage->Max(), 2);
+    d.rdoTargetChecked->setChecked(true);
+    EXPECT_EQ(d.edtLastPage->Max(), 1);
+    d.edtStartArea->SetValue(3);   // positions 3, 4, 5
+    EXPECT_EQ(d.edtLastPage->Max(), 2);
+    d.chosenArea = 3;
+    d.btnSelArea->click();
+    EXPECT_EQ(d.askedArea, 2);
+    EXPECT_EQ(d.edtStartArea->AsInteger(), 4);
+    d.edtStartArea->SetValue(99);
+    EXPECT_EQ(d.edtStartArea->AsInteger(), 4) << "clamped to the cells";
+
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    d.rdoAllPages->setChecked(true);
+    d.edtStartPage->SetValue(2);
+    d.edtLastPage->setFocus();
+    d.edtLastPage->selectAll();
+    QTest::keyClicks(d.edtLastPage, QStringLiteral("1"));
+    EXPECT_TRUE(d.rdoRangePages->isChecked()) << "typing a page selects 指定";
+    d.edtStartPage->setFocus();   // leaving the last edit
+    EXPECT_EQ(d.edtStartPage->AsInteger(), 1);
+    d.edtStartPage->SetValue(2);
+    d.edtLastPage->setFocus();    // leaving the start edit
+    EXPECT_EQ(d.edtLastPage->AsInteger(), 2);
+}
+
+TEST_F(PrintForm, CopiesFollowThePrinterAndTheChoiceReachesTheJob)
+{
+    add(2);
+    system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Simple")));
+    system->devices.back().defaults.fields.exclude(TJwPrintCap::jwPcCopies);
+    system->devices.back().lists.avail.exclude(TJwAvailInfo::jwAvMaxCopies);
+    install();
+    PrintDialog d;
+    d.SetPaper(&paper);
+    ASSERT_EQ(d.cmbPrinter->count(), 3);
+    struct Case {
+        const char *printer;
+        int max;
+        bool enabled;
+    } const cases[] = {{"Office", 50, true}, {"Photo", kMaxRunCopies, true}, {"Simple", 1, false}};
+    for (const Case &c : cases) {
+        const int index = d.cmbPrinter->findText(QLatin1String(c.printer));
+        d.cmbPrinter->setCurrentIndex(index);
+        emit d.cmbPrinter->activated(index);
+        EXPECT_EQ(d.edtCopies->Max(), c.max) << c.printer;
+        EXPECT_EQ(d.edtCopies->isEnabled(), c.enabled) << c.printer;
+        EXPECT_EQ(d.lblPrinterNote->text().isEmpty(), c.enabled) << c.printer;
+        EXPECT_EQ(paper.PrinterName(), QLatin1String(c.printer));
+    }
+    d.cmbPrinter->setCurrentIndex(1);
+    emit d.cmbPrinter->activated(1);
+    d.btnPrint->click();
+    ASSERT_EQ(d.result(), kPrintDialogPrint);
+    // The run binds the paper's printer: the dialog's choice.
+    EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 1);
+    ASSERT_EQ(system->jobs.size(), 1u);
+    EXPECT_EQ(system->jobs[0].printer, QStringLiteral("Photo"));
+}
+
+TEST_F(PrintForm, PrinterStateUnderThePrinterChoice)
+{
+    system->devices[1].stateReasons = {QStringLiteral("media-empty-error"), QStringLiteral("toner-low-warning"),
+                                       QStringLiteral("vendor-thing")};
+    add(1);
+    PrintDialog d;
+    d.SetPaper(&paper);
+    EXPECT_TRUE(d.lblPrinterState->isHidden()) << "a ready printer shows no state";
+    d.cmbPrinter->setCurrentIndex(1);
+    emit d.cmbPrinter->activated(1);
+    EXPECT_EQ(d.lblPrinterState->text(), QStringLiteral("状態: 用紙がありません、トナーが少なくなっています、vendor-thing"));
+    EXPECT_FALSE(d.lblPrinterState->isHidden());
+    EXPECT_EQ(PrinterStateText({QStringLiteral("paused"), QStringLiteral("offline-report")}),
+              QStringLiteral("状態: 停止しています、オフラインです"));
+}
+
+TEST_F(PrintForm, NothingToPrintOrAVanishedPrinterStopsWithAMessage)
+{
+    add(2, false);
+    {
+        PrintDialog d;
+        paper.PrintOptions().CheckOnly = true;
+        d.SetPaper(&paper);
+        d.show();
+        d.btnPrint->click();
+        EXPECT_TRUE(d.isVisible());
+        ASSERT_EQ(d.boxes.size(), 1);
+        EXPECT_TRUE(d.boxes[0].startsWith(QStringLiteral("印刷するページがありません|")));
+    }
+    PrintDialog d;
+    paper.PrintOptions().CheckOnly = false;
+    d.SetPaper(&paper);
+    d.cmbPrinter->setCurrentIndex(1);
+    emit d.cmbPrinter->activated(1);
+    d.show();
+    system->devices.erase(system->devices.begin() + 1);   // "Photo" is removed
+    d.btnPrint->click();
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(d.boxes.size(), 1);
+    EXPECT_TRUE(d.boxes[0].contains(QStringLiteral("Photo"))) << d.boxes[0].toStdString();
+    EXPECT_TRUE(system->jobs.empty());
+    render(d, "frmPrint");
+}
+
+TEST_F(PrintForm, PrinterOptionsInTheSetupDialog)
+{
+    TJwPrinter &jw = devicePrint->JwPrinter();
+    ASSERT_TRUE(devicePrint->TrySetPrinter(QStringLiteral("Office")));
+    {
+        TJwPrinterSetupDialog dialog(jw);
+        TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
+        EXPECT_FALSE(dialog.cmbPaper->isEnabled());
+        EXPECT_FALSE(dialog.radLandscape->isEnabled());
+        auto *finish = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("Finish")));
+        auto *tray = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("Tray")));
+        auto *toner = qobject_cast<QCheckBox *>(panel->Control(QStringLiteral("Toner")));
+        auto *installable = panel->Control(QStringLiteral("Option1"));
+        ASSERT_TRUE(finish && tray && toner && installable);
+        EXPECT_FALSE(installable->isEnabled());
+        // Staple conflicts with the lower tray: disabled, with the reason.
+        const auto *model = qobject_cast<QStandardItemModel *>(finish->model());
+        EXPECT_FALSE(model->item(1)->isEnabled());
+        EXPECT_EQ(model->item(1)->toolTip(), QStringLiteral("「排紙」が「下」のため選べません"));
+        tray->setCurrentIndex(0);
+        EXPECT_TRUE(model->item(1)->isEnabled());
+        finish->setCurrentIndex(1);
+        toner->setChecked(true);
+        render(dialog, "dlgPrinter-options-fake");
+        dialog.reject();
+    }
+    EXPECT_FALSE(jw.Modified());
+    EXPECT_EQ(jw.DeviceSettings().driverOptions.at(QStringLiteral("Finish")), QStringLiteral("None"));
+    {
+        TJwPrinterSetupDialog dialog(jw);
+        TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
+        qobject_cast<QCheckBox *>(panel->Control(QStringLiteral("Toner")))->setChecked(true);
+        dialog.accept();
+    }
+    EXPECT_EQ(jw.DeviceSettings().driverOptions.at(QStringLiteral("Toner")), QStringLiteral("True"));
+    {
+        TJwPrinterSetupDialog dialog(jw);
+        TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
+        panel->btnDefault->click();
+        EXPECT_FALSE(qobject_cast<QCheckBox *>(panel->Control(QStringLiteral("Toner")))->isChecked());
+        dialog.accept();
+    }
+    EXPECT_EQ(jw.DeviceSettings().driverOptions.at(QStringLiteral("Toner")), QStringLiteral("False"));
+}
+
+TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
+{
+    VELLORA_REQUIRE_CUPS();
+    QApplication::setFont(QFont(testFontFamily(), 9));
+    TJwPrinter jw(std::make_unique<TCupsService>(privateCupsServer()));
+    const QStringList names = jw.PrinterNames();
+    for (const char *queue : {"VelloraPDF", "VelloraPS"}) {
+        jw.SetIndex(static_cast<int>(names.indexOf(QLatin1String(queue))));
+        TJwPrinterSetupDialog dialog(jw);
+        TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
+        EXPECT_TRUE(panel->isVisibleTo(&dialog)) << queue;
+        dialog.show();
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(QLatin1String(queue))));
+        dialog.reject();
+    }
+}
+
+TEST_F(PrintForm, MainWindowOpensTheDialogAndThePreview)
+{
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        TfrmMain w;
+        InstallPrintWindows(w);
+        const QString photo = scratchDir(QStringLiteral("print-form-main")) + QStringLiteral("/a.jpg");
+        QImage image(120, 90, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(photo, "JPEG"));
+        w.AddImageFile(photo);
+        EXPECT_FALSE(w.ActionPending(w.Action(QStringLiteral("actPrint"))));
+        // The dialog opens on the window's paper; its preview button opens the
+        // preview, whose 閉じる ends the command.
+        QStringList seen;
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TfrmPrint *>(QApplication::activeModalWidget())) {
+                seen << dialog->windowTitle();
+                EXPECT_EQ(dialog->Paper(), &w.Paper());
+                dialog->btnPreview->click();
+            } else if (auto *preview = qobject_cast<TfrmPrev *>(QApplication::activeModalWidget())) {
+                seen << preview->windowTitle();
+                preview->actClose->trigger();
+            } else if (auto *other = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                seen << other->windowTitle();   // not expected: a message box
+                other->done(0);
+            }
+        });
+        closer.start();
+        w.RunPrintCommands(false);
+        EXPECT_EQ(seen, (QStringList{QStringLiteral("印刷"), QStringLiteral("印刷プレビュー")}));
+    }
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+}

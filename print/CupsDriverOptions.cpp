@@ -1,0 +1,178 @@
+#include "print/CupsDriverOptions.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <cups/ppd.h>
+#include <unistd.h>
+
+// The PPD interface is the only one that gives a driver's groups, texts and
+// constraints; libcups marks it deprecated.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace vellora {
+
+namespace {
+
+struct PpdFile {
+    ppd_file_t *ppd = nullptr;
+    ~PpdFile()
+    {
+        if (ppd)
+            ppdClose(ppd);
+    }
+};
+
+QString text(const char *s, const char *fallback)
+{
+    return QString::fromUtf8(s && *s ? s : fallback);
+}
+
+void addOption(const ppd_option_t &o, const QString &group, bool installable, TDriverOptions &out)
+{
+    const QString keyword = QString::fromUtf8(o.keyword);
+    if (IsStandardDriverKeyword(keyword))
+        return;
+    TDriverOption option;
+    option.keyword = keyword;
+    option.text = text(o.text, o.keyword);
+    option.group = group;
+    option.kind = o.ui == PPD_UI_BOOLEAN    ? TDriverOptionKind::dokBoolean
+                  : o.ui == PPD_UI_PICKMANY ? TDriverOptionKind::dokPickMany
+                                            : TDriverOptionKind::dokPickOne;
+    option.readOnly = installable;
+    QStringList marked;
+    for (int i = 0; i < o.num_choices; ++i) {
+        const ppd_choice_t &c = o.choices[i];
+        option.choices.push_back({QString::fromUtf8(c.choice), text(c.text, c.choice)});
+        if (c.marked)
+            marked << QString::fromUtf8(c.choice);
+    }
+    option.defaultChoice = marked.isEmpty() ? QString::fromUtf8(o.defchoice) : marked.join(QLatin1Char(','));
+    out.options.push_back(std::move(option));
+}
+
+void addGroup(const ppd_group_t &g, TCupsDriverInfo &info)
+{
+    const bool installable = qstrcmp(g.name, "InstallableOptions") == 0;
+    const QString name = text(g.text, g.name);
+    for (int i = 0; i < g.num_options; ++i) {
+        const ppd_option_t &o = g.options[i];
+        if (qstrcmp(o.keyword, "InputSlot") == 0) {
+            for (int c = 0; c < o.num_choices; ++c) {
+                const QString choice = QString::fromUtf8(o.choices[c].choice);
+                info.inputSlotForSource.emplace(MediaSourceForInputSlot(choice), choice);
+            }
+        }
+        addOption(o, name, installable, info.options);
+    }
+    for (int i = 0; i < g.num_subgroups; ++i)
+        addGroup(g.subgroups[i], info);
+}
+
+// The IPP attributes of a job that are not standard settings and have a
+// list of keywords or names to choose from.
+TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
+{
+    TCupsDriverInfo result;
+    TDriverOptions &out = result.options;
+    ipp_attribute_t *names = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-creation-attributes-supported");
+    for (int i = 0; names && i < ippGetCount(names); ++i) {
+        const char *name = ippGetString(names, i, nullptr);
+        if (!name || IsStandardDriverKeyword(QString::fromUtf8(name)))
+            continue;
+        ipp_attribute_t *supported = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, name);
+        if (!supported)
+            continue;
+        const ipp_tag_t tag = ippGetValueTag(supported);
+        if (tag != IPP_TAG_KEYWORD && tag != IPP_TAG_NAME && tag != IPP_TAG_NAMELANG)
+            continue;
+        TDriverOption option;
+        option.keyword = QString::fromUtf8(name);
+        const char *optionText = cupsLocalizeDestOption(CUPS_HTTP_DEFAULT, dest, info, name);
+        option.text = text(optionText, name);
+        for (int c = 0; c < ippGetCount(supported); ++c) {
+            const char *value = ippGetString(supported, c, nullptr);
+            if (!value)
+                continue;
+            const char *valueText = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, dest, info, name, value);
+            option.choices.push_back({QString::fromUtf8(value), text(valueText, value)});
+        }
+        if (ipp_attribute_t *def = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, name))
+            option.defaultChoice = QString::fromUtf8(ippGetString(def, 0, nullptr));
+        if (option.defaultChoice.isEmpty() && !option.choices.empty())
+            option.defaultChoice = option.choices.front().choice;
+        if (!option.choices.empty())
+            out.options.push_back(std::move(option));
+    }
+    return result;
+}
+
+} // namespace
+
+QString MediaSourceForInputSlot(const QString &choice)
+{
+    // The names the server gives well-known trays; others are the choice in
+    // lower case with dashes between words.
+    static const std::pair<const char *, const char *> kKnown[] = {
+        {"Auto", "auto"}, {"Default", "auto"}, {"Cassette", "main"}, {"PhotoTray", "photo"}, {"CDTray", "disc"},
+        {"Multipurpose", "by-pass-tray"}, {"MP", "by-pass-tray"}, {"MPTray", "by-pass-tray"},
+        {"LargeCapacity", "large-capacity"}, {"Lower", "bottom"}, {"Middle", "middle"}, {"Upper", "top"},
+        {"Side", "side"}, {"Roll", "main-roll"}, {"Roll1", "main-roll"}, {"Roll2", "alternate-roll"},
+        {"Manual", "manual"}, {"ManualFeed", "manual"}, {"Envelope", "envelope"}};
+    for (const auto &[ppd, ipp] : kKnown) {
+        if (choice.compare(QLatin1String(ppd), Qt::CaseInsensitive) == 0)
+            return QLatin1String(ipp);
+    }
+    QString name;
+    for (qsizetype i = 0; i < choice.size(); ++i) {
+        const QChar ch = choice[i];
+        if (ch.isUpper() && i > 0 && choice[i - 1].isLower())
+            name += QLatin1Char('-');
+        name += ch.isLetterOrNumber() ? ch.toLower() : QLatin1Char('-');
+    }
+    return name;
+}
+
+bool ReadPpdDriverOptions(const QByteArray &path, int numDestOptions, cups_option_t *destOptions, TCupsDriverInfo &out)
+{
+    PpdFile file;
+    file.ppd = ppdOpenFile(path.constData());
+    if (!file.ppd)
+        return false;
+    ppd_file_t *ppd = file.ppd;
+    ppdLocalize(ppd);
+    ppdMarkDefaults(ppd);
+    // The queue's saved choices (lpoptions) of the PPD's own options.
+    for (int i = 0; i < numDestOptions; ++i) {
+        if (ppdFindOption(ppd, destOptions[i].name))
+            ppdMarkOption(ppd, destOptions[i].name, destOptions[i].value);
+    }
+    out = {};
+    for (int i = 0; i < ppd->num_groups; ++i)
+        addGroup(ppd->groups[i], out);
+    for (int i = 0; i < ppd->num_consts; ++i) {
+        const ppd_const_t &c = ppd->consts[i];
+        out.options.constraints.push_back({QString::fromUtf8(c.option1), QString::fromUtf8(c.choice1),
+                                   QString::fromUtf8(c.option2), QString::fromUtf8(c.choice2)});
+    }
+    return true;
+}
+
+TCupsDriverInfo ReadCupsDriverOptions(cups_dest_t *dest, cups_dinfo_t *info)
+{
+    char path[1024] = "";
+    time_t modified = 0;
+    const http_status_t status = cupsGetPPD3(CUPS_HTTP_DEFAULT, dest->name, &modified, path, sizeof path);
+    if (status == HTTP_STATUS_OK) {
+        TCupsDriverInfo out;
+        const bool read = ReadPpdDriverOptions(QByteArray(path), dest->num_options, dest->options, out);
+        ::unlink(path);
+        // A PPD that cannot be read leaves the standard settings alone.
+        return read ? out : TCupsDriverInfo{};
+    }
+    if (path[0])
+        ::unlink(path);
+    return readIpp(dest, info);
+}
+
+} // namespace vellora

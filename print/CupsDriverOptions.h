@@ -1,0 +1,35 @@
+// Reading a CUPS queue's own options: from its PPD when it has one, or else
+// from the printer's IPP attributes. All PPD calls of the program live in
+// CupsDriverOptions.cpp.
+#pragma once
+
+#include "print/DriverOptions.h"
+
+#include <cups/cups.h>
+
+namespace vellora {
+
+// What a queue's PPD or IPP attributes tell beyond the standard settings.
+struct TCupsDriverInfo {
+    TDriverOptions options;
+    // The PPD's InputSlot choice of each IPP media-source keyword: a PPD
+    // printer's filters read the tray from InputSlot only.
+    std::map<QString, QString> inputSlotForSource;
+};
+
+// The IPP media-source keyword that the server gives a PPD InputSlot choice.
+QString MediaSourceForInputSlot(const QString &choice);
+
+// The options of the PPD file at `path` with the queue's saved defaults
+// (`destOptions` of the destination) marked; false when the file cannot be
+// read.
+bool ReadPpdDriverOptions(const QByteArray &path, int numDestOptions, cups_option_t *destOptions,
+                          TCupsDriverInfo &out);
+
+// The destination's options as the server sends them: its PPD when it has
+// one, otherwise the non-standard attributes of
+// job-creation-attributes-supported with string values. An unreadable PPD
+// gives no options (the standard settings remain).
+TCupsDriverInfo ReadCupsDriverOptions(cups_dest_t *dest, cups_dinfo_t *info);
+
+} // namespace vellora

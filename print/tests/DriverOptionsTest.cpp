@@ -1,0 +1,247 @@
+// The printer's own options: constraints and checking on a fake printer,
+// the working copy in TJwPrinter, and real queues of the private print
+// server (their PPD options, and options arriving with a job).
+#include "print/CupsService.h"
+#include "print/DevicePrint.h"
+#include "print/DriverOptions.h"
+#include "print/MemoryService.h"
+#include "print/tests/PrintTestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+// A printer with a vendor pick-one option, a Boolean, an installable
+// duplexer and a constraint: "Finish" "Staple" needs the "Tray" "Upper".
+TDriverOptions fakeOptions()
+{
+    TDriverOptions o;
+    o.options.push_back({QStringLiteral("Finish"), QStringLiteral("仕上げ"), QStringLiteral("General"),
+                         TDriverOptionKind::dokPickOne,
+                         {{QStringLiteral("None"), QStringLiteral("なし")}, {QStringLiteral("Staple"), QStringLiteral("ホチキス")}},
+                         QStringLiteral("None"), false});
+    o.options.push_back({QStringLiteral("Tray"), QStringLiteral("排紙"), QStringLiteral("General"),
+                         TDriverOptionKind::dokPickOne,
+                         {{QStringLiteral("Upper"), QStringLiteral("上")}, {QStringLiteral("Lower"), QStringLiteral("下")}},
+                         QStringLiteral("Lower"), false});
+    o.options.push_back({QStringLiteral("Toner"), QStringLiteral("節約"), QStringLiteral("General"),
+                         TDriverOptionKind::dokBoolean,
+                         {{QStringLiteral("False"), QStringLiteral("いいえ")}, {QStringLiteral("True"), QStringLiteral("はい")}},
+                         QStringLiteral("False"), false});
+    o.options.push_back({QStringLiteral("Option1"), QStringLiteral("Duplexer"), QStringLiteral("Installable Options"),
+                         TDriverOptionKind::dokBoolean,
+                         {{QStringLiteral("False"), QStringLiteral("Not Installed")}, {QStringLiteral("True"), QStringLiteral("Installed")}},
+                         QStringLiteral("False"), true});
+    o.constraints.push_back({QStringLiteral("Finish"), QStringLiteral("Staple"), QStringLiteral("Tray"), QStringLiteral("Lower")});
+    o.constraints.push_back({QStringLiteral("Toner"), QString(), QStringLiteral("Option1"), QStringLiteral("True")});
+    return o;
+}
+
+} // namespace
+
+TEST(DriverOptions, ConstraintsAndCheckedValues)
+{
+    const TDriverOptions o = fakeOptions();
+    using Values = TDriverValues;
+    // Staple with the default tray (Lower) conflicts; with Upper it is free.
+    EXPECT_EQ(DriverConflicts(o, {}, QStringLiteral("Finish"), QStringLiteral("Staple")),
+              (std::vector<std::pair<QString, QString>>{{QStringLiteral("Tray"), QStringLiteral("Lower")}}));
+    EXPECT_TRUE(DriverConflicts(o, {{QStringLiteral("Tray"), QStringLiteral("Upper")}}, QStringLiteral("Finish"),
+                                QStringLiteral("Staple"))
+                    .empty());
+    // The constraint works both ways; an empty choice means "on".
+    EXPECT_EQ(DriverConflicts(o, {{QStringLiteral("Finish"), QStringLiteral("Staple")}}, QStringLiteral("Tray"),
+                              QStringLiteral("Lower"))
+                  .size(),
+              1u);
+    EXPECT_TRUE(DriverConflicts(o, {}, QStringLiteral("Toner"), QStringLiteral("True")).empty());
+    EXPECT_EQ(DriverConflicts(o, {{QStringLiteral("Option1"), QStringLiteral("True")}}, QStringLiteral("Toner"),
+                              QStringLiteral("True"))
+                  .size(),
+              1u);
+    EXPECT_TRUE(DriverConflicts(o, {{QStringLiteral("Option1"), QStringLiteral("True")}}, QStringLiteral("Toner"),
+                                QStringLiteral("False"))
+                    .empty());
+
+    struct Case {
+        const char *name;
+        Values given, expected;
+    } const cases[] = {
+        {"nothing given is the defaults", {},
+         {{"Finish", "None"}, {"Option1", "False"}, {"Toner", "False"}, {"Tray", "Lower"}}},
+        {"unknown keyword and choice fall back",
+         {{"Colour", "Red"}, {"Tray", "Middle"}, {"Toner", "True"}},
+         {{"Finish", "None"}, {"Option1", "False"}, {"Toner", "True"}, {"Tray", "Lower"}}},
+        {"installable hardware is not set per job", {{"Option1", "True"}},
+         {{"Finish", "None"}, {"Option1", "False"}, {"Toner", "False"}, {"Tray", "Lower"}}},
+        {"a default in conflict with a given value gives way",
+         {{"Finish", "Staple"}},
+         {{"Finish", "Staple"}, {"Option1", "False"}, {"Toner", "False"}, {"Tray", "Upper"}}},
+        {"of two given values in conflict the later gives way",
+         {{"Tray", "Lower"}, {"Finish", "Staple"}},
+         {{"Finish", "Staple"}, {"Option1", "False"}, {"Toner", "False"}, {"Tray", "Upper"}}},
+        {"staple with the upper tray stays", {{"Finish", "Staple"}, {"Tray", "Upper"}},
+         {{"Finish", "Staple"}, {"Option1", "False"}, {"Toner", "False"}, {"Tray", "Upper"}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CheckedDriverValues(o, c.given), c.expected) << c.name;
+}
+
+TEST(DriverOptions, WorkingCopyAppliesToJobsAndResetsWithThePrinter)
+{
+    auto system = std::make_shared<TFakeSystem>();
+    system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Office")));
+    system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Photo")));
+    system->devices[0].driverOptions = fakeOptions();
+    system->devices[0].defaults.driverOptions = CheckedDriverValues(fakeOptions(), {});
+    TDevicePrint print(std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system)));
+    TJwPrinter &jw = print.JwPrinter();
+    ASSERT_TRUE(print.TrySetPrinter(QStringLiteral("Office")));
+    EXPECT_EQ(jw.DriverOptions(), fakeOptions());
+
+    jw.SetDriverValue(QStringLiteral("Toner"), QStringLiteral("True"));
+    EXPECT_TRUE(jw.Modified());
+    EXPECT_THROW(jw.SetDriverValue(QStringLiteral("Option1"), QStringLiteral("True")), EJwPrinterNotSupported);
+    EXPECT_THROW(jw.SetDriverValue(QStringLiteral("Tray"), QStringLiteral("Middle")), EJwPrinterNotSupported);
+    EXPECT_THROW(jw.SetDriverValue(QStringLiteral("Nope"), QStringLiteral("x")), EJwPrinterNotSupported);
+    // Not applied yet: a job gets the queue's defaults.
+    EXPECT_EQ(jw.DeviceSettings().driverOptions.at(QStringLiteral("Toner")), QStringLiteral("False"));
+    print.ApplySettings();
+    EXPECT_FALSE(jw.Modified());
+    print.BeginPrint();
+    print.EndPrint();
+    ASSERT_EQ(system->jobs.size(), 1u);
+    EXPECT_EQ(system->jobs[0].settings.driverOptions.at(QStringLiteral("Toner")), QStringLiteral("True"));
+
+    // Back to the defaults, discarded: nothing changes.
+    jw.ResetDriverValues();
+    EXPECT_TRUE(jw.Modified());
+    print.CancelSettings();
+    EXPECT_EQ(jw.DriverValues().at(QStringLiteral("Toner")), QStringLiteral("True"));
+
+    // Another printer has other options; coming back gives the queue's defaults again.
+    ASSERT_TRUE(print.TrySetPrinter(QStringLiteral("Photo")));
+    EXPECT_TRUE(jw.DriverOptions().options.empty());
+    EXPECT_TRUE(jw.DriverValues().empty());
+    ASSERT_TRUE(print.TrySetPrinter(QStringLiteral("Office")));
+    EXPECT_EQ(jw.DriverValues().at(QStringLiteral("Toner")), QStringLiteral("False"));
+}
+
+namespace {
+
+std::unique_ptr<TDevicePrint> cupsPrint(TCupsService **service = nullptr)
+{
+    auto cups = std::make_unique<TCupsService>(privateCupsServer());
+    if (service)
+        *service = cups.get();
+    return std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::move(cups)));
+}
+
+bool hasKeyword(const TDriverOptions &o, const char *keyword)
+{
+    return o.find(QLatin1String(keyword)) != nullptr;
+}
+
+} // namespace
+
+TEST(DriverOptionsCups, QueuesListTheirOwnOptionsOnce)
+{
+    VELLORA_REQUIRE_CUPS();
+    TCupsService cups(privateCupsServer());
+    const TDriverOptions ps = cups.DriverOptions(QStringLiteral("VelloraPS"));
+    // Paper, tray and duplex are standard settings, not listed again.
+    for (const char *standard : {"PageSize", "PageRegion", "InputSlot", "Duplex"})
+        EXPECT_FALSE(hasKeyword(ps, standard)) << standard;
+    const TDriverOption *duplexer = ps.find(QStringLiteral("Option1"));
+    ASSERT_NE(duplexer, nullptr);
+    EXPECT_TRUE(duplexer->readOnly);
+    EXPECT_EQ(duplexer->kind, TDriverOptionKind::dokBoolean);
+    EXPECT_EQ(duplexer->defaultChoice, QStringLiteral("False"));
+    EXPECT_FALSE(ps.constraints.empty());
+
+    const TDriverOptions pdf = cups.DriverOptions(QStringLiteral("VelloraPDF"));
+    for (const char *standard : {"Resolution", "ColorModel", "Duplex", "PageSize"})
+        EXPECT_FALSE(hasKeyword(pdf, standard)) << standard;
+    const TDriverOption *ret = pdf.find(QStringLiteral("ret"));
+    ASSERT_NE(ret, nullptr);
+    EXPECT_EQ(ret->text, QStringLiteral("Resolution Enhancement"));
+    EXPECT_EQ(ret->defaultChoice, QStringLiteral("notset"));
+    EXPECT_FALSE(ret->readOnly);
+    EXPECT_EQ(cups.DefaultSettings(QStringLiteral("VelloraPDF")).driverOptions.at(QStringLiteral("ret")),
+              QStringLiteral("notset"));
+}
+
+TEST(DriverOptionsCups, VendorOptionTravelsWithTheJob)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraVendor"));
+    ASSERT_TRUE(queue.ok());
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    print->JwPrinter().SetDriverValue(QStringLiteral("ret"), QStringLiteral("dark"));
+    print->ApplySettings();
+    print->SetTitle(QStringLiteral("vendor option"));
+    print->BeginPrint();
+    print->Canvas()->drawRect(10, 10, 100, 100);
+    print->EndPrint();
+    ASSERT_TRUE(queue.waitIdle());
+    ASSERT_GT(service->LastJobId(), 0);
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "ret"), QStringLiteral("dark"));
+}
+
+TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraPSJob"));
+    ASSERT_TRUE(queue.ok());
+    const QString ps = queue.output() + QStringLiteral(".ps");
+    QFile::remove(ps);
+    // The same queue as VelloraPS, writing to a file of this test's own.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"),
+                                {QStringLiteral("-p"), queue.name(), QStringLiteral("-v"), QStringLiteral("file://") + ps,
+                                 QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/generic.ppd")}),
+              0);
+    auto print = cupsPrint();
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    const QStringList bins = print->BinNames();
+    const qsizetype manual = bins.indexOf(QStringLiteral("manual"));
+    ASSERT_GE(manual, 0) << bins.join(QLatin1Char(',')).toStdString();
+    ASSERT_TRUE(print->TrySetBinIndex(static_cast<int>(manual)));
+    ASSERT_TRUE(print->TrySetPaperSize(11));   // A5
+    print->SetCopies(2);
+    print->SetCollate(true);
+    print->BeginPrint();
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1)
+            print->NewPage();
+        print->Canvas()->drawRect(10, 10, 100, 100);
+    }
+    print->EndPrint();
+    ASSERT_TRUE(queue.waitIdle());
+    QFile file(ps);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll();
+    EXPECT_TRUE(data.contains("<</ManualFeed true>>setpagedevice"));
+    // Two collated copies of three A5 pages (420 x 595 points).
+    EXPECT_EQ(data.count("%%Page: "), 6);
+    EXPECT_EQ(data.count("%%PageBoundingBox: 0 0 420 595"), 6);
+}
+
+TEST(DriverOptionsCups, StateReasonsOfAStoppedQueue)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraStopped"));
+    ASSERT_TRUE(queue.ok());
+    TCupsService cups(privateCupsServer());
+    EXPECT_FALSE(cups.StateReasons(queue.name()).contains(QStringLiteral("paused")));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), {queue.name()}), 0);
+    EXPECT_TRUE(cups.StateReasons(queue.name()).contains(QStringLiteral("paused")));
+    EXPECT_TRUE(cups.StateReasons(QStringLiteral("NoSuchQueue")).isEmpty());
+}
