@@ -119,6 +119,8 @@ public:
     // the user picks.
     void ShowHelp();
     QString FindHelpFile() const;
+    // The image viewer on the first selected entry.
+    void PreviewImage();
 
     // --- commands that other parts of the program provide -------------------
     QAction *Action(const QString &name) const;

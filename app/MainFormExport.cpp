@@ -1,8 +1,10 @@
-// The main window's export, options and help commands.
+// The main window's export, options, help and image viewer commands.
 #include "app/MainForm.h"
 
 #include "app/ExportDialog.h"
 #include "app/ExportRun.h"
+#include "app/FormSettings.h"
+#include "app/ImagePrevDialog.h"
 #include "app/OptionDialog.h"
 #include "app/SelHelpDialog.h"
 #include "app/controls/ProgressForm.h"
@@ -272,11 +274,25 @@ void TfrmMain::ShowHelp() {
                     errorMessage(QStringLiteral("ヘルプファイルを開けませんでした"), file));
 }
 
+void TfrmMain::PreviewImage() {
+    TImageListItem *item = lvFile->Selected();
+    if (!item)
+        return;
+    TfrmImagePrev dialog(*lvFile, FPaper->DocumentFileName(), this);
+    const QString forms = QStringLiteral("Forms");
+    const QString name = QStringLiteral("frmImagePrev");
+    ReadForm(iniMain, forms, name, &dialog);
+    dialog.SetPage(item->Index());
+    dialog.exec();
+    WriteForm(iniMain, forms, name, &dialog);
+}
+
 void TfrmMain::connectExportCommands() {
     const std::pair<const char *, void (TfrmMain::*)()> commands[] = {
         {"mitExport", &TfrmMain::ExportPaper},
         {"mitOption", &TfrmMain::ChangeOptions},
         {"mitShowHelp", &TfrmMain::ShowHelp},
+        {"actPreviewImage", &TfrmMain::PreviewImage},
     };
     for (const auto &[name, handler] : commands) {
         QAction *a = Action(QString::fromLatin1(name));
