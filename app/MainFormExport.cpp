@@ -56,8 +56,10 @@ int showMessage(QWidget *parent, const QString &title, const TMessage &m) {
     box.MainIcon = m.Icon;
     box.Buttons = m.Buttons;
     box.DefaultButton = m.Default;
-    if (!m.OpenFolder.isEmpty())
+    if (!m.OpenFolder.isEmpty()) {
+        box.Options += TQvTaskDialogOption::tdoCommandLinks;
         box.CustomButtons.Add(QStringLiteral("フォルダを開く"), kOpenFolderID);
+    }
     int button = 0, radio = 0;
     bool checked = false;
     box.Execute(button, radio, checked);

@@ -58,6 +58,7 @@ protected:
                     const QString instruction = form->findChild<QLabel *>(QStringLiteral("lblInstruction"))->text();
                     FQuestions << instruction;
                     FContents << form->findChild<QLabel *>(QStringLiteral("lblContent"))->text();
+                    FOpenFolderShown = form->findChild<QAbstractButton *>(QStringLiteral("cmd100")) != nullptr;
                     const auto it = FAnswers.find(instruction);
                     const QString answer = it == FAnswers.end() ? QStringLiteral("btn1") : it->second;
                     // Queued: a click may open a nested loop, and this timer
@@ -124,6 +125,7 @@ protected:
     std::map<QString, QString> FAnswers;
     std::map<QString, std::function<void(QWidget *)>> FDialogs;
     int FExportShown = 0;
+    bool FOpenFolderShown = false;
     QTimer FDriver;
 };
 
@@ -246,6 +248,7 @@ TEST_F(ExportCommandsTest, ExportToPdfAndJpegFromTheMenu) {
                     .contains(QStringLiteral("No syntax or stream encoding errors")));
     EXPECT_TRUE(test::runTool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
     EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートが終了しました")});
+    EXPECT_TRUE(FOpenFolderShown);
     EXPECT_EQ(QDir(FOut.path()).entryList(QDir::Files), QStringList{QStringLiteral("album.pdf")});   // no temporary left
     EXPECT_EQ(w.Progress(), nullptr);
     EXPECT_FALSE(bool(w.Paper().OnPrint()));
