@@ -488,6 +488,7 @@ void TfrmMain::createActions() {
             [this] { runGuarded([this] { RunPrintCommands(false); }); });
     connect(Action(QStringLiteral("actPrintPreview")), &QAction::triggered, this,
             [this] { runGuarded([this] { RunPrintCommands(true); }); });
+    connectExportCommands();
 }
 
 void TfrmMain::createMenus() {

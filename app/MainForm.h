@@ -115,6 +115,19 @@ public:
     void ShowTextFile();
     TfrmProgress *Progress() const { return FProgress; }
 
+    // --- export, options, help ------------------------------------------------
+    // The export dialog, then the run with a progress window and a result.
+    void ExportPaper();
+    // The options dialog; a new plug-in folder rebuilds the picture filter,
+    // a new cache folder moves the thumbnail cache.
+    void ChangeOptions();
+    // Opens the help file: the stored one, one beside the program, or one
+    // the user picks.
+    void ShowHelp();
+    QString FindHelpFile() const;
+    // The image viewer on the first selected entry.
+    void PreviewImage();
+
     // --- commands that other parts of the program provide -------------------
     QAction *Action(const QString &name) const;
     // Makes a command usable (its handler is connected by the caller) or
@@ -214,6 +227,7 @@ private:
     void setSubItems(TImageListItem &item, const TImageInfo &info);
     int compareItems(TImageListItem &a, TImageListItem &b) const;
     void runGuarded(const std::function<void()> &command);
+    void connectExportCommands();
     bool confirmStopAdding();
     void connectCommands();
     void setDocumentTitle();
