@@ -49,6 +49,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 namespace vellora {
 
@@ -1231,8 +1232,12 @@ QString TfrmMain::ReadmeFileName() const {
 
 void TfrmMain::ShowTextFile() {
     const QString file = ReadmeFileName();
-    if (!file.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    // Without a program for text files the desktop opens nothing and says
+    // nothing; tell the user where the file is instead.
+    if (file.isEmpty())
+        throw std::runtime_error("Vellora.txt が見つかりません。");
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        throw std::runtime_error(QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
 }
 
 void TfrmMain::showAbout() {

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/controls/DropDst.h"
+#include "app/controls/PictureDialogs.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
 #include "model/Document.h"
@@ -408,6 +409,17 @@ TEST_F(MainFormTest, PluginFormatsJoinTheFilterAndTheList) {
         EXPECT_TRUE(w.SusieExt().startsWith(QStringLiteral("*.jpg;"))) << pass;
         w.BuildPictureFilter();
     }
+    // The picture dialog offers them in its filter list.
+    TQvOpenPictureDialog dialog(&w);
+    dialog.SetFilter(w.PictureFilter());
+    EXPECT_TRUE(dialog.nameFilters().contains(QStringLiteral("Portable Arbitrary Map（*.pam） (*.pam)")))
+        << dialog.nameFilters().join(QLatin1Char('|')).toStdString();
+    dialog.selectNameFilter(dialog.nameFilters().constFirst());
+    dialog.resize(760, 460);
+    dialog.show();
+    QApplication::processEvents();
+    QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+    dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgOpenPic.png"));
 }
 
 TEST_F(MainFormTest, StatusBarTextsLabelsAndPanelWidths) {
@@ -485,11 +497,13 @@ TEST_F(MainFormTest, ReadmeOpensThroughTheDesktop) {
     w.Action(QStringLiteral("mitShowTextFile"))->trigger();
     const QString aside = readme + QStringLiteral(".aside");
     ASSERT_TRUE(QFile::rename(readme, aside));
-    w.Action(QStringLiteral("mitShowTextFile"))->trigger();   // missing: nothing happens
+    EXPECT_TRUE(FMessages.isEmpty());
+    w.Action(QStringLiteral("mitShowTextFile"))->trigger();   // missing: said so, nothing opened
     QFile::rename(aside, readme);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(readme)});
-    EXPECT_TRUE(FMessages.isEmpty());
+    ASSERT_EQ(FMessages.size(), 1);
+    EXPECT_TRUE(FMessages.constFirst().contains(QStringLiteral("Vellora.txt"))) << FMessages.constFirst().toStdString();
 }
 
 namespace {
