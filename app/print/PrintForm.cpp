@@ -267,8 +267,12 @@ void TfrmPrint::updatePages()
     if (FLoading)
         return;
     const int count = std::max(1, PageCount());
+    // An end page at the old last page keeps meaning "to the end".
+    const bool toEnd = edtLastPage->AsInteger() >= static_cast<int>(edtLastPage->Max());
     edtStartPage->SetMax(count);
     edtLastPage->SetMax(count);
+    if (toEnd)
+        edtLastPage->SetValue(count);
 }
 
 void TfrmPrint::updateCopies()

@@ -183,8 +183,10 @@ TEST_F(PrintForm, PageCountFollowsTargetAndStartAreaAndEditsCorrectEachOther)
     EXPECT_EQ(d.edtLastPage->Max(), 2);
     d.rdoTargetChecked->setChecked(true);
     EXPECT_EQ(d.edtLastPage->Max(), 1);
+    EXPECT_EQ(d.edtLastPage->AsInteger(), 1);
     d.edtStartArea->SetValue(3);   // positions 3, 4, 5
     EXPECT_EQ(d.edtLastPage->Max(), 2);
+    EXPECT_EQ(d.edtLastPage->AsInteger(), 2) << "an end at the last page follows it";
     d.chosenArea = 3;
     d.btnSelArea->click();
     EXPECT_EQ(d.askedArea, 2);
