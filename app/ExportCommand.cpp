@@ -1,5 +1,6 @@
 #include "app/ExportCommand.h"
 
+#include "app/ExportRun.h"
 #include "app/InfoCommand.h"
 #include "model/Document.h"
 #include "model/ImageInfo.h"
@@ -437,7 +438,7 @@ int run(const ParsedArgs &args)
     {
         InterruptGuard guard;
         try {
-            produced = RunPrint(paper, dest, nullptr, prefix, startNumber, settings);
+            produced = RunExport(paper, dest, nullptr, prefix, startNumber, settings);
         } catch (...) {
             progress.end();
             throw;

@@ -46,6 +46,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -96,6 +97,41 @@ const TGraphicClass *extraFormatClass(const QString &ext) {
     return nullptr;
 }
 
+// Text without regard to case, runs of digits by their value: "IMG_2" comes
+// before "IMG_10" whatever the locale offers.
+int naturalCompare(const QString &a, const QString &b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
+            while (da.size() > 1 && da.front() == QLatin1Char('0'))
+                da = da.mid(1);
+            while (db.size() > 1 && db.front() == QLatin1Char('0'))
+                db = db.mid(1);
+            if (da.size() != db.size())
+                return da.size() < db.size() ? -1 : 1;
+            if (const int c = da.compare(db); c != 0)
+                return c;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    return a.compare(b);
+}
+
 QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
 }
@@ -115,6 +151,16 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     createComponents();
     createActions();
     createMenus();
+    connectCommands();
+    OnCloseQuery = [](TfrmMain &w) {
+        try {
+            return w.ConfirmSave();
+        } catch (...) {
+            // The save failed: the window stays with its changes.
+            ShowCurrentException(&w);
+            return false;
+        }
+    };
 
     // 1. The document.
     FPaper = std::make_unique<TPhotoPaper>();
@@ -253,7 +299,7 @@ void TfrmMain::createComponents() {
     };
     lvFile->OnAfterDrawThumbnail = [](TImageListView &view, TImageListItem &item, TCustomDrawState, QPainter &canvas,
                                       const QRect &iconRect) {
-        if (const TImageInfo *info = item.Data(); info && info->Options().Copies() > 1)
+        if (const TImageInfo *info = item.Data())
             DrawCopyCount(canvas, iconRect, info->Options().Copies(), view.font());
     };
     lvFile->OnCacheError = [](TImageListView &, const QString &message) {
@@ -442,6 +488,7 @@ void TfrmMain::createActions() {
             [this] { runGuarded([this] { RunPrintCommands(false); }); });
     connect(Action(QStringLiteral("actPrintPreview")), &QAction::triggered, this,
             [this] { runGuarded([this] { RunPrintCommands(true); }); });
+    connectExportCommands();
 }
 
 void TfrmMain::createMenus() {
@@ -801,10 +848,9 @@ bool TfrmMain::confirmStopAdding() {
     d.SetContent(QStringLiteral("画像の追加を中止するには、[はい]を押します。"));
     d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
     d.DefaultButton = TTaskDialogDefaultButton::tdbNo;
-    int button = 0, radio = 0;
+    int radio = 0;
     bool checked = false;
-    d.Execute(button, radio, checked);
-    return button == idYes;
+    return Ask(d, radio, checked) == idYes;
 }
 
 void TfrmMain::AddFolder(const QString &folder) {
@@ -814,7 +860,11 @@ void TfrmMain::AddFolder(const QString &folder) {
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext())
         files << it.next();
-    files.sort(Qt::CaseSensitive);   // a stable order, whatever the file system gives
+    // Name order as people read it (IMG_2 before IMG_10), whatever the file
+    // system gives; hidden files (copies other systems leave) are not photos.
+    files.removeIf([](const QString &f) { return QFileInfo(f).fileName().startsWith(QLatin1Char('.')); });
+    std::stable_sort(files.begin(), files.end(),
+                     [](const QString &x, const QString &y) { return naturalCompare(x, y) < 0; });
     TfrmProgress progress(this);
     QPointer<TfrmProgress> previous = FProgress;
     FProgress = &progress;
@@ -852,11 +902,13 @@ void TfrmMain::AddImageFile(const QString &fileName) {
     TImageInfo *info = FImages->Add();
     try {
         info->SetFileName(fileName, TImageLogging::iloLink);
-    } catch (...) {
-        FImages->Remove(info);
-        throw;
+    } catch (const std::exception &e) {
+        // A damaged Exif block: the photo still prints; list it with the
+        // facts read so far rather than stopping a whole folder.
+        std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(), e.what());
     }
     AddInfoItem(info);
+    listChanged();
 }
 
 TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
@@ -977,9 +1029,9 @@ void TfrmMain::doLoadStart(int count) {
     d.RadioButtons.Add(QStringLiteral("現在のリストに追加する"), 100);
     d.RadioButtons.Add(QStringLiteral("現在のリストを消去して新規に読み込む"), 101);
     d.DefaultRadioButtonID = 100;
-    int button = 0, radio = 0;
+    int radio = 0;
     bool checked = false;
-    d.Execute(button, radio, checked);
+    Ask(d, radio, checked);
     // Clearing waits until the document has been read: a failed read must
     // leave the list as it was.
     FClearOnLoad = radio == 101;
@@ -1001,9 +1053,9 @@ void TfrmMain::doImageExist(const QString &fileName, bool &deletion) {
         d.CustomDefaultButtonID = 101;
         d.VerificationText = QStringLiteral("選択した処理をすべてに適用する");
         d.Checked = false;
-        int button = 0, radio = 0;
+        int radio = 0;
         bool checked = false;
-        d.Execute(button, radio, checked);
+        const int button = Ask(d, radio, checked);
         int state = button == 100 ? int(E::ileDelete) : int(E::ileNoDelete);
         if (checked)
             state += 2;
@@ -1047,8 +1099,8 @@ bool TfrmMain::OpenDocument(const QString &fileName) {
     }
     FDocument = fileName;
     FPaper->SetDocumentFileName(fileName);
-    setWindowTitle(QStringLiteral("Vellora 9 - ") + QFileInfo(fileName).fileName());
     FDocumentModified = false;
+    setDocumentTitle();
     lvFile->BeginUpdate();
     for (int i = first; i < FImages->Count(); ++i)
         AddInfoItem(FImages->Items(i));

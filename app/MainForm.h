@@ -35,6 +35,12 @@ class TImageInfos;
 class TPhotoPaper;
 class TQvOpenPictureDialog;
 class TQvTaskDialog;
+class TPhotoOption;
+class TfrmComment;
+class TfrmImageOpt;
+
+// What a command asks the user to choose from the file system.
+enum class TFileQuestion : std::uint8_t { fqOpenImages, fqFolder, fqOpenDocument, fqSaveDocument };
 
 // What UpdateStatus refreshes.
 enum class TStatusPanel : std::uint8_t { spSelection, spCounts, spPrinter };
@@ -109,6 +115,19 @@ public:
     void ShowTextFile();
     TfrmProgress *Progress() const { return FProgress; }
 
+    // --- export, options, help ------------------------------------------------
+    // The export dialog, then the run with a progress window and a result.
+    void ExportPaper();
+    // The options dialog; a new plug-in folder rebuilds the picture filter,
+    // a new cache folder moves the thumbnail cache.
+    void ChangeOptions();
+    // Opens the help file: the stored one, one beside the program, or one
+    // the user picks.
+    void ShowHelp();
+    QString FindHelpFile() const;
+    // The image viewer on the first selected entry.
+    void PreviewImage();
+
     // --- commands that other parts of the program provide -------------------
     QAction *Action(const QString &name) const;
     // Makes a command usable (its handler is connected by the caller) or
@@ -124,7 +143,54 @@ public:
     // dialog, 101 prints. A loop, so alternating never nests.
     void RunPrintCommands(bool startWithPreview);
     // The close query (unsaved changes); true lets the window close.
+    // ConfirmSave unless replaced.
     std::function<bool(TfrmMain &)> OnCloseQuery;
+
+    // --- questions ----------------------------------------------------------------
+    // Every task-dialog question of the commands goes through Ask: the
+    // dialog is shown, or handed to OnQuestion when set (tests, scripts),
+    // which returns the button and fills the radio button and check box.
+    int Ask(TQvTaskDialog &dialog, int &radio, bool &checked);
+    std::function<int(TQvTaskDialog &, int &radio, bool &checked)> OnQuestion;
+    // The file and folder dialogs: chosen paths, empty when cancelled.
+    // OnChooseFiles replaces the system dialogs when set.
+    QStringList ChooseFiles(TFileQuestion question);
+    std::function<QStringList(TFileQuestion, const QString &start)> OnChooseFiles;
+    // Run the filled-in comment and image option dialogs (true: OK); when
+    // unset they are shown modally.
+    std::function<bool(TfrmComment &)> OnCommentDialog;
+    std::function<bool(TfrmImageOpt &)> OnImageOptionDialog;
+
+    // --- list commands --------------------------------------------------------------
+    void AddImages();
+    void AddFolderCommand();
+    void DeleteImages();
+    void ClearImages();
+    void CheckSelected(int how);   // 0 uncheck, 1 check, 2 invert
+    void MoveUp();
+    void MoveDown();
+    void MoveFirst();
+    void MoveLast();
+    void SortOnce();
+    void SortByColumn(int column);
+    void SetAutoSort(bool on);
+    void SetViewStyle(TImageViewStyle style);
+    void NextViewStyle();
+    void EditComment();
+    // tag 0: copies page, 1: placement page.
+    void EditImageOptions(int tag);
+    // Records in list order, with the shown check marks and selection.
+    void StoreItemStates();
+
+    // --- documents ------------------------------------------------------------------
+    void NewPaper();
+    void OpenPaper();
+    // True when saved.
+    bool SaveCurrent();
+    bool SaveDocumentAs();
+    bool SaveDocument();
+    // True when the caller may go on (saved, not wanted, or clean).
+    bool ConfirmSave();
 
     // Components.
     TImageListView *lvFile;
@@ -161,7 +227,12 @@ private:
     void setSubItems(TImageListItem &item, const TImageInfo &info);
     int compareItems(TImageListItem &a, TImageListItem &b) const;
     void runGuarded(const std::function<void()> &command);
+    void connectExportCommands();
     bool confirmStopAdding();
+    void connectCommands();
+    void setDocumentTitle();
+    void listChanged();
+    int askYesNo(const QString &instruction, const QString &content, bool withCancel);
     QAction *makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,
                         const QString &hint, bool needsSelection);
 

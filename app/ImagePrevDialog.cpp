@@ -1,0 +1,274 @@
+#include "app/ImagePrevDialog.h"
+
+#include "app/print/ZoomPanView.h"
+#include "imagelist/ImageListView.h"
+#include "model/ImageInfo.h"
+#include "model/PhotoArea.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vellora {
+
+namespace {
+constexpr int kMinRate = 20;
+constexpr int kMaxRate = 200;
+} // namespace
+
+int TfrmImagePrev::ZoomInRate(int rate) { return rate + 20 > kMaxRate ? 100 : rate + 20; }
+int TfrmImagePrev::ZoomOutRate(int rate) { return std::max(kMinRate, rate - 20); }
+
+TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileName, QWidget *parent)
+    : QDialog(parent), FList(list), FDocumentFileName(documentFileName) {
+    setObjectName(QStringLiteral("frmImagePrev"));
+    setWindowTitle(QStringLiteral("画像の確認"));
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    auto *bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("tbrMain"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto make = [this, bar](const char *name, const char16_t *caption, const QKeySequence &key) {
+        auto *a = new QAction(QString::fromUtf16(caption), this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        a->setToolTip(QString::fromUtf16(caption));
+        addAction(a);
+        bar->addAction(a);
+        return a;
+    };
+    actZoomIn = make("actZoomIn", u"拡大", QKeySequence(Qt::Key_F3));
+    actZoomOut = make("actZoomOut", u"縮小", QKeySequence(Qt::CTRL | Qt::Key_F3));
+    actActualSize = make("actActualSize", u"等倍", QKeySequence(Qt::Key_F4));
+    actFitWidth = make("actFitWidth", u"幅に合わせる", {});
+    actFitAll = make("actFitAll", u"全体", {});
+    cmbRate = new QComboBox(bar);
+    cmbRate->setObjectName(QStringLiteral("cmbRate"));
+    cmbRate->setEditable(true);
+    cmbRate->setInsertPolicy(QComboBox::NoInsert);
+    for (int r = kMaxRate; r >= kMinRate; r -= 20)
+        cmbRate->addItem(QStringLiteral("%1%").arg(r));
+    bar->addWidget(cmbRate);
+    bar->addSeparator();
+    actFirstPage = make("actFirstPage", u"先頭ページ", QKeySequence(Qt::CTRL | Qt::Key_F));
+    actPriorPage = make("actPriorPage", u"前ページ", QKeySequence(Qt::CTRL | Qt::Key_B));
+    edtPage = new QLineEdit(bar);
+    edtPage->setObjectName(QStringLiteral("edtPage"));
+    edtPage->setFixedWidth(edtPage->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    edtPage->setAlignment(Qt::AlignRight);
+    bar->addWidget(edtPage);
+    lblMaxPage = new QLabel(bar);
+    lblMaxPage->setObjectName(QStringLiteral("lblMaxPage"));
+    bar->addWidget(lblMaxPage);
+    actNextPage = make("actNextPage", u"次ページ", QKeySequence(Qt::CTRL | Qt::Key_N));
+    actLastPage = make("actLastPage", u"最終ページ", QKeySequence(Qt::CTRL | Qt::Key_L));
+    bar->addSeparator();
+    actClose = make("actClose", u"閉じる", {});
+    root->addWidget(bar);
+
+    viwImage = new TZoomPanView(this);
+    viwImage->setObjectName(QStringLiteral("viwImage"));
+    viwImage->SetBackColor(FBackColor);
+    root->addWidget(viwImage, 1);
+    stbMain = new QStatusBar(this);
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    stbMain->setSizeGripEnabled(false);
+    lblFileName = new QLabel(stbMain);
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    lblImageSize = new QLabel(stbMain);
+    lblImageSize->setObjectName(QStringLiteral("lblImageSize"));
+    stbMain->addWidget(lblFileName, 1);
+    stbMain->addWidget(lblImageSize);
+    root->addWidget(stbMain);
+
+    connect(actZoomIn, &QAction::triggered, this, [this] { SetShowRate(ZoomInRate(FShowRate)); });
+    connect(actZoomOut, &QAction::triggered, this, [this] { SetShowRate(ZoomOutRate(FShowRate)); });
+    connect(actActualSize, &QAction::triggered, this, [this] { SetShowRate(100); });
+    connect(actFitWidth, &QAction::triggered, this, [this] { SetShowRate(FitWidthRate()); });
+    connect(actFitAll, &QAction::triggered, this, [this] { SetShowRate(FitAllRate()); });
+    connect(actFirstPage, &QAction::triggered, this, [this] { SetPage(0); });
+    connect(actPriorPage, &QAction::triggered, this, [this] { SetPage(FPage - 1); });
+    connect(actNextPage, &QAction::triggered, this, [this] { SetPage(FPage + 1); });
+    connect(actLastPage, &QAction::triggered, this, [this] { SetPage(FList.Items().Count() - 1); });
+    connect(actClose, &QAction::triggered, this, &QDialog::reject);
+    connect(cmbRate, &QComboBox::activated, this, [this] { rateEntered(); });
+    connect(cmbRate->lineEdit(), &QLineEdit::editingFinished, this, [this] { rateEntered(); });
+    connect(edtPage, &QLineEdit::editingFinished, this, [this] { pageEntered(); });
+    connect(viwImage, &TZoomPanView::zoomRequested, this, [this](int steps) {
+        SetShowRate(steps > 0 ? std::min(kMaxRate, FShowRate + 20) : ZoomOutRate(FShowRate));
+    });
+    resize(640, 520);
+    SetPage(FList.Items().Count() > 0 ? 0 : -1);
+}
+
+TfrmImagePrev::~TfrmImagePrev() {
+    // Hiding moves the focus, and a focused edit reports its text as
+    // finished then: no handler may run on a half-destroyed window.
+    edtPage->disconnect(this);
+    cmbRate->lineEdit()->disconnect(this);
+}
+
+void TfrmImagePrev::SetPage(int index) {
+    const int count = FList.Items().Count();
+    if (count == 0)
+        index = -1;
+    else
+        index = std::clamp(index, 0, count - 1);
+    const bool changed = index != FPage || FImage.isNull();
+    FPage = index;
+    if (changed)
+        load();
+    updateControls();
+}
+
+void TfrmImagePrev::SetShowRate(int rate) {
+    FShowRate = std::clamp(rate, kMinRate, kMaxRate);
+    compose();
+    updateControls();
+}
+
+void TfrmImagePrev::load() {
+    FImage = QImage();
+    FFullSize = QSize();
+    FError.clear();
+    lblFileName->clear();
+    lblImageSize->clear();
+    if (FPage < 0) {
+        compose();
+        return;
+    }
+    TImageListItem *item = FList.Items()[FPage];
+    const TImageInfo *info = item ? item->Data() : nullptr;
+    lblFileName->setText(info ? info->FileName() : QString());
+    try {
+        if (!info)
+            throw std::runtime_error("no record");
+        // Decoded at the reduction the largest zoom needs of the view.
+        const int rate = FShowRate;
+        TLoadedPicture p = LoadAreaPicture(*info, FDocumentFileName, [rate](QSize full) {
+            return QSize(std::max(1, full.width() * std::max(rate, 100) / 100),
+                         std::max(1, full.height() * std::max(rate, 100) / 100));
+        });
+        FImage = std::move(p.image);
+        FFullSize = p.fullSize.isEmpty() ? FImage.size() : p.fullSize;
+        if (FImage.isNull())
+            FError = QStringLiteral("画像を読み込めません。\n%1").arg(info->FileName());
+    } catch (const std::exception &e) {
+        FError = QStringLiteral("画像を読み込めません。\n%1").arg(QString::fromUtf8(e.what()));
+    }
+    if (!FFullSize.isEmpty())
+        lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(FFullSize.width()).arg(FFullSize.height()));
+    compose();
+}
+
+int TfrmImagePrev::FitWidthRate() const {
+    if (FFullSize.isEmpty())
+        return 100;
+    const int width = viwImage->viewport()->width() - 2 * FMargin;
+    return std::clamp(int(std::floor(double(width) * 100 / FFullSize.width())), kMinRate, kMaxRate);
+}
+
+int TfrmImagePrev::FitAllRate() const {
+    if (FFullSize.isEmpty())
+        return 100;
+    const int width = viwImage->viewport()->width() - 2 * FMargin;
+    const int height = viwImage->viewport()->height() - 2 * FMargin;
+    const double r = std::min(double(width) * 100 / FFullSize.width(), double(height) * 100 / FFullSize.height());
+    return std::clamp(int(std::floor(r)), kMinRate, kMaxRate);
+}
+
+void TfrmImagePrev::compose() {
+    const qreal dpr = devicePixelRatioF();
+    QSize size(FMargin * 2 + 1, FMargin * 2 + 1);
+    if (!FImage.isNull())
+        size = QSize(int(std::floor(FFullSize.width() * FShowRate / 100.0)) + 2 * FMargin,
+                     int(std::floor(FFullSize.height() * FShowRate / 100.0)) + 2 * FMargin);
+    else if (!FError.isEmpty())
+        size = viwImage->viewport()->size();
+    QImage picture(size * dpr, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(FBackColor);
+    QPainter p(&picture);
+    if (!FImage.isNull()) {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRect(QPoint(FMargin, FMargin), size - QSize(2 * FMargin, 2 * FMargin)), FImage);
+    } else if (!FError.isEmpty()) {
+        p.setPen(Qt::white);
+        p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, FError);
+    }
+    p.end();
+    viwImage->SetPicture(picture);
+}
+
+void TfrmImagePrev::updateControls() {
+    const int count = FList.Items().Count();
+    edtPage->setText(FPage < 0 ? QString() : QString::number(FPage + 1));
+    lblMaxPage->setText(count == 0 ? QStringLiteral("/ ページなし") : QStringLiteral("/ %1").arg(count));
+    cmbRate->setEditText(QStringLiteral("%1%").arg(FShowRate));
+    actFirstPage->setEnabled(FPage > 0);
+    actPriorPage->setEnabled(FPage > 0);
+    actNextPage->setEnabled(FPage >= 0 && FPage < count - 1);
+    actLastPage->setEnabled(FPage >= 0 && FPage < count - 1);
+}
+
+void TfrmImagePrev::rateEntered() {
+    QString text = cmbRate->currentText().trimmed();
+    if (text.endsWith(QLatin1Char('%')))
+        text.chop(1);
+    bool ok = false;
+    const int rate = text.trimmed().toInt(&ok);
+    if (ok && rate >= kMinRate && rate <= kMaxRate)
+        SetShowRate(rate);
+    else
+        updateControls();   // restores the shown rate
+}
+
+void TfrmImagePrev::pageEntered() {
+    bool ok = false;
+    const int page = edtPage->text().trimmed().toInt(&ok);
+    if (ok)
+        SetPage(page - 1);
+    else
+        updateControls();
+}
+
+void TfrmImagePrev::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_PageUp: SetPage(FPage - 1); return;
+    case Qt::Key_PageDown: SetPage(FPage + 1); return;
+    case Qt::Key_Home: SetPage(0); return;
+    case Qt::Key_End: SetPage(FList.Items().Count() - 1); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter applies an edit; it never closes the window.
+        if (edtPage->hasFocus())
+            pageEntered();
+        else if (cmbRate->hasFocus())
+            rateEntered();
+        return;
+    default: break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmImagePrev::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (FFirstShow) {
+        FFirstShow = false;
+        SetShowRate(std::min(100, FitWidthRate()));
+    }
+}
+
+} // namespace vellora

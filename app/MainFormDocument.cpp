@@ -1,0 +1,169 @@
+// The document commands of the main window: new paper, open, save, save as,
+// the question about unsaved changes and the title naming the document.
+#include "app/MainForm.h"
+
+#include "app/controls/QvTaskDialog.h"
+#include "model/Document.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace vellora {
+
+namespace {
+
+struct TSaveTypeText {
+    const char16_t *Caption;
+    const char16_t *Description;
+};
+
+// Indexed by TFileSaveType; the radio button IDs are 100 + the index.
+const TSaveTypeText kSaveTypes[3] = {
+    {u"レイアウト形式", u"用紙のレイアウトだけを保存します。画像は保存されません。"},
+    {u"画像リンク形式", u"用紙のレイアウトと、画像ファイル名を保存します。元の画像ファイルの名前を変更したり、"
+                        u"削除したりすると画像を印刷できません。"},
+    {u"画像埋め込み形式", u"用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
+                          u"他のパソコンでも印刷できるなどの利点があります。"},
+};
+
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void TfrmMain::setDocumentTitle() {
+    const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
+    setWindowTitle(QStringLiteral("Vellora 9 - ") + name);
+}
+
+bool TfrmMain::ConfirmSave() {
+    if (!FDocumentModified)
+        return true;
+    const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
+    TQvTaskDialog d;
+    d.Parent = this;
+    d.Title = QStringLiteral("Vellora");
+    d.MainIcon = TTaskDialogIcon::tiQuestion;
+    d.SetInstruction(QStringLiteral("保存しますか"));
+    d.SetContent(name + QStringLiteral("は変更されています。") + QStringLiteral("保存しますか？"));
+    d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo, TQvCommonButton::cbCancel};
+    d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
+    int radio = 0;
+    bool checked = false;
+    switch (Ask(d, radio, checked)) {
+    case idYes:
+        // A cancelled save dialog keeps the changes: the caller must not go on.
+        return SaveCurrent();
+    case idNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfrmMain::SaveCurrent() { return FDocument.isEmpty() ? SaveDocumentAs() : SaveDocument(); }
+
+bool TfrmMain::SaveDocument() {
+    WaitCursor wait;
+    StoreItemStates();
+    // The old document is replaced only once the new one is complete; the
+    // embedded images of the old one are copied from it.
+    SaveDocumentFile(FDocument, *FPaper, *FImages);
+    FDocumentModified = false;
+    setDocumentTitle();
+    return true;
+}
+
+bool TfrmMain::SaveDocumentAs() {
+    const QStringList chosen = ChooseFiles(TFileQuestion::fqSaveDocument);
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return false;
+    QString fileName = chosen.first();
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QString::fromUtf16(kDocumentExtension);
+
+    TQvTaskDialog d;
+    d.Parent = this;
+    d.Title = QStringLiteral("保存形式の選択");
+    d.MainIcon = TTaskDialogIcon::tiQuestion;
+    d.SetInstruction(QStringLiteral("保存形式を選択してください。"));
+    d.Buttons = {TQvCommonButton::cbOk, TQvCommonButton::cbCancel};
+    d.DefaultButton = TTaskDialogDefaultButton::tdbOk;
+    d.Options = {TQvTaskDialogOption::tdoAllowCancel, TQvTaskDialogOption::tdoExpandFooter};
+    d.CollapsedControlText = QStringLiteral("詳細情報");
+    for (int i = 0; i < 3; ++i)
+        d.RadioButtons.Add(QString::fromUtf16(kSaveTypes[i].Caption), 100 + i);
+    d.DefaultRadioButtonID = 100;
+    d.SetExpandContent(QString::fromUtf16(kSaveTypes[0].Description));
+    d.OnSelect = [](TQvTaskDialog &dialog, int id) {
+        if (id >= 100 && id <= 102)
+            dialog.SetExpandContent(QString::fromUtf16(kSaveTypes[id - 100].Description));
+    };
+    int radio = 100;
+    bool checked = false;
+    if (Ask(d, radio, checked) != idOk || radio < 100 || radio > 102)
+        return false;
+
+    // Name and type change only when the save succeeds: the old document
+    // stays the source of the embedded images until then.
+    const QString oldDocument = FDocument;
+    const TFileSaveType oldType = FImages->SaveType();
+    FImages->SetSaveType(TFileSaveType(radio - 100));
+    FDocument = fileName;
+    try {
+        SaveDocument();
+    } catch (...) {
+        FDocument = oldDocument;
+        FImages->SetSaveType(oldType);
+        throw;
+    }
+    FPaper->SetDocumentFileName(FDocument);
+    return true;
+}
+
+void TfrmMain::NewPaper() {
+    if (!ConfirmSave())
+        return;
+    if (lvFile->Items().Count() > 0) {
+        const int answer = askYesNo(QStringLiteral("画像を消去しますか"),
+                                    QStringLiteral("リストの画像をすべて消去しますか？"), true);
+        if (answer == idYes) {
+            lvFile->Clear();
+            FImages->Clear();
+        } else if (answer != idNo) {
+            return;
+        }
+    }
+    FPaper->NewPaper();
+    FPaper->SetInfos(&lvFile->Items());
+    UpdatePaperLabels();
+    DrawPaperPreview();
+    FDocumentModified = false;
+    UpdateStatus(kAllStatus);
+    EnableImageActions(lvFile->SelCount() > 0);
+}
+
+void TfrmMain::OpenPaper() {
+    const QStringList chosen = ChooseFiles(TFileQuestion::fqOpenDocument);
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return;
+    const QString fileName = chosen.first();
+    if (!IsDocumentFile(fileName))
+        throw Error(QString::fromUtf16(kDocumentReadErrorText));
+    if (!ConfirmSave())
+        return;
+    if (OpenDocument(fileName)) {
+        UpdatePaperLabels();
+        DrawPaperPreview();
+        EnableImageActions(lvFile->SelCount() > 0);
+    }
+}
+
+} // namespace vellora

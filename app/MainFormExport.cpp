@@ -1,0 +1,306 @@
+// The main window's export, options, help and image viewer commands.
+#include "app/MainForm.h"
+
+#include "app/ExportDialog.h"
+#include "app/ExportRun.h"
+#include "app/FormSettings.h"
+#include "app/ImagePrevDialog.h"
+#include "app/OptionDialog.h"
+#include "app/SelHelpDialog.h"
+#include "app/controls/ProgressForm.h"
+#include "app/controls/QvTaskDialog.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
+#include "print/DevicePrint.h"
+#include "settings/Helpers.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
+
+namespace vellora {
+
+namespace {
+
+const QString kRestore = QStringLiteral("Restore");
+const QString kOption = QStringLiteral("Option");
+constexpr int kExportQuality = 90;
+constexpr int kOpenFolderID = 100;
+
+struct TMessage {
+    QString Instruction;
+    QString Text;
+    TTaskDialogIcon Icon = TTaskDialogIcon::tiError;
+    TQvCommonButtons Buttons{TQvCommonButton::cbOk};
+    TTaskDialogDefaultButton Default = TTaskDialogDefaultButton::tdbOk;
+    QString OpenFolder;   // a "フォルダを開く" button when set
+};
+
+TMessage errorMessage(const QString &instruction, const QString &text) {
+    TMessage m;
+    m.Instruction = instruction;
+    m.Text = text;
+    return m;
+}
+
+int showMessage(QWidget *parent, const QString &title, const TMessage &m) {
+    TQvTaskDialog box;
+    box.Parent = parent;
+    box.Title = title;
+    box.SetInstruction(m.Instruction);
+    box.SetContent(m.Text);
+    box.MainIcon = m.Icon;
+    box.Buttons = m.Buttons;
+    box.DefaultButton = m.Default;
+    if (!m.OpenFolder.isEmpty()) {
+        box.Options += TQvTaskDialogOption::tdoCommandLinks;
+        box.CustomButtons.Add(QStringLiteral("フォルダを開く"), kOpenFolderID);
+    }
+    int button = 0, radio = 0;
+    bool checked = false;
+    box.Execute(button, radio, checked);
+    if (button == kOpenFolderID)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m.OpenFolder));
+    return button;
+}
+
+// The resolution exported pages get: the printer's vertical one, else the
+// default.
+int exportDpi() {
+    auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    if (device && !device->PrinterNames().isEmpty() && device->DPI().cy > 0)
+        return device->DPI().cy;
+    return kExportDefaultDpi;
+}
+
+// A list of names for a message: the first few and how many more.
+QString nameList(const QStringList &files) {
+    constexpr int shown = 8;
+    QStringList lines;
+    for (int i = 0; i < files.size() && i < shown; ++i)
+        lines << QFileInfo(files[i]).fileName();
+    if (files.size() > shown)
+        lines << QStringLiteral("ほか %1 個").arg(files.size() - shown);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Folders compared as the file system sees them: resolved, case-sensitive.
+QString resolvedFolder(const QString &folder) {
+    if (folder.isEmpty())
+        return {};
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+void TfrmMain::ExportPaper() {
+    if (FRunning)
+        return;
+    const QString title = QStringLiteral("エクスポート");
+    if (FImages->Count() == 0 || lvFile->Items().Count() == 0) {
+        showMessage(this, title, errorMessage(QStringLiteral("エクスポートに失敗しました"),
+                                              QStringLiteral("エクスポートできる画像がありません。")));
+        return;
+    }
+    TPrintOptions options = FPaper->PrintOptions();
+    TfrmExport dialog(iniMain, this);
+    dialog.SetOutputInfo(exportDpi(), kExportQuality);
+    const auto takeRange = [&options](const TfrmExport &d) {
+        options.AllPage = d.AllPage();
+        options.StartPage = d.StartPage();
+        options.LastPage = d.LastPage();
+    };
+    dialog.OnConfirm = [&](TfrmExport &d) {
+        takeRange(d);
+        const QStringList files = ExportTargets(*FPaper, options, d.ExportType(), d.FileName(), d.StartNumber());
+        if (files.isEmpty()) {
+            showMessage(&d, title,
+                        errorMessage(QStringLiteral("エクスポートするページがありません"),
+                                     options.CheckOnly ? QStringLiteral("チェックした画像がありません。")
+                                                       : QStringLiteral("指定したページの範囲に出力するページがありません。")));
+            return false;
+        }
+        QStringList existing;
+        for (const QString &f : files)
+            if (QFileInfo::exists(f))
+                existing << f;
+        if (existing.isEmpty())
+            return true;
+        TMessage ask = errorMessage(QStringLiteral("ファイルを上書きしますか"),
+                                    QStringLiteral("次のファイルはすでにあります。\n%1").arg(nameList(existing)));
+        ask.Icon = TTaskDialogIcon::tiWarning;
+        ask.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
+        ask.Default = TTaskDialogDefaultButton::tdbNo;
+        return showMessage(&d, title, ask) == idYes;
+    };
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    const QString fileName = dialog.FileName();
+    const int startNumber = dialog.StartNumber();
+    const TPrintDest dest = dialog.ExportType();
+    takeRange(dialog);
+    if (!ok)
+        return;
+
+    TfrmProgress progress(this);
+    progress.SetMax(FImages->Count());
+    progress.SetPrompt(QStringLiteral("エクスポートしています"));
+    progress.SetVisibleStop(false);
+    FProgress = &progress;
+    FRunning = true;
+    FPrinterTimer->stop();
+    // Every path leaves nothing wired to this progress window.
+    struct Cleanup {
+        TfrmMain &w;
+        TfrmProgress &p;
+        ~Cleanup() {
+            w.FPaper->SetOnPrint(nullptr);
+            w.FPaper->SetOnBeginPrint(nullptr);
+            p.Finish();
+            w.FProgress = nullptr;
+            w.FRunning = false;
+            w.FPrinterTimer->start();
+        }
+    };
+    int produced = 0;
+    bool canceled = false;
+    {
+        Cleanup cleanup{*this, progress};
+        FPaper->SetOnBeginPrint([&progress](void *, std::int32_t countMax) {
+            progress.SetMax(countMax);
+            progress.SetPosition(0);
+        });
+        FPaper->SetOnPrint([this, &progress, &canceled](void *, std::int32_t page, std::int32_t index, bool &cancel) {
+            progress.SetPosition(index);
+            progress.SetPrompt(QStringLiteral("エクスポートしています - %1ページ").arg(page));
+            progress.ProcessMessages();
+            cancel = progress.Canceled() || FClosing;
+            canceled = canceled || cancel;
+        });
+        progress.Start();
+        produced = RunExport(*FPaper, dest, &options, fileName, startNumber);
+    }
+
+    const QString folder = QFileInfo(fileName).absolutePath();
+    QString written;
+    if (dest == TPrintDest::pdPDF)
+        written = QFileInfo(fileName + QStringLiteral(".pdf")).fileName();
+    else if (produced == 1)
+        written = QFileInfo(fileName + QString::number(startNumber) + QStringLiteral(".jpg")).fileName();
+    else if (produced > 1)
+        written = QStringLiteral("%1 … %2")
+                      .arg(QFileInfo(fileName + QString::number(startNumber) + QStringLiteral(".jpg")).fileName(),
+                           QFileInfo(fileName + QString::number(std::int64_t(startNumber) + produced - 1)
+                                     + QStringLiteral(".jpg")).fileName());
+    TMessage result;
+    result.Icon = TTaskDialogIcon::tiInformation;
+    if (produced == 0) {
+        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました")
+                                      : QStringLiteral("エクスポートするページがありません");
+        result.Text = canceled ? QStringLiteral("ファイルは書き込まれていません。") : QString();
+        result.Icon = canceled ? TTaskDialogIcon::tiInformation : TTaskDialogIcon::tiWarning;
+    } else {
+        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました")
+                                      : QStringLiteral("エクスポートが終了しました");
+        result.Text = QStringLiteral("%1ページを書き込みました。\n%2\n%3").arg(produced).arg(folder, written);
+        result.OpenFolder = folder;
+    }
+    showMessage(this, title, result);
+}
+
+void TfrmMain::ChangeOptions() {
+    const QString temp = IncludeTrailingPathDelimiter(QDir::tempPath());
+    const QString oldSusie = iniMain.ReadDirectory(kOption, QStringLiteral("Susie"), QString());
+    const QString oldCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
+    TfrmOption dialog(iniMain, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString newSusie = iniMain.ReadDirectory(kOption, QStringLiteral("Susie"), QString());
+    const QString newCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
+    if (resolvedFolder(oldSusie) != resolvedFolder(newSusie))
+        BuildPictureFilter();
+    if (resolvedFolder(oldCache) == resolvedFolder(newCache))
+        return;
+    const QString name = NewThumbnailCacheFileName(IncludeTrailingPathDelimiter(newCache));
+    if (name.isEmpty()) {
+        // The old cache goes on; the setting keeps the folder it lies in.
+        iniMain.WriteDirectory(kOption, QStringLiteral("CachePath"), oldCache);
+        showMessage(this, QStringLiteral("オプション"),
+                    errorMessage(QStringLiteral("テンポラリフォルダを変更できません"),
+                                 QStringLiteral("フォルダ「%1」にファイルを作れません。").arg(newCache)));
+        return;
+    }
+    lvFile->CloseCache();
+    if (!FCacheFile.isEmpty())
+        QFile::remove(FCacheFile);
+    FCacheFile = name;
+    lvFile->SetCacheFileName(FCacheFile);
+    auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        lvFile->MakeThumbnail(items[i]);
+}
+
+QString TfrmMain::FindHelpFile() const {
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QStringList folders = {dir, QDir::cleanPath(dir + QStringLiteral("/../share/doc/vellora"))};
+    for (const QString &folder : folders)
+        for (const char *ext : {".html", ".pdf", ".chm", ".hlp"}) {
+            const QString file = folder + QStringLiteral("/vellora") + QLatin1String(ext);
+            if (QFileInfo(file).isFile())
+                return file;
+        }
+    return {};
+}
+
+void TfrmMain::ShowHelp() {
+    const QString key = QStringLiteral("HelpFile");
+    QString file = iniMain.ReadStr(kRestore, key, QString());
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        file = FindHelpFile();
+        if (file.isEmpty()) {
+            TfrmSelHelp dialog(this);
+            if (dialog.exec() == QDialog::Accepted && QFileInfo(dialog.HelpFileName()).isFile())
+                file = QFileInfo(dialog.HelpFileName()).absoluteFilePath();
+        }
+        if (file.isEmpty())
+            return;
+        iniMain.WriteStr(kRestore, key, file);
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        showMessage(this, QStringLiteral("ヘルプの表示"),
+                    errorMessage(QStringLiteral("ヘルプファイルを開けませんでした"), file));
+}
+
+void TfrmMain::PreviewImage() {
+    TImageListItem *item = lvFile->Selected();
+    if (!item)
+        return;
+    TfrmImagePrev dialog(*lvFile, FPaper->DocumentFileName(), this);
+    const QString forms = QStringLiteral("Forms");
+    const QString name = QStringLiteral("frmImagePrev");
+    ReadForm(iniMain, forms, name, &dialog);
+    dialog.SetPage(item->Index());
+    dialog.exec();
+    WriteForm(iniMain, forms, name, &dialog);
+}
+
+void TfrmMain::connectExportCommands() {
+    const std::pair<const char *, void (TfrmMain::*)()> commands[] = {
+        {"mitExport", &TfrmMain::ExportPaper},
+        {"mitOption", &TfrmMain::ChangeOptions},
+        {"mitShowHelp", &TfrmMain::ShowHelp},
+        {"actPreviewImage", &TfrmMain::PreviewImage},
+    };
+    for (const auto &[name, handler] : commands) {
+        QAction *a = Action(QString::fromLatin1(name));
+        SetActionPending(a, false);
+        connect(a, &QAction::triggered, this, [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+    }
+}
+
+} // namespace vellora

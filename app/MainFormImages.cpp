@@ -1,0 +1,502 @@
+// The print-list commands of the main window: adding, deleting, selecting,
+// checking, moving, sorting, the view style, comments and image options.
+#include "app/MainForm.h"
+
+#include "app/CommentDialog.h"
+#include "app/ImageOptionDialog.h"
+#include "app/controls/PictureDialogs.h"
+#include "app/controls/ProgressForm.h"
+#include "app/controls/QvTaskDialog.h"
+#include "model/ImageInfo.h"
+#include "model/ImageInfos.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+
+namespace vellora {
+
+namespace {
+
+// Lends the window's progress slot to one loop and gives it back after.
+struct ProgressSlot {
+    QPointer<TfrmProgress> &slot;
+    QPointer<TfrmProgress> previous;
+    ProgressSlot(QPointer<TfrmProgress> &s, TfrmProgress *p) : slot(s), previous(s) { slot = p; }
+    ~ProgressSlot() { slot = previous; }
+    ProgressSlot(const ProgressSlot &) = delete;
+    ProgressSlot &operator=(const ProgressSlot &) = delete;
+};
+
+struct UpdateLock {
+    TImageListView &view;
+    explicit UpdateLock(TImageListView &v) : view(v) { view.BeginUpdate(); }
+    ~UpdateLock() { view.EndUpdate(); }
+    UpdateLock(const UpdateLock &) = delete;
+    UpdateLock &operator=(const UpdateLock &) = delete;
+};
+
+} // namespace
+
+// --- questions ------------------------------------------------------------------------
+
+int TfrmMain::Ask(TQvTaskDialog &dialog, int &radio, bool &checked) {
+    if (OnQuestion)
+        return OnQuestion(dialog, radio, checked);
+    int button = 0;
+    dialog.Execute(button, radio, checked);
+    return button;
+}
+
+int TfrmMain::askYesNo(const QString &instruction, const QString &content, bool withCancel) {
+    TQvTaskDialog d;
+    d.Parent = this;
+    d.Title = QStringLiteral("Vellora");
+    d.MainIcon = TTaskDialogIcon::tiQuestion;
+    d.SetInstruction(instruction);
+    d.SetContent(content);
+    d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
+    if (withCancel)
+        d.Buttons += TQvCommonButton::cbCancel;
+    d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
+    int radio = 0;
+    bool checked = false;
+    return Ask(d, radio, checked);
+}
+
+QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
+    QString start = FSelectPath;
+    if (question == TFileQuestion::fqOpenDocument || question == TFileQuestion::fqSaveDocument)
+        if (!FDocument.isEmpty())
+            start = QFileInfo(FDocument).absolutePath();
+    if (OnChooseFiles)
+        return OnChooseFiles(question, start);
+    switch (question) {
+    case TFileQuestion::fqOpenImages: {
+        TQvOpenPictureDialog d(this);
+        d.SetFilter(PictureFilter());
+        d.setFileMode(QFileDialog::ExistingFiles);
+        if (!start.isEmpty())
+            d.setDirectory(start);
+        return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
+    }
+    case TFileQuestion::fqFolder: {
+        TFolderDialog d;
+        d.Title = QStringLiteral("フォルダの選択");
+        d.Folder = start;
+        d.Parent = this;
+        return d.Execute() ? QStringList{d.Folder} : QStringList();
+    }
+    case TFileQuestion::fqOpenDocument: {
+        QFileDialog d(this);
+        d.setOption(QFileDialog::DontUseNativeDialog);
+        d.setFileMode(QFileDialog::ExistingFile);
+        // "*" rather than "*.*": names without a dot are files too.
+        d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf *.VLPF)"), QStringLiteral("すべてのファイル (*)")});
+        if (!start.isEmpty())
+            d.setDirectory(start);
+        return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
+    }
+    case TFileQuestion::fqSaveDocument: {
+        QFileDialog d(this, QStringLiteral("ドキュメントに名前を付けて保存"));
+        d.setOption(QFileDialog::DontUseNativeDialog);
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf)")});
+        d.setDefaultSuffix(QStringLiteral("vlpf"));
+        if (!start.isEmpty())
+            d.setDirectory(start);
+        if (!FDocument.isEmpty())
+            d.selectFile(QFileInfo(FDocument).fileName());
+        return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
+    }
+    }
+    return {};
+}
+
+// --- adding ---------------------------------------------------------------------------
+
+void TfrmMain::AddImages() {
+    const QStringList files = ChooseFiles(TFileQuestion::fqOpenImages);
+    if (files.isEmpty())
+        return;
+    FSelectPath = QFileInfo(files.first()).absolutePath();
+    TfrmProgress progress(this);
+    ProgressSlot slot(FProgress, &progress);
+    progress.SetMax(int(files.size()));
+    progress.SetVisibleStop(false);
+    progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = FClosing || confirmStopAdding(); });
+    progress.Start();
+    try {
+        for (const QString &file : files) {
+            if (progress.Canceled() || FClosing)
+                break;
+            progress.SetPrompt(QFileInfo(file).fileName());
+            progress.StepIt();
+            AddImageFile(file);
+            progress.ProcessMessages();
+        }
+    } catch (...) {
+        progress.Finish();
+        throw;
+    }
+    progress.Finish();
+    UpdateStatus(StatusBit(TStatusPanel::spCounts));
+}
+
+void TfrmMain::AddFolderCommand() {
+    const QStringList chosen = ChooseFiles(TFileQuestion::fqFolder);
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return;
+    FSelectPath = chosen.first();
+    AddFolder(FSelectPath);
+}
+
+// --- deleting -------------------------------------------------------------------------
+
+void TfrmMain::DeleteImages() {
+    if (lvFile->SelCount() == 0)
+        return;
+    if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("選択した画像を削除してよろしいですか？"), false) != idYes)
+        return;
+    lvFile->SetSortType(TSortType::stNone);
+    {
+        UpdateLock lock(*lvFile);
+        auto &items = lvFile->Items();
+        for (int i = items.Count() - 1; i >= 0; --i) {
+            TImageListItem *item = items.Item(i);
+            if (!item->Selected())
+                continue;
+            TImageInfo *info = item->Data();
+            item->SetData(nullptr);
+            items.Delete(i);
+            if (info)
+                FImages->Remove(info);
+        }
+    }
+    lvFile->SetSortType(TSortType::stData);
+    if (lvFile->ViewStyle() == TImageViewStyle::ivsThumbnail)
+        lvFile->Arrange();
+    listChanged();
+    UpdateStatus(kAllStatus);
+    EnableImageActions(lvFile->SelCount() > 0);
+}
+
+void TfrmMain::ClearImages() {
+    if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("すべての画像を削除してよろしいですか？"), false) != idYes)
+        return;
+    lvFile->Clear();
+    FImages->Clear();
+    listChanged();
+    UpdateStatus(kAllStatus);
+    EnableImageActions(false);
+}
+
+// --- checks ---------------------------------------------------------------------------
+
+void TfrmMain::CheckSelected(int how) {
+    {
+        UpdateLock lock(*lvFile);
+        auto &items = lvFile->Items();
+        for (int i = 0; i < items.Count(); ++i) {
+            TImageListItem *item = items.Item(i);
+            if (item->Selected())
+                item->SetChecked(how == 2 ? !item->Checked() : how == 1);
+        }
+    }
+    listChanged();
+    UpdateStatus(StatusBit(TStatusPanel::spCounts));
+}
+
+// --- moves ------------------------------------------------------------------------------
+
+// A selected block at the edge stays where it is, in its order: an entry
+// moves only past an unselected neighbour.
+void TfrmMain::MoveUp() {
+    if (lvFile->SelCount() == 0)
+        return;
+    SetAutoSort(false);
+    auto &items = lvFile->Items();
+    UpdateLock lock(*lvFile);
+    for (int i = 1; i < items.Count(); ++i)
+        if (items.Item(i)->Selected() && !items.Item(i - 1)->Selected())
+            items.Move(i, i - 1);
+    listChanged();
+}
+
+void TfrmMain::MoveDown() {
+    if (lvFile->SelCount() == 0)
+        return;
+    SetAutoSort(false);
+    auto &items = lvFile->Items();
+    UpdateLock lock(*lvFile);
+    for (int i = items.Count() - 2; i >= 0; --i)
+        if (items.Item(i)->Selected() && !items.Item(i + 1)->Selected())
+            items.Move(i, i + 2);
+    listChanged();
+}
+
+void TfrmMain::MoveFirst() {
+    if (lvFile->SelCount() == 0)
+        return;
+    SetAutoSort(false);
+    auto &items = lvFile->Items();
+    UpdateLock lock(*lvFile);
+    int target = 0;
+    for (int i = 0; i < items.Count(); ++i) {
+        if (!items.Item(i)->Selected())
+            continue;
+        if (i != target)
+            items.Move(i, target);
+        ++target;
+    }
+    listChanged();
+}
+
+void TfrmMain::MoveLast() {
+    if (lvFile->SelCount() == 0)
+        return;
+    SetAutoSort(false);
+    auto &items = lvFile->Items();
+    UpdateLock lock(*lvFile);
+    int target = items.Count();
+    for (int i = items.Count() - 1; i >= 0; --i) {
+        if (!items.Item(i)->Selected())
+            continue;
+        items.Move(i, target);
+        --target;
+    }
+    listChanged();
+}
+
+// --- sorting and the view ----------------------------------------------------------------
+
+void TfrmMain::SortOnce() {
+    FCustomSort = true;
+    struct Reset {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{FCustomSort};
+    lvFile->CustomSort([this](TImageListItem &a, TImageListItem &b) { return compareItems(a, b); });
+    listChanged();
+}
+
+void TfrmMain::SortByColumn(int column) {
+    switch (column) {
+    case 0: FSortCol = TSortColumn::socFileName; break;
+    case 1: FSortCol = TSortColumn::socShotDate; break;
+    case 2: FSortCol = TSortColumn::socFileDate; break;
+    case 3: FSortCol = TSortColumn::socFileSize; break;
+    case 4:
+        FSortCol = FSortCol == TSortColumn::socImageWidth ? TSortColumn::socImageHeight : TSortColumn::socImageWidth;
+        break;
+    case 5: FSortCol = TSortColumn::socCopies; break;
+    default: return;
+    }
+    UpdateSortChecks();
+    SortOnce();
+}
+
+void TfrmMain::SetAutoSort(bool on) {
+    QAction *a = Action(QStringLiteral("actAutoSort"));
+    a->setChecked(on);
+    if (on)
+        SortOnce();
+}
+
+void TfrmMain::SetViewStyle(TImageViewStyle style) {
+    UpdateLock lock(*lvFile);
+    lvFile->SetViewStyle(style);
+    for (QAction *a : FViewGroup->actions())
+        a->setChecked(a->data().toInt() == int(style));
+}
+
+void TfrmMain::NextViewStyle() {
+    switch (lvFile->ViewStyle()) {
+    case TImageViewStyle::ivsList: SetViewStyle(TImageViewStyle::ivsReport); break;
+    case TImageViewStyle::ivsReport: SetViewStyle(TImageViewStyle::ivsThumbnail); break;
+    default: SetViewStyle(TImageViewStyle::ivsList); break;
+    }
+}
+
+// --- comment and options ------------------------------------------------------------------
+
+void TfrmMain::EditComment() {
+    QList<TImageInfo *> selected;
+    auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        if (items.Item(i)->Selected() && items.Item(i)->Data())
+            selected << items.Item(i)->Data();
+    if (selected.isEmpty())
+        return;
+    QStringList lines;
+    bool same = true;
+    const QStringList &first = selected.first()->Options().Comment();
+    for (TImageInfo *info : std::as_const(selected)) {
+        lines += info->Options().Comment();
+        same = same && info->Options().Comment() == first;
+    }
+    if (!same && askYesNo(QStringLiteral("コメントを編集しますか"),
+                          QStringLiteral("複数の画像に異なるコメントが設定されています。コメントを編集すると、"
+                                         "すべてに同じコメントが設定されます。コメントを編集しますか？"),
+                          false) != idYes)
+        return;
+    TfrmComment dialog(this, &iniMain);
+    dialog.SetLines(same ? first : lines);
+    if (OnCommentDialog ? !OnCommentDialog(dialog) : dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList text = dialog.Lines();
+    for (TImageInfo *info : std::as_const(selected))
+        info->Options().SetComment(text);
+    FDocumentModified = true;
+    UpdateStatus(StatusBit(TStatusPanel::spSelection));
+}
+
+void TfrmMain::EditImageOptions(int tag) {
+    QList<TImageInfo *> selected;
+    auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        if (items.Item(i)->Selected() && items.Item(i)->Data())
+            selected << items.Item(i)->Data();
+    // GetSelectedOption: the first selected record's options.
+    if (selected.isEmpty())
+        return;
+    if (selected.size() >= 2 &&
+        askYesNo(QStringLiteral("設定を変更しますか"),
+                 QStringLiteral("複数の画像が選択されています。設定を変更すると、すべての選択画像の設定が同じになります。"
+                                "設定を変更してもよろしいですか？"),
+                 false) != idYes)
+        return;
+    TPhotoOption &option = selected.first()->Options();
+    TfrmImageOpt dialog(this, &iniMain);
+    dialog.SetOption(option);
+    dialog.SetPage(tag == 0 ? 1 : 0);
+    if (OnImageOptionDialog ? !OnImageOptionDialog(dialog) : dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.GetOption(option);
+    for (TImageInfo *info : std::as_const(selected)) {
+        if (info != selected.first()) {
+            // Other records keep their own comments: copies for ten photos
+            // must not replace nine comments with the first one.
+            const QStringList own = info->Options().Comment();
+            info->SetOptions(option);
+            if (!dialog.CommentEdited())
+                info->Options().SetComment(own);
+        }
+        // Setting options raises no event: refresh every entry ourselves.
+        if (TImageListItem *item = FindInfoItem(info)) {
+            setSubItems(*item, *info);
+            lvFile->UpdateItem(item);
+        }
+    }
+    FDocumentModified = true;
+    UpdateStatus(StatusBit(TStatusPanel::spSelection));
+}
+
+// --- records ------------------------------------------------------------------------------
+
+void TfrmMain::StoreItemStates() {
+    auto &items = lvFile->Items();
+    int next = 0;
+    for (int i = 0; i < items.Count(); ++i) {
+        TImageInfo *info = items.Item(i)->Data();
+        if (!info)
+            continue;
+        info->SetChecked(items.Item(i)->Checked());
+        info->SetSelected(items.Item(i)->Selected());
+        // Records follow the list, so a saved document reopens in the
+        // order shown.
+        const int at = FImages->IndexOf(info);
+        if (at >= 0) {
+            if (at != next)
+                FImages->Move(at, next);
+            ++next;
+        }
+    }
+}
+
+void TfrmMain::listChanged() {
+    // Link and embedded documents save the list: changes to it are changes
+    // to the document.
+    if (FImages && FImages->SaveType() != TFileSaveType::fstLayout)
+        FDocumentModified = true;
+}
+
+// --- wiring -----------------------------------------------------------------------------
+
+void TfrmMain::connectCommands() {
+    auto on = [this](const char *name, std::function<void()> handler) {
+        QAction *a = Action(QString::fromLatin1(name));
+        SetActionPending(a, false);
+        connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
+            // Nothing else starts while a loop with a progress window runs.
+            if (FProgress)
+                return;
+            runGuarded(handler);
+        });
+    };
+    on("actAddImage", [this] { AddImages(); });
+    on("actAddFolder", [this] { AddFolderCommand(); });
+    on("actDeleteImage", [this] { DeleteImages(); });
+    on("mitClearImage", [this] { ClearImages(); });
+    on("actSelectAll", [this] { lvFile->SelectAll(); });
+    on("actClearSelection", [this] { lvFile->ClearSelection(); });
+    on("actRevSelection", [this] {
+        UpdateLock lock(*lvFile);
+        auto &items = lvFile->Items();
+        for (int i = 0; i < items.Count(); ++i)
+            items.Item(i)->SetSelected(!items.Item(i)->Selected());
+    });
+    on("actCheck", [this] { CheckSelected(1); });
+    on("actClearCheck", [this] { CheckSelected(0); });
+    on("actRevCheck", [this] { CheckSelected(2); });
+    on("actMoveUp", [this] { MoveUp(); });
+    on("actMoveDown", [this] { MoveDown(); });
+    on("actMoveFirst", [this] { MoveFirst(); });
+    on("actMoveLast", [this] { MoveLast(); });
+    on("actViewThumb", [this] { SetViewStyle(TImageViewStyle::ivsThumbnail); });
+    on("actViewList", [this] { SetViewStyle(TImageViewStyle::ivsList); });
+    on("actViewDetail", [this] { SetViewStyle(TImageViewStyle::ivsReport); });
+    on("actViewStyle", [this] { NextViewStyle(); });
+    on("actAutoSort", [this] {
+        // The action has toggled itself already.
+        if (Action(QStringLiteral("actAutoSort"))->isChecked())
+            SortOnce();
+    });
+    for (QAction *a : FSortGroup->actions()) {
+        SetActionPending(a, false);
+        connect(a, &QAction::triggered, this, [this, a] {
+            FSortCol = TSortColumn(a->data().toInt());
+            UpdateSortChecks();
+            runGuarded([this] { SortOnce(); });
+        });
+    }
+    on("actComment", [this] { EditComment(); });
+    Action(QStringLiteral("actCopies"))->setData(0);
+    Action(QStringLiteral("actImageProp"))->setData(1);
+    on("actCopies", [this] { EditImageOptions(0); });
+    on("actImageProp", [this] { EditImageOptions(1); });
+    lvFile->OnColumnClick = [this](TImageListView &, int column) { runGuarded([this, column] { SortByColumn(column); }); };
+    lvFile->OnMakeThumbnail = [this](TImageListView &, TImageListItem &item) {
+        TImageInfo *info = item.Data();
+        if (info && info->ImageWidth() == 0) {
+            info->SetImageSize(TIntSize{item.ImageWidth(), item.ImageHeight()});
+            item.SetSubItem(3, info->ImageSizeText());
+        }
+    };
+
+    on("mitNewPaper", [this] { NewPaper(); });
+    on("actOpenPaper", [this] { OpenPaper(); });
+    on("actSavePaper", [this] { SaveCurrent(); });
+    on("actSaveAs", [this] { SaveDocumentAs(); });
+    Action(QStringLiteral("mitNewPaper"))->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_N));
+    Action(QStringLiteral("actSaveAs"))->setShortcut(QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_S));
+    Action(QStringLiteral("actSelectAll"))->setShortcut(QKeySequence(Qt::ControlModifier | Qt::Key_A));
+    Action(QStringLiteral("actDeleteImage"))->setShortcut(QKeySequence(Qt::Key_Delete));
+    for (const char *name : {"mitNewPaper", "actSaveAs", "actSelectAll", "actDeleteImage"})
+        Action(QString::fromLatin1(name))->setShortcutContext(Qt::WindowShortcut);
+}
+
+} // namespace vellora

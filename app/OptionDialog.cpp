@@ -1,0 +1,162 @@
+#include "app/OptionDialog.h"
+
+#include "app/controls/QvTaskDialog.h"
+#include "settings/Helpers.h"
+#include "settings/IniFile.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryFile>
+#include <QVBoxLayout>
+
+namespace vellora {
+
+namespace {
+
+const QString kOption = QStringLiteral("Option");
+
+QPushButton *browseButton(QWidget *parent, const char *name) {
+    auto *b = new QPushButton(QStringLiteral("..."), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    return b;
+}
+
+// A folder takes files when one can be made in it.
+bool canWriteIn(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(IncludeTrailingPathDelimiter(folder) + QStringLiteral("vltXXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIni(ini) {
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("オプション"));
+    auto *root = new QVBoxLayout(this);
+
+    auto *folders = new QGroupBox(QStringLiteral("フォルダ"), this);
+    folders->setObjectName(QStringLiteral("grpFolder"));
+    auto *grid = new QGridLayout(folders);
+    edtTemporaryPath = new QLineEdit(folders);
+    edtTemporaryPath->setObjectName(QStringLiteral("edtTemporaryPath"));
+    btnTemporaryPath = browseButton(folders, "btnTemporaryPath");
+    edtSusiePath = new QLineEdit(folders);
+    edtSusiePath->setObjectName(QStringLiteral("edtSusiePath"));
+    btnSusiePath = browseButton(folders, "btnSusiePath");
+    grid->addWidget(new QLabel(QStringLiteral("テンポラリフォルダ"), folders), 0, 0, 1, 2);
+    grid->addWidget(edtTemporaryPath, 1, 0);
+    grid->addWidget(btnTemporaryPath, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Susieプラグインフォルダ"), folders), 2, 0, 1, 2);
+    grid->addWidget(edtSusiePath, 3, 0);
+    grid->addWidget(btnSusiePath, 3, 1);
+    root->addWidget(folders);
+
+    auto *startup = new QGroupBox(QStringLiteral("起動時に開くファイル"), this);
+    startup->setObjectName(QStringLiteral("grpDefaultDocument"));
+    auto *row = new QHBoxLayout(startup);
+    edtDefaultDocument = new QLineEdit(startup);
+    edtDefaultDocument->setObjectName(QStringLiteral("edtDefaultDocument"));
+    btnDefaultDocument = browseButton(startup, "btnDefaultDocument");
+    row->addWidget(edtDefaultDocument);
+    row->addWidget(btnDefaultDocument);
+    root->addWidget(startup);
+    root->addStretch();
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    root->addLayout(buttons);
+
+    const QString temp = IncludeTrailingPathDelimiter(QDir::tempPath());
+    edtTemporaryPath->setText(FIni.ReadDirectory(kOption, QStringLiteral("CachePath"), temp));
+    edtSusiePath->setText(FIni.ReadDirectory(kOption, QStringLiteral("Susie"), QString()));
+    edtDefaultDocument->setText(FIni.ReadStr(kOption, QStringLiteral("AutoLoad"), QString()));
+
+    connect(btnTemporaryPath, &QPushButton::clicked, this,
+            [this] { pickFolder(edtTemporaryPath, QStringLiteral("テンポラリフォルダ")); });
+    connect(btnSusiePath, &QPushButton::clicked, this,
+            [this] { pickFolder(edtSusiePath, QStringLiteral("Susieプラグインフォルダ")); });
+    connect(btnDefaultDocument, &QPushButton::clicked, this, &TfrmOption::pickDocument);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmOption::okClicked);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    setMinimumWidth(420);
+}
+
+void TfrmOption::pickFolder(QLineEdit *edit, const QString &title) {
+    const QString dir = QFileDialog::getExistingDirectory(this, title, edit->text(),
+                                                          QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    if (!dir.isEmpty())
+        edit->setText(dir);
+}
+
+void TfrmOption::pickDocument() {
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("起動時に開くファイル"),
+                                                      QFileInfo(edtDefaultDocument->text()).path(),
+                                                      QStringLiteral("Vellora ドキュメント (*.vlpf)"));
+    if (!file.isEmpty())
+        edtDefaultDocument->setText(file);
+}
+
+int TfrmOption::message(const QString &instruction, const QString &text, bool question) {
+    if (OnMessage)
+        return OnMessage(instruction, text, question);
+    TQvTaskDialog box;
+    box.Parent = this;
+    box.Title = windowTitle();
+    box.SetInstruction(instruction);
+    box.SetContent(text);
+    box.MainIcon = question ? TTaskDialogIcon::tiQuestion : TTaskDialogIcon::tiError;
+    box.Buttons = question ? TQvCommonButtons{TQvCommonButton::cbYes, TQvCommonButton::cbNo}
+                           : TQvCommonButtons{TQvCommonButton::cbOk};
+    box.DefaultButton = question ? TTaskDialogDefaultButton::tdbNo : TTaskDialogDefaultButton::tdbOk;
+    int button = 0, radio = 0;
+    bool checked = false;
+    box.Execute(button, radio, checked);
+    return button;
+}
+
+void TfrmOption::okClicked() {
+    // An emptied field means the temporary folder, not the working folder.
+    QString cache = edtTemporaryPath->text().trimmed();
+    if (cache.isEmpty())
+        cache = QDir::tempPath();
+    if (!canWriteIn(cache)) {
+        message(QStringLiteral("テンポラリフォルダを確認してください"),
+                QStringLiteral("フォルダ「%1」がないか、書き込めません。").arg(cache), false);
+        return;
+    }
+    const QString susie = edtSusiePath->text().trimmed();
+    if (!susie.isEmpty() && !QFileInfo(susie).isDir()) {
+        message(QStringLiteral("Susieプラグインフォルダを確認してください"),
+                QStringLiteral("フォルダ「%1」がありません。").arg(susie), false);
+        return;
+    }
+    const QString document = edtDefaultDocument->text().trimmed();
+    if (!document.isEmpty() && !QFileInfo(document).isFile()
+        && message(QStringLiteral("起動時に開くファイルがありません"),
+                   QStringLiteral("「%1」がありません。このまま設定しますか?").arg(document), true) != idYes)
+        return;
+    FIni.WriteDirectory(kOption, QStringLiteral("CachePath"), QFileInfo(cache).absoluteFilePath());
+    FIni.WriteDirectory(kOption, QStringLiteral("Susie"), susie.isEmpty() ? susie : QFileInfo(susie).absoluteFilePath());
+    FIni.WriteStr(kOption, QStringLiteral("AutoLoad"), document);
+    accept();
+}
+
+} // namespace vellora
