@@ -189,8 +189,26 @@ QString helpText()
         "  --printer-option NAME=CHOICE (the printer's own options, see --list-printers --json)\n"
         "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
-        "A lone -- ends the options, so that a path may begin with a dash.\n");
+        "A lone -- ends the options, so that a path may begin with a dash.\n"
+        "Exit status: 0 done, 1 failed, 2 bad arguments, 3 finished, but some images\n"
+        "  could not be read (each is named on standard error), 130 cancelled.\n");
 }
+
+namespace {
+
+QtMessageHandler gQtHandler = nullptr;
+
+// Qt's note that it made up a runtime folder says nothing about the
+// command's work (machines without a login session lack the variable).
+void withoutRuntimeDirNote(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (gQtHandler)
+        gQtHandler(type, context, message);
+}
+
+} // namespace
 
 int runMain(int argc, char **argv)
 {
@@ -220,6 +238,7 @@ int runMain(int argc, char **argv)
         return 2;
     }
     QCoreApplication::setApplicationName(QLatin1String(version::kProductName));
+    gQtHandler = qInstallMessageHandler(withoutRuntimeDirNote);
     try {
         // Commands that read pictures read the formats of the image plug-ins too.
         std::unique_ptr<TSPIs> plugins;

@@ -3,6 +3,7 @@
 #include "app/ExportRun.h"
 #include "app/InfoCommand.h"
 #include "model/Document.h"
+#include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
@@ -14,15 +15,20 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unistd.h>
 
 namespace vellora::app {
 
 namespace {
+
+// Below this a photo is warned about: its pixels show on paper.
+constexpr double kLowResolutionPpi = 150;
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
@@ -399,6 +405,25 @@ int run(const ParsedArgs &args)
         progress.begin(slotCount, paper.Divide().cx * paper.Divide().cy, opts.AllPage ? 1 : opts.StartPage,
                        opts.AllPage ? 65535 : opts.LastPage);
     });
+    // Photos that could not be read are named once each; the run goes on
+    // without them and ends with its own exit status.
+    std::set<QString> unreadable;
+    paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &report) {
+        const QString name = report.info ? report.info->FileName() : QString();
+        if (!report.problem.isEmpty()) {
+            if (!unreadable.insert(name).second)
+                return;
+            progress.end();
+            std::fprintf(stderr, "vellora: %s: %s (%s)\n", name.toLocal8Bit().constData(),
+                         report.problem.toLocal8Bit().constData(), report.drawn ? "drawn in part" : "cell left empty");
+        }
+        if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < kLowResolutionPpi) {
+            progress.end();
+            std::fprintf(stderr, "vellora: %s: %d ppi in cell %d of page %d; it may print blurred\n",
+                         name.toLocal8Bit().constData(), static_cast<int>(std::lround(report.effectivePpi)),
+                         report.cell + 1, paper.PrintingInfo().piNowPage);
+        }
+    });
     bool canceled = false;
     paper.SetOnPrint([&](void *, std::int32_t page, std::int32_t, bool &cancel) {
         if (gInterrupted) {
@@ -440,6 +465,10 @@ int run(const ParsedArgs &args)
     }
     std::fprintf(stderr, "%d page(s) %s %s\n", produced, printing ? "sent to" : "written:",
                  where.toLocal8Bit().constData());
+    if (!unreadable.empty()) {
+        std::fprintf(stderr, "vellora: finished, but %zu image(s) could not be read\n", unreadable.size());
+        return kExitSomeImagesUnreadable;
+    }
     return 0;
 }
 

@@ -19,6 +19,7 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char warning[JMSG_LENGTH_MAX];   // the first warning, for callers that report it
 };
 
 extern "C" void onError(j_common_ptr cinfo)
@@ -28,10 +29,14 @@ extern "C" void onError(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
-extern "C" void onMessage(j_common_ptr, int)
+extern "C" void onMessage(j_common_ptr cinfo, int level)
 {
     // Warnings (premature end of data and alike) are not errors: a cut-off
-    // photo still shows what was read, as it does in other viewers.
+    // photo still shows what was read, as it does in other viewers. The first
+    // one is kept so that a caller can say the photo is damaged.
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    if (level < 0 && err->warning[0] == '\0')
+        (*cinfo->err->format_message)(cinfo, err->warning);
 }
 
 // Where decoded rows go. Plain data so it can live beside setjmp.
@@ -48,7 +53,7 @@ struct Output {
 // The only function holding setjmp: trivially destructible locals, no C++
 // exceptions; returns false with `message` set on any failure.
 bool runDecompress(const std::uint8_t *data, std::size_t size, unsigned scaleDenom, bool headerOnly,
-                   Output &out, char (&message)[JMSG_LENGTH_MAX])
+                   Output &out, char (&message)[JMSG_LENGTH_MAX], char (*warning)[JMSG_LENGTH_MAX] = nullptr)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -57,6 +62,7 @@ bool runDecompress(const std::uint8_t *data, std::size_t size, unsigned scaleDen
     err.pub.error_exit = onError;
     err.pub.emit_message = onMessage;
     err.message[0] = '\0';
+    err.warning[0] = '\0';
     if (setjmp(err.jump)) {
         std::memcpy(message, err.message, sizeof message);
         jpeg_destroy_decompress(&cinfo);
@@ -99,6 +105,8 @@ bool runDecompress(const std::uint8_t *data, std::size_t size, unsigned scaleDen
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (warning)
+        std::memcpy(*warning, err.warning, sizeof *warning);
     return true;
 }
 
@@ -189,7 +197,7 @@ unsigned denominator(TJPEGScale scale)
 
 TJpegImage::TJpegImage() : TGraphic(JpegImageClass()) {}
 
-QImage TJpegImage::decodeJpeg(const QByteArray &data, TJPEGScale scale)
+QImage TJpegImage::decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning)
 {
     if (data.isEmpty())
         throw EGraphicError(QStringLiteral("JPEG image: no data"));
@@ -198,9 +206,12 @@ QImage TJpegImage::decodeJpeg(const QByteArray &data, TJPEGScale scale)
     out.allocate = allocateImage;
     out.context = &image;
     char message[JMSG_LENGTH_MAX] = {};
+    char warned[JMSG_LENGTH_MAX] = {};
     if (!runDecompress(reinterpret_cast<const std::uint8_t *>(data.constData()),
-                       static_cast<std::size_t>(data.size()), denominator(scale), false, out, message))
+                       static_cast<std::size_t>(data.size()), denominator(scale), false, out, message, &warned))
         throw EGraphicError(QStringLiteral("JPEG image: %1").arg(QString::fromLocal8Bit(message)));
+    if (warning)
+        *warning = QString::fromLocal8Bit(warned);
     if (out.cmyk)
         cmykToRgb(image, out.adobeInverted);
     return image;

@@ -22,8 +22,9 @@ public:
     // Takes effect at the next load (decoding again is the caller's choice).
     void SetScale(TJPEGScale scale) noexcept { FScale = scale; }
 
-    // Decodes a whole JPEG at a scale.
-    static QImage decodeJpeg(const QByteArray &data, TJPEGScale scale);
+    // Decodes a whole JPEG at a scale. `warning`, when given, receives the
+    // codec's first warning (a cut-off file decodes in part), else empty.
+    static QImage decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning = nullptr);
     // The full-size dimensions from the header alone; false when the bytes
     // are not a readable JPEG header.
     static bool probeSize(const QByteArray &data, QSize &size);

@@ -60,6 +60,9 @@ void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         storage.emplace_back(images[i]->LogMode(), images[i]->Position());
     try {
         {
+            // A save killed before its rename leaves the temporary file
+            // behind, read-only when the old document was: start afresh.
+            QFile::remove(temp);
             TFileStream out(temp, TFileStream::Mode::Create);
             SavePaperToStream(out, paper);
             std::unique_ptr<TFileStream> backup;

@@ -192,25 +192,35 @@ TJPEGScale jpegScale(int reduction)
 
 // Decodes image bytes with the class picked for them. A JPEG is decoded by
 // the codec at the smallest DCT reduction that still has the needed pixels.
-// Data no decoder can read gives a null picture: the cell then shows no photo.
+// Data no decoder can read gives a null picture with the reason: the cell
+// then shows no photo.
 TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphicClass, const TNeededPixels &needed)
 {
-    if (!graphicClass)
-        return {};
     TLoadedPicture out;
+    if (data.isEmpty()) {
+        out.problem = QStringLiteral("empty file");
+        return out;
+    }
+    if (!graphicClass) {
+        out.problem = QStringLiteral("not an image file");
+        return out;
+    }
     try {
         QImage image;
         if (graphicClass == &JpegImageClass()) {
             QSize full;
-            if (!TJpegImage::probeSize(data, full))
-                return {};
+            if (!TJpegImage::probeSize(data, full)) {
+                out.problem = data.startsWith("\xFF\xD8") ? QStringLiteral("damaged JPEG header")
+                                                            : QStringLiteral("not a JPEG file");
+                return out;
+            }
             int reduction = 1;
             if (needed) {
                 const QSize need = needed(full);
                 if (!need.isEmpty())
                     reduction = ChooseDecodeReduction(full.width(), full.height(), need.width(), need.height());
             }
-            image = TJpegImage::decodeJpeg(data, jpegScale(reduction));
+            image = TJpegImage::decodeJpeg(data, jpegScale(reduction), &out.problem);
             out.fullSize = full;
             out.reduction = reduction;
         } else {
@@ -220,11 +230,11 @@ TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphi
             out.fullSize = image.size();
         }
         out.image = onWhite(image);
-    } catch (const EGraphicError &) {
-        return {};
+    } catch (const EGraphicError &e) {
+        return TLoadedPicture{{}, {}, 1, QString::fromUtf8(e.what())};
     }
     if (out.image.isNull())
-        return {};
+        return TLoadedPicture{{}, {}, 1, out.problem.isEmpty() ? QStringLiteral("cannot be decoded") : out.problem};
     return out;
 }
 
@@ -255,7 +265,7 @@ TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFi
     // The general picture loader: the file's extension, else its content.
     QFile file(info.FileName());
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return TLoadedPicture{{}, {}, 1, file.errorString()};
     const QByteArray data = file.readAll();
     const TGraphicClass *graphicClass = PictureClassForExtension(ExtractFileExt(info.FileName()).toLower());
     if (!graphicClass)
@@ -263,6 +273,41 @@ TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFi
     if (!graphicClass)
         graphicClass = DetectGraphicClass(data.left(4096));
     return decodePicture(data, graphicClass, needed);
+}
+
+TPlacementInput TPhotoArea::placementInput(const TImageInfo &item, const TFloatRect &cellRect, double resolution) const
+{
+    const TPhotoOption &options = item.Options();
+    const TPhotoPaper *paper = FParent ? FParent->Paper() : nullptr;
+    TPlacementInput in;
+    in.cellRect = cellRect;
+    in.resolution = resolution;
+    const bool ownSize = options.ParentSize() == TParentMode::pamOrigin;
+    in.photoSize = ownSize ? options.PhotoSize() : FPhotoSize;
+    in.photoScale = ownSize ? options.PhotoScale() : FPhotoScale;
+    in.scaleLimit = ownSize ? options.ScaleLimit() : FScaleLimit;
+    in.protrudeWidth = FProtrudeWidth;
+    const bool ownAlign = options.ParentAlign() == TParentMode::pamOrigin;
+    in.horizontalAlign = ownAlign ? options.HorizontalAlign() : FHorizontalAlign;
+    in.verticalAlign = ownAlign ? options.VerticalAlign() : FVerticalAlign;
+    in.border = paper && paper->Border();
+    in.borderWidth = paper ? paper->BorderWidth() : 0;
+    return in;
+}
+
+double TPhotoArea::PhotoResolution(const TImageInfo &item, double resolution) const
+{
+    if (item.ImageWidth() <= 0 || item.ImageHeight() <= 0)
+        return 0;
+    const TPhotoOption &options = item.Options();
+    const TPhotoRotate rule = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
+    const TPhotoRotate rotate =
+        ResolveAutoRotate(rule, FBounds.Width(), FBounds.Height(), item.ImageWidth(), item.ImageHeight());
+    const bool across = QuarterTurns(rotate) % 2 != 0;
+    TPlacementInput in = placementInput(item, FBounds, resolution);
+    in.pictureWidth = across ? item.ImageHeight() : item.ImageWidth();
+    in.pictureHeight = across ? item.ImageWidth() : item.ImageHeight();
+    return EffectiveResolution(in, ComputePlacement(in));
 }
 
 void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin)
@@ -274,33 +319,34 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
     if (item) {
         const TPhotoOption &options = item->Options();
         const TPhotoPaper *paper = FParent ? FParent->Paper() : nullptr;
-        TPlacementInput in;
-        in.cellRect = cellRect;
-        in.resolution = resolution;
-        const bool ownSize = options.ParentSize() == TParentMode::pamOrigin;
-        in.photoSize = ownSize ? options.PhotoSize() : FPhotoSize;
-        in.photoScale = ownSize ? options.PhotoScale() : FPhotoScale;
-        in.scaleLimit = ownSize ? options.ScaleLimit() : FScaleLimit;
-        in.protrudeWidth = FProtrudeWidth;
-        const bool ownAlign = options.ParentAlign() == TParentMode::pamOrigin;
-        in.horizontalAlign = ownAlign ? options.HorizontalAlign() : FHorizontalAlign;
-        in.verticalAlign = ownAlign ? options.VerticalAlign() : FVerticalAlign;
-        in.border = paper && paper->Border();
-        in.borderWidth = paper ? paper->BorderWidth() : 0;
+        TPlacementInput in = placementInput(*item, cellRect, resolution);
 
-        TPhotoRotate rotate = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
-        rotate = ResolveAutoRotate(rotate, cellRect.Width(), cellRect.Height(), item->ImageWidth(), item->ImageHeight());
-        item->Options().SetTrueRotate(rotate);
-        const int turns = QuarterTurns(rotate);
+        // An entry whose pixel size nobody has read yet (the command line, or
+        // a print started before the list made its thumbnails) takes it from
+        // the picture's header here, before the automatic rotation needs it.
+        const TPhotoRotate rule = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
+        auto learnSize = [item](QSize fullSize) {
+            if ((item->ImageWidth() <= 0 || item->ImageHeight() <= 0) && !fullSize.isEmpty())
+                item->SetImageSize({fullSize.width(), fullSize.height()});
+        };
+        auto turnsFor = [&]() {
+            const TPhotoRotate rotate =
+                ResolveAutoRotate(rule, cellRect.Width(), cellRect.Height(), item->ImageWidth(), item->ImageHeight());
+            item->Options().SetTrueRotate(rotate);
+            return QuarterTurns(rotate);
+        };
+        int turns = turnsFor();
 
         // The placement comes from the full pixel size; the decode only needs
         // as many pixels as the placed photo has.
-        auto turned = [turns](QSize size) { return turns % 2 ? size.transposed() : size; };
+        auto turned = [&turns](QSize size) { return turns % 2 ? size.transposed() : size; };
         TNeededPixels needed;
         if (!FParent || FParent->ScaledDecode()) {
             needed = [&](QSize fullSize) {
                 if (fullSize.isEmpty())
                     return QSize();
+                learnSize(fullSize);
+                turns = turnsFor();
                 const QSize t = turned(fullSize);
                 TPlacementInput probe = in;
                 probe.pictureWidth = t.width();
@@ -310,6 +356,9 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
             };
         }
         TLoadedPicture picture = LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
+        learnSize(picture.fullSize);
+        turns = turnsFor();
+        TPhotoDrawReport report{item, Index(), picture.problem, false, 0.0};
         // Nothing to place for a picture that could not be loaded; the fill,
         // frame and free areas are still drawn.
         if (!picture.image.isNull() && !picture.fullSize.isEmpty()) {
@@ -318,9 +367,14 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
             const QSize full = turned(picture.fullSize);
             in.pictureWidth = full.width();
             in.pictureHeight = full.height();
-            drawPhoto(canvas, preview, picture.image, ComputePlacement(in),
+            const TPhotoPlacement place = ComputePlacement(in);
+            report.drawn = true;
+            report.effectivePpi = EffectiveResolution(in, place);
+            drawPhoto(canvas, preview, picture.image, place,
                       paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding);
         }
+        if (paper && paper->OnPhotoDrawn())
+            paper->OnPhotoDrawn()(report);
     }
 
     FBackground.Frame().Draw(canvas, resolution, cellRect, preview);

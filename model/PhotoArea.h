@@ -20,6 +20,7 @@ namespace vellora {
 class TPhotoAreas;
 class TImageInfo;
 struct TPhotoPlacement;
+struct TPlacementInput;
 
 // A picture as loaded for drawing: the decoded image on white, the pixel size
 // of the whole image it stands for and the reduction (1, 2, 4 or 8) it was
@@ -28,6 +29,9 @@ struct TLoadedPicture {
     QImage image;
     QSize fullSize;
     int reduction = 1;
+    // Why the picture could not be read, or (with an image) why it is only
+    // partly there; empty when all is well.
+    QString problem;
 };
 
 // Given the full pixel size of an image, the pixels the drawing needs of it
@@ -111,6 +115,12 @@ public:
     // picture that cannot be loaded leaves the photo out; the rest is drawn.
     void Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin);
 
+    // How finely `item` prints in this cell: its source pixels per inch of
+    // paper after the rotation, the size rule and the scale limit; 0 while
+    // its pixel size is unknown. The print preview and the layout dialog show
+    // it. `resolution` is the device's: a fixed scale counts in its pixels.
+    double PhotoResolution(const TImageInfo &item, double resolution) const;
+
     // Schematic preview: fill, frame and the cell number, scaled by bai px/mm
     // into the sheet rectangle.
     void DrawLayout(QPainter &canvas, const QRect &sheet, double bai) const;
@@ -126,6 +136,9 @@ private:
                           bool banding);
     void Changed();
     void ownChange(bool &parentFlag);
+    // The placement settings for `item` in the cell at cellRect, the picture
+    // size left empty.
+    TPlacementInput placementInput(const TImageInfo &item, const TFloatRect &cellRect, double resolution) const;
 
     TAreas FAreas{this};
     TBackground FBackground;

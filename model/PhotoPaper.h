@@ -23,6 +23,16 @@ namespace vellora {
 class TImageInfo;
 class TImageListItems;
 
+// What a cell did with its entry's photo.
+struct TPhotoDrawReport {
+    const TImageInfo *info = nullptr;
+    int cell = 0;              // 0-based index of the photo area on the page
+    QString problem;           // why it is missing or partly drawn; empty when all is well
+    bool drawn = false;        // the photo (or the part that was read) is on the page
+    double effectivePpi = 0;   // source pixels per printed inch, when drawn
+};
+using TPhotoDrawnEvent = std::function<void(const TPhotoDrawReport &report)>;
+
 class TPhotoPaper {
 public:
     TPhotoPaper();
@@ -142,6 +152,10 @@ public:
     void SetOnBeginPrint(TBeginPrintEvent handler) { FOnBeginPrint = std::move(handler); }
     const TPaperPrintEvent &OnPrint() const noexcept { return FOnPrint; }
     void SetOnPrint(TPaperPrintEvent handler) { FOnPrint = std::move(handler); }
+    // After each cell that has an entry is drawn: whether its photo could be
+    // read and how finely it prints.
+    const TPhotoDrawnEvent &OnPhotoDrawn() const noexcept { return FOnPhotoDrawn; }
+    void SetOnPhotoDrawn(TPhotoDrawnEvent handler) { FOnPhotoDrawn = std::move(handler); }
 
 private:
     TAreas FAreas{this};
@@ -156,6 +170,7 @@ private:
     TFloatRect FMargins;
     TBeginPrintEvent FOnBeginPrint;
     TPaperPrintEvent FOnPrint;
+    TPhotoDrawnEvent FOnPhotoDrawn;
     TQvOrientation FOrientation = TQvOrientation::qotPortrait;
     QString FPaperName;
     TFloatSize FPaperSize;

@@ -126,6 +126,11 @@ TPhotoPlacement ComputePlacement(const TPlacementInput &in)
     return out;
 }
 
+double EffectiveResolution(const TPlacementInput &in, const TPhotoPlacement &place)
+{
+    return place.scale > 0 ? in.resolution / place.scale : 0.0;
+}
+
 namespace {
 
 // Builds an image of the given size whose pixel (x, y) is the source pixel

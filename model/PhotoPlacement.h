@@ -55,6 +55,11 @@ struct TPhotoPlacement {
 // Requires a non-empty picture (the size rules divide by its size).
 TPhotoPlacement ComputePlacement(const TPlacementInput &in);
 
+// How finely a placed photo prints: its source pixels per inch of paper,
+// after the size rule and the scale limit (the resolution over the scale).
+// 0 for a placement without a scale.
+double EffectiveResolution(const TPlacementInput &in, const TPhotoPlacement &place);
+
 // A new image turned clockwise by 90, 180 or 270 degrees (any other angle
 // gives a copy). Same format and colour table as the source.
 QImage RotateBitmap(const QImage &source, int angle);

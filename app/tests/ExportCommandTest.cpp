@@ -7,11 +7,13 @@
 #include "print/tests/PrintTestSupport.h"
 #include "testsupport/TestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
+#include <QPainter>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -341,4 +343,129 @@ TEST(ExportCommand, PrinterOptionsAreListedAndSentWithTheJob)
     ASSERT_TRUE(queue.waitIdle());
     EXPECT_EQ(jobAttribute(0, "ret", queue.name()), "dark");
     EXPECT_EQ(jobAttribute(0, "lowsupplies", queue.name()), "stop");
+}
+
+namespace {
+
+// A photo whose compressed data is large enough to be cut in its scan data.
+QByteArray noisyJpeg()
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            image.setPixel(x, y, 0xFF000000u | (seed >> 8));
+        }
+    }
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return data;
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(data), data.size());
+}
+
+} // namespace
+
+TEST(ExportCommand, UnreadableImagesAreNamedAndTheRunGoesOnWithExitStatus3)
+{
+    const QString dir = freshDir(QStringLiteral("export-unreadable"));
+    const QString good = photoFolder() + "/a.jpg";
+    const QByteArray jpeg = noisyJpeg();
+    ASSERT_GT(jpeg.size(), 20000);
+    QByteArray random(5000, '\0');
+    std::uint32_t seed = 99;
+    for (char &c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    random[0] = 'x';
+
+    // A document linking a photo that has gone since.
+    const QString gone = dir + "/gone.jpg";
+    writeFile(gone, jpeg);
+    const QString document = dir + "/linked.vlpf";
+    {
+        vellora::TPhotoPaper paper;
+        vellora::TImageInfos infos;
+        infos.SetSaveType(vellora::TFileSaveType::fstLink);
+        for (const QString &path : {good, gone}) {
+            vellora::TImageInfo *entry = infos.Add();
+            entry->SetFileName(path, vellora::TImageLogging::iloLink);
+            entry->SetChecked(true);
+        }
+        vellora::SaveDocumentFile(document, paper, infos);
+    }
+    ASSERT_TRUE(QFile::remove(gone));
+
+    struct Case {
+        const char *name;
+        QByteArray data;
+        const char *reason;
+        const char *outcome;
+    };
+    const Case cases[] = {
+        {"zero.jpg", QByteArray(), "empty file", "cell left empty"},
+        {"random.jpg", random, "not a JPEG file", "cell left empty"},
+        {"cut-2.jpg", jpeg.left(2), "damaged JPEG header", "cell left empty"},
+        {"cut-300.jpg", jpeg.left(300), "damaged JPEG header", "cell left empty"},
+        {"cut-half.jpg", jpeg.left(jpeg.size() / 2), "Premature end of JPEG file", "drawn in part"},
+        {"cut-end.jpg", jpeg.left(jpeg.size() - 2), "Premature end of JPEG file", "drawn in part"},
+        {"gone.jpg", QByteArray(), "No such file", "cell left empty"},
+    };
+    // Qt's note about a missing runtime folder is no message of ours.
+    QProcessEnvironment env = noPrinterEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString bad = dir + "/" + c.name;
+        const bool missing = QLatin1String(c.name) == QLatin1String("gone.jpg");
+        if (!missing)
+            writeFile(bad, c.data);
+        const QString out = dir + "/out-" + c.name;
+        const QStringList args = missing ? QStringList{"--export", "pdf", "--output", out, "--dpi", "30", "--document",
+                                                       document}
+                                         : QStringList{"--export", "pdf", "--output", out, "--dpi", "30", good, bad};
+        const Result r = runVellora(args, env);
+        EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("vellora: %1: ").arg(bad) + QLatin1String(c.reason)))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("(%1)").arg(QLatin1String(c.outcome)))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("finished, but 1 image(s) could not be read")) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("XDG_RUNTIME_DIR")) << r.err.toStdString();
+        EXPECT_TRUE(runTool("qpdf", {"--check", out + ".pdf"}).contains("No syntax or stream encoding errors"));
+        EXPECT_EQ(pdfInfo(out + ".pdf", "Pages"), "2");
+    }
+}
+
+TEST(ExportCommand, ALandscapePhotoInAPortraitCellIsTurnedAndALowResolutionIsWarned)
+{
+    const QString dir = freshDir(QStringLiteral("export-turned"));
+    QImage photo(300, 200, QImage::Format_RGB32);
+    photo.fill(QColor(0, 0, 255));
+    QPainter(&photo).fillRect(0, 0, 150, 200, QColor(255, 0, 0));
+    ASSERT_TRUE(photo.save(dir + "/wide.jpg", "JPEG", 95));
+
+    const Result r = runVellora({"--export", "pdf", "--output", dir + "/out", "--paper", "100x150", "--margins", "0",
+                                 "--dpi", "50", dir + "/wide.jpg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // 200 source pixels across 100 mm once turned.
+    EXPECT_TRUE(r.err.contains(QStringLiteral("vellora: %1/wide.jpg: 51 ppi in cell 1 of page 1; it may print blurred")
+                                   .arg(dir)))
+        << r.err.toStdString();
+    runTool("pdftoppm", {"-r", "50", "-png", dir + "/out.pdf", dir + "/p"});
+    const QImage page(dir + "/p-1.png");
+    ASSERT_FALSE(page.isNull());
+    // Turned clockwise the red left half is on top; unturned, the top would be white.
+    const QRgb top = page.pixel(page.width() / 2, page.height() / 4);
+    const QRgb bottom = page.pixel(page.width() / 2, page.height() * 3 / 4);
+    EXPECT_TRUE(qRed(top) > 200 && qBlue(top) < 60) << std::hex << top;
+    EXPECT_TRUE(qBlue(bottom) > 200 && qRed(bottom) < 60) << std::hex << bottom;
 }

@@ -13,7 +13,12 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <functional>
 #include <sys/resource.h>
 
@@ -289,4 +294,90 @@ TEST(DocumentFile, TemporaryNameChangesOnlyTheExtension)
     EXPECT_EQ(DocumentTempFileName(QStringLiteral("/a/b.c/doc.vlpf")), QStringLiteral("/a/b.c/doc.$vlf"));
     EXPECT_EQ(DocumentTempFileName(QStringLiteral("/a/b.c/doc")), QStringLiteral("/a/b.c/doc.$vlf"));
     EXPECT_EQ(DocumentTempFileName(QStringLiteral("/a/x.tar.vlpf")), QStringLiteral("/a/x.tar.$vlf"));
+}
+
+namespace {
+
+// Saves `variant` (0 or 1: a different layout text) of a document embedding
+// `photos`, built afresh so that every save embeds them anew.
+void saveVariant(const QString &doc, const QStringList &photos, int variant)
+{
+    TPhotoPaper paper;
+    paper.Areas().AddText()->SetText(variant ? QStringLiteral("new") : QStringLiteral("old"));
+    TImageInfos images;
+    images.SetSaveType(TFileSaveType::fstStream);
+    for (const QString &photo : photos) {
+        TImageInfo *info = images.Add();
+        info->SetFileName(photo, TImageLogging::iloLink);
+        info->SetChecked(true);
+    }
+    SaveDocumentFile(doc, paper, images);
+}
+
+} // namespace
+
+TEST(DocumentFile, AProcessKilledWhileSavingLeavesTheOldOrTheNewDocument)
+{
+    const QString dir = test::scratchDir(QStringLiteral("doc-kill"));
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    // Photos of noise compress poorly: a few hundred kilobytes to write.
+    QStringList photos;
+    std::uint32_t seed = 7;
+    for (int n = 0; n < 3; ++n) {
+        QImage image(500, 400, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                seed = seed * 1103515245u + 12345u;
+                image.setPixel(x, y, 0xFF000000u | (seed >> 8));
+            }
+        }
+        photos << dir + QStringLiteral("/photo%1.jpg").arg(n);
+        ASSERT_TRUE(image.save(photos.back(), "JPEG", 95));
+    }
+    const QString doc = dir + QStringLiteral("/album.vlpf");
+    QByteArray versions[2];
+    QElapsedTimer timer;
+    timer.start();
+    for (int v : {1, 0}) {
+        saveVariant(doc, photos, v);
+        versions[v] = fileBytes(doc);
+    }
+    const qint64 saveMicros = std::max<qint64>(timer.nsecsElapsed() / 2000, 100);
+    ASSERT_GT(versions[0].size(), 300000);
+    ASSERT_NE(versions[0], versions[1]);
+
+    std::mt19937 random(2026);
+    int killedMidSave = 0;
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Save new and old in turn until killed.
+            for (int i = 1;; ++i)
+                saveVariant(doc, photos, i % 2);
+        }
+        std::uniform_int_distribution<qint64> delay(0, saveMicros * 3);
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const QByteArray onDisk = fileBytes(doc);
+        EXPECT_TRUE(onDisk == versions[0] || onDisk == versions[1]) << onDisk.size() << " bytes";
+        if (QFile::exists(DocumentTempFileName(doc)))
+            ++killedMidSave;
+        // A temporary file left by the killed save does not stop the next
+        // one, even when the old document was read-only.
+        QFile::setPermissions(doc, QFileDevice::ReadOwner);
+        if (QFile::exists(DocumentTempFileName(doc)))
+            QFile::setPermissions(DocumentTempFileName(doc), QFileDevice::ReadOwner);
+        saveVariant(doc, photos, round % 2);
+        EXPECT_EQ(fileBytes(doc), versions[round % 2]);
+        EXPECT_FALSE(QFile::exists(DocumentTempFileName(doc)));
+        QFile::setPermissions(doc, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    // The kills did fall inside saves, not only between them.
+    EXPECT_GT(killedMidSave, 5);
 }

@@ -137,12 +137,24 @@ TEST(PhotoAreaDraw, AutoRotationTurnsALandscapePhotoInAPortraitCell)
     EXPECT_PIXEL(page, 295, 200, kRed);
     EXPECT_PIXEL(page, 295, 750, kBlue);
 
-    // An entry whose pixel size is not known yet is never turned.
-    t.info.SetImageSize({0, 0});
-    page = t.render();
-    EXPECT_EQ(t.info.Options().TrueRotate(), TPhotoRotate::prAuto);
-    EXPECT_PIXEL(page, 100, 472, kRed);
-    EXPECT_PIXEL(page, 500, 472, kBlue);
+    // 200 source pixels across 50 mm once turned.
+    EXPECT_NEAR(t.cell().PhotoResolution(t.info, 300), 200 / (50 / 25.4), 0.2);
+
+    // An entry whose pixel size nobody has read yet (a print started before
+    // the thumbnails, or the command line) learns it from the picture and is
+    // turned all the same, with or without a reduced decode.
+    for (bool scaled : {true, false}) {
+        SCOPED_TRACE(scaled);
+        t.paper.PhotoAreas().SetScaledDecode(scaled);
+        t.info.SetImageSize({0, 0});
+        t.info.Options().SetTrueRotate(TPhotoRotate::prNone);
+        EXPECT_EQ(t.cell().PhotoResolution(t.info, 300), 0);
+        page = t.render();
+        EXPECT_EQ(t.info.ImageSize(), (TIntSize{300, 200}));
+        EXPECT_EQ(t.info.Options().TrueRotate(), TPhotoRotate::pr90);
+        EXPECT_PIXEL(page, 295, 200, kRed);
+        EXPECT_PIXEL(page, 295, 750, kBlue);
+    }
 }
 
 TEST(PhotoAreaDraw, AnImageThatCannotBeLoadedLeavesFillFrameAndFreeAreas)
@@ -158,15 +170,25 @@ TEST(PhotoAreaDraw, AnImageThatCannotBeLoadedLeavesFillFrameAndFreeAreas)
     mark->Background().Fill().SetColor(0xFF0000);   // blue
 
     const QStringList broken = {t.dir + QStringLiteral("/missing.jpg"), t.dir + QStringLiteral("/garbage.jpg")};
+    const QString reasons[] = {QStringLiteral("No such file"), QStringLiteral("damaged JPEG header")};
     QFile garbage(broken[1]);
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
     garbage.write("\xFF\xD8 not a picture");
     garbage.close();
-    for (const QString &path : broken) {
+    std::vector<TPhotoDrawReport> reports;
+    t.paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &r) { reports.push_back(r); });
+    for (int i = 0; i < broken.size(); ++i) {
+        const QString &path = broken[i];
         SCOPED_TRACE(path.toStdString());
         t.info.SetFileName(path, TImageLogging::iloLink);
         t.info.SetImageSize({3000, 2000});
+        reports.clear();
         const QImage page = t.render();
+        // The cell says why it has no photo.
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].info, &t.info);
+        EXPECT_FALSE(reports[0].drawn);
+        EXPECT_TRUE(reports[0].problem.contains(reasons[i])) << reports[0].problem.toStdString();
         EXPECT_PIXEL(page, 236, 100, kYellow);    // the fill, no white photo bitmap
         EXPECT_PIXEL(page, 170, 170, kBlue);      // the cell's free area
         EXPECT_PIXEL(page, 12, 236, QRgb(0xFF000000));  // the 12-px frame, centred 12 px in

@@ -220,3 +220,47 @@ TEST(PhotoAreaPlacement, DecodeReductionIsTheSmallestThatStillHasTheNeededPixels
         EXPECT_EQ(ChooseDecodeReduction(c.fw, c.fh, c.nw, c.nh), c.expected);
     }
 }
+
+TEST(PhotoAreaPlacement, EffectiveResolutionIsSourcePixelsPerPrintedInch)
+{
+    // A 3000 × 2000 photo in a 127 × 200 mm cell (5 inches across).
+    auto cell127 = [](TPhotoSize size, double dpi = 300) {
+        TPlacementInput in;
+        in.cellRect = FloatRect(0, 0, 127, 200);
+        in.resolution = dpi;
+        in.pictureWidth = 3000;
+        in.pictureHeight = 2000;
+        in.photoSize = size;
+        return in;
+    };
+    struct Case {
+        const char *name;
+        TPlacementInput in;
+        double ppi;
+    };
+    auto with = [](TPlacementInput in, auto change) { change(in); return in; };
+    const Case cases[] = {
+        {"fit across 5 in", cell127(TPhotoSize::psPhoto), 600},
+        {"fit, another printer resolution", cell127(TPhotoSize::psPhoto, 600), 600},
+        // Covers the height: 200 mm = 2362 px for 2000 source pixels.
+        {"paper covers", cell127(TPhotoSize::psPaper), 300.0 * 2000 / 2362},
+        // Protruding 5 mm each side, covering 137 × 210 mm: the height decides,
+        // 2480 px for 2000 source pixels.
+        {"large", with(cell127(TPhotoSize::psLarge), [](TPlacementInput &i) { i.protrudeWidth = 5; }),
+         300.0 * 2000 / 2480},
+        // A fixed scale counts in device pixels.
+        {"scale 1/4", with(cell127(TPhotoSize::psScale), [](TPlacementInput &i) { i.photoScale = 0.25; }), 1200},
+        {"scale 2", with(cell127(TPhotoSize::psScale), [](TPlacementInput &i) { i.photoScale = 2; }), 150},
+        {"scale 2, never enlarged", with(cell127(TPhotoSize::psScale), [](TPlacementInput &i) {
+             i.photoScale = 2;
+             i.scaleLimit = TPhotoLimitMode::plmDownOnly;
+         }),
+         300},
+        {"scale 0 places nothing", with(cell127(TPhotoSize::psScale), [](TPlacementInput &i) { i.photoScale = 0; }),
+         0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NEAR(EffectiveResolution(c.in, ComputePlacement(c.in)), c.ppi, 1e-6);
+    }
+}
