@@ -1,0 +1,201 @@
+// The main window under load: time from construction to the window shown;
+// "select all" on 10,000 entries (time and how often the status bar text
+// changes); a 1,000-photo folder added with the longest UI stall. Figures
+// and goals are printed side by side; nothing is asserted.
+//
+// Usage: main_window_bench [SCRATCH_FOLDER] [PHOTO.jpg]
+#include "app/MainForm.h"
+#include "imagelist/ImageListView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace vellora;
+
+namespace {
+
+double msSince(const QElapsedTimer &t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
+// `count` names for one small JPEG: hard links where the file system allows,
+// copies otherwise.
+bool fillFolder(const QString &folder, const QString &photo, int count)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const QString name = folder + QStringLiteral("/IMG_%1.jpg").arg(i, 5, 10, QLatin1Char('0'));
+        if (::link(QFile::encodeName(photo).constData(), QFile::encodeName(name).constData()) != 0
+            && !QFile::copy(photo, name))
+            return false;
+    }
+    return true;
+}
+
+// Counts the changes of the status bar text seen between events and inside
+// the list's per-entry selection callback.
+class StatusWatch : public QObject {
+public:
+    explicit StatusWatch(TfrmMain &w) : FWindow(w), FLast(text()) {}
+    void sample()
+    {
+        const QString now = text();
+        if (now != FLast) {
+            ++FChanges;
+            FLast = now;
+        }
+    }
+    int Changes() const { return FChanges; }
+
+protected:
+    bool eventFilter(QObject *, QEvent *) override
+    {
+        sample();
+        return false;
+    }
+
+private:
+    QString text() const { return FWindow.StatusText(0) + QLatin1Char('\n') + FWindow.StatusText(1); }
+    TfrmMain &FWindow;
+    QString FLast;
+    int FChanges = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const QString scratchRoot = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+    QDir().mkpath(scratchRoot);
+    QTemporaryDir scratch(scratchRoot + QStringLiteral("/main-window-XXXXXX"));
+    if (!config.isValid() || !scratch.isValid()) {
+        std::fprintf(stderr, "main_window_bench: cannot make temporary folders\n");
+        return 1;
+    }
+
+    // One small JPEG: the given one, else a made 640 x 480 picture.
+    QString photo = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (photo.isEmpty()) {
+        photo = scratch.path() + QStringLiteral("/photo.jpg");
+        QImage img(640, 480, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+        if (!img.save(photo, "JPEG", 85)) {
+            std::fprintf(stderr, "main_window_bench: cannot write %s\n", qPrintable(photo));
+            return 1;
+        }
+    }
+    const QString big = scratch.path() + QStringLiteral("/ten-thousand");
+    const QString folder = scratch.path() + QStringLiteral("/one-thousand");
+    if (!fillFolder(big, photo, 10000) || !fillFolder(folder, photo, 1000)) {
+        std::fprintf(stderr, "main_window_bench: cannot fill the photo folders\n");
+        return 1;
+    }
+
+    // (1) Start-up.
+    QElapsedTimer t;
+    t.start();
+    double shownMs = 0;
+    {
+        TfrmMain w;
+        const double constructedMs = msSince(t);
+        w.show();
+        QApplication::processEvents();
+        shownMs = msSince(t);
+        std::printf("start-up: constructed %.1f ms, shown %.1f ms\n", constructedMs, shownMs);
+    }
+
+    // (2) Select all on 10,000 entries.
+    double selectMs = 0, selectCountedMs = 0;
+    int selectChanges = 0, selected = 0;
+    double addBigMs = 0;
+    {
+        TfrmMain w;
+        w.show();
+        QApplication::processEvents();
+        t.start();
+        w.AddFolder(big);
+        QApplication::processEvents();
+        addBigMs = msSince(t);
+        const int entries = w.ListView()->Items().Count();
+
+        QAction *selectAll = w.Action(QStringLiteral("actSelectAll"));
+        QAction *clear = w.Action(QStringLiteral("actClearSelection"));
+        t.start();
+        selectAll->trigger();
+        QApplication::processEvents();
+        selectMs = msSince(t);
+        selected = w.ListView()->SelCount();
+
+        // Again with the status bar watched (the watching costs time, so it
+        // is a separate run).
+        clear->trigger();
+        QApplication::processEvents();
+        StatusWatch watch(w);
+        auto previous = w.ListView()->OnSelectItem;
+        w.ListView()->OnSelectItem = [&](TImageListView &view, TImageListItem *item, bool sel) {
+            if (previous)
+                previous(view, item, sel);
+            watch.sample();
+        };
+        app.installEventFilter(&watch);
+        t.start();
+        selectAll->trigger();
+        QApplication::processEvents();
+        selectCountedMs = msSince(t);
+        watch.sample();
+        app.removeEventFilter(&watch);
+        selectChanges = watch.Changes();
+        w.ListView()->OnSelectItem = previous;
+        std::printf("select all: %d entries (added in %.0f ms), %d selected\n", entries, addBigMs, selected);
+    }
+
+    // (3) A 1,000-photo folder, with a 10 ms timer measuring the UI stalls.
+    double addMs = 0, longestGapMs = 0;
+    int added = 0;
+    {
+        TfrmMain w;
+        w.show();
+        QApplication::processEvents();
+        QElapsedTimer gap;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longestGapMs = std::max(longestGapMs, msSince(gap));
+            gap.start();
+        });
+        tick.start();
+        gap.start();
+        t.start();
+        w.AddFolder(folder);
+        QApplication::processEvents();
+        addMs = msSince(t);
+        longestGapMs = std::max(longestGapMs, msSince(gap));
+        tick.stop();
+        added = w.ListView()->Items().Count();
+    }
+
+    std::printf("\n%-44s %12s   %s\n", "", "measured", "goal");
+    std::printf("%-44s %9.1f ms   %s\n", "construction to window shown", shownMs, "-");
+    std::printf("%-44s %9.1f ms   %s\n", "select all, 10,000 entries", selectMs, "< 100 ms");
+    std::printf("%-44s %9.1f ms   %s\n", "  the same, status bar watched", selectCountedMs, "-");
+    std::printf("%-44s %12d   %s\n", "  status bar text changes", selectChanges, "1");
+    std::printf("%-44s %9.1f ms   %s\n", "add 1,000-photo folder, total", addMs, "< 2000 ms");
+    std::printf("%-44s %9.1f ms   %s\n", "  longest gap of a 10 ms timer", longestGapMs, "-");
+    std::printf("%-44s %12d\n", "  entries added", added);
+    return 0;
+}
