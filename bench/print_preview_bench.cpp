@@ -1,0 +1,173 @@
+// The print preview of a 2 × 2 A4 grid of 12-megapixel JPEG photos without a
+// printer (the export's pages at 300 dpi): time to the first page shown, time
+// for the next page and for a zoom step, and peak memory after stepping
+// through 100 pages. Prints figures and goals; asserts nothing.
+// Usage: print_preview_bench [scratch folder] [pages]
+#include "app/print/PreviewForm.h"
+#include "model/ImageInfo.h"
+#include "model/ImageListItems.h"
+#include "model/PhotoPaper.h"
+#include "print/DevicePrint.h"
+#include "print/MemoryService.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace vellora;
+
+namespace {
+
+// A camera-like 4000 × 3000 picture: a gradient under noise, so that the JPEG
+// is of a real photo's size (several MB at quality 90).
+QString makePhoto(const QString &dir, int n)
+{
+    const QString path = QStringLiteral("%1/preview%2.jpg").arg(dir).arg(n);
+    if (QFileInfo::exists(path))
+        return path;
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    QRandomGenerator random(static_cast<quint32>(n + 1));
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int noise = static_cast<int>(random.bounded(48)) - 24;
+            line[x] = qRgb(std::clamp(x * 255 / 4000 + n * 50 % 128 + noise, 0, 255),
+                           std::clamp(y * 255 / 3000 + noise, 0, 255),
+                           std::clamp(128 + (x - y) * 64 / 4000 + noise, 0, 255));
+        }
+    }
+    image.save(path, "JPEG", 90);
+    return path;
+}
+
+double peakRssMB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double currentRssMB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0;
+}
+
+double ms(const QElapsedTimer &timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + QStringLiteral("/vellora-bench");
+    const int pages = argc > 2 ? std::max(2, std::atoi(argv[2])) : 100;
+    QDir().mkpath(dir);
+
+    // No printer: the preview shows the export's pages.
+    auto system = std::make_shared<TFakeSystem>();
+    SetQvPrint(std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system))));
+
+    const int kFiles = 6;
+    QStringList files;
+    for (int i = 0; i < kFiles; ++i)
+        files << makePhoto(dir, i);
+    std::printf("%d photos of 4000 x 3000 (JPEG quality 90, %.1f MB each on average) in %s\n", kFiles,
+                [&] {
+                    double sum = 0;
+                    for (const QString &f : files)
+                        sum += static_cast<double>(QFileInfo(f).size());
+                    return sum / kFiles / (1024.0 * 1024.0);
+                }(),
+                qPrintable(dir));
+
+    TPhotoPaper paper;
+    paper.SetPaperSize(FloatSize(210, 297));
+    paper.SetMargins(FloatRect(5, 5, 5, 5));
+    paper.SetSpace(FloatSize(4, 4));
+    paper.SetDivide({2, 2});
+    paper.PhotoAreas().AdjustAreas();
+    TImageListItems list;
+    std::vector<std::unique_ptr<TImageInfo>> infos;
+    for (int i = 0; i < pages * 4; ++i) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(files[i % kFiles], TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    paper.SetInfos(&list);
+    const double rssBefore = currentRssMB();
+
+    QElapsedTimer timer;
+    timer.start();
+    TfrmPrev prev;
+    prev.resize(1000, 800);
+    prev.SetPaper(&paper);
+    prev.show();
+    QApplication::processEvents();
+    const double firstPage = ms(timer);
+    const bool shown = !prev.Shown().isNull();
+
+    std::vector<double> next, zoom;
+    for (int i = 0; i < 5; ++i) {
+        timer.restart();
+        prev.actPageNext->trigger();
+        QApplication::processEvents();
+        next.push_back(ms(timer));
+    }
+    prev.SetShowRate(60);
+    QApplication::processEvents();
+    for (int i = 0; i < 5; ++i) {
+        timer.restart();
+        prev.actShowUp->trigger();      // 60 → 80 → ... → 160, each a new page size
+        QApplication::processEvents();
+        zoom.push_back(ms(timer));
+    }
+    prev.actShowAll->trigger();
+    QApplication::processEvents();
+
+    prev.actPageFirst->trigger();
+    QApplication::processEvents();
+    timer.restart();
+    for (int i = 1; i <= prev.PageMax(); ++i) {
+        prev.actPageNext->trigger();
+        QApplication::processEvents();
+    }
+    const double walk = ms(timer);
+
+    std::printf("print preview, 2 x 2 on A4, no printer (export geometry, 300 dpi), %d pages (%d photos)\n",
+                prev.PageMax() + 1, static_cast<int>(infos.size()));
+    std::printf("  first page shown:       %8.1f ms   goal < 1000 ms%s\n", firstPage,
+                shown ? "" : "   (no page was shown)");
+    std::printf("  next page (median of 5):%8.1f ms   goal < 100 ms   (max %.1f ms)\n", median(next),
+                *std::max_element(next.begin(), next.end()));
+    std::printf("  zoom step (median of 5):%8.1f ms   goal < 100 ms   (max %.1f ms)\n", median(zoom),
+                *std::max_element(zoom.begin(), zoom.end()));
+    std::printf("  all %d pages stepped:   %8.1f s    (%.1f ms a page), %d pages made\n", prev.PageMax() + 1,
+                walk / 1000, walk / std::max(1, prev.PageMax()), prev.PagesMade());
+    std::printf("  memory: %.0f MB before the preview, %.0f MB now, %.0f MB peak   goal: bounded\n", rssBefore,
+                currentRssMB(), peakRssMB());
+    return 0;
+}
