@@ -1141,9 +1141,14 @@ void TfrmMain::PrintPaper() {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
+    runWithProgress(QStringLiteral("印刷しています"), false,
+                    [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); });
+}
+
+bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run) {
     TfrmProgress progress(this);
     progress.SetMax(FImages->Count());
-    progress.SetPrompt(QStringLiteral("印刷しています"));
+    progress.SetPrompt(prompt);
     progress.SetVisibleStop(false);
     FProgress = &progress;
     FRunning = true;
@@ -1161,17 +1166,23 @@ void TfrmMain::PrintPaper() {
             w.FPrinterTimer->start();
         }
     } cleanup{*this, progress};
+    bool canceled = false;
     FPaper->SetOnBeginPrint([&progress](void *, std::int32_t countMax) {
         progress.SetMax(countMax);
         progress.SetPosition(0);
     });
-    FPaper->SetOnPrint([this, &progress](void *, std::int32_t page, std::int32_t index, bool &canceled) {
+    FPaper->SetOnPrint([this, &progress, &canceled, &prompt, pumpEvents](void *, std::int32_t page,
+                                                                       std::int32_t index, bool &cancel) {
         progress.SetPosition(index);
-        progress.SetPrompt(QStringLiteral("印刷しています - %1ページ").arg(page));
-        canceled = progress.Canceled() || FClosing;
+        progress.SetPrompt(QStringLiteral("%1 - %2ページ").arg(prompt).arg(page));
+        if (pumpEvents)
+            progress.ProcessMessages();
+        cancel = progress.Canceled() || FClosing;
+        canceled = canceled || cancel;
     });
     progress.Start();
-    FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1);
+    run();
+    return canceled;
 }
 
 void TfrmMain::ApplyLayout(const TPhotoPaper &edited) {

@@ -227,6 +227,10 @@ private:
     void setSubItems(TImageListItem &item, const TImageInfo &info);
     int compareItems(TImageListItem &a, TImageListItem &b) const;
     void runGuarded(const std::function<void()> &command);
+    // Runs a print run under a progress window ("prompt", then "prompt - Nページ"
+    // per page, cancel between pages); nothing stays wired to the window on
+    // any path. True when a cancel was asked.
+    bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run);
     void connectExportCommands();
     bool confirmStopAdding();
     void connectCommands();

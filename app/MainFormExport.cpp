@@ -147,44 +147,10 @@ void TfrmMain::ExportPaper() {
     if (!ok)
         return;
 
-    TfrmProgress progress(this);
-    progress.SetMax(FImages->Count());
-    progress.SetPrompt(QStringLiteral("エクスポートしています"));
-    progress.SetVisibleStop(false);
-    FProgress = &progress;
-    FRunning = true;
-    FPrinterTimer->stop();
-    // Every path leaves nothing wired to this progress window.
-    struct Cleanup {
-        TfrmMain &w;
-        TfrmProgress &p;
-        ~Cleanup() {
-            w.FPaper->SetOnPrint(nullptr);
-            w.FPaper->SetOnBeginPrint(nullptr);
-            p.Finish();
-            w.FProgress = nullptr;
-            w.FRunning = false;
-            w.FPrinterTimer->start();
-        }
-    };
     int produced = 0;
-    bool canceled = false;
-    {
-        Cleanup cleanup{*this, progress};
-        FPaper->SetOnBeginPrint([&progress](void *, std::int32_t countMax) {
-            progress.SetMax(countMax);
-            progress.SetPosition(0);
-        });
-        FPaper->SetOnPrint([this, &progress, &canceled](void *, std::int32_t page, std::int32_t index, bool &cancel) {
-            progress.SetPosition(index);
-            progress.SetPrompt(QStringLiteral("エクスポートしています - %1ページ").arg(page));
-            progress.ProcessMessages();
-            cancel = progress.Canceled() || FClosing;
-            canceled = canceled || cancel;
-        });
-        progress.Start();
+    const bool canceled = runWithProgress(QStringLiteral("エクスポートしています"), true, [&] {
         produced = RunExport(*FPaper, dest, &options, fileName, startNumber);
-    }
+    });
 
     const QString folder = QFileInfo(fileName).absolutePath();
     QString written;
