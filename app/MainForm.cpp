@@ -490,6 +490,7 @@ void TfrmMain::createActions() {
     connect(Action(QStringLiteral("actPrintPreview")), &QAction::triggered, this,
             [this] { runGuarded([this] { RunPrintCommands(true); }); });
     connectExportCommands();
+    connectOrderCommand();
 }
 
 void TfrmMain::createMenus() {
