@@ -18,12 +18,14 @@
 #include <QHeaderView>
 #include <QImageReader>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
 #include <map>
+#include <memory>
 #include <random>
 
 using namespace vellora;
@@ -253,6 +255,56 @@ TEST_F(OrderTest, SourceSortsByValueStaysSortedAndOkAppendsTheRest) {
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(names(d.Order()), QStringLiteral("CbDaCanon_40D"));
     EXPECT_TRUE(d.Remaining().isEmpty());
+}
+
+TEST_F(OrderTest, DropsMoveWithinAndAcrossTheLists) {
+    TImageInfos infos;
+    addRecords(infos, QStringLiteral("ABCDE"));
+    TfrmOrder d;
+    d.SetImages(&infos);
+    d.actAddAll->trigger();
+    QAbstractItemModel *dest = d.lvDest->model();
+    QAbstractItemModel *source = d.lvSource->model();
+    auto drag = [](QAbstractItemModel *from, const QList<int> &rows) {
+        QModelIndexList indexes;
+        for (int r : rows)
+            indexes << from->index(r, 0) << from->index(r, 2);
+        return std::unique_ptr<QMimeData>(from->mimeData(indexes));
+    };
+    const struct {
+        QAbstractItemModel *from;
+        QList<int> rows;
+        QAbstractItemModel *to;
+        int row;
+        const char *order;
+        const char *remaining;
+    } drops[] = {
+        {dest, {0, 1}, dest, 4, "CDABE", ""},   // within: before E
+        {dest, {4}, source, -1, "CDAB", "E"},   // across, at the end
+        {source, {0}, dest, 0, "ECDAB", ""},    // across, at the top
+        {dest, {1, 3}, dest, 0, "CAEDB", ""},
+    };
+    for (const auto &drop : drops) {
+        const auto mime = drag(drop.from, drop.rows);
+        drop.to->dropMimeData(mime.get(), Qt::MoveAction, drop.row, 0, {});
+        EXPECT_EQ(names(d.Order()), QLatin1String(drop.order));
+        EXPECT_EQ(names(d.Remaining()), QLatin1String(drop.remaining));
+    }
+    // A drop onto an entry lands before it.
+    auto mime = drag(dest, {4});
+    dest->dropMimeData(mime.get(), Qt::MoveAction, -1, -1, dest->index(1, 0));
+    EXPECT_EQ(names(d.Order()), QStringLiteral("CBAED"));
+    // Rows that are not there, or another program's data, change nothing.
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint64(QCoreApplication::applicationPid() + 1) << quint64(reinterpret_cast<quintptr>(dest)) << QList<int>{0};
+    mime->setData(QStringLiteral("application/x-vellora-order-rows"), bytes);
+    source->dropMimeData(mime.get(), Qt::MoveAction, -1, 0, {});
+    mime = drag(dest, {0});
+    d.actDeleteAll->trigger();
+    source->dropMimeData(mime.get(), Qt::MoveAction, -1, 0, {});
+    EXPECT_EQ(names(d.Remaining()), QStringLiteral("CBAED"));
+    EXPECT_TRUE(d.Order().isEmpty());
 }
 
 TEST_F(OrderTest, ActionsMenusAndKeys) {
