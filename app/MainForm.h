@@ -238,6 +238,7 @@ private:
     bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run);
     void connectExportCommands();
     void connectOrderCommand();
+    void fitDefaultColumns();
     bool confirmStopAdding();
     void connectCommands();
     void setDocumentTitle();
