@@ -6,7 +6,10 @@
 #include "model/ImageInfos.h"
 
 #include <QAction>
-#include <QSet>
+#include <QHash>
+
+#include <stdexcept>
+#include <vector>
 
 namespace vellora {
 
@@ -17,35 +20,28 @@ void TfrmMain::ChangeOrder() {
     dialog.SetImages(FImages.get());
     if (OnOrderDialog ? !OnOrderDialog(dialog) : dialog.exec() != QDialog::Accepted)
         return;
-    const QList<TImageInfo *> order = dialog.Order();
-    // Nothing changes unless the result holds every record exactly once.
-    const QSet<TImageInfo *> chosen(order.begin(), order.end());
-    if (order.size() != FImages->Count() || chosen.size() != order.size())
-        return;
-    for (int i = 0; i < FImages->Count(); ++i)
-        if (!chosen.contains(FImages->Items(i)))
-            return;
+    const QList<TImageInfo *> chosen = dialog.Order();
+    const std::vector<TImageInfo *> order(chosen.begin(), chosen.end());
 
-    SetAutoSort(false);
+    // Checks and selections go into the records, which then move in one
+    // step: their options and embedded positions stay as they are, no file
+    // is read again, and a result that is not every record once changes
+    // nothing.
     StoreItemStates();
-    // The records themselves move: their options, checks, selections and
-    // embedded positions stay as they are, and no file is read again.
-    for (int i = 0; i < int(order.size()); ++i) {
-        const int at = FImages->IndexOf(order[i]);
-        if (at != i)
-            FImages->Move(at, i);
+    try {
+        FImages->Reorder(order);
+    } catch (const std::invalid_argument &) {
+        return;
     }
+    SetAutoSort(false);
     // The list follows with its items, so thumbnails are not made again.
-    auto &items = lvFile->Items();
-    lvFile->BeginUpdate();
-    for (int i = 0; i < int(order.size()); ++i) {
-        int at = i;
-        while (at < items.Count() && items.Item(at)->Data() != order[i])
-            ++at;
-        if (at < items.Count() && at != i)
-            items.Move(at, i);
-    }
-    lvFile->EndUpdate();
+    QHash<const TImageInfo *, int> rank;
+    rank.reserve(int(order.size()));
+    for (int i = 0; i < int(order.size()); ++i)
+        rank.insert(order[std::size_t(i)], i);
+    lvFile->CustomSort([&rank](TImageListItem &a, TImageListItem &b) {
+        return rank.value(a.Data(), -1) - rank.value(b.Data(), -1);
+    });
     FDocumentModified = true;
     if (TImageListItem *first = lvFile->Selected())
         lvFile->MakeVisible(first);
