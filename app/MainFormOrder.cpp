@@ -6,6 +6,7 @@
 #include "model/ImageInfos.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QHash>
 
 #include <stdexcept>
@@ -13,9 +14,39 @@
 
 namespace vellora {
 
+namespace {
+
+// StoreItemStates in one step, for long lists: checks and selections into
+// the records, the records in list order. False (records in their old order)
+// when the list's entries are not exactly the records.
+bool storeStates(TfrmMain &w) {
+    TImageListView &view = *w.ListView();
+    auto &items = view.Items();
+    std::vector<TImageInfo *> shown;
+    shown.reserve(std::size_t(items.Count()));
+    for (int i = 0; i < items.Count(); ++i) {
+        TImageListItem *item = items.Item(i);
+        if (TImageInfo *info = item->Data()) {
+            info->SetChecked(item->Checked());
+            // By row: an item looks its own row up, which is slow for each of many.
+            info->SetSelected(view.SelectionModel()->isSelected(view.SelectionModel()->model()->index(i, 0)));
+            shown.push_back(info);
+        }
+    }
+    try {
+        w.Images().Reorder(shown);
+        return true;
+    } catch (const std::invalid_argument &) {
+        return false;
+    }
+}
+
+} // namespace
+
 void TfrmMain::ChangeOrder() {
     // The dialog lists the records as the list shows them.
-    StoreItemStates();
+    if (!storeStates(*this))
+        StoreItemStates();
     TfrmOrder dialog(this);
     dialog.SetImages(FImages.get());
     if (OnOrderDialog ? !OnOrderDialog(dialog) : dialog.exec() != QDialog::Accepted)
@@ -27,7 +58,8 @@ void TfrmMain::ChangeOrder() {
     // step: their options and embedded positions stay as they are, no file
     // is read again, and a result that is not every record once changes
     // nothing.
-    StoreItemStates();
+    if (!storeStates(*this))
+        StoreItemStates();
     try {
         FImages->Reorder(order);
     } catch (const std::invalid_argument &) {
