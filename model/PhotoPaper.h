@@ -158,6 +158,9 @@ public:
     void SetOnPhotoDrawn(TPhotoDrawnEvent handler) { FOnPhotoDrawn = std::move(handler); }
 
 private:
+    // The grid cells of the schematic preview: fill, frame and number of each.
+    void drawLayoutCells(QPainter &canvas, const QRect &sheet, double bai) const;
+
     TAreas FAreas{this};
     TBackground FBackground;
     bool FBorder = false;
