@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <unordered_map>
 
@@ -239,6 +240,7 @@ void TPhotoPaper::DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight
     FBackground.Fill().DrawLayout(canvas, sheet);
     FBackground.Frame().DrawLayout(canvas, sheet);
     drawLayoutCells(canvas, sheet, bai);
+    drawLayoutAreas(canvas, FAreas, TFloatPoint{0, 0}, sheet, bai);
     canvas.save();
     canvas.setBrush(Qt::NoBrush);
     QPen pen(QColor(0x80, 0x80, 0x80));
@@ -386,6 +388,7 @@ void TPhotoPaper::drawLayoutCells(QPainter &canvas, const QRect &sheet, double b
         const TBackground &background = area.Background();
         background.Fill().DrawLayout(canvas, cell);
         background.Frame().DrawLayout(canvas, cell);
+        drawLayoutAreas(canvas, area.Areas(), bounds.TopLeft(), sheet, bai);
 
         const TFillStyle style = background.Fill().Style();
         QColor colour(Qt::black);
@@ -394,6 +397,37 @@ void TPhotoPaper::drawLayoutCells(QPainter &canvas, const QRect &sheet, double b
             colour = QColor(255 - fill.red(), 255 - fill.green(), 255 - fill.blue());
         }
         labels.draw(canvas, cell, i + 1, colour);
+    }
+    canvas.restore();
+}
+
+void TPhotoPaper::drawLayoutAreas(QPainter &canvas, const TAreas &areas, const TFloatPoint &origin,
+                                  const QRect &sheet, double bai) const
+{
+    if (areas.Count() == 0)
+        return;
+    canvas.save();
+    // The page ends at the paper's edge; so does what the schematic shows of it.
+    canvas.setClipRect(sheet, Qt::IntersectClip);
+    for (int i = 0; i < areas.Count(); ++i) {
+        const TCustomArea &area = *areas.Items(i);
+        const TFloatRect &b = area.Bounds();
+        const int left = RoundHalfEven((origin.X + b.Left) * bai) + sheet.left();
+        const int top = RoundHalfEven((origin.Y + b.Top) * bai) + sheet.top();
+        const int right = RoundHalfEven((origin.X + b.Right) * bai) + sheet.left();
+        const int bottom = RoundHalfEven((origin.Y + b.Bottom) * bai) + sheet.top();
+        // Bounds need not be normalised.
+        const QRect r(std::min(left, right), std::min(top, bottom), std::abs(right - left), std::abs(bottom - top));
+        if (r.isEmpty())
+            continue;
+        // A colour fill shows as its colour. Any other fill (none, clear, a
+        // picture) leaves what lies below visible, so only the outline marks
+        // the area; white, as cells are filled, would hide the cells below.
+        const TBackFill &fill = area.Background().Fill();
+        const bool coloured = fill.Style() == TFillStyle::fisSolid || fill.Style() == TFillStyle::fisGradient;
+        if (coloured && fill.ClearLevel() < 100)
+            fill.DrawLayout(canvas, r);
+        area.Background().Frame().DrawLayout(canvas, r);
     }
     canvas.restore();
 }

@@ -670,8 +670,14 @@ void TfrmLayout::customSizeLeft()
         return;
     FPaper.SetPaperSize(FloatSize(w, h));
     FScratchStale = true;
-    if (!hasPrinter())
+    if (!hasPrinter()) {
+        // No printer names the typed size, so the old name ("A4") would stay
+        // on a sheet that is no longer A4: call it what a printer's list calls
+        // a user-defined size.
+        FPaper.SetPaperSizeNumber(kUserPaperSizeNumber);
+        FPaper.SetPaperSizeName(QStringLiteral("ユーザー定義サイズ"));
         return;
+    }
     FPrinterTouched = true;
     try {
         PaperPrinter().SetPaper(&FPaper);

@@ -1,5 +1,7 @@
 #include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
+#include "model/TextArea.h"
+#include "model/ImageArea.h"
 #include "print/MemoryPrint.h"
 #include "testsupport/TestSupport.h"
 
@@ -303,6 +305,53 @@ TEST_F(PaperTest, LayoutPreviewMatchesTheCellByCellDrawing)
             expected.save(dir + QStringLiteral("/expected.png"));
         }
     }
+}
+
+TEST_F(PaperTest, LayoutPreviewShowsFreeAreasAsOutlinesAndColourFills)
+{
+    install({printerWithMargins()});
+    TPhotoPaper paper;
+    paper.SetDivide({2, 1});
+    paper.PhotoAreas().AdjustAreas();
+    TPhotoArea &cell = *paper.PhotoAreas().Items(1);
+    cell.Background().Fill().SetStyle(TFillStyle::fisSolid);
+    cell.Background().Fill().SetColor(0xFF0000);                  // blue
+    // On the paper: a red text area with no frame; a clear one running off the right edge.
+    TTextArea *red = paper.Areas().AddText();
+    red->SetBounds(FloatRect(20, 20, 80, 60));
+    red->Background().Fill().SetStyle(TFillStyle::fisSolid);
+    red->Background().Fill().SetColor(0x0000FF);
+    TTextArea *off = paper.Areas().AddText();
+    off->SetBounds(FloatRect(150, 200, 260, 240));
+    // In the blue cell, relative to its corner: a clear area with a green frame.
+    TCustomArea *inCell = cell.Areas().AddImage();
+    inCell->SetBounds(FloatRect(10, 100, 60, 160));
+    inCell->Background().Fill().SetStyle(TFillStyle::fisNone);
+    inCell->Background().Frame().SetStyle(TFrameStyle::frsSolid);
+    inCell->Background().Frame().SetColor(0x00FF00);
+
+    QImage image(410, 310, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        paper.DrawLayout(p, image.width(), image.height());
+    }
+    image.save(vellora::test::scratchDir(QStringLiteral("layout")) + QStringLiteral("/free-areas.png"));
+    const QRect sheet = paper.LayoutSheetRect(410, 310);
+    const double bai = paper.LayoutMagnification(410, 310);
+    auto at = [&](double xmm, double ymm) {
+        return image.pixelColor(sheet.left() + RoundHalfEven(xmm * bai), sheet.top() + RoundHalfEven(ymm * bai));
+    };
+    EXPECT_EQ(at(50, 40), QColor(0xFF, 0, 0));                    // colour fill
+    EXPECT_EQ(at(20, 40), QColor(0xC0, 0xC0, 0xC0));              // unframed: grey outline
+    EXPECT_EQ(at(200, 200), QColor(0xC0, 0xC0, 0xC0));
+    const double cx = static_cast<double>(cell.Left()), cy = static_cast<double>(cell.Top());
+    EXPECT_EQ(at(cx + 10, cy + 130), QColor(0, 0xFF, 0));         // its own frame
+    EXPECT_EQ(at(cx + 35, cy + 130), QColor(0, 0, 0xFF));         // the cell shows through
+    // Nothing beyond the sheet and its shadow.
+    const int y = sheet.top() + RoundHalfEven(200 * bai);
+    for (int x = sheet.right() + 3; x < image.width(); ++x)
+        ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white)) << x;
 }
 
 namespace {
