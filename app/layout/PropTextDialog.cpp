@@ -1,5 +1,6 @@
 #include "app/layout/PropTextDialog.h"
 
+#include "app/layout/BackgroundControls.h"
 #include "app/layout/BackgroundDialog.h"
 #include "app/layout/DialogParts.h"
 #include "app/layout/SelAreaDialog.h"
@@ -186,12 +187,7 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     bl->addStretch(1);
     tabs->addTab(back, QStringLiteral("背景"));
 
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmPropText::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmPropText::reject);
+    auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);
     l->addWidget(tabs);
     l->addWidget(buttons);
