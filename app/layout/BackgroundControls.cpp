@@ -16,26 +16,14 @@
 
 namespace vellora {
 
-namespace {
-
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
-
-} // namespace
-
 TFramePage::TFramePage(QWidget *page, const TFramePageCaptions &captions)
 {
-    cmbFrameStyle = combo(page, QStringLiteral("cmbFrameStyle"), FrameStyleNames());
+    cmbFrameStyle = makeComboBox(page, QStringLiteral("cmbFrameStyle"), FrameStyleNames());
     cmbFrameColor = new TColorBox(page, QStringLiteral("cmbFrameColor"));
     edtFrameWidth = makeNumberEdit(page, QStringLiteral("edtFrameWidth"), captions.widthDecimals, 0, 10,
                                    captions.widthStep);
-    cmbFrameJoin = combo(page, QStringLiteral("cmbFrameJoin"), JoinStyleNames());
-    cmbFrameEndCap = combo(page, QStringLiteral("cmbFrameEndCap"), EndCapNames());
+    cmbFrameJoin = makeComboBox(page, QStringLiteral("cmbFrameJoin"), JoinStyleNames());
+    cmbFrameEndCap = makeComboBox(page, QStringLiteral("cmbFrameEndCap"), EndCapNames());
     auto *fl = new QGridLayout(page);
     fl->addWidget(new QLabel(QStringLiteral("線の種類"), page), 0, 0);
     fl->addWidget(cmbFrameStyle, 0, 1);

@@ -21,14 +21,6 @@ namespace vellora {
 
 namespace {
 
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
-
 TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
 {
     return makeNumberEdit(parent, name, 0, 0, 100);
@@ -72,7 +64,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     // "背景"
     auto *back = new QWidget;
     back->setObjectName(QStringLiteral("tabBack"));
-    cmbFillStyle = combo(back, QStringLiteral("cmbFillStyle"),
+    cmbFillStyle = makeComboBox(back, QStringLiteral("cmbFillStyle"),
                          {QStringLiteral("なし"), QStringLiteral("単色塗りつぶし"), QStringLiteral("グラデーション塗りつぶし"),
                           QStringLiteral("イメージ")});
     pgcFill = new QStackedWidget(back);
@@ -133,7 +125,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     edtImageClear = clearEdit(image, QStringLiteral("edtImageClear"));
     chkTransparent = new QCheckBox(QStringLiteral("指定の色を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
-    cmbImageDraw = combo(image, QStringLiteral("cmbImageDraw"),
+    cmbImageDraw = makeComboBox(image, QStringLiteral("cmbImageDraw"),
                          {QStringLiteral("実際のサイズで描画する"), QStringLiteral("拡大・縮小して全体に描画する"),
                           QStringLiteral("縦横比を保持したまま拡大・縮小する"), QStringLiteral("タイリングする")});
     chkOverAll = new QCheckBox(QStringLiteral("全体に描画されるようにする"), image);

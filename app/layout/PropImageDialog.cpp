@@ -2,7 +2,6 @@
 
 #include "app/layout/BackgroundControls.h"
 #include "app/layout/DialogParts.h"
-#include "app/layout/SelAreaDialog.h"
 #include "model/ImageArea.h"
 #include "model/PhotoPaper.h"
 
@@ -22,18 +21,6 @@
 
 namespace vellora {
 
-namespace {
-
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
-
-} // namespace
-
 TfrmPropImage::TfrmPropImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmPropImage"));
@@ -51,9 +38,9 @@ TfrmPropImage::TfrmPropImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent
     edtClear = makeNumberEdit(image, QStringLiteral("edtClear"), 0, 0, 100);
     chkTransparent = new QCheckBox(QStringLiteral("背景を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
-    cmbAngle = combo(image, QStringLiteral("cmbAngle"),
+    cmbAngle = makeComboBox(image, QStringLiteral("cmbAngle"),
                      {QStringLiteral("そのまま"), QStringLiteral("90度回転"), QStringLiteral("180度回転"), QStringLiteral("270度回転")});
-    cmbDrawStyle = combo(image, QStringLiteral("cmbDrawStyle"),
+    cmbDrawStyle = makeComboBox(image, QStringLiteral("cmbDrawStyle"),
                          {QStringLiteral("オリジナル"), QStringLiteral("領域に合わせて拡大・縮小"),
                           QStringLiteral("縦横比を保持して拡大・縮小"), QStringLiteral("タイル状に並べる")});
     chkLink = new QCheckBox(QStringLiteral("画像を写真エリアから取得する"), image);
@@ -130,14 +117,8 @@ void TfrmPropImage::updateEnabling()
 
 void TfrmPropImage::selectArea()
 {
-    if (!FArea || !FArea->Paper())
-        return;
-    TfrmSelArea dialog(this, FIni);
-    dialog.SetSelectionMode(TSelectionMode::smSelectOnly);
-    dialog.SetPaper(FArea->Paper());
-    dialog.SetSelected(edtLinkArea->AsInteger() - 1);
-    if (dialog.exec() == QDialog::Accepted)
-        edtLinkArea->SetValue(dialog.Selected() + 1);
+    if (FArea)
+        ChooseLinkedArea(this, FIni, FArea->Paper(), edtLinkArea);
 }
 
 void TfrmPropImage::accept()
