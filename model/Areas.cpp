@@ -57,7 +57,10 @@ void TCustomArea::CopyFrom(const TCustomArea &source)
 void TCustomArea::Draw(QPainter &canvas, double resolution, bool preview, const TFloatPoint &origin)
 {
     const TFloatRect rect = CanvasRect(origin);
-    FBackground.Fill().Draw(canvas, resolution, rect, preview);
+    const TBackFill &fill = FBackground.Fill();
+    const bool invisible = fill.Style() == TFillStyle::fisNone || fill.ClearLevel() == 100;
+    if (!(preview && invisible && HasContent(preview)))
+        fill.Draw(canvas, resolution, rect, preview);
     DrawContent(canvas, resolution, preview, origin);
     FBackground.Frame().Draw(canvas, resolution, rect, preview);
 }

@@ -69,6 +69,10 @@ public:
 
 protected:
     virtual void DrawContent(QPainter &canvas, double resolution, bool preview, const TFloatPoint &origin);
+    // Whether DrawContent puts anything of the area's own on the canvas. Where
+    // it does, a preview leaves out the "(透明)" mark of an invisible fill,
+    // which would only sit under the content.
+    virtual bool HasContent(bool /*preview*/) const { return false; }
     TFloatRect CanvasRect(const TFloatPoint &origin) const
     {
         return OffsetFloatRect(FBounds, origin.X, origin.Y);

@@ -59,7 +59,9 @@ public:
     // The print run (model/PrintRun.h); Options null takes the paper's own. Returns the pages produced.
     int Print(TPrintDest dest, const TPrintOptions *options, const QString &filePath, int startNum);
 
-    // The schematic layout preview fitted into a canvas of that many pixels.
+    // The schematic layout preview fitted into a canvas of that many pixels:
+    // sheet, cells with their numbers, and the free areas as outlines (filled
+    // where their fill is a colour).
     void DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight) const;
     // Magnification (px/mm) and sheet rectangle of the layout preview.
     double LayoutMagnification(int canvasWidth, int canvasHeight) const;
@@ -166,6 +168,13 @@ public:
     void SetPictureLoader(TPictureLoader loader) { FPictureLoader = std::move(loader); }
 
 private:
+    // The grid cells of the schematic preview: fill, frame and number of each.
+    void drawLayoutCells(QPainter &canvas, const QRect &sheet, double bai) const;
+    // Free areas of the schematic: colour fill and outline, placed from
+    // `origin` (mm on the paper: the owner's top-left corner).
+    void drawLayoutAreas(QPainter &canvas, const TAreas &areas, const TFloatPoint &origin, const QRect &sheet,
+                         double bai) const;
+
     TAreas FAreas{this};
     TBackground FBackground;
     bool FBorder = false;

@@ -93,6 +93,12 @@ TTextAngle TTextArea::CurrentAngle() const
     return AdjustedTextAngle(Angle(), Ord(info->Orientation()), info->Options().TrueRotate());
 }
 
+bool TTextArea::HasContent(bool preview) const
+{
+    // Blank text writes nothing visible.
+    return !CurrentText(preview).trimmed().isEmpty();
+}
+
 void TTextArea::DrawContent(QPainter &canvas, double resolution, bool preview, const TFloatPoint &origin)
 {
     TQvTextWriter writer;

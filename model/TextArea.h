@@ -60,6 +60,7 @@ public:
 
 protected:
     void DrawContent(QPainter &canvas, double resolution, bool preview, const TFloatPoint &origin) override;
+    bool HasContent(bool preview) const override;
 
 private:
     bool FAdjustmentAngle = false;

@@ -50,6 +50,13 @@ const QColor kSurfaceGrey(128, 128, 128);   // 8421504
 const QColor kCellSilver(192, 192, 192);    // 12632256
 // A surface side never exceeds what a widget can be.
 constexpr int kMaxPagePixels = 5000000;
+// A page too small to see even at the largest rate (a sheet of a tenth of a
+// millimetre) is still drawn as a small box, so that the user sees where it
+// lies; areas keep their true scale from its top-left corner.
+constexpr int kMinPagePixels = 8;
+// A new area's size in mm, less where the page is smaller.
+constexpr double kNewAreaWidth = 20;
+constexpr double kNewAreaHeight = 10;
 constexpr int kNudgeMergeId = 1;
 
 QIcon glyphIcon(const QString &glyph)
@@ -536,8 +543,8 @@ void TfrmDesigner::DrawDesign()
     const TDesignScale scale = Scale();
     const Extended pw = FEditArea ? FEditArea->Width() : FPaper->PaperWidth();
     const Extended ph = FEditArea ? FEditArea->Height() : FPaper->PaperHeight();
-    const int w = std::clamp(scale.ToPixels(pw), 1, kMaxPagePixels);
-    const int h = std::clamp(scale.ToPixels(ph), 1, kMaxPagePixels);
+    const int w = std::clamp(scale.ToPixels(pw), kMinPagePixels, kMaxPagePixels);
+    const int h = std::clamp(scale.ToPixels(ph), kMinPagePixels, kMaxPagePixels);
     FPrintableRect = QRect(w, h, w, h);
     FItems->SetOffsets(QPoint(w, h));
     imgDesign->resize(3 * w, 3 * h);
@@ -935,12 +942,22 @@ void TfrmDesigner::AddArea(bool text)
         TCustomArea *area = text ? static_cast<TCustomArea *>(areas.AddText()) : areas.AddImage();
         if (FEditMode == TEditMode::emArea)
             area->SetLinkAreaIndex(FEditAreaIndex);
+        // In the middle of the view, but on the page: a view scrolled off
+        // it, or a page smaller than the area, would put it beside the paper.
+        const Extended pageWidth = FEditArea ? FEditArea->Width() : FPaper->PaperWidth();
+        const Extended pageHeight = FEditArea ? FEditArea->Height() : FPaper->PaperHeight();
+        const Extended width = pageWidth > 0 ? std::min<Extended>(kNewAreaWidth, pageWidth) : kNewAreaWidth;
+        const Extended height = pageHeight > 0 ? std::min<Extended>(kNewAreaHeight, pageHeight) : kNewAreaHeight;
         const TDesignScale scale = Scale();
-        const int x = (scrDesign->viewport()->width() - scale.ToPixels(20)) / 2 + scrDesign->horizontalScrollBar()->value();
-        const int y = (scrDesign->viewport()->height() - scale.ToPixels(10)) / 2 + scrDesign->verticalScrollBar()->value();
-        const Extended left = scale.ToMM(x - FPrintableRect.left());
-        const Extended top = scale.ToMM(y - FPrintableRect.top());
-        area->SetBounds(FloatRect(left, top, left + 20, top + 10));
+        const int x = (scrDesign->viewport()->width() - scale.ToPixels(width)) / 2
+                      + scrDesign->horizontalScrollBar()->value();
+        const int y = (scrDesign->viewport()->height() - scale.ToPixels(height)) / 2
+                      + scrDesign->verticalScrollBar()->value();
+        const Extended left =
+            std::clamp<Extended>(scale.ToMM(x - FPrintableRect.left()), 0, std::max<Extended>(0, pageWidth - width));
+        const Extended top =
+            std::clamp<Extended>(scale.ToMM(y - FPrintableRect.top()), 0, std::max<Extended>(0, pageHeight - height));
+        area->SetBounds(FloatRect(left, top, left + width, top + height));
         TPrintItem *item = makeItem(area);
         FItems->ClearSelection();
         item->SetSelected(true);

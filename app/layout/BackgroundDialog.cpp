@@ -1,7 +1,7 @@
 #include "app/layout/BackgroundDialog.h"
 
+#include "app/layout/BackgroundControls.h"
 #include "app/layout/DialogParts.h"
-#include "app/layout/SelImageDialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,14 +20,6 @@
 namespace vellora {
 
 namespace {
-
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
 
 TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
 {
@@ -65,31 +57,14 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     // "枠"
     auto *frame = new QWidget;
     frame->setObjectName(QStringLiteral("tabFrame"));
-    cmbFrameStyle = combo(frame, QStringLiteral("cmbFrameStyle"), FrameStyleNames());
-    cmbFrameColor = new TColorBox(frame, QStringLiteral("cmbFrameColor"));
-    edtFrameWidth = makeNumberEdit(frame, QStringLiteral("edtFrameWidth"), 1, 0, 10);
-    cmbFrameJoin = combo(frame, QStringLiteral("cmbFrameJoin"), JoinStyleNames());
-    cmbFrameEndCap = combo(frame, QStringLiteral("cmbFrameEndCap"), EndCapNames());
-    auto *fl = new QGridLayout(frame);
-    fl->addWidget(new QLabel(QStringLiteral("線の種類"), frame), 0, 0);
-    fl->addWidget(cmbFrameStyle, 0, 1);
-    fl->addWidget(new QLabel(QStringLiteral("色"), frame), 1, 0);
-    fl->addWidget(cmbFrameColor, 1, 1);
-    fl->addWidget(new QLabel(QStringLiteral("線幅"), frame), 2, 0);
-    fl->addWidget(edtFrameWidth, 2, 1);
-    fl->addWidget(new QLabel(QStringLiteral("mm"), frame), 2, 2);
-    fl->addWidget(new QLabel(QStringLiteral("線の結合部"), frame), 3, 0);
-    fl->addWidget(cmbFrameJoin, 3, 1);
-    fl->addWidget(new QLabel(QStringLiteral("線の終端"), frame), 4, 0);
-    fl->addWidget(cmbFrameEndCap, 4, 1);
-    fl->setRowStretch(5, 1);
-    fl->setColumnStretch(3, 1);
+    FFramePage = std::make_unique<TFramePage>(
+        frame, TFramePageCaptions{QStringLiteral("線の結合部"), QStringLiteral("線の終端"), 1, 1.0});
     pgcBackground->addTab(frame, QStringLiteral("枠"));
 
     // "背景"
     auto *back = new QWidget;
     back->setObjectName(QStringLiteral("tabBack"));
-    cmbFillStyle = combo(back, QStringLiteral("cmbFillStyle"),
+    cmbFillStyle = makeComboBox(back, QStringLiteral("cmbFillStyle"),
                          {QStringLiteral("なし"), QStringLiteral("単色塗りつぶし"), QStringLiteral("グラデーション塗りつぶし"),
                           QStringLiteral("イメージ")});
     pgcFill = new QStackedWidget(back);
@@ -143,31 +118,20 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
 
     auto *image = new QWidget;
     image->setObjectName(QStringLiteral("tabImage"));
-    imgPicture = new QLabel(image);
-    imgPicture->setObjectName(QStringLiteral("imgPicture"));
-    imgPicture->setFixedSize(110, 80);
-    imgPicture->setFrameShape(QFrame::StyledPanel);
-    imgPicture->setAlignment(Qt::AlignCenter);
-    imgPicture->installEventFilter(this);
+    FPicture = new TPictureControls(image, QSize(110, 80), QStringLiteral("透過色の選択..."), FIni);
     auto *btnImage = new QPushButton(QStringLiteral("画像の変更(&I)..."), image);
     btnImage->setObjectName(QStringLiteral("btnImage"));
     cmbImageColor = new TColorBox(image, QStringLiteral("cmbImageColor"));
     edtImageClear = clearEdit(image, QStringLiteral("edtImageClear"));
     chkTransparent = new QCheckBox(QStringLiteral("指定の色を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
-    shpTransparent = new QLabel(image);
-    shpTransparent->setObjectName(QStringLiteral("shpTransparent"));
-    shpTransparent->setFixedSize(24, 16);
-    shpTransparent->setToolTip(QStringLiteral("透過色"));
-    auto *btnTransparent = new QPushButton(QStringLiteral("透過色の選択..."), image);
-    btnTransparent->setObjectName(QStringLiteral("btnTransparentColor"));
-    cmbImageDraw = combo(image, QStringLiteral("cmbImageDraw"),
+    cmbImageDraw = makeComboBox(image, QStringLiteral("cmbImageDraw"),
                          {QStringLiteral("実際のサイズで描画する"), QStringLiteral("拡大・縮小して全体に描画する"),
                           QStringLiteral("縦横比を保持したまま拡大・縮小する"), QStringLiteral("タイリングする")});
     chkOverAll = new QCheckBox(QStringLiteral("全体に描画されるようにする"), image);
     chkOverAll->setObjectName(QStringLiteral("chkOverAll"));
     auto *il = new QGridLayout(image);
-    il->addWidget(imgPicture, 0, 0, 2, 1);
+    il->addWidget(FPicture->Preview(), 0, 0, 2, 1);
     il->addWidget(btnImage, 0, 1, 1, 2);
     il->addWidget(new QLabel(QStringLiteral("背景色"), image), 1, 1);
     il->addWidget(cmbImageColor, 1, 2);
@@ -177,8 +141,8 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     il->addWidget(chkTransparent, 3, 0);
     il->addWidget(new QLabel(QStringLiteral("透過色"), image), 3, 1);
     auto *tl = new QHBoxLayout;
-    tl->addWidget(shpTransparent);
-    tl->addWidget(btnTransparent);
+    tl->addWidget(FPicture->Swatch());
+    tl->addWidget(FPicture->TransparentButton());
     il->addLayout(tl, 3, 2);
     il->addWidget(cmbImageDraw, 4, 0, 1, 3);
     il->addWidget(chkOverAll, 5, 0, 1, 3);
@@ -192,12 +156,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     bl->setColumnStretch(2, 1);
     pgcBackground->addTab(back, QStringLiteral("背景"));
 
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmBackground::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmBackground::reject);
+    auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);
     l->addWidget(pgcBackground);
     l->addWidget(buttons);
@@ -209,8 +168,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     connect(cmbEndColor, &TColorBox::colorChosen, this, &TfrmBackground::updateGradientSample);
     connect(rdgDirection, &QButtonGroup::idClicked, this, &TfrmBackground::updateGradientSample);
     connect(cmbImageDraw, &QComboBox::currentIndexChanged, this, &TfrmBackground::updateEnabling);
-    connect(btnImage, &QPushButton::clicked, this, &TfrmBackground::chooseImage);
-    connect(btnTransparent, &QPushButton::clicked, this, &TfrmBackground::chooseImage);
+    connect(btnImage, &QPushButton::clicked, FPicture, &TPictureControls::Choose);
     imgGradient->SetBackground(&FGradientSample);
     TFormPlacement(this, FIni).Restore();
 }
@@ -223,13 +181,8 @@ TfrmBackground::~TfrmBackground()
 void TfrmBackground::SetBackground(TBackground *background)
 {
     FBackground = background;
-    const TFrames &frame = background->Frame();
     const TBackFill &fill = background->Fill();
-    cmbFrameStyle->setCurrentIndex(Ord(frame.Style()));
-    cmbFrameColor->SetColor(frame.Color());
-    edtFrameWidth->SetValue(frame.Width());
-    cmbFrameJoin->setCurrentIndex(Ord(frame.JoinStyle()));
-    cmbFrameEndCap->setCurrentIndex(Ord(frame.EndCap()));
+    FFramePage->Load(background->Frame());
     // Every page starts from the fill's own values, so switching styles
     // keeps what the fill already had.
     cmbSolidColor->SetColor(fill.Color());
@@ -238,14 +191,12 @@ void TfrmBackground::SetBackground(TBackground *background)
     rdgDirection->button(fill.GradientDirection() == TGradientDirection::gdVertical ? 1 : 0)->setChecked(true);
     cmbImageColor->SetColor(fill.Color());
     setClearLevel(fill.ClearLevel());
-    FBitmap = fill.Bitmap();
-    FTransparentColor = fill.TransparentColor();
+    FPicture->Load(fill.Bitmap(), fill.TransparentColor());
     chkTransparent->setChecked(fill.Transparent());
     cmbImageDraw->setCurrentIndex(Ord(fill.ImageDrawStyle()));
     chkOverAll->setChecked(fill.OverAll());
     cmbFillStyle->setCurrentIndex(Ord(fill.Style()));
     fillStyleChosen(cmbFillStyle->currentIndex());
-    updatePicture();
     updateGradientSample();
     updateEnabling();
 }
@@ -278,54 +229,16 @@ void TfrmBackground::updateGradientSample()
     imgGradient->Refresh();
 }
 
-void TfrmBackground::updatePicture()
-{
-    if (FBitmap.isNull())
-        imgPicture->setPixmap(QPixmap());
-    else
-        imgPicture->setPixmap(QPixmap::fromImage(
-            FBitmap.scaled(imgPicture->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    QPixmap swatch(shpTransparent->size());
-    swatch.fill(ToQColor(FTransparentColor));
-    shpTransparent->setPixmap(swatch);
-}
-
 void TfrmBackground::updateEnabling()
 {
     chkOverAll->setEnabled(cmbImageDraw->currentIndex() == Ord(TImageDrawMode::idmProportional));
-}
-
-void TfrmBackground::chooseImage()
-{
-    TfrmSelImage dialog(this, FIni);
-    dialog.SetBitmap(FBitmap);
-    dialog.SetBackgroundColor(FTransparentColor);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    FBitmap = dialog.Bitmap();
-    FTransparentColor = dialog.BackgroundColor();
-    updatePicture();
-}
-
-bool TfrmBackground::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == imgPicture && event->type() == QEvent::MouseButtonDblClick) {
-        chooseImage();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmBackground::accept()
 {
     CommitNumberEdits(this);
     if (FBackground) {
-        TFrames &frame = FBackground->Frame();
-        frame.SetStyle(static_cast<TFrameStyle>(cmbFrameStyle->currentIndex()));
-        frame.SetColor(cmbFrameColor->Color());
-        frame.SetWidth(edtFrameWidth->Value());
-        frame.SetJoinStyle(static_cast<TFrameJoinStyle>(cmbFrameJoin->currentIndex()));
-        frame.SetEndCap(static_cast<TFrameEndCap>(cmbFrameEndCap->currentIndex()));
+        FFramePage->Store(FBackground->Frame());
         TBackFill &fill = FBackground->Fill();
         const auto style = static_cast<TFillStyle>(cmbFillStyle->currentIndex());
         fill.SetStyle(style);
@@ -343,11 +256,11 @@ void TfrmBackground::accept()
             fill.SetClearLevel(level);
             break;
         case TFillStyle::fisImage: {
-            fill.SetBitmap(FBitmap);
+            fill.SetBitmap(FPicture->Bitmap());
             fill.SetColor(cmbImageColor->Color());
             fill.SetClearLevel(level);
             fill.SetTransparent(chkTransparent->isChecked());
-            fill.SetTransparentColor(FTransparentColor);
+            fill.SetTransparentColor(FPicture->TransparentColor());
             const auto mode = static_cast<TImageDrawMode>(cmbImageDraw->currentIndex());
             fill.SetImageDrawStyle(mode);
             if (mode == TImageDrawMode::idmProportional)

@@ -8,6 +8,7 @@
 #include "app/controls/NumberEdit.h"
 
 #include <QDialog>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -19,6 +20,8 @@ class QTabWidget;
 namespace vellora {
 
 class TBackgroundSample;
+class TFramePage;
+class TPictureControls;
 class TColorBox;
 class TExtIniFile;
 
@@ -40,36 +43,26 @@ public:
     void accept() override;
     void done(int result) override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void setClearLevel(int level);
     void fillStyleChosen(int index);
     void updateGradientSample();
-    void updatePicture();
     void updateEnabling();
-    void chooseImage();
 
     TExtIniFile *FIni;
     TBackground *FBackground = nullptr;
     TBackground FGradientSample;
-    QImage FBitmap;
-    TColor FTransparentColor = clBlack;
 
     QTabWidget *pgcBackground;
-    QComboBox *cmbFrameStyle, *cmbFrameJoin, *cmbFrameEndCap;
-    TColorBox *cmbFrameColor;
-    TUpdownNumberEdit *edtFrameWidth;
+    std::unique_ptr<TFramePage> FFramePage;
+    TPictureControls *FPicture;
     QComboBox *cmbFillStyle;
     QStackedWidget *pgcFill;
     TColorBox *cmbSolidColor, *cmbStartColor, *cmbEndColor, *cmbImageColor;
     TUpdownNumberEdit *edtSolidClear, *edtGradientClear, *edtImageClear;
     QButtonGroup *rdgDirection;
     TBackgroundSample *imgGradient;
-    QLabel *imgPicture;
     QCheckBox *chkTransparent, *chkOverAll;
-    QLabel *shpTransparent;
     QComboBox *cmbImageDraw;
 };
 

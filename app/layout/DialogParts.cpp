@@ -1,6 +1,7 @@
 #include "app/layout/DialogParts.h"
 
 #include "app/FormSettings.h"
+#include "app/layout/SelAreaDialog.h"
 #include "app/controls/QvTaskDialog.h"
 #include "settings/IniFile.h"
 
@@ -65,6 +66,26 @@ TUpdownNumberEdit *makeNumberEdit(QWidget *parent, const QString &name, int deci
     edit->SetAllowKeys(true);
     edit->SetValue(std::clamp(0.0, minimum, maximum));
     return edit;
+}
+
+QComboBox *makeComboBox(QWidget *parent, const QString &name, const QStringList &items)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->addItems(items);
+    return box;
+}
+
+void ChooseLinkedArea(QWidget *parent, TExtIniFile *ini, TPhotoPaper *paper, TNumberEdit *edit)
+{
+    if (!paper)
+        return;
+    TfrmSelArea dialog(parent, ini);
+    dialog.SetSelectionMode(TSelectionMode::smSelectOnly);
+    dialog.SetPaper(paper);
+    dialog.SetSelected(edit->AsInteger() - 1);
+    if (dialog.exec() == QDialog::Accepted)
+        edit->SetValue(dialog.Selected() + 1);
 }
 
 TNumberEdit *makeDisplayEdit(QWidget *parent, const QString &name, int decimals)

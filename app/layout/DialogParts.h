@@ -17,6 +17,7 @@ class QDialog;
 namespace vellora {
 
 class TExtIniFile;
+class TPhotoPaper;
 
 // The magnitude "not limited" edits still refuse: beyond any real sheet.
 inline constexpr double kUnlimitedMM = 10000.0;
@@ -25,6 +26,8 @@ inline constexpr double kUnlimitedMM = 10000.0;
 // when the range holds it.
 TUpdownNumberEdit *makeNumberEdit(QWidget *parent, const QString &name, int decimals, double minimum,
                                   double maximum, double step = 1.0);
+// A list box with that object name and items.
+QComboBox *makeComboBox(QWidget *parent, const QString &name, const QStringList &items);
 // A read-only edit without spin buttons that shows any computed value.
 TNumberEdit *makeDisplayEdit(QWidget *parent, const QString &name, int decimals);
 // The number the edit's text shows while the user is still typing (the
@@ -114,6 +117,10 @@ private:
     QDialog *FDialog;
     TExtIniFile *FIni;
 };
+
+// The area chooser (select only) on the paper's photo areas, preselecting the
+// 1-based number in `edit`; the number of the chosen area goes back into it.
+void ChooseLinkedArea(QWidget *parent, TExtIniFile *ini, TPhotoPaper *paper, TNumberEdit *edit);
 
 // Takes the text being typed in every number edit of the dialog into its value.
 void CommitNumberEdits(QWidget *dialog);

@@ -50,13 +50,6 @@ QLabel *label(QWidget *parent, const QString &text, QWidget *buddy = nullptr)
     return l;
 }
 
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &text)
 {
@@ -184,7 +177,7 @@ TfrmLayout::~TfrmLayout()
 
 void TfrmLayout::buildPaperPage(QWidget *page)
 {
-    cmbPaperSize = combo(page, QStringLiteral("cmbPaperSize"), {});
+    cmbPaperSize = makeComboBox(page, QStringLiteral("cmbPaperSize"), {});
     cmbPaperSize->setMinimumWidth(200);
     auto *orient = new QGroupBox(QStringLiteral("用紙の向き"), page);
     orient->setObjectName(QStringLiteral("grpOrientation"));
@@ -334,7 +327,7 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     rdoRotateAuto->setObjectName(QStringLiteral("rdoRotateAuto"));
     rdoRotateAngle = new QRadioButton(QStringLiteral("指定"), rot);
     rdoRotateAngle->setObjectName(QStringLiteral("rdoRotateAngle"));
-    cmbRotateAngle = combo(rot, QStringLiteral("cmbRotateAngle"),
+    cmbRotateAngle = makeComboBox(rot, QStringLiteral("cmbRotateAngle"),
                            {QStringLiteral("90度"), QStringLiteral("180度"), QStringLiteral("270度")});
     auto *rl = new QGridLayout(rot);
     rl->addWidget(rdoRotateNone, 0, 0);
@@ -343,13 +336,13 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     rl->addWidget(cmbRotateAngle, 1, 1);
 
     auto *size = new QGroupBox(QStringLiteral("写真のサイズ"), page);
-    cmbPhotoSize = combo(size, QStringLiteral("cmbPhotoSize"),
+    cmbPhotoSize = makeComboBox(size, QStringLiteral("cmbPhotoSize"),
                          {QStringLiteral("写真全体を印刷する"), QStringLiteral("エリア全体に印刷する"),
                           QStringLiteral("エリアより大きく印刷する"), QStringLiteral("倍率の指定")});
     edtProtrudeWidth = makeNumberEdit(size, QStringLiteral("edtProtrudeWidth"), 1, 0, 10, 0.5);
     edtPhotoScale = makeNumberEdit(size, QStringLiteral("edtPhotoScale"), 2, 10, 1000, 10);
     edtPhotoScale->SetValue(100);
-    cmbSizeLimit = combo(size, QStringLiteral("cmbSizeLimit"),
+    cmbSizeLimit = makeComboBox(size, QStringLiteral("cmbSizeLimit"),
                          {QStringLiteral("拡大・縮小を許可"), QStringLiteral("拡大だけ許可"), QStringLiteral("縮小だけを許可")});
     auto *sl = new QGridLayout(size);
     sl->addWidget(label(size, QStringLiteral("印刷方法"), cmbPhotoSize), 0, 0);
@@ -362,8 +355,8 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     sl->addWidget(cmbSizeLimit, 3, 1);
 
     auto *align = new QGroupBox(QStringLiteral("エリア内での位置"), page);
-    cmbHorzAlign = combo(align, QStringLiteral("cmbHorzAlign"), {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")});
-    cmbVertAlign = combo(align, QStringLiteral("cmbVertAlign"), {QStringLiteral("上"), QStringLiteral("中央"), QStringLiteral("下")});
+    cmbHorzAlign = makeComboBox(align, QStringLiteral("cmbHorzAlign"), {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")});
+    cmbVertAlign = makeComboBox(align, QStringLiteral("cmbVertAlign"), {QStringLiteral("上"), QStringLiteral("中央"), QStringLiteral("下")});
     auto *al = new QHBoxLayout(align);
     al->addWidget(label(align, QStringLiteral("横"), cmbHorzAlign));
     al->addWidget(cmbHorzAlign);
@@ -670,8 +663,14 @@ void TfrmLayout::customSizeLeft()
         return;
     FPaper.SetPaperSize(FloatSize(w, h));
     FScratchStale = true;
-    if (!hasPrinter())
+    if (!hasPrinter()) {
+        // No printer names the typed size, so the old name ("A4") would stay
+        // on a sheet that is no longer A4: call it what a printer's list calls
+        // a user-defined size.
+        FPaper.SetPaperSizeNumber(kUserPaperSizeNumber);
+        FPaper.SetPaperSizeName(QStringLiteral("ユーザー定義サイズ"));
         return;
+    }
     FPrinterTouched = true;
     try {
         PaperPrinter().SetPaper(&FPaper);

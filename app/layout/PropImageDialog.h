@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -18,6 +19,8 @@ class QPushButton;
 namespace vellora {
 
 class TColorBox;
+class TFramePage;
+class TPictureControls;
 class TExtIniFile;
 class TImageArea;
 
@@ -25,6 +28,7 @@ class TfrmPropImage : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmPropImage(QWidget *parent = nullptr, TExtIniFile *ini = nullptr);
+    ~TfrmPropImage() override;
 
     TImageArea *Area() const noexcept { return FArea; }
     void SetArea(TImageArea *area);
@@ -32,30 +36,21 @@ public:
     void accept() override;
     void done(int result) override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void chooseImage();
     void selectArea();
-    void updatePicture();
     void updateEnabling();
 
     TExtIniFile *FIni;
     TImageArea *FArea = nullptr;
-    QImage FBitmap;
-    TColor FTransparentColor = clBlack;
 
-    QLabel *imgPicture, *shpTransparent;
     TColorBox *cmbColor;
     TUpdownNumberEdit *edtClear;
     QCheckBox *chkTransparent, *chkLink;
     QComboBox *cmbAngle, *cmbDrawStyle;
     TUpdownNumberEdit *edtLinkArea;
     QPushButton *btnSelArea;
-    QComboBox *cmbFrameStyle, *cmbFrameJoin, *cmbFrameEndCap;
-    TColorBox *cmbFrameColor;
-    TUpdownNumberEdit *edtFrameWidth;
+    std::unique_ptr<TFramePage> FFramePage;
+    TPictureControls *FPicture;
 };
 
 } // namespace vellora

@@ -1,8 +1,8 @@
 #include "app/layout/PropTextDialog.h"
 
+#include "app/layout/BackgroundControls.h"
 #include "app/layout/BackgroundDialog.h"
 #include "app/layout/DialogParts.h"
-#include "app/layout/SelAreaDialog.h"
 #include "model/PhotoPaper.h"
 #include "model/TextArea.h"
 
@@ -26,14 +26,6 @@
 namespace vellora {
 
 namespace {
-
-QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->addItems(items);
-    return box;
-}
 
 const QStringList kSources{
     QStringLiteral("固定のテキスト"),     QStringLiteral("ファイル名"),           QStringLiteral("ファイルサイズ"),
@@ -83,7 +75,7 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     // "テキスト"
     auto *text = new QWidget;
     text->setObjectName(QStringLiteral("tabText"));
-    cmbSource = combo(text, QStringLiteral("cmbSource"), kSources);
+    cmbSource = makeComboBox(text, QStringLiteral("cmbSource"), kSources);
     memText = new QPlainTextEdit(text);
     memText->setObjectName(QStringLiteral("memText"));
     memText->setMinimumHeight(80);
@@ -119,11 +111,11 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     // "配置"
     auto *place = new QWidget;
     place->setObjectName(QStringLiteral("tabPlace"));
-    cmbHorzAlign = combo(place, QStringLiteral("cmbHorzAlign"),
+    cmbHorzAlign = makeComboBox(place, QStringLiteral("cmbHorzAlign"),
                          {QStringLiteral("左寄せ"), QStringLiteral("中央揃え"), QStringLiteral("右寄せ"), QStringLiteral("均等割り付け")});
-    cmbVertAlign = combo(place, QStringLiteral("cmbVertAlign"),
+    cmbVertAlign = makeComboBox(place, QStringLiteral("cmbVertAlign"),
                          {QStringLiteral("上寄せ"), QStringLiteral("中央"), QStringLiteral("下寄せ")});
-    cmbFitMode = combo(place, QStringLiteral("cmbFitMode"),
+    cmbFitMode = makeComboBox(place, QStringLiteral("cmbFitMode"),
                        {QStringLiteral("そのまま"), QStringLiteral("テキストを折り返す"), QStringLiteral("文字幅を縮小する"),
                         QStringLiteral("文字サイズを縮小する")});
     edtRowPitch = makeNumberEdit(place, QStringLiteral("edtRowPitch"), 2, -kUnlimitedMM, kUnlimitedMM, 0.25);
@@ -186,12 +178,7 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     bl->addStretch(1);
     tabs->addTab(back, QStringLiteral("背景"));
 
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("btnCancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmPropText::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmPropText::reject);
+    auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);
     l->addWidget(tabs);
     l->addWidget(buttons);
@@ -261,14 +248,8 @@ void TfrmPropText::parentFontToggled(bool parent)
 
 void TfrmPropText::selectArea()
 {
-    if (!FArea || !FArea->Paper())
-        return;
-    TfrmSelArea dialog(this, FIni);
-    dialog.SetSelectionMode(TSelectionMode::smSelectOnly);
-    dialog.SetPaper(FArea->Paper());
-    dialog.SetSelected(edtLinkArea->AsInteger() - 1);
-    if (dialog.exec() == QDialog::Accepted)
-        edtLinkArea->SetValue(dialog.Selected() + 1);
+    if (FArea)
+        ChooseLinkedArea(this, FIni, FArea->Paper(), edtLinkArea);
 }
 
 void TfrmPropText::editBackground()

@@ -827,6 +827,50 @@ TEST(Designer, ACellOfNoSizeStillOpens)
     f.d->repaint();
 }
 
+// A sheet too small to see at any rate still shows where it is, and a new
+// area lands on the page: also when the view is scrolled away from it or the
+// page is smaller than a new area.
+TEST(Designer, ThePageShowsAndNewAreasLandOnIt)
+{
+    struct Case {
+        const char *name;
+        double width, height;
+        bool scrolledAway;
+    };
+    const Case cases[] = {
+        {"a tenth of a millimetre", 0.1, 0.1, false},
+        {"smaller than a new area", 15, 6, false},
+        {"view scrolled to the far corner", 100, 140, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.paper.SetPaperSize(FloatSize(c.width, c.height));
+        f.open();
+        if (c.scrolledAway) {
+            f.d->ChangeShowRate(kMaxShowRate);
+            for (QScrollBar *b : {f.d->ScrollArea()->horizontalScrollBar(), f.d->ScrollArea()->verticalScrollBar()})
+                b->setValue(b->maximum());
+        }
+        const QImage surface = f.d->Surface()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int white = 0;
+        for (int y = 0; y < surface.height(); ++y)
+            for (int x = 0; x < surface.width(); ++x)
+                white += surface.pixel(x, y) == qRgb(255, 255, 255);
+        EXPECT_GE(white, 16);   // a box one can see, not a dot
+
+        f.d->AddArea(true);
+        ASSERT_EQ(f.paper.Areas().Count(), 1);
+        const TFloatRect b = f.paper.Areas().Items(0)->Bounds();
+        EXPECT_GE(static_cast<double>(b.Left), 0.0);
+        EXPECT_GE(static_cast<double>(b.Top), 0.0);
+        EXPECT_LE(static_cast<double>(b.Right), c.width + 1e-9);
+        EXPECT_LE(static_cast<double>(b.Bottom), c.height + 1e-9);
+        EXPECT_GT(static_cast<double>(b.Width()), 0.0);
+        EXPECT_GT(static_cast<double>(b.Height()), 0.0);
+    }
+}
+
 TEST(Designer, RendersBothModesWithGridAndSelection)
 {
     Fixture f;

@@ -540,6 +540,8 @@ TEST(LayoutDialog, WithoutPrinterTheLayoutStaysEditable)
     {
         TPhotoPaper main;
         main.SetPaperSize(FloatSize(100, 150));
+        main.SetPaperSizeName(QStringLiteral("A4"));
+        main.SetPaperSizeNumber(9);
         TfrmLayout dialog;
         dialog.SetPaper(main);
         auto *w = child<TUpdownNumberEdit>(dialog, "edtPaperWidth");
@@ -547,11 +549,17 @@ TEST(LayoutDialog, WithoutPrinterTheLayoutStaysEditable)
         EXPECT_DOUBLE_EQ(w->Value(), 100.0);
         clickButton(dialog, "btnChangePrinter");
         EXPECT_FALSE(message.isEmpty());
+        // Leaving the edit unchanged keeps the size and its name.
+        emit w->editingFinished();
+        EXPECT_EQ(dialog.Paper().PaperSizeName(), QStringLiteral("A4"));
         w->SetValue(90);
         emit w->editingFinished();
         dialog.show();
         clickButton(dialog, "btnOk");
         EXPECT_DOUBLE_EQ(static_cast<double>(dialog.Paper().PaperWidth()), 90.0);
+        // The typed size is no longer the named one.
+        EXPECT_EQ(dialog.Paper().PaperSizeName(), QStringLiteral("ユーザー定義サイズ"));
+        EXPECT_EQ(dialog.Paper().PaperSizeNumber(), kUserPaperSizeNumber);
         PaperPrinter().SetPaper(nullptr);
     }
     SetMessageHook({});

@@ -248,3 +248,45 @@ TEST(FreeAreaPage, PaperAreasPaintOverCellsAndLaterAreasOverEarlierOnes)
     EXPECT_EQ(at(28, 67), qRgb(255, 255, 0));   // the paper's area over the cell's
     EXPECT_EQ(at(40, 74), qRgb(255, 255, 0));   // and beyond the cell
 }
+
+// A preview marks an invisible fill "(透明)" on white, but only where the area
+// shows nothing else: under a text the mark would hide what is there.
+TEST(FreeAreaPage, ThePreviewMarksAClearFillOnlyWhereNothingIsWritten)
+{
+    struct Case {
+        const char *name;
+        TTextSourceType source;
+        QStringList lines;
+        TFillStyle fill;
+        std::uint8_t clearLevel;
+        bool marked;
+    };
+    const Case cases[] = {
+        {"fixed text", TTextSourceType::tstFix, {QStringLiteral("見出し")}, TFillStyle::fisNone, 0, false},
+        {"sample of a linked fact", TTextSourceType::tstFileName, {}, TFillStyle::fisNone, 0, false},
+        {"text over a fully clear colour", TTextSourceType::tstFix, {QStringLiteral("a")}, TFillStyle::fisSolid, 100,
+         false},
+        {"blank lines", TTextSourceType::tstFix, {QStringLiteral("  "), QString()}, TFillStyle::fisNone, 0, true},
+        {"blank over a fully clear colour", TTextSourceType::tstFix, {QStringLiteral(" ")}, TFillStyle::fisSolid, 100,
+         true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TPhotoPaper paper;
+        TTextArea *area = paper.Areas().AddText();
+        area->SetBounds(FloatRect(0, 0, 60, 30));
+        area->SetSource(c.source);
+        area->SetLines(c.lines);
+        area->Background().Fill().SetStyle(c.fill);
+        area->Background().Fill().SetClearLevel(c.clearLevel);
+        QImage image(MMToPixel(60, 96), MMToPixel(30, 96), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            area->Draw(p, 96, true, FloatPoint(0, 0));
+        }
+        // Bottom right, inside the frame's dotted line and away from the text at the top left.
+        const QColor corner = image.pixelColor(image.width() - 4, image.height() - 4);
+        EXPECT_EQ(corner.alpha(), c.marked ? 255 : 0);
+    }
+}

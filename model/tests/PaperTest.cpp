@@ -1,5 +1,7 @@
 #include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
+#include "model/TextArea.h"
+#include "model/ImageArea.h"
 #include "print/MemoryPrint.h"
 #include "testsupport/TestSupport.h"
 
@@ -215,6 +217,141 @@ TEST_F(PaperTest, LayoutPreviewDrawsSheetCellsAndNumbers)
         for (int x = cx - 10; x <= cx + 10; ++x)
             sawLabel |= image.pixelColor(x, y).blue() > 0x80;   // complement of the fill is blue
     EXPECT_TRUE(sawLabel);
+}
+
+namespace {
+
+// The schematic drawn the plain way, one cell at a time by the cells
+// themselves: what the preview must look like, pixel for pixel.
+QImage plainLayout(const TPhotoPaper &paper, QSize size, const QFont &font, Qt::LayoutDirection direction)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(font);
+    p.setLayoutDirection(direction);
+    const QRect sheet = paper.LayoutSheetRect(size.width(), size.height());
+    p.fillRect(sheet.translated(2, 2), QColor(0x80, 0x80, 0x80));
+    paper.Background().Fill().DrawLayout(p, sheet);
+    paper.Background().Frame().DrawLayout(p, sheet);
+    paper.PhotoAreas().DrawLayout(p, sheet, paper.LayoutMagnification(size.width(), size.height()));
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(sheet.adjusted(0, 0, -1, -1));
+    return image;
+}
+
+} // namespace
+
+TEST_F(PaperTest, LayoutPreviewMatchesTheCellByCellDrawing)
+{
+    install({printerWithMargins()});
+    const QFont ipa(vellora::test::testFontFamily());
+    QFont underlined = ipa;
+    underlined.setUnderline(true);
+    QFont boldItalic;
+    boldItalic.setBold(true);
+    boldItalic.setItalic(true);
+    struct Case {
+        int cols, rows;
+        double space;
+        QSize canvas;
+        QFont font;
+        Qt::LayoutDirection direction;
+    };
+    const Case cases[] = {
+        {1, 1, 0, {410, 310}, ipa, Qt::LayoutDirectionAuto},          // one big number
+        {3, 2, 4, {410, 310}, ipa, Qt::LeftToRight},
+        {12, 9, 1.5, {600, 450}, QFont(), Qt::LayoutDirectionAuto},    // two-digit numbers, the default font
+        {40, 30, 0.5, {600, 800}, boldItalic, Qt::LayoutDirectionAuto},
+        {99, 99, 0.5, {240, 320}, ipa, Qt::LayoutDirectionAuto},       // the dialog's largest grid
+        {99, 99, 0, {900, 1200}, QFont(), Qt::LayoutDirectionAuto},    // four-digit numbers that can be read
+        {20, 20, 1, {500, 700}, underlined, Qt::LayoutDirectionAuto},  // decorations are drawn as text
+        {20, 20, 1, {500, 700}, ipa, Qt::RightToLeft},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cols << " x " << c.rows << " on " << c.canvas.width() << " x "
+                                        << c.canvas.height() << ", " << c.font.family().toStdString());
+        TPhotoPaper paper;
+        paper.SetDivide({c.cols, c.rows});
+        paper.SetSpace(FloatSize(c.space, c.space));
+        const int count = paper.PhotoAreas().Count();
+        // Cells of their own: a dark solid fill (light number), a gradient, a dashed frame.
+        TBackground &dark = paper.PhotoAreas().Items(count / 2)->Background();
+        dark.Fill().SetStyle(TFillStyle::fisSolid);
+        dark.Fill().SetColor(0x402010);
+        TBackground &gradient = paper.PhotoAreas().Items(count - 1)->Background();
+        gradient.Fill().SetStyle(TFillStyle::fisGradient);
+        gradient.Fill().SetColor(0x00C0FF);
+        paper.PhotoAreas().Items(0)->Background().Frame().SetStyle(TFrameStyle::frsDash);
+
+        QImage image(c.canvas, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            p.setFont(c.font);
+            p.setLayoutDirection(c.direction);
+            paper.DrawLayout(p, image.width(), image.height());
+        }
+        const QImage expected = plainLayout(paper, c.canvas, c.font, c.direction);
+        int differing = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                differing += image.pixel(x, y) != expected.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        if (differing) {
+            const QString dir = vellora::test::scratchDir(QStringLiteral("layout-diff"));
+            image.save(dir + QStringLiteral("/drawn.png"));
+            expected.save(dir + QStringLiteral("/expected.png"));
+        }
+    }
+}
+
+TEST_F(PaperTest, LayoutPreviewShowsFreeAreasAsOutlinesAndColourFills)
+{
+    install({printerWithMargins()});
+    TPhotoPaper paper;
+    paper.SetDivide({2, 1});
+    paper.PhotoAreas().AdjustAreas();
+    TPhotoArea &cell = *paper.PhotoAreas().Items(1);
+    cell.Background().Fill().SetStyle(TFillStyle::fisSolid);
+    cell.Background().Fill().SetColor(0xFF0000);                  // blue
+    // On the paper: a red text area with no frame; a clear one running off the right edge.
+    TTextArea *red = paper.Areas().AddText();
+    red->SetBounds(FloatRect(20, 20, 80, 60));
+    red->Background().Fill().SetStyle(TFillStyle::fisSolid);
+    red->Background().Fill().SetColor(0x0000FF);
+    TTextArea *off = paper.Areas().AddText();
+    off->SetBounds(FloatRect(150, 200, 260, 240));
+    // In the blue cell, relative to its corner: a clear area with a green frame.
+    TCustomArea *inCell = cell.Areas().AddImage();
+    inCell->SetBounds(FloatRect(10, 100, 60, 160));
+    inCell->Background().Fill().SetStyle(TFillStyle::fisNone);
+    inCell->Background().Frame().SetStyle(TFrameStyle::frsSolid);
+    inCell->Background().Frame().SetColor(0x00FF00);
+
+    QImage image(410, 310, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        paper.DrawLayout(p, image.width(), image.height());
+    }
+    image.save(vellora::test::scratchDir(QStringLiteral("layout")) + QStringLiteral("/free-areas.png"));
+    const QRect sheet = paper.LayoutSheetRect(410, 310);
+    const double bai = paper.LayoutMagnification(410, 310);
+    auto at = [&](double xmm, double ymm) {
+        return image.pixelColor(sheet.left() + RoundHalfEven(xmm * bai), sheet.top() + RoundHalfEven(ymm * bai));
+    };
+    EXPECT_EQ(at(50, 40), QColor(0xFF, 0, 0));                    // colour fill
+    EXPECT_EQ(at(20, 40), QColor(0xC0, 0xC0, 0xC0));              // unframed: grey outline
+    EXPECT_EQ(at(200, 200), QColor(0xC0, 0xC0, 0xC0));
+    const double cx = static_cast<double>(cell.Left()), cy = static_cast<double>(cell.Top());
+    EXPECT_EQ(at(cx + 10, cy + 130), QColor(0, 0xFF, 0));         // its own frame
+    EXPECT_EQ(at(cx + 35, cy + 130), QColor(0, 0, 0xFF));         // the cell shows through
+    // Nothing beyond the sheet and its shadow.
+    const int y = sheet.top() + RoundHalfEven(200 * bai);
+    for (int x = sheet.right() + 3; x < image.width(); ++x)
+        ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white)) << x;
 }
 
 namespace {
