@@ -75,10 +75,14 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
 {
     TCupsDriverInfo result;
     TDriverOptions &out = result.options;
-    ipp_attribute_t *names = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-creation-attributes-supported");
+    // The lookup adds "-supported" to the name it is given.
+    ipp_attribute_t *names = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-creation-attributes");
     for (int i = 0; names && i < ippGetCount(names); ++i) {
         const char *name = ippGetString(names, i, nullptr);
         if (!name || IsStandardDriverKeyword(QString::fromUtf8(name)))
+            continue;
+        // A collection's supported values name its members, not choices.
+        if (QByteArray(name).endsWith("-col"))
             continue;
         ipp_attribute_t *supported = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, name);
         if (!supported)
