@@ -127,7 +127,15 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
         std::unique_ptr<TImageInfo> copy;
         if (original) {
             copy = std::make_unique<TImageInfo>();
-            copy->Assign(*original);
+            try {
+                copy->Assign(*original);
+            } catch (const std::exception &) {
+                // Copying reads the file's facts again; a file whose Exif
+                // block was damaged since cannot be copied. The page is then
+                // drawn here, on the paper itself, as the print run does.
+                makeHere(page, g);
+                return;
+            }
         }
         job->copies.push_back(std::move(copy));
         job->originals.push_back(original);
@@ -140,6 +148,24 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
             FQueue.push_back(std::move(job));
     }
     FWake.notify_one();
+}
+
+void TPageMaker::makeHere(int page, const TPageGeometry &g)
+{
+    QImage image;
+    QString error;
+    try {
+        image = RenderPrintPage(*FPaper, page, g);
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
+    }
+    // Reported from the event loop, as a page made by the helper is.
+    QMetaObject::invokeMethod(
+        this,
+        [this, snapshot = FSnapshot, page, size = QSize(g.widthPx, g.heightPx), image, error] {
+            deliver(snapshot, page, size, image, error, {});
+        },
+        Qt::QueuedConnection);
 }
 
 void TPageMaker::run()

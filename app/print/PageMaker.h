@@ -56,6 +56,7 @@ private:
     struct Job;
     struct Learned;
     void run();
+    void makeHere(int page, const TPageGeometry &g);
     void deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const QImage &image,
                  const QString &error, const std::vector<Learned> &learned);
 

@@ -196,6 +196,41 @@ TEST_F(PreviewForm, HelperThreadPagesEqualTheRunsOwn)
     }
 }
 
+TEST_F(PreviewForm, APageWhoseEntryCannotBeCopiedIsMadeOnThePaper)
+{
+    // A photo whose Exif block is damaged after it was added: copying its
+    // entry reads the file again and fails.
+    const QString path = scratchDir(QStringLiteral("preview-damaged")) + QStringLiteral("/damaged.jpg");
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(photo(2), path));
+    add(1);
+    infos.push_back(std::make_unique<TImageInfo>());
+    infos.back()->SetFileName(path, TImageLogging::iloLink);
+    list.Add(infos.back().get(), true);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = file.readAll();
+    file.close();
+    const QByteArray app1("\xFF\xE1\x00\x10" "Exif\0\0" "II*\0" "\xF0\xFF\xFF\x7F", 18);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    file.close();
+    ASSERT_ANY_THROW(TImageInfo().SetFileName(path, TImageLogging::iloLink));
+
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    QSignalSpy made(&maker, &TPageMaker::pageMade);
+    maker.Request(1, g, true);
+    EXPECT_TRUE(made.isEmpty()) << "reported from the event loop";
+    ASSERT_TRUE(made.wait(30000));
+    EXPECT_TRUE(made[0][3].toString().isEmpty()) << made[0][3].toString().toStdString();
+    const QImage page = made[0][2].value<QImage>();
+    EXPECT_EQ(classify(page.pixel(page.width() * 3 / 4, page.height() / 4)), 'C');
+    EXPECT_EQ(page, RenderPrintPage(paper, 1, g));
+}
+
 TEST_F(PreviewForm, PagesMadeAheadShowAtOnceAndAZoomShowsAStandIn)
 {
     add(12);
