@@ -17,7 +17,6 @@ struct TPageMaker::Job {
     std::shared_ptr<Snapshot> snapshot;
     int page = 0;
     TPageGeometry g;
-    bool urgent = false;
     std::int64_t firstSlot = 0;
     // The page's pageSlots: copies of the entries (null for an empty slot) and
     // the entries they were copied from, which learn what drawing found out.
@@ -91,21 +90,12 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
         std::lock_guard lock(FMutex);
         if (urgent) {
             FQueue.erase(std::remove_if(FQueue.begin(), FQueue.end(),
-                                        [&](const auto &job) {
-                                            return !job->urgent && !(job->page == page && job->size() == size);
-                                        }),
+                                        [&](const auto &job) { return job->page != page || job->size() != size; }),
                          FQueue.end());
         }
-        for (auto it = FQueue.begin(); it != FQueue.end(); ++it) {
-            if ((*it)->page != page || (*it)->size() != size)
-                continue;
-            if (urgent && !(*it)->urgent) {
-                (*it)->urgent = true;
-                std::unique_ptr<Job> job = std::move(*it);
-                FQueue.erase(it);
-                FQueue.push_front(std::move(job));
-            }
-            return;
+        for (const auto &job : FQueue) {
+            if (job->page == page && job->size() == size)
+                return;
         }
         if (FRunning && FRunning->snapshot == FSnapshot && FRunning->page == page && FRunning->size() == size)
             return;
@@ -115,14 +105,14 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
     job->snapshot = FSnapshot;
     job->page = page;
     job->g = g;
-    job->urgent = urgent;
     const std::int64_t cells =
         std::max<std::int64_t>(static_cast<std::int64_t>(FPaper->Divide().cx) * FPaper->Divide().cy, 1);
     job->firstSlot = (static_cast<std::int64_t>(page) - 1) * cells;
     // Copies of the entries, made here: an entry belongs to the UI thread and
     // drawing writes into it.
     const std::vector<TImageInfo *> &pageSlots = FPaper->PhotoList();
-    for (std::int64_t i = job->firstSlot; i < job->firstSlot + cells && i < static_cast<std::int64_t>(pageSlots.size()); ++i) {
+    const std::int64_t end = std::min(job->firstSlot + cells, static_cast<std::int64_t>(pageSlots.size()));
+    for (std::int64_t i = job->firstSlot; i < end; ++i) {
         TImageInfo *original = pageSlots[static_cast<std::size_t>(i)];
         std::unique_ptr<TImageInfo> copy;
         if (original) {

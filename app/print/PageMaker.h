@@ -36,10 +36,11 @@ public:
     // (PreparePages); requests read them when they are made. Drops queued
     // pages; a page being made for the previous paper is not reported.
     void SetPaper(TPhotoPaper *paper);
-    // Queues page `page` (1-based) at geometry `g`. An urgent request goes
-    // before every queued one and drops the queued requests that were not
-    // urgent (pages made ahead that are no longer wanted). A page already
-    // queued or being made at the same geometry is not asked for twice.
+    // Queues page `page` (1-based) at geometry `g`. An urgent request (the
+    // page the user waits for) replaces every queued request: pages asked
+    // for ahead, or for a zoom or page left since, are no longer wanted. A
+    // page already queued or being made at the same geometry is not asked
+    // for twice.
     void Request(int page, const TPageGeometry &g, bool urgent);
     // Whether that page at that geometry is queued or being made.
     bool IsPending(int page, const TPageGeometry &g) const;

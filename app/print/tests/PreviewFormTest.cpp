@@ -241,6 +241,8 @@ TEST_F(PreviewForm, PagesMadeAheadShowAtOnceAndAZoomShowsAStandIn)
     EXPECT_FALSE(prev.PageReady());
     EXPECT_TRUE(prev.pnlProgress->isVisible());
     EXPECT_FALSE(prev.Shown().isNull());
+    QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+    prev.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/frmPrev-making-page.png"));
     waitReady(prev);
     EXPECT_FALSE(prev.pnlProgress->isVisible());
     // The next page is made while the first one is looked at.
