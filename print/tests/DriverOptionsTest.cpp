@@ -215,8 +215,13 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
         choices << c.choice;
     EXPECT_TRUE(choices.contains(QStringLiteral("fit")) && choices.contains(QStringLiteral("none")))
         << choices.join(QLatin1Char(',')).toStdString();
-    EXPECT_TRUE(choices.contains(scaling->defaultChoice));
-    EXPECT_NE(options.find(QStringLiteral("page-delivery")), nullptr);
+    // The server's own default, or none: then the printer decides.
+    const TDriverOption *hold = options.find(QStringLiteral("job-hold-until"));
+    ASSERT_NE(hold, nullptr);
+    EXPECT_EQ(hold->defaultChoice, QStringLiteral("no-hold"));
+    const TDriverOption *delivery = options.find(QStringLiteral("page-delivery"));
+    ASSERT_NE(delivery, nullptr);
+    EXPECT_TRUE(delivery->defaultChoice.isEmpty()) << delivery->defaultChoice.toStdString();
     // Standard settings have their own controls; collections, numbers and
     // enumerations are no list of choices.
     for (const char *other : {"media", "media-col", "sides", "print-color-mode", "multiple-document-handling",
@@ -234,6 +239,7 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
     ASSERT_TRUE(queue.waitIdle());
     ASSERT_GT(service->LastJobId(), 0);
     EXPECT_EQ(jobAttribute(service->LastJobId(), "print-scaling"), QStringLiteral("none"));
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "page-delivery"), QString()) << "not chosen, not sent";
 }
 
 TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
