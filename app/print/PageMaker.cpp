@@ -69,10 +69,17 @@ bool TPageMaker::IsPending(int page, const TPageGeometry &g) const
 {
     const QSize size(g.widthPx, g.heightPx);
     std::lock_guard lock(FMutex);
-    if (FRunning && FRunning->snapshot == FSnapshot && FRunning->page == page && FRunning->size() == size)
+    if (takenLocked(page, size))
         return true;
     return std::any_of(FQueue.begin(), FQueue.end(),
                        [&](const auto &job) { return job->page == page && job->size() == size; });
+}
+
+bool TPageMaker::takenLocked(int page, QSize size) const
+{
+    return std::any_of(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
+        return t.snapshot == FSnapshot.get() && t.page == page && t.size == size;
+    });
 }
 
 void TPageMaker::CancelQueued()
@@ -97,7 +104,7 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
             if (job->page == page && job->size() == size)
                 return;
         }
-        if (FRunning && FRunning->snapshot == FSnapshot && FRunning->page == page && FRunning->size() == size)
+        if (takenLocked(page, size))
             return;
     }
 
@@ -169,7 +176,7 @@ void TPageMaker::run()
                 return;
             job = std::move(FQueue.front());
             FQueue.pop_front();
-            FRunning = job.get();
+            FTaken.push_back({job->snapshot.get(), job->page, job->size()});
         }
         QImage image;
         QString error;
@@ -195,7 +202,6 @@ void TPageMaker::run()
         for (int i = 0; i < paper.PhotoAreas().Count(); ++i)
             paper.PhotoAreas().Items(i)->SetImageInfo(nullptr);
 
-        std::lock_guard lock(FMutex);
         QMetaObject::invokeMethod(
             this,
             [this, snapshot = job->snapshot, page = job->page, size = job->size(), image = std::move(image),
@@ -203,13 +209,20 @@ void TPageMaker::run()
                 deliver(snapshot, page, size, image, error, learned);
             },
             Qt::QueuedConnection);
-        FRunning = nullptr;
     }
 }
 
 void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const QImage &image,
                          const QString &error, const std::vector<Learned> &learned)
 {
+    {
+        std::lock_guard lock(FMutex);
+        const auto it = std::find_if(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
+            return t.snapshot == snapshot.get() && t.page == page && t.size == size;
+        });
+        if (it != FTaken.end())
+            FTaken.erase(it);
+    }
     // A page of a paper that was replaced since is of no use.
     if (snapshot != FSnapshot)
         return;

@@ -42,7 +42,8 @@ public:
     // page already queued or being made at the same geometry is not asked
     // for twice.
     void Request(int page, const TPageGeometry &g, bool urgent);
-    // Whether that page at that geometry is queued or being made.
+    // Whether that page at that geometry is queued, being made, or made and
+    // not reported yet.
     bool IsPending(int page, const TPageGeometry &g) const;
     // Drops every queued request (not the page being made).
     void CancelQueued();
@@ -67,7 +68,13 @@ private:
     mutable std::mutex FMutex;
     std::condition_variable FWake;
     std::deque<std::unique_ptr<Job>> FQueue;      // next job first
-    const Job *FRunning = nullptr;
+    struct Taken {
+        const Snapshot *snapshot;
+        int page;
+        QSize size;
+    };
+    std::vector<Taken> FTaken;                    // being made, or made and not reported yet
+    bool takenLocked(int page, QSize size) const;
     bool FStop = false;
     std::thread FThread;
 };

@@ -183,9 +183,13 @@ TEST_F(PreviewForm, HelperThreadPagesEqualTheRunsOwn)
     maker.Request(2, g, false);
     maker.Request(1, g, false);
     maker.Request(2, g, false);   // asked for twice, made once
-    ASSERT_TRUE(QTest::qWaitFor([&] { return made.size() == 2; }, 30000));
-    QTest::qWait(50);
-    ASSERT_EQ(made.size(), 2);
+    // Made in the order asked for: a second page 2 would come before this one.
+    const TPageGeometry last = ScaledPageGeometry(g, 0.5);
+    maker.Request(1, last, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !made.isEmpty() && made.last()[1].toSize().height() == last.heightPx; },
+                                30000));
+    ASSERT_EQ(made.size(), 3);
+    made.removeLast();
     // The entries on the UI thread learn what drawing found out.
     EXPECT_GT(infos[3]->ImageWidth(), 0);
     for (const QList<QVariant> &result : made) {
