@@ -7,6 +7,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,11 @@ private:
 
 TFloatSize screenResolution()
 {
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr) {
+    // The screen list belongs to the application's thread; pages may be
+    // drawn on a helper thread, which then takes the standard resolution
+    // (every page drawer sets its own anyway).
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (qobject_cast<const QGuiApplication *>(app) != nullptr && app->thread() == QThread::currentThread()) {
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};
     }

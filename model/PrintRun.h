@@ -80,7 +80,10 @@ void DrawPrintPage(TPhotoPaper &paper, int page, QPainter &canvas, const TPageGe
                    const TFloatSize &adjust = {});
 
 // Page `page` as an image of the printable area filled white first: what an
-// export compresses and what the preview shows.
+// export compresses and what the preview shows. Like DrawPrintPage it keeps
+// no state of its own and touches no widget or printer, so it may run on a
+// helper thread for a paper and entries which that thread alone uses (the
+// preview draws on copies).
 QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g);
 
 // TPhotoPaper::Print with the extra settings; returns the number of pages

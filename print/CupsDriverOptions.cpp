@@ -75,10 +75,14 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
 {
     TCupsDriverInfo result;
     TDriverOptions &out = result.options;
-    ipp_attribute_t *names = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-creation-attributes-supported");
+    // The lookup adds "-supported" to the name it is given.
+    ipp_attribute_t *names = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-creation-attributes");
     for (int i = 0; names && i < ippGetCount(names); ++i) {
         const char *name = ippGetString(names, i, nullptr);
         if (!name || IsStandardDriverKeyword(QString::fromUtf8(name)))
+            continue;
+        // A collection's supported values name its members, not choices.
+        if (QByteArray(name).endsWith("-col"))
             continue;
         ipp_attribute_t *supported = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, name);
         if (!supported)
@@ -97,10 +101,13 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
             const char *valueText = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, dest, info, name, value);
             option.choices.push_back({QString::fromUtf8(value), text(valueText, value)});
         }
+        // Without a default of the server's the printer decides: the job
+        // carries the attribute only when the user picks a value (taking the
+        // first value instead would, say, reverse every job's page order).
         if (ipp_attribute_t *def = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, name))
             option.defaultChoice = QString::fromUtf8(ippGetString(def, 0, nullptr));
-        if (option.defaultChoice.isEmpty() && !option.choices.empty())
-            option.defaultChoice = option.choices.front().choice;
+        if (!option.find(option.defaultChoice))
+            option.defaultChoice.clear();
         if (!option.choices.empty())
             out.options.push_back(std::move(option));
     }

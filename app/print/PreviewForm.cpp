@@ -3,6 +3,7 @@
 #include "app/FormSettings.h"
 #include "app/controls/NumberEdit.h"
 #include "app/controls/QvTaskDialog.h"
+#include "app/print/PageMaker.h"
 #include "model/PhotoPaper.h"
 #include "print/DevicePrint.h"
 #include "print/QvPrint.h"
@@ -19,14 +20,16 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace vellora {
 
 namespace {
 
-// How many display-size pages stay made.
+// How many display-size pages stay made, and in how much memory at least.
 constexpr std::size_t kKeptPages = 6;
+constexpr qint64 kKeptBytes = 64 * 1024 * 1024;
 
 QColor fromColorValue(std::uint32_t c)
 {
@@ -122,6 +125,9 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
     pnlProgress->resize(260, 64);
     pnlProgress->hide();
 
+    FMaker = new TPageMaker(this);
+    connect(FMaker, &TPageMaker::pageMade, this, &TfrmPrev::pageMade);
+
     connect(cmbShowRate, &QComboBox::activated, this, [this](int) { applyRateText(); });
     connect(cmbShowRate->lineEdit(), &QLineEdit::returnPressed, this, [this] { applyRateText(); });
     connect(cmbShowRate->lineEdit(), &QLineEdit::editingFinished, this, [this] { applyRateText(); });
@@ -148,6 +154,7 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
 TfrmPrev::~TfrmPrev()
 {
     // Edits that lose focus while the window goes would call back into it.
+    FMaker->disconnect(this);
     cmbShowRate->lineEdit()->disconnect(this);
     cmbShowRate->disconnect(this);
     edtPage->disconnect(this);
@@ -208,6 +215,8 @@ void TfrmPrev::SetPaper(TPhotoPaper *paper)
 {
     FPaper = paper;
     FPages.clear();
+    FMaker->SetPaper(nullptr);
+    FReady = false;
     FPrinting = false;
     FPage = 0;
     FPageMax = paper ? CountPages(*paper, paper->PrintOptions()) - 1 : -1;
@@ -383,70 +392,155 @@ void TfrmPrev::GoToPage(int page)
     showPage();
 }
 
-const QImage &TfrmPrev::pageImage(int page, double scale)
+TPageGeometry TfrmPrev::displayGeometry(QSize *paper, QRect *printable) const
+{
+    const double mmToPx = screenPpi() * FShowRate / (100.0 * 25.4);
+    *paper = QSize(static_cast<int>(std::lround(FGeometry.paperWidth * mmToPx)),
+                   static_cast<int>(std::lround(FGeometry.paperHeight * mmToPx)));
+    *printable = QRect(static_cast<int>(std::lround(FGeometry.left * mmToPx)),
+                       static_cast<int>(std::lround(FGeometry.top * mmToPx)),
+                       static_cast<int>(std::lround((FGeometry.paperWidth - FGeometry.left - FGeometry.right) * mmToPx)),
+                       static_cast<int>(std::lround((FGeometry.paperHeight - FGeometry.top - FGeometry.bottom) * mmToPx)));
+    // Display pixels per export pixel, the screen's pixel ratio included.
+    const double scale = mmToPx * devicePixelRatioF2() * 25.4 / FGeometry.dpiY;
+    return ScaledPageGeometry(FGeometry, scale);
+}
+
+const TfrmPrev::MadePage *TfrmPrev::findPage(int page, QSize size)
 {
     for (auto it = FPages.begin(); it != FPages.end(); ++it) {
-        if (it->page != page || it->scale < scale)
-            continue;
-        FPages.splice(FPages.begin(), FPages, it);
-        return FPages.front().image;
+        if (it->page == page && it->image.size() == size) {
+            FPages.splice(FPages.begin(), FPages, it);
+            return &FPages.front();
+        }
     }
-    // Made now, with the progress panel painted first.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (FVisibleProgress) {
-        lblPrompt->setText(QStringLiteral("準備しています"));
-        pbrMake->setRange(0, 1);
-        pbrMake->setValue(0);
-        pnlProgress->move((width() - pnlProgress->width()) / 2, (height() - pnlProgress->height()) / 2);
-        pnlProgress->show();
-        pnlProgress->raise();
-        pnlProgress->repaint();
+    return nullptr;
+}
+
+// The finest copy of the page made for another zoom, shown scaled meanwhile.
+const TfrmPrev::MadePage *TfrmPrev::standIn(int page) const
+{
+    const MadePage *best = nullptr;
+    for (const MadePage &made : FPages) {
+        if (made.page == page && (!best || made.image.width() > best->image.width()))
+            best = &made;
     }
-    if (!FPrinting) {
-        PreparePages(*FPaper, FPaper->PrintOptions());
-        FPrinting = true;
+    return best;
+}
+
+qint64 TfrmPrev::KeptBytes() const
+{
+    qint64 bytes = 0;
+    for (const MadePage &made : FPages)
+        bytes += made.image.sizeInBytes();
+    return bytes;
+}
+
+void TfrmPrev::keep(int page, const QImage &image)
+{
+    for (auto it = FPages.begin(); it != FPages.end(); ++it) {
+        if (it->page == page && it->image.size() == image.size()) {
+            FPages.erase(it);
+            break;
+        }
     }
-    MadePage made;
-    made.page = page;
-    made.scale = scale;
-    try {
-        made.image = RenderPrintPage(*FPaper, page + 1, ScaledPageGeometry(FGeometry, scale));
-    } catch (...) {
+    FPages.push_front({page, image});
+    // A few pages, and no more memory than three pages of the current zoom
+    // or kKeptBytes, whichever is more; the page shown always stays.
+    const qint64 budget = std::max<qint64>(kKeptBytes, 3 * qint64(FWanted.width()) * FWanted.height() * 4);
+    auto isShown = [this](const MadePage &m) { return m.page == FPage && m.image.size() == FWanted; };
+    while (FPages.size() > kKeptPages || KeptBytes() > budget) {
+        auto victim = std::find_if_not(FPages.rbegin(), FPages.rend(), isShown);
+        if (victim == FPages.rend())
+            break;
+        FPages.erase(std::next(victim).base());
+    }
+}
+
+void TfrmPrev::showProgress(bool on)
+{
+    if (!on || !FVisibleProgress) {
         pnlProgress->hide();
-        QApplication::restoreOverrideCursor();
-        throw;
+        return;
     }
-    ++FPagesMade;
-    pnlProgress->hide();
-    QApplication::restoreOverrideCursor();
-    FPages.push_front(std::move(made));
-    while (FPages.size() > kKeptPages)
-        FPages.pop_back();
-    return FPages.front().image;
+    lblPrompt->setText(QStringLiteral("準備しています"));
+    pbrMake->setRange(0, 1);
+    pbrMake->setValue(0);
+    pnlProgress->move((width() - pnlProgress->width()) / 2, (height() - pnlProgress->height()) / 2);
+    pnlProgress->show();
+    pnlProgress->raise();
+}
+
+void TfrmPrev::requestAhead(const TPageGeometry &g)
+{
+    const QSize size(g.widthPx, g.heightPx);
+    for (int page : {FPage + 1, FPage - 1}) {
+        if (page < 0 || page > FPageMax)
+            continue;
+        bool kept = false;
+        for (const MadePage &made : FPages)
+            kept = kept || (made.page == page && made.image.size() == size);
+        if (!kept)
+            FMaker->Request(page + 1, g, false);
+    }
 }
 
 void TfrmPrev::showPage()
 {
     if (FPage > FPageMax || !FPaper || !FHasGeometry) {
+        FReady = false;
+        showProgress(false);
         FShown = QImage();
         scbPreview->SetPicture(FShown);
         ShowErrorBox(QStringLiteral("印刷するページがありません"),
                      QStringLiteral("印刷データが存在しないため、プレビューを表示できません。"));
         return;
     }
-    const double ppi = screenPpi();
-    const double dpr = devicePixelRatioF2();
-    const double mmToPx = ppi * FShowRate / (100.0 * 25.4);
-    const QSize paper(static_cast<int>(std::lround(FGeometry.paperWidth * mmToPx)),
-                      static_cast<int>(std::lround(FGeometry.paperHeight * mmToPx)));
-    const QRect pageRect(static_cast<int>(std::lround(FGeometry.left * mmToPx)),
-                         static_cast<int>(std::lround(FGeometry.top * mmToPx)),
-                         static_cast<int>(std::lround((FGeometry.paperWidth - FGeometry.left - FGeometry.right) * mmToPx)),
-                         static_cast<int>(std::lround((FGeometry.paperHeight - FGeometry.top - FGeometry.bottom) * mmToPx)));
-    // Display pixels per export pixel, the screen's pixel ratio included.
-    const double scale = mmToPx * dpr * 25.4 / FGeometry.dpiY;
-    const QImage &made = pageImage(FPage, scale);
+    if (!FPrinting) {
+        PreparePages(*FPaper, FPaper->PrintOptions());
+        FMaker->SetPaper(FPaper);
+        FPrinting = true;
+    }
+    QSize paper;
+    QRect pageRect;
+    const TPageGeometry g = displayGeometry(&paper, &pageRect);
+    FWanted = QSize(g.widthPx, g.heightPx);
+    if (const MadePage *made = findPage(FPage, FWanted)) {
+        FReady = true;
+        showProgress(false);
+        compose(&made->image, paper, pageRect);
+        requestAhead(g);
+        emit pageShown(FPage);
+        return;
+    }
+    // Not made yet: the helper makes it while the window shows what it has.
+    FReady = false;
+    const MadePage *stand = standIn(FPage);
+    compose(stand ? &stand->image : nullptr, paper, pageRect);
+    showProgress(stand == nullptr);
+    FMaker->Request(FPage + 1, g, true);
+}
 
+void TfrmPrev::pageMade(int page, QSize size, const QImage &image, const QString &error)
+{
+    const bool wanted = page == FPage + 1 && size == FWanted;
+    if (!error.isEmpty()) {
+        if (wanted && !FReady) {
+            showProgress(false);
+            ShowErrorBox(QStringLiteral("ページを作成できません"), error);
+        }
+        return;
+    }
+    ++FPagesMade;
+    keep(page - 1, image);
+    // The page itself, or a better stand-in while it is made at this zoom.
+    if (page == FPage + 1 && !FReady)
+        showPage();
+}
+
+void TfrmPrev::compose(const QImage *made, const QSize &paper, const QRect &pageRect)
+{
+    const double dpr = devicePixelRatioF2();
     const QSize logical(paper.width() + 2 * FMargin + 2, paper.height() + 2 * FMargin + 2);
     QImage picture((QSizeF(logical) * dpr).toSize(), QImage::Format_RGB32);
     picture.setDevicePixelRatio(dpr);
@@ -458,8 +552,10 @@ void TfrmPrev::showPage()
             p.fillRect(sheet.translated(2, 2), fromColorValue(FShadowColor));
         p.fillRect(sheet, FPaperColor);
         const QRect printable = pageRect.translated(sheet.topLeft());
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(printable, made);
+        if (made) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(printable, *made);
+        }
         p.setPen(QPen(Qt::black, 0));
         p.setBrush(Qt::NoBrush);
         p.drawRect(sheet.adjusted(0, 0, -1, -1));

@@ -1,8 +1,11 @@
 // TfrmPrev "印刷プレビュー": the pages of the print run exactly as the run
 // draws them (model/PrintRun.h renders both), one page at a time, with zoom,
 // page navigation and panning. Closes with 100 (print dialog wanted), 101
-// (print at once) or 0. Pages are made on demand and kept as display-size
-// copies (a few at a time; evicted ones are made again). UI thread only.
+// (print at once) or 0. Pages are made on demand on a helper thread
+// (TPageMaker) and kept as display-size copies (a few at a time; evicted ones
+// are made again); the neighbours of the page shown are made ahead. While a
+// page is made the window stays usable: it shows the page at another zoom
+// scaled, or the blank sheet under the progress panel. UI thread only.
 #pragma once
 
 #include "app/print/ZoomPanView.h"
@@ -13,6 +16,7 @@
 #include <QImage>
 #include <functional>
 #include <list>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -28,6 +32,7 @@ namespace vellora {
 class TExtIniFile;
 class TImageListItems;
 class TNumberEdit;
+class TPageMaker;
 class TPhotoPaper;
 
 enum class TPageFitMode : std::uint8_t { pfmNoFit, pfmFit, pfmFitProportional };
@@ -88,7 +93,7 @@ public:
     void SetOnDrawGuide(TDrawGuideEvent handler) { FOnDrawGuide = std::move(handler); }
     void SetOnPrinterChanged(TPrinterChangedEvent handler) { FOnPrinterChanged = std::move(handler); }
 
-    // Makes and shows the current page.
+    // Shows the current page, asking for it to be made when it is not.
     void Execute();
     int FitWidthRate() const;
     int FitAllRate() const;
@@ -99,8 +104,20 @@ public:
     void PrinterChanged();
     // The composed picture of the current page as shown (for tests).
     const QImage &Shown() const;
+    // Whether the picture shown holds the current page made for the current
+    // zoom (not a stand-in while it is made).
+    bool PageReady() const noexcept { return FReady; }
     // Pages made since the window opened (for tests of the page cache).
     int PagesMade() const noexcept { return FPagesMade; }
+    // Display-size pages kept, and their bytes (for tests of the page cache).
+    int PagesKept() const noexcept { return static_cast<int>(FPages.size()); }
+    qint64 KeptBytes() const;
+
+signals:
+    // The current page, made for the current zoom, is on screen.
+    void pageShown(int page);
+
+public:
 
     QAction *actPrint, *actQuickPrint, *actGuide, *actClose, *actShowUp, *actShowDown, *actShowSame,
         *actShowWidth, *actShowAll, *actPageFirst, *actPagePrior, *actPageNext, *actPageLast;
@@ -124,13 +141,20 @@ protected:
 private:
     struct MadePage {
         int page = 0;
-        double scale = 0;      // page pixels per export pixel
-        QImage image;
+        QImage image;          // its size tells the zoom it was made for
     };
     void makeActions();
     void applyRateText();
     void showPage();
-    const QImage &pageImage(int page, double scale);
+    // The page at the current zoom: its geometry, sheet and printable rectangles.
+    TPageGeometry displayGeometry(QSize *paper, QRect *printable) const;
+    void compose(const QImage *made, const QSize &paper, const QRect &pageRect);
+    const MadePage *findPage(int page, QSize size);
+    const MadePage *standIn(int page) const;
+    void pageMade(int page, QSize size, const QImage &image, const QString &error);
+    void keep(int page, const QImage &image);
+    void requestAhead(const TPageGeometry &g);
+    void showProgress(bool on);
     void refit();
     void updateStatus();
     void updatePageEdit();
@@ -160,6 +184,9 @@ private:
     std::list<MadePage> FPages;      // most recently used first
     int FPagesMade = 0;
     QImage FShown;
+    bool FReady = false;
+    QSize FWanted;                   // size of the current page at the current zoom
+    TPageMaker *FMaker = nullptr;
     TDrawGuideEvent FOnDrawGuide;
     TPrinterChangedEvent FOnPrinterChanged;
 };

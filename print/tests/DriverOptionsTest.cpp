@@ -196,6 +196,52 @@ TEST(DriverOptionsCups, VendorOptionTravelsWithTheJob)
     EXPECT_EQ(jobAttribute(service->LastJobId(), "ret"), QStringLiteral("dark"));
 }
 
+TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraNoPpd"), false);
+    ASSERT_TRUE(queue.ok());
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
+    const TDriverOptions options = service->DriverOptions(queue.name());
+    // The server's keyword lists that are no standard setting.
+    const TDriverOption *scaling = options.find(QStringLiteral("print-scaling"));
+    ASSERT_NE(scaling, nullptr);
+    EXPECT_EQ(scaling->kind, TDriverOptionKind::dokPickOne);
+    EXPECT_FALSE(scaling->readOnly);
+    EXPECT_FALSE(scaling->text.isEmpty());
+    QStringList choices;
+    for (const auto &c : scaling->choices)
+        choices << c.choice;
+    EXPECT_TRUE(choices.contains(QStringLiteral("fit")) && choices.contains(QStringLiteral("none")))
+        << choices.join(QLatin1Char(',')).toStdString();
+    // The server's own default, or none: then the printer decides.
+    const TDriverOption *hold = options.find(QStringLiteral("job-hold-until"));
+    ASSERT_NE(hold, nullptr);
+    EXPECT_EQ(hold->defaultChoice, QStringLiteral("no-hold"));
+    const TDriverOption *delivery = options.find(QStringLiteral("page-delivery"));
+    ASSERT_NE(delivery, nullptr);
+    EXPECT_TRUE(delivery->defaultChoice.isEmpty()) << delivery->defaultChoice.toStdString();
+    // Standard settings have their own controls; collections, numbers and
+    // enumerations are no list of choices.
+    for (const char *other : {"media", "media-col", "sides", "print-color-mode", "multiple-document-handling",
+                              "copies", "number-up", "print-quality", "orientation-requested", "finishings-col"})
+        EXPECT_FALSE(hasKeyword(options, other)) << other;
+
+    // A choice travels with the job as its attribute.
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    print->JwPrinter().SetDriverValue(QStringLiteral("print-scaling"), QStringLiteral("none"));
+    print->ApplySettings();
+    print->SetTitle(QStringLiteral("IPP option"));
+    print->BeginPrint();
+    print->Canvas()->drawRect(10, 10, 100, 100);
+    print->EndPrint();
+    ASSERT_TRUE(queue.waitIdle());
+    ASSERT_GT(service->LastJobId(), 0);
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "print-scaling"), QStringLiteral("none"));
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "page-delivery"), QString()) << "not chosen, not sent";
+}
+
 TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
 {
     VELLORA_REQUIRE_CUPS();

@@ -59,14 +59,16 @@ QString runTool(const QString &program, const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TestQueue::TestQueue(const QString &name) : FName(name)
+TestQueue::TestQueue(const QString &name, bool withPpd) : FName(name)
 {
     FOutput = QStringLiteral(VELLORA_BUILD_DIR "/cups/out/") + name + QStringLiteral(".pdf");
     QFile::remove(FOutput);
+    QStringList args{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                     QStringLiteral("file://") + FOutput};
+    if (withPpd)
+        args << QStringLiteral("-m") << QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd");
     QProcess p;
-    p.start(QStringLiteral("lpadmin"),
-            {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), QStringLiteral("file://") + FOutput,
-             QStringLiteral("-m"), QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd")});
+    p.start(QStringLiteral("lpadmin"), args);
     FOk = p.waitForFinished(60000) && p.exitCode() == 0;
     if (!FOk)
         ADD_FAILURE() << "lpadmin: " << p.readAllStandardError().toStdString();

@@ -15,10 +15,11 @@ namespace vellora::test {
 QString privateCupsServer();
 
 // A PDF queue of the test's own whose jobs are written to the returned file.
-// Removed by the destructor.
+// With `withPpd` false the queue has no PPD: jobs pass unfiltered and the
+// printer's options come from its IPP attributes. Removed by the destructor.
 class TestQueue {
 public:
-    explicit TestQueue(const QString &name);
+    explicit TestQueue(const QString &name, bool withPpd = true);
     ~TestQueue();
     const QString &name() const { return FName; }
     const QString &output() const { return FOutput; }

@@ -1,11 +1,15 @@
-// The print preview: its pages against the print run's, zoom and page
-// commands, the rate box, no pages, window placement, and renders.
+// The print preview: its pages against the print run's, pages made on the
+// helper thread and ahead, zoom and page commands, the rate box, no pages,
+// window placement, and renders.
 #include "app/print/PreviewForm.h"
+
+#include "app/print/PageMaker.h"
 
 #include "app/controls/NumberEdit.h"
 #include "model/ImageInfo.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
+#include "model/TextArea.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryService.h"
 #include "settings/IniFile.h"
@@ -18,6 +22,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -101,6 +106,11 @@ protected:
         }
         return out;
     }
+    // Pages are made on a helper thread: wait until the current one is shown.
+    static void waitReady(const TfrmPrev &prev)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prev.PageReady(); }, 30000)) << "page " << prev.Page() + 1;
+    }
     static void render(QWidget &w, const char *name)
     {
         QApplication::processEvents();
@@ -128,10 +138,12 @@ TEST_F(PreviewForm, ShowsThePagesOfThePrintRun)
     EXPECT_EQ(prev.lblMaxPage->text(), QStringLiteral("/ 2"));
     EXPECT_LE(prev.ShowRate(), 100);
     EXPECT_EQ(prev.cmbShowRate->currentText(), QStringLiteral("%1%").arg(prev.ShowRate()));
+    waitReady(prev);
     EXPECT_EQ(shownCells(prev), QStringLiteral(".ABC"));
     prev.actPageNext->trigger();
     EXPECT_EQ(prev.Page(), 1);
     EXPECT_EQ(prev.edtPage->AsInteger(), 2);
+    waitReady(prev);
     EXPECT_EQ(shownCells(prev), QStringLiteral("DE.."));
     // The shown page is the run's own page image, scaled.
     const TPageGeometry g = ExportPageGeometry(paper);
@@ -140,6 +152,119 @@ TEST_F(PreviewForm, ShowsThePagesOfThePrintRun)
     EXPECT_EQ(classify(exported.pixel(exported.width() / 4, exported.height() / 4)), 'D');
     EXPECT_TRUE(prev.boxes.isEmpty());
     render(prev, "frmPrev-fit-width");
+}
+
+TEST_F(PreviewForm, HelperThreadPagesEqualTheRunsOwn)
+{
+    // Real photos, a page number and a file name linked to a cell: the helper
+    // draws on copies of the layout and the entries, and must match.
+    add(3);
+    for (const char *name : {"canon-ixus.jpg", "landscape_1.jpg"}) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(testDataPath(QStringLiteral("pages/photos/") + QLatin1String(name)),
+                                  TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    TTextArea *number = paper.Areas().AddText();
+    number->SetSource(TTextSourceType::tstPageNumber);
+    number->SetBounds(FloatRect(10, 280, 60, 290));
+    TTextArea *name = paper.Areas().AddText();
+    name->SetSource(TTextSourceType::tstFileName);
+    name->SetLinkAreaIndex(1);
+    name->SetBounds(FloatRect(110, 280, 200, 290));
+    paper.PrintOptions().StartArea = 2;
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+    ASSERT_EQ(infos[3]->ImageWidth(), 0) << "the size is learnt by drawing";
+
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    QSignalSpy made(&maker, &TPageMaker::pageMade);
+    maker.Request(2, g, false);
+    maker.Request(1, g, false);
+    maker.Request(2, g, false);   // asked for twice, made once
+    // Made in the order asked for: a second page 2 would come before this one.
+    const TPageGeometry last = ScaledPageGeometry(g, 0.5);
+    maker.Request(1, last, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !made.isEmpty() && made.last()[1].toSize().height() == last.heightPx; },
+                                30000));
+    ASSERT_EQ(made.size(), 3);
+    made.removeLast();
+    // The entries on the UI thread learn what drawing found out.
+    EXPECT_GT(infos[3]->ImageWidth(), 0);
+    for (const QList<QVariant> &result : made) {
+        const int page = result[0].toInt();
+        EXPECT_TRUE(result[3].toString().isEmpty()) << result[3].toString().toStdString();
+        EXPECT_EQ(result[1].toSize(), QSize(g.widthPx, g.heightPx));
+        EXPECT_EQ(result[2].value<QImage>(), RenderPrintPage(paper, page, g)) << "page " << page;
+    }
+}
+
+TEST_F(PreviewForm, APageWhoseEntryCannotBeCopiedIsMadeOnThePaper)
+{
+    // A photo whose Exif block is damaged after it was added: copying its
+    // entry reads the file again and fails.
+    const QString path = scratchDir(QStringLiteral("preview-damaged")) + QStringLiteral("/damaged.jpg");
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(photo(2), path));
+    add(1);
+    infos.push_back(std::make_unique<TImageInfo>());
+    infos.back()->SetFileName(path, TImageLogging::iloLink);
+    list.Add(infos.back().get(), true);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = file.readAll();
+    file.close();
+    const QByteArray app1("\xFF\xE1\x00\x10" "Exif\0\0" "II*\0" "\xF0\xFF\xFF\x7F", 18);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    file.close();
+    ASSERT_ANY_THROW(TImageInfo().SetFileName(path, TImageLogging::iloLink));
+
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    QSignalSpy made(&maker, &TPageMaker::pageMade);
+    maker.Request(1, g, true);
+    EXPECT_TRUE(made.isEmpty()) << "reported from the event loop";
+    ASSERT_TRUE(made.wait(30000));
+    EXPECT_TRUE(made[0][3].toString().isEmpty()) << made[0][3].toString().toStdString();
+    const QImage page = made[0][2].value<QImage>();
+    EXPECT_EQ(classify(page.pixel(page.width() * 3 / 4, page.height() / 4)), 'C');
+    EXPECT_EQ(page, RenderPrintPage(paper, 1, g));
+}
+
+TEST_F(PreviewForm, PagesMadeAheadShowAtOnceAndAZoomShowsAStandIn)
+{
+    add(12);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    // The window is not held up: the sheet shows under the progress panel.
+    EXPECT_FALSE(prev.PageReady());
+    EXPECT_TRUE(prev.pnlProgress->isVisible());
+    EXPECT_FALSE(prev.Shown().isNull());
+    QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+    prev.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/frmPrev-making-page.png"));
+    waitReady(prev);
+    EXPECT_FALSE(prev.pnlProgress->isVisible());
+    // The next page is made while the first one is looked at.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prev.PagesMade() >= 2; }, 30000));
+    prev.actPageNext->trigger();
+    EXPECT_TRUE(prev.PageReady()) << "shown without waiting";
+    EXPECT_EQ(shownCells(prev), QStringLiteral("EABC"));
+
+    // Another zoom: the page made for the old one stands in, scaled, until the new one is made.
+    const QSize before = prev.scbPreview->PictureSize();
+    prev.SetShowRate(prev.ShowRate() + 40);
+    EXPECT_FALSE(prev.PageReady());
+    EXPECT_FALSE(prev.pnlProgress->isVisible());
+    EXPECT_GT(prev.scbPreview->PictureSize().width(), before.width());
+    EXPECT_EQ(shownCells(prev), QStringLiteral("EABC"));
+    waitReady(prev);
+    EXPECT_EQ(shownCells(prev), QStringLiteral("EABC"));
+    EXPECT_TRUE(prev.boxes.isEmpty());
 }
 
 TEST_F(PreviewForm, ZoomAndPageCommands)
@@ -196,7 +321,15 @@ TEST_F(PreviewForm, ZoomAndPageCommands)
     EXPECT_EQ(prev.actShowDown->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F3));
     EXPECT_EQ(prev.actQuickPrint->toolTip(), QStringLiteral("すぐに印刷"));
 
+    // Only a few display-size pages stay made, however many were seen.
+    for (int i = 0; i < 3; ++i) {
+        prev.actPageNext->trigger();
+        waitReady(prev);
+    }
+    EXPECT_LE(prev.PagesKept(), 6);
+
     prev.SetShowRate(200);
+    waitReady(prev);
     render(prev, "frmPrev-200");
 }
 
@@ -207,6 +340,7 @@ TEST_F(PreviewForm, FittingFollowsTheWindowSize)
     prev.SetPaper(&paper);
     prev.resize(700, 600);
     prev.show();
+    waitReady(prev);
     prev.actShowWidth->trigger();
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFit);
     const int wide = prev.ShowRate();
@@ -284,6 +418,7 @@ TEST_F(PreviewForm, WithoutAPrinterPrintingIsDisabledWithAReason)
         EXPECT_FALSE(prev.actPrint->isEnabled());
         EXPECT_FALSE(prev.actQuickPrint->isEnabled());
         EXPECT_TRUE(prev.actQuickPrint->toolTip().contains(QStringLiteral("プリンタ")));
+        waitReady(prev);
         EXPECT_EQ(shownCells(prev), QStringLiteral("AB.."));
     }
     SetQvPrint(std::move(none));

@@ -337,17 +337,21 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
 {
     VELLORA_REQUIRE_CUPS();
     QApplication::setFont(QFont(testFontFamily(), 9));
+    // A queue without a PPD: its options come from the server's IPP attributes.
+    TestQueue noPpd(QStringLiteral("VelloraNoPpd"), false);
+    ASSERT_TRUE(noPpd.ok());
     TJwPrinter jw(std::make_unique<TCupsService>(privateCupsServer()));
     const QStringList names = jw.PrinterNames();
-    for (const char *queue : {"VelloraPDF", "VelloraPS"}) {
-        jw.SetIndex(static_cast<int>(names.indexOf(QLatin1String(queue))));
+    for (const QString &queue : {QStringLiteral("VelloraPDF"), QStringLiteral("VelloraPS"), noPpd.name()}) {
+        ASSERT_TRUE(names.contains(queue)) << queue.toStdString();
+        jw.SetIndex(static_cast<int>(names.indexOf(queue)));
         TJwPrinterSetupDialog dialog(jw);
         TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
-        EXPECT_TRUE(panel->isVisibleTo(&dialog)) << queue;
+        EXPECT_TRUE(panel->isVisibleTo(&dialog)) << queue.toStdString();
         dialog.show();
         QApplication::processEvents();
         QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
-        EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(QLatin1String(queue))));
+        EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(queue)));
         dialog.reject();
     }
 }
