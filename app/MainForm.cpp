@@ -50,6 +50,8 @@
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace vellora {
 
@@ -693,13 +695,7 @@ QString TfrmMain::NewCacheFileName() {
 
 // --- status bar, labels, preview --------------------------------------------------------
 
-int TfrmMain::CheckedCount() const {
-    int n = 0;
-    const auto &items = lvFile->Items();
-    for (int i = 0; i < items.Count(); ++i)
-        n += items.Checked(i) ? 1 : 0;
-    return n;
-}
+int TfrmMain::CheckedCount() const { return lvFile->Items().CheckedCount(); }
 
 void TfrmMain::UpdateStatus(TStatusPanels panels) {
     if (panels & StatusBit(TStatusPanel::spPrinter))
@@ -857,15 +853,23 @@ bool TfrmMain::confirmStopAdding() {
 void TfrmMain::AddFolder(const QString &folder) {
     if (!QFileInfo(folder).isDir())
         return;
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext())
-        files << it.next();
     // Name order as people read it (IMG_2 before IMG_10), whatever the file
     // system gives; hidden files (copies other systems leave) are not photos.
-    files.removeIf([](const QString &f) { return QFileInfo(f).fileName().startsWith(QLatin1Char('.')); });
-    std::stable_sort(files.begin(), files.end(),
-                     [](const QString &x, const QString &y) { return naturalCompare(x, y) < 0; });
+    // The names alone are compared: the folder part is the same for all.
+    std::vector<std::pair<QString, QString>> named;   // name, path
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = it.fileName();
+        if (!name.startsWith(QLatin1Char('.')))
+            named.emplace_back(name, path);
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto &x, const auto &y) { return naturalCompare(x.first, y.first) < 0; });
+    QStringList files;
+    files.reserve(qsizetype(named.size()));
+    for (auto &entry : named)
+        files << std::move(entry.second);
     TfrmProgress progress(this);
     QPointer<TfrmProgress> previous = FProgress;
     FProgress = &progress;
