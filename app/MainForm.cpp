@@ -924,7 +924,10 @@ TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
         item->SetCaption(QFileInfo(info->FileName()).fileName());
         lvFile->MakeThumbnail(item);
     }
-    info->SetImageSize(TIntSize{item->ImageWidth(), item->ImageHeight()});
+    // An embedded image whose file is gone has no size the entry can read:
+    // the stored one stays.
+    if (const TIntSize size{item->ImageWidth(), item->ImageHeight()}; size.cx > 0 && size.cy > 0)
+        info->SetImageSize(size);
     setSubItems(*item, *info);
     return item;
 }

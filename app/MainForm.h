@@ -235,6 +235,7 @@ private:
     bool confirmStopAdding();
     void connectCommands();
     void setDocumentTitle();
+    void reportLostImages(const QStringList &fileNames);
     void listChanged();
     int askYesNo(const QString &instruction, const QString &content, bool withCancel);
     QAction *makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,

@@ -8,6 +8,8 @@
 #include "model/Types.h"
 #include "settings/Stream.h"
 
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,8 +43,12 @@ public:
     int Remove(TImageInfo *item);
 
     // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
-    // saved with the save type as its mode.
-    void SaveToStream(TStream &stream, TStream *backup);
+    // saved with the save type as its mode. The file names of the entries
+    // whose image records had to be written without image data come back.
+    QStringList SaveToStream(TStream &stream, TStream *backup);
+    // The same with each embedded entry's records copied from the stream
+    // backupOf gives for it (null: none).
+    QStringList SaveToStream(TStream &stream, const std::function<TStream *(const TImageInfo &)> &backupOf);
     // Appends the stored entries; fires OnLoadStart with the count, and
     // OnImageExist for each linked entry whose file is missing.
     void LoadFromStream(TStream &stream);

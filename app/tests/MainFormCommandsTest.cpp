@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtEndian>
 
 using namespace vellora;
 
@@ -74,9 +75,9 @@ protected:
             return FFiles.isEmpty() ? QStringList() : FFiles.takeFirst();
         };
     }
-    QString makeImage(const QString &name, int width, int height) {
+    QString makeImage(const QString &name, int width, int height, QColor colour = Qt::darkCyan) {
         QImage image(width, height, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
+        image.fill(colour);
         const QString path = FDir.path() + QLatin1Char('/') + name;
         EXPECT_TRUE(image.save(path, "PNG"));
         return path;
@@ -482,6 +483,106 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     select(w, {0});
     w.Action(QStringLiteral("actCheck"))->trigger();
     EXPECT_TRUE(w.DocumentModified());
+}
+
+// The whole image record (length, kind, data) at pos in a document.
+static QByteArray imageRecord(const QString &document, std::int64_t pos) {
+    QFile f(document);
+    if (!f.open(QIODevice::ReadOnly) || !f.seek(pos))
+        return {};
+    const QByteArray head = f.read(4);
+    if (head.size() != 4)
+        return {};
+    const auto length = qFromLittleEndian<quint32>(head.constData());
+    return head + f.read(qint64(length) - 4);
+}
+
+// The colour in the middle of an entry's thumbnail; invalid without one.
+static QColor thumbColour(TfrmMain &w, int index) {
+    QImage thumb;
+    if (!w.lvFile->GetThumbnail(w.lvFile->Items().Item(index), thumb))
+        return {};
+    return thumb.pixelColor(thumb.width() / 2, thumb.height() / 2);
+}
+
+// Embedded documents moved away from their photos still show them; two
+// merged in one list keep reading each entry from its own document, and a
+// save naming what could not be copied.
+TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
+    const QString moved = FDir.path() + QStringLiteral("/moved");
+    ASSERT_TRUE(QDir().mkpath(moved));
+    const QColor red(200, 0, 0), green(0, 200, 0), blue(0, 0, 200);
+    auto embed = [&](const QList<std::pair<QString, QColor>> &photos, const QString &name) {
+        TfrmMain w;
+        hook(w);
+        QStringList paths;
+        for (const auto &[photo, colour] : photos)
+            w.AddImageFile(paths.emplace_back(makeImage(photo, 8, 8, colour)));
+        FFiles = {{FDir.path() + QLatin1Char('/') + name}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        for (const QString &path : paths)
+            QFile::remove(path);
+        EXPECT_TRUE(QFile::rename(FDir.path() + QLatin1Char('/') + name, moved + QLatin1Char('/') + name));
+    };
+    embed({{QStringLiteral("A.png"), red}, {QStringLiteral("B.png"), green}}, QStringLiteral("one.vlpf"));
+    embed({{QStringLiteral("C.png"), blue}}, QStringLiteral("two.vlpf"));
+    ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    const QString one = moved + QStringLiteral("/one.vlpf"), two = moved + QStringLiteral("/two.vlpf");
+
+    {
+        TfrmMain w;
+        hook(w);
+        ASSERT_TRUE(w.OpenDocument(one));
+        FAnswers = {{idOk, 100}};   // add to the current list
+        ASSERT_TRUE(w.OpenDocument(two));
+        // A new cache file (the options dialog's cache folder) makes every
+        // thumbnail again, now with two documents behind the list.
+        w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/other-cache.tmp"));
+        w.lvFile->WaitForThumbnails();
+        ASSERT_EQ(order(w), QStringLiteral("ABC"));
+        EXPECT_EQ(thumbColour(w, 0), red);
+        EXPECT_EQ(thumbColour(w, 1), green);
+        EXPECT_EQ(thumbColour(w, 2), blue);
+        // The stored size stays although the photo files are gone.
+        EXPECT_EQ(w.lvFile->Items().Item(0)->SubItems().value(3), ImageSizeText(TIntSize{8, 8}));
+        QList<QByteArray> before;
+        for (int i = 0; i < 3; ++i) {
+            const TImageInfo *info = w.Images()[i];
+            before << imageRecord(i < 2 ? one : two, info->Position());
+            EXPECT_GT(before.last().size(), 5) << i;
+        }
+        FAsked.clear();
+        const QString merged = FDir.path() + QStringLiteral("/merged.vlpf");
+        FFiles = {{merged}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(FAsked.size(), 1);   // the save type only: nothing was lost
+        TfrmMain reopened;
+        hook(reopened);
+        ASSERT_TRUE(reopened.OpenDocument(merged));
+        ASSERT_EQ(reopened.Images().Count(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(imageRecord(merged, reopened.Images()[i]->Position()), before[i]) << i;
+    }
+
+    // The document holding the records is gone before the save: the save
+    // goes through and names the images that lost their data.
+    TfrmMain w;
+    hook(w);
+    ASSERT_TRUE(w.OpenDocument(one));
+    ASSERT_TRUE(QFile::remove(one));
+    FAsked.clear();
+    FFiles = {{FDir.path() + QStringLiteral("/after.vlpf")}};
+    FAnswers = {{idOk, 102}, {idOk, 0}};
+    w.Action(QStringLiteral("actSaveAs"))->trigger();
+    EXPECT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(FAsked.size(), 2);
+    EXPECT_EQ(FAsked[1].Instruction, QStringLiteral("画像データのない画像があります。"));
+    EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("A.png")));
+    EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("B.png")));
+    EXPECT_EQ(w.Document(), FDir.path() + QStringLiteral("/after.vlpf"));
 }
 
 // One question through the real task dialog: its buttons answer it.
