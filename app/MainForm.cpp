@@ -146,7 +146,8 @@ QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
 TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), FArguments(arguments) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    // "[*]" shows the unsaved-changes mark.
+    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
     setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));

@@ -7,6 +7,7 @@
 
 #include "imagelist/ImageListView.h"
 #include "app/controls/ProgressForm.h"
+#include "app/ModifiedFlag.h"
 #include "model/Types.h"
 #include "settings/IniFile.h"
 
@@ -244,7 +245,7 @@ private:
     QStringList FArguments;
     bool FCustomSort = false;
     QString FDocument;
-    bool FDocumentModified = false;
+    TModifiedFlag FDocumentModified{this};
     TImageLinkError FImageLinkError = TImageLinkError::ileNone;
     std::unique_ptr<TImageInfos> FImages;
     std::unique_ptr<TPhotoPaper> FPaper;

@@ -40,7 +40,7 @@ struct WaitCursor {
 
 void TfrmMain::setDocumentTitle() {
     const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
-    setWindowTitle(QStringLiteral("Vellora 9 - ") + name);
+    setWindowTitle(QStringLiteral("Vellora 9 - ") + name + QStringLiteral("[*]"));
 }
 
 bool TfrmMain::ConfirmSave() {

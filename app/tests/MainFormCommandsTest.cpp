@@ -369,7 +369,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
         w.Action(QStringLiteral("actSaveAs"))->trigger();
         ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(w.Document(), doc + QStringLiteral(".vlpf"));
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
         EXPECT_FALSE(w.DocumentModified());
         ASSERT_EQ(FAsked.size(), 1);
         EXPECT_EQ(FAsked[0].Instruction, QStringLiteral("保存形式を選択してください。"));
@@ -381,7 +381,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
         FAnswers = {{idYes, 0}};
         w.Action(QStringLiteral("mitNewPaper"))->trigger();
         EXPECT_EQ(w.lvFile->Items().Count(), 0);
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
     }
     TfrmMain w;
     hook(w);
@@ -393,7 +393,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
     EXPECT_TRUE(w.lvFile->Items().Item(1)->Checked());
     EXPECT_EQ(w.lvFile->Items().Item(2)->SubItems().value(4), QStringLiteral("4"));
     EXPECT_EQ(w.lvFile->Items().Item(0)->Data()->Options().Comment(), QStringList{QStringLiteral("note")});
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
     EXPECT_FALSE(w.DocumentModified());
 
     // Opening again over a full list: 101 clears it first.
@@ -468,6 +468,7 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     FAnswers = {{idOk, 101}};
     w.Action(QStringLiteral("actSaveAs"))->trigger();
     ASSERT_TRUE(QFileInfo(doc).isFile());
+    EXPECT_FALSE(w.isWindowModified());
     w.SetDocumentModified(true);
     FFiles = {{FDir.path() + QStringLiteral("/no-such-folder/x.vlpf")}};
     FAnswers = {{idOk, 102}};
@@ -477,12 +478,15 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     EXPECT_EQ(w.Document(), doc);
     EXPECT_EQ(w.Images().SaveType(), TFileSaveType::fstLink);
     EXPECT_TRUE(w.DocumentModified());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - keep.vlpf"));
-    // List changes mark a link document.
+    EXPECT_TRUE(w.isWindowModified());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - keep.vlpf[*]"));
+    // List changes mark a link document, and the window shows it.
     w.SetDocumentModified(false);
+    EXPECT_FALSE(w.isWindowModified());
     select(w, {0});
     w.Action(QStringLiteral("actCheck"))->trigger();
     EXPECT_TRUE(w.DocumentModified());
+    EXPECT_TRUE(w.isWindowModified());
 }
 
 // The whole image record (length, kind, data) at pos in a document.
