@@ -950,14 +950,25 @@ TImageListItem *TfrmMain::FindInfoItem(const TImageInfo *info) const {
 
 void TfrmMain::fileDropped(const QStringList &files) {
     QStringList collected;
+    QString document;
     for (const QString &path : files) {
         if (QFileInfo(path).isDir())
             AddFolder(path);
-        else
+        else if (IsDocumentFile(path)) {
+            // A document is opened as Open would, after the images; of
+            // several, the first.
+            if (document.isEmpty())
+                document = path;
+        } else
             collected << path;
     }
-    if (collected.isEmpty())
-        return;
+    if (!collected.isEmpty())
+        addDroppedFiles(collected);
+    if (!document.isEmpty())
+        openDocumentCommand(document);
+}
+
+void TfrmMain::addDroppedFiles(const QStringList &collected) {
     TfrmProgress progress(this);
     QPointer<TfrmProgress> previous = FProgress;
     FProgress = &progress;

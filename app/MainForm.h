@@ -222,6 +222,9 @@ private:
     void checkPrinter();
     void showAbout();
     void fileDropped(const QStringList &files);
+    void addDroppedFiles(const QStringList &files);
+    // Open's steps after the file is chosen: the save question, the document.
+    void openDocumentCommand(const QString &fileName);
     void doLoadStart(int count);
     void doImageExist(const QString &fileName, bool &deletion);
     void doLoadOption(TImageInfo *info);

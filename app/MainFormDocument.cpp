@@ -182,6 +182,10 @@ void TfrmMain::OpenPaper() {
     const QString fileName = chosen.first();
     if (!IsDocumentFile(fileName))
         throw Error(QString::fromUtf16(kDocumentReadErrorText));
+    openDocumentCommand(fileName);
+}
+
+void TfrmMain::openDocumentCommand(const QString &fileName) {
     if (!ConfirmSave())
         return;
     if (OpenDocument(fileName)) {

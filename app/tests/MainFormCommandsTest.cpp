@@ -27,6 +27,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QtEndian>
 
 using namespace vellora;
@@ -587,6 +590,47 @@ TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
     EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("A.png")));
     EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("B.png")));
     EXPECT_EQ(w.Document(), FDir.path() + QStringLiteral("/after.vlpf"));
+}
+
+// A document dropped with images opens as Open would: the images are added,
+// then the save question, then the document with its load question.
+TEST_F(CommandsTest, DroppedDocumentOpensAfterTheSaveQuestion) {
+    const QString doc = FDir.path() + QStringLiteral("/dropped.vlpf");
+    {
+        TfrmMain w;
+        hook(w);
+        addLetters(w, QStringLiteral("AB"));
+        FFiles = {{doc}};
+        FAnswers = {{idOk, 101}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(QFileInfo(doc).isFile());
+    }
+    TfrmMain w;
+    hook(w);
+    w.show();
+    w.SetDocumentModified(true);
+    FAsked.clear();
+    FAnswers = {{idNo, 0}, {idOk, 100}};
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(doc), QUrl::fromLocalFile(makeImage(QStringLiteral("C.png"), 8, 8))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.lvFile, &enter);
+    QDropEvent drop(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.lvFile, &drop);
+    ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(FAsked.size(), 2);
+    EXPECT_EQ(FAsked[0].Instruction, QStringLiteral("保存しますか"));
+    EXPECT_EQ(FAsked[1].Instruction, QStringLiteral("画像の読み込み方法を選択してください。"));
+    EXPECT_EQ(order(w), QStringLiteral("CAB"));
+    EXPECT_EQ(w.Document(), doc);
+    EXPECT_FALSE(w.DocumentModified());
+    // Cancel at the save question leaves everything as it was.
+    w.SetDocumentModified(true);
+    FAnswers = {{idCancel, 0}};
+    QApplication::sendEvent(w.lvFile, &enter);
+    QApplication::sendEvent(w.lvFile, &drop);
+    EXPECT_EQ(order(w), QStringLiteral("CABC"));
+    EXPECT_TRUE(w.DocumentModified());
 }
 
 // One question through the real task dialog: its buttons answer it.
