@@ -535,7 +535,8 @@ TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
     embed({{QStringLiteral("A.png"), red}, {QStringLiteral("B.png"), green}}, QStringLiteral("one.vlpf"));
     embed({{QStringLiteral("C.png"), blue}}, QStringLiteral("two.vlpf"));
     ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
-    const QString one = moved + QStringLiteral("/one.vlpf"), two = moved + QStringLiteral("/two.vlpf");
+    QString one = moved + QStringLiteral("/one.vlpf");
+    const QString two = moved + QStringLiteral("/two.vlpf");
 
     {
         TfrmMain w;
@@ -590,6 +591,41 @@ TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
     EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("A.png")));
     EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("B.png")));
     EXPECT_EQ(w.Document(), FDir.path() + QStringLiteral("/after.vlpf"));
+
+    // The same warning through the real task dialog, rendered.
+    const QString dir = QStringLiteral(VELLORA_RENDER_DIR);
+    QDir().mkpath(dir);
+    FAnswers = {{idOk, 101}};   // the list is replaced
+    ASSERT_TRUE(w.OpenDocument(one = FDir.path() + QStringLiteral("/after.vlpf")));
+    EXPECT_EQ(order(w), QStringLiteral("AB"));
+    ASSERT_TRUE(QFile::remove(one));
+    bool grabbed = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *form = qobject_cast<TTaskDialogXPForm *>(top);
+            if (!form || !form->isVisible())
+                continue;
+            form->setFont(QFont(test::testFontFamily(), 9));
+            QApplication::processEvents();
+            grabbed = form->grab().save(dir + QStringLiteral("/dlgLostImages.png"));
+            form->done(0);
+        }
+    });
+    w.OnQuestion = [&](TQvTaskDialog &d, int &radio, bool &checked) {
+        if (d.RadioButtons.Count() > 0) {   // the save type
+            radio = 102;
+            return int(idOk);
+        }
+        poll.start();
+        int button = 0;
+        d.Execute(button, radio, checked);
+        return button;
+    };
+    FFiles = {{FDir.path() + QStringLiteral("/again.vlpf")}};
+    w.Action(QStringLiteral("actSaveAs"))->trigger();
+    EXPECT_TRUE(grabbed);
 }
 
 // A document dropped with images opens as Open would: the images are added,
