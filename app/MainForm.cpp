@@ -10,6 +10,7 @@
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
 #include "plugins/PluginSetup.h"
 #include "plugins/SPIBmp.h"
@@ -1092,31 +1093,37 @@ void TfrmMain::doLoadOption(TImageInfo *info) {
 bool TfrmMain::OpenDocument(const QString &fileName) {
     FImageLinkError = TImageLinkError::ileNone;
     FClearOnLoad = false;
-    const int before = FImages->Count();
-    TPhotoPaper backup;
-    backup.Assign(*FPaper);
+    // The document is read into a scratch paper and list: a failure leaves
+    // the current document untouched. The scratch paper starts as a copy of
+    // the current one, so print options and what older files do not store
+    // keep their values.
+    TPhotoPaper paper;
+    paper.Assign(*FPaper);
+    TImageInfos images;
+    images.SetOnLoadStart([this](void *, std::int32_t count) { doLoadStart(count); });
+    images.SetOnImageExist([this](void *, const QString &name, bool &deletion) { doImageExist(name, deletion); });
     try {
-        OpenDocumentFile(fileName, *FPaper, *FImages);
+        OpenDocumentFile(fileName, paper, images);
     } catch (const std::exception &e) {
-        // Put back what the failed read changed.
-        for (int i = FImages->Count() - 1; i >= before; --i)
-            FImages->Delete(i);
-        FPaper->Assign(backup);
-        FPaper->SetInfos(&lvFile->Items());
+        // Reading the paper binds the printer to the scratch copy.
+        if (PaperPrinter().Paper() == &paper)
+            PaperPrinter().SetPaper(FPaper.get());
         if (const auto *doc = dynamic_cast<const EDocumentError *>(&e))
             std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(),
                          doc->detail().toLocal8Bit().constData());
         ShowException(this, std::runtime_error(QString::fromUtf16(kDocumentReadErrorText).toStdString()));
         return false;
     }
+    FPaper->Assign(paper);
     FPaper->SetInfos(&lvFile->Items());
-    int first = before;
+    PaperPrinter().SetPaper(FPaper.get());
     if (FClearOnLoad) {
         lvFile->Clear();
-        for (int i = before - 1; i >= 0; --i)
-            FImages->Delete(i);
-        first = 0;
+        FImages->Clear();
     }
+    const int first = FImages->Count();
+    FImages->SetSaveType(images.SaveType());
+    FImages->TakeAll(images);
     FDocument = fileName;
     FPaper->SetDocumentFileName(fileName);
     FDocumentModified = false;

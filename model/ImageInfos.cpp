@@ -70,6 +70,21 @@ int TImageInfos::Remove(TImageInfo *item)
     return index;
 }
 
+void TImageInfos::TakeAll(TImageInfos &source)
+{
+    if (&source == this)
+        return;
+    FItems.reserve(FItems.size() + source.FItems.size());
+    for (auto &item : source.FItems) {
+        item->SetOnOptionLoad([this](void *sender) {
+            if (FOnLoadOption)
+                FOnLoadOption(this, static_cast<TImageInfo *>(sender));
+        });
+        FItems.push_back(std::move(item));
+    }
+    source.FItems.clear();
+}
+
 QStringList TImageInfos::SaveToStream(TStream &stream, TStream *backup)
 {
     return SaveToStream(stream, [backup](const TImageInfo &) { return backup; });

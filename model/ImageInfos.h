@@ -41,6 +41,9 @@ public:
     void Move(int curIndex, int newIndex);
     // Removes and frees the entry; returns its former index or -1.
     int Remove(TImageInfo *item);
+    // Moves every entry of source to the end of this list, in order; their
+    // option loads are then reported through this list's OnLoadOption.
+    void TakeAll(TImageInfos &source);
 
     // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
     // saved with the save type as its mode. The file names of the entries

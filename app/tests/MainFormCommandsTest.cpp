@@ -9,6 +9,7 @@
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
 #include "testsupport/TestSupport.h"
 
@@ -418,13 +419,18 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(bytes.left(bytes.size() - 20));
     cut.close();
+    // The paper part reads, the list does not: "clear the list" chosen, and
+    // still neither list nor paper nor the printer binding changes.
+    w.Paper().SetPaperName(QStringLiteral("mine"));
     FFiles = {{cut.fileName()}};
-    FAnswers = {{idOk, 100}};
+    FAnswers = {{idOk, 101}};
     w.Action(QStringLiteral("actOpenPaper"))->trigger();
     EXPECT_EQ(FMessages.size(), 2);
     EXPECT_EQ(order(w), QStringLiteral("ABC"));
     EXPECT_EQ(w.Images().Count(), 3);
     EXPECT_EQ(w.Document(), doc + QStringLiteral(".vlpf"));
+    EXPECT_EQ(w.Paper().PaperName(), QStringLiteral("mine"));
+    EXPECT_EQ(PaperPrinter().Paper(), &w.Paper());
 }
 
 TEST_F(CommandsTest, ConfirmSaveAndNewPaperAnswers) {
