@@ -44,6 +44,10 @@ public:
     // Moves every entry of source to the end of this list, in order; their
     // option loads are then reported through this list's OnLoadOption.
     void TakeAll(TImageInfos &source);
+    // Puts the entries in the given order in one step. The order must hold
+    // every entry exactly once; otherwise std::invalid_argument and the list
+    // is unchanged.
+    void Reorder(const std::vector<TImageInfo *> &order);
 
     // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
     // saved with the save type as its mode. The file names of the entries
