@@ -10,6 +10,7 @@
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
 #include "plugins/PluginSetup.h"
 #include "plugins/SPIBmp.h"
@@ -50,6 +51,8 @@
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace vellora {
 
@@ -144,7 +147,8 @@ QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
 TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), FArguments(arguments) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    // "[*]" shows the unsaved-changes mark.
+    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
     setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));
@@ -695,13 +699,7 @@ QString TfrmMain::NewCacheFileName() {
 
 // --- status bar, labels, preview --------------------------------------------------------
 
-int TfrmMain::CheckedCount() const {
-    int n = 0;
-    const auto &items = lvFile->Items();
-    for (int i = 0; i < items.Count(); ++i)
-        n += items.Checked(i) ? 1 : 0;
-    return n;
-}
+int TfrmMain::CheckedCount() const { return lvFile->Items().CheckedCount(); }
 
 void TfrmMain::UpdateStatus(TStatusPanels panels) {
     if (panels & StatusBit(TStatusPanel::spPrinter))
@@ -859,15 +857,23 @@ bool TfrmMain::confirmStopAdding() {
 void TfrmMain::AddFolder(const QString &folder) {
     if (!QFileInfo(folder).isDir())
         return;
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext())
-        files << it.next();
     // Name order as people read it (IMG_2 before IMG_10), whatever the file
     // system gives; hidden files (copies other systems leave) are not photos.
-    files.removeIf([](const QString &f) { return QFileInfo(f).fileName().startsWith(QLatin1Char('.')); });
-    std::stable_sort(files.begin(), files.end(),
-                     [](const QString &x, const QString &y) { return naturalCompare(x, y) < 0; });
+    // The names alone are compared: the folder part is the same for all.
+    std::vector<std::pair<QString, QString>> named;   // name, path
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = it.fileName();
+        if (!name.startsWith(QLatin1Char('.')))
+            named.emplace_back(name, path);
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto &x, const auto &y) { return naturalCompare(x.first, y.first) < 0; });
+    QStringList files;
+    files.reserve(qsizetype(named.size()));
+    for (auto &entry : named)
+        files << std::move(entry.second);
     TfrmProgress progress(this);
     QPointer<TfrmProgress> previous = FProgress;
     FProgress = &progress;
@@ -922,7 +928,10 @@ TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
         item->SetCaption(QFileInfo(info->FileName()).fileName());
         lvFile->MakeThumbnail(item);
     }
-    info->SetImageSize(TIntSize{item->ImageWidth(), item->ImageHeight()});
+    // An embedded image whose file is gone has no size the entry can read:
+    // the stored one stays.
+    if (const TIntSize size{item->ImageWidth(), item->ImageHeight()}; size.cx > 0 && size.cy > 0)
+        info->SetImageSize(size);
     setSubItems(*item, *info);
     return item;
 }
@@ -944,14 +953,25 @@ TImageListItem *TfrmMain::FindInfoItem(const TImageInfo *info) const {
 
 void TfrmMain::fileDropped(const QStringList &files) {
     QStringList collected;
+    QString document;
     for (const QString &path : files) {
         if (QFileInfo(path).isDir())
             AddFolder(path);
-        else
+        else if (IsDocumentFile(path)) {
+            // A document is opened as Open would, after the images; of
+            // several, the first.
+            if (document.isEmpty())
+                document = path;
+        } else
             collected << path;
     }
-    if (collected.isEmpty())
-        return;
+    if (!collected.isEmpty())
+        addDroppedFiles(collected);
+    if (!document.isEmpty())
+        openDocumentCommand(document);
+}
+
+void TfrmMain::addDroppedFiles(const QStringList &collected) {
     TfrmProgress progress(this);
     QPointer<TfrmProgress> previous = FProgress;
     FProgress = &progress;
@@ -1075,31 +1095,37 @@ void TfrmMain::doLoadOption(TImageInfo *info) {
 bool TfrmMain::OpenDocument(const QString &fileName) {
     FImageLinkError = TImageLinkError::ileNone;
     FClearOnLoad = false;
-    const int before = FImages->Count();
-    TPhotoPaper backup;
-    backup.Assign(*FPaper);
+    // The document is read into a scratch paper and list: a failure leaves
+    // the current document untouched. The scratch paper starts as a copy of
+    // the current one, so print options and what older files do not store
+    // keep their values.
+    TPhotoPaper paper;
+    paper.Assign(*FPaper);
+    TImageInfos images;
+    images.SetOnLoadStart([this](void *, std::int32_t count) { doLoadStart(count); });
+    images.SetOnImageExist([this](void *, const QString &name, bool &deletion) { doImageExist(name, deletion); });
     try {
-        OpenDocumentFile(fileName, *FPaper, *FImages);
+        OpenDocumentFile(fileName, paper, images);
     } catch (const std::exception &e) {
-        // Put back what the failed read changed.
-        for (int i = FImages->Count() - 1; i >= before; --i)
-            FImages->Delete(i);
-        FPaper->Assign(backup);
-        FPaper->SetInfos(&lvFile->Items());
+        // Reading the paper binds the printer to the scratch copy.
+        if (PaperPrinter().Paper() == &paper)
+            PaperPrinter().SetPaper(FPaper.get());
         if (const auto *doc = dynamic_cast<const EDocumentError *>(&e))
             std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(),
                          doc->detail().toLocal8Bit().constData());
         ShowException(this, std::runtime_error(QString::fromUtf16(kDocumentReadErrorText).toStdString()));
         return false;
     }
+    FPaper->Assign(paper);
     FPaper->SetInfos(&lvFile->Items());
-    int first = before;
+    PaperPrinter().SetPaper(FPaper.get());
     if (FClearOnLoad) {
         lvFile->Clear();
-        for (int i = before - 1; i >= 0; --i)
-            FImages->Delete(i);
-        first = 0;
+        FImages->Clear();
     }
+    const int first = FImages->Count();
+    FImages->SetSaveType(images.SaveType());
+    FImages->TakeAll(images);
     FDocument = fileName;
     FPaper->SetDocumentFileName(fileName);
     FDocumentModified = false;

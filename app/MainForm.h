@@ -7,6 +7,7 @@
 
 #include "imagelist/ImageListView.h"
 #include "app/controls/ProgressForm.h"
+#include "app/ModifiedFlag.h"
 #include "model/Types.h"
 #include "settings/IniFile.h"
 
@@ -226,6 +227,9 @@ private:
     void checkPrinter();
     void showAbout();
     void fileDropped(const QStringList &files);
+    void addDroppedFiles(const QStringList &files);
+    // Open's steps after the file is chosen: the save question, the document.
+    void openDocumentCommand(const QString &fileName);
     void doLoadStart(int count);
     void doImageExist(const QString &fileName, bool &deletion);
     void doLoadOption(TImageInfo *info);
@@ -242,6 +246,7 @@ private:
     bool confirmStopAdding();
     void connectCommands();
     void setDocumentTitle();
+    void reportLostImages(const QStringList &fileNames);
     void listChanged();
     int askYesNo(const QString &instruction, const QString &content, bool withCancel);
     QAction *makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,
@@ -250,7 +255,7 @@ private:
     QStringList FArguments;
     bool FCustomSort = false;
     QString FDocument;
-    bool FDocumentModified = false;
+    TModifiedFlag FDocumentModified{this};
     TImageLinkError FImageLinkError = TImageLinkError::ileNone;
     std::unique_ptr<TImageInfos> FImages;
     std::unique_ptr<TPhotoPaper> FPaper;

@@ -40,7 +40,7 @@ struct WaitCursor {
 
 void TfrmMain::setDocumentTitle() {
     const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
-    setWindowTitle(QStringLiteral("Vellora 9 - ") + name);
+    setWindowTitle(QStringLiteral("Vellora 9 - ") + name + QStringLiteral("[*]"));
 }
 
 bool TfrmMain::ConfirmSave() {
@@ -75,10 +75,35 @@ bool TfrmMain::SaveDocument() {
     StoreItemStates();
     // The old document is replaced only once the new one is complete; the
     // embedded images of the old one are copied from it.
-    SaveDocumentFile(FDocument, *FPaper, *FImages);
+    QStringList lost;
+    SaveDocumentFile(FDocument, *FPaper, *FImages, &lost);
     FDocumentModified = false;
     setDocumentTitle();
+    if (!lost.isEmpty())
+        reportLostImages(lost);
     return true;
+}
+
+void TfrmMain::reportLostImages(const QStringList &fileNames) {
+    // The document is saved, but these entries now hold no picture: the
+    // user must hear which ones before the originals are needed.
+    constexpr int kShown = 20;
+    QStringList names;
+    for (const QString &name : fileNames.mid(0, kShown))
+        names << QFileInfo(name).fileName();
+    if (fileNames.size() > kShown)
+        names << QStringLiteral("ほか %1 件").arg(fileNames.size() - kShown);
+    TQvTaskDialog d;
+    d.Parent = this;
+    d.Title = QStringLiteral("Vellora");
+    d.MainIcon = TTaskDialogIcon::tiWarning;
+    d.SetInstruction(QStringLiteral("画像データのない画像があります。"));
+    d.SetContent(QStringLiteral("次の画像は元の画像データが見つからないため、画像データなしで保存されました。\n") +
+                 names.join(QLatin1Char('\n')));
+    d.Buttons = {TQvCommonButton::cbOk};
+    int radio = 0;
+    bool checked = false;
+    Ask(d, radio, checked);
 }
 
 bool TfrmMain::SaveDocumentAs() {
@@ -157,6 +182,10 @@ void TfrmMain::OpenPaper() {
     const QString fileName = chosen.first();
     if (!IsDocumentFile(fileName))
         throw Error(QString::fromUtf16(kDocumentReadErrorText));
+    openDocumentCommand(fileName);
+}
+
+void TfrmMain::openDocumentCommand(const QString &fileName) {
     if (!ConfirmSave())
         return;
     if (OpenDocument(fileName)) {

@@ -7,11 +7,17 @@
 #include "app/controls/PictureDialogs.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
+#include "graphics/GraphicClass.h"
+#include "graphics/GraphicClassList.h"
+#include "imagelist/Thumbnail.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "settings/Helpers.h"
+#include "settings/Stream.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -38,6 +44,54 @@ struct UpdateLock {
     UpdateLock(const UpdateLock &) = delete;
     UpdateLock &operator=(const UpdateLock &) = delete;
 };
+
+// The picture of an embedded entry, read from its image record in the
+// document that holds it: the Exif thumbnail when the bytes are an Exif JPEG
+// that has one, else the image itself (PNG for kind 1, else the class of the
+// file name's extension, else the class the bytes show). Null when the
+// document or the record is missing or damaged, or nothing decodes it.
+QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageListView &view) {
+    if (document.isEmpty() || !QFileInfo(document).isFile())
+        return {};
+    try {
+        TFileStream stream(document, TFileStream::Mode::Read);
+        if (info.Position() < 0 || info.Position() > stream.Size() - 5)
+            return {};
+        stream.SetPosition(info.Position());
+        const std::uint32_t length = stream.ReadU32();
+        const std::uint8_t kind = stream.ReadU8();
+        // A length beyond the file is a damaged record: nothing is
+        // allocated for it.
+        if (length <= 5 || std::int64_t(length) - 5 > stream.Remaining())
+            return {};
+        QByteArray data = stream.ReadBytes(std::int64_t(length) - 5);
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        if (const std::int64_t tiff = FindExifOffset(buffer, view.SearchBytes()); tiff > 0) {
+            TExifThumbnail exif;
+            if (ParseExifThumbnail(data.mid(tiff), exif)) {
+                QImage thumb = QImage::fromData(exif.Jpeg, "JPEG");
+                if (!thumb.isNull())
+                    return thumb;
+            }
+        }
+        const TGraphicClass *graphicClass = nullptr;
+        if (kind == 1) {
+            graphicClass = &PngImageClass();
+        } else {
+            const TGraphicClassList &classes = view.ImageClasses();
+            const int index = classes.IndexOfExtension(ExtractFileExt(info.FileName()));
+            graphicClass = index >= 0 ? classes.GraphicClass(index) : DetectGraphicClass(data.left(4096));
+        }
+        if (!graphicClass)
+            return {};
+        std::unique_ptr<TGraphic> graphic = graphicClass->Create();
+        graphic->LoadFromDataWithName(data, info.FileName());
+        return graphic->Image();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
 
 } // namespace
 
@@ -479,6 +533,12 @@ void TfrmMain::connectCommands() {
     on("actCopies", [this] { EditImageOptions(0); });
     on("actImageProp", [this] { EditImageOptions(1); });
     lvFile->OnColumnClick = [this](TImageListView &, int column) { runGuarded([this, column] { SortByColumn(column); }); };
+    lvFile->OnLoadImage = [this](TImageListView &view, TImageListItem &item, QImage &bitmap, bool &handled) {
+        const TImageInfo *info = item.Data();
+        handled = info && info->LogMode() == TImageLogging::iloStream;
+        if (handled)
+            bitmap = embeddedPicture(*info, info->SourceFile().isEmpty() ? FDocument : info->SourceFile(), view);
+    };
     lvFile->OnMakeThumbnail = [this](TImageListView &, TImageListItem &item) {
         TImageInfo *info = item.Data();
         if (info && info->ImageWidth() == 0) {

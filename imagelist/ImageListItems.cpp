@@ -59,6 +59,7 @@ void TImageListItem::SetChecked(bool value)
     if (FChecked == value)
         return;
     FChecked = value;
+    FView->Items().checkedChanged(value);
     Update();
     if (FView->OnItemChecked)
         FView->OnItemChecked(*FView, *this);
@@ -101,6 +102,7 @@ void TImageListItem::SetImageIndex(int value)
 
 void TImageListItem::SetAbsoluteName(const QString &value)
 {
+    FView->Items().pathChanging(this, value);
     FAbsoluteName = value;
     FImageSize = {};
     if (Index() >= 0)
@@ -143,16 +145,21 @@ void TImageListItem::Assign(const TImageListItem &source)
         return;
     FCaption = source.FCaption;
     FSubItems = source.FSubItems;
+    if (FChecked != source.FChecked)
+        FView->Items().checkedChanged(source.FChecked);
     FChecked = source.FChecked;
     FData = source.FData;
     FImageIndex = source.FImageIndex;
+    FView->Items().pathChanging(this, source.FAbsoluteName);
     FAbsoluteName = source.FAbsoluteName;
     FHash = source.FHash;
     FImageSize = source.FImageSize;
     FImagePos = source.FImagePos;
     FReserve = source.FReserve;
     FMemThumb = source.FMemThumb;
-    FItemID = FView->Items().freeId(source.FItemID, this);
+    const std::uint32_t id = FView->Items().freeId(source.FItemID, this);
+    FView->Items().idChanging(this, id);
+    FItemID = id;
     Update();
 }
 
@@ -191,16 +198,74 @@ std::uint32_t TImageListItems::freeId(std::uint32_t from, const TImageListItem *
     std::uint32_t id = from;
     // A full list of 2^32 items cannot exist, so this ends.
     for (;;) {
-        bool taken = false;
-        for (const auto &item : FItems)
-            if (item.get() != except && item->FItemID == id) {
-                taken = true;
-                break;
-            }
-        if (!taken)
+        const auto it = FById.find(id);
+        if (it == FById.end() || it->second == except)
             return id;
         id = nextId(id);
     }
+}
+
+TImageListItem *TImageListItems::itemByHandle(std::uint64_t handle) const
+{
+    const auto it = FByHandle.find(handle);
+    return it == FByHandle.end() ? nullptr : it->second;
+}
+
+std::vector<TImageListItem *> TImageListItems::itemsOfPath(const QString &path) const
+{
+    std::vector<TImageListItem *> found;
+    const auto [first, last] = FByPath.equal_range(path);
+    for (auto it = first; it != last; ++it)
+        found.push_back(it->second);
+    return found;
+}
+
+void TImageListItems::registerItem(TImageListItem *item)
+{
+    FLive.insert(item);
+    FByHandle[item->FHandle] = item;
+    FById[item->FItemID] = item;
+    FByPath.emplace(item->FAbsoluteName, item);
+    if (item->FChecked)
+        ++FCheckedCount;
+}
+
+void TImageListItems::unregisterItem(TImageListItem *item)
+{
+    FLive.erase(item);
+    FByHandle.erase(item->FHandle);
+    if (const auto it = FById.find(item->FItemID); it != FById.end() && it->second == item)
+        FById.erase(it);
+    erasePath(item);
+    if (item->FChecked)
+        --FCheckedCount;
+}
+
+void TImageListItems::erasePath(TImageListItem *item)
+{
+    const auto [first, last] = FByPath.equal_range(item->FAbsoluteName);
+    for (auto it = first; it != last; ++it)
+        if (it->second == item) {
+            FByPath.erase(it);
+            return;
+        }
+}
+
+void TImageListItems::pathChanging(TImageListItem *item, const QString &newPath)
+{
+    if (!FLive.count(item))
+        return;
+    erasePath(item);
+    FByPath.emplace(newPath, item);
+}
+
+void TImageListItems::idChanging(TImageListItem *item, std::uint32_t newId)
+{
+    if (!FLive.count(item))
+        return;
+    if (const auto it = FById.find(item->FItemID); it != FById.end() && it->second == item)
+        FById.erase(it);
+    FById[newId] = item;
 }
 
 int TImageListItems::sortedIndex(TImageListItem &item) const
@@ -235,13 +300,22 @@ TImageListItem *TImageListItems::AddItem(std::unique_ptr<TImageListItem> item, i
         Index = byData || byText ? sortedIndex(*item) : Count();
     }
     TImageListItem *raw = item.get();
+    const std::uint64_t handle = raw->FHandle;
     FView->Model()->beginInsert(Index);
     FItems.insert(FItems.begin() + Index, std::move(item));
+    registerItem(raw);
+    if (Index == Count() - 1 && FIndexedBelow == Index) {
+        raw->FIndex = Index;
+        FIndexedBelow = Count();
+    } else {
+        orderChangedFrom(Index);
+    }
     FView->Model()->endInsert();
     FView->itemKeyChanged(*raw);
-    if (FView->OnInsert && IndexOf(raw) >= 0)
+    // The handlers may delete the item: look it up by its handle.
+    if (FView->OnInsert && itemByHandle(handle))
         FView->OnInsert(*FView, *raw);
-    return IndexOf(raw) >= 0 ? raw : nullptr;
+    return itemByHandle(handle);
 }
 
 TImageListItem *TImageListItems::Add(const QString &FileName)
@@ -270,6 +344,8 @@ void TImageListItems::Delete(int Index)
     FView->Model()->beginRemove(Index);
     std::unique_ptr<TImageListItem> owned = std::move(FItems[static_cast<std::size_t>(Index)]);
     FItems.erase(FItems.begin() + Index);
+    unregisterItem(owned.get());
+    orderChangedFrom(Index);
     FView->Model()->endRemove();
     if (FItems.empty())
         FMaxID = 0;
@@ -309,23 +385,27 @@ void TImageListItems::Move(int CurIndex, int NewIndex)
     std::unique_ptr<TImageListItem> item = std::move(FItems[static_cast<std::size_t>(CurIndex)]);
     FItems.erase(FItems.begin() + CurIndex);
     FItems.insert(FItems.begin() + (NewIndex > CurIndex ? NewIndex - 1 : NewIndex), std::move(item));
+    orderChangedFrom(std::min(CurIndex, NewIndex));
     FView->Model()->endMove();
 }
 
 int TImageListItems::IndexOf(const TImageListItem *item) const
 {
-    for (std::size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].get() == item)
-            return static_cast<int>(i);
-    return -1;
+    // Only a live item may be looked at: callers hold on to deleted ones.
+    if (!item || !FLive.count(item))
+        return -1;
+    if (item->FIndex < 0 || item->FIndex >= FIndexedBelow) {
+        for (int i = FIndexedBelow; i < Count(); ++i)
+            FItems[static_cast<std::size_t>(i)]->FIndex = i;
+        FIndexedBelow = Count();
+    }
+    return item->FIndex;
 }
 
 TImageListItem *TImageListItems::ItemById(std::uint32_t ID) const
 {
-    for (const auto &item : FItems)
-        if (item->FItemID == ID)
-            return item.get();
-    return nullptr;
+    const auto it = FById.find(ID);
+    return it == FById.end() ? nullptr : it->second;
 }
 
 void TImageListItems::Assign(const TImageListItems &source)

@@ -211,6 +211,7 @@ void TImageListModel::reorder(const std::vector<int> &newOrder, std::vector<std:
         newRowOf[static_cast<std::size_t>(newOrder[i])] = static_cast<int>(i);
     }
     items = std::move(sorted);
+    FView->Items().orderChangedFrom(0);
     const QModelIndexList old = persistentIndexList();
     QModelIndexList moved;
     moved.reserve(old.size());
@@ -440,7 +441,7 @@ void TImageListView::SetUseThread(bool value)
     if (value)
         return;
     // Queued items are made here and now, then the running jobs are awaited.
-    std::vector<std::uint64_t> queued;
+    std::deque<std::uint64_t> queued;
     queued.swap(FReserve);
     for (std::uint64_t handle : queued) {
         TImageListItem *item = itemByHandle(handle);
@@ -613,10 +614,8 @@ void TImageListView::SetItemFocused(TImageListItem *item)
 
 TImageListItem *TImageListView::Selected() const
 {
-    for (int i = 0; i < FItems->Count(); ++i)
-        if (FSelection->isSelected(FModel->index(i, 0)))
-            return FItems->Item(i);
-    return nullptr;
+    const std::vector<std::pair<int, int>> spans = selectedSpans();
+    return spans.empty() ? nullptr : FItems->Item(spans.front().first);
 }
 
 void TImageListView::SetSelected(TImageListItem *item)
@@ -724,10 +723,7 @@ bool TImageListView::eventFilter(QObject *watched, QEvent *event)
 
 TImageListItem *TImageListView::itemByHandle(std::uint64_t handle) const
 {
-    for (int i = 0; i < FItems->Count(); ++i)
-        if (FItems->Item(i)->FHandle == handle)
-            return FItems->Item(i);
-    return nullptr;
+    return FItems->itemByHandle(handle);
 }
 
 void TImageListView::itemKeyChanged(TImageListItem &item)
@@ -750,11 +746,9 @@ void TImageListView::itemKeyChanged(TImageListItem &item)
     if (!IsImage(&item))
         return;
     // A thumbnail already being made for this path reaches this item too.
-    for (int i = 0; i < FItems->Count(); ++i) {
-        const TImageListItem *other = FItems->Item(i);
-        if (other != &item && (other->FReserve || other->FQueued) && other->FAbsoluteName == item.FAbsoluteName)
+    for (const TImageListItem *other : FItems->itemsOfPath(item.FAbsoluteName))
+        if (other != &item && (other->FReserve || other->FQueued))
             return;
-    }
     RequestThumbnail(item);
 }
 
@@ -861,7 +855,7 @@ void TImageListView::pumpQueue()
 {
     while (!FDestroying && FUseThread && !FReserve.empty() && FWorkers->Running() < FWorkers->MaxJobs()) {
         const std::uint64_t handle = FReserve.front();
-        FReserve.erase(FReserve.begin());
+        FReserve.pop_front();
         TImageListItem *item = itemByHandle(handle);
         if (!item || item->FDeleting)
             continue;   // deleted while waiting
@@ -907,13 +901,16 @@ void TImageListView::storeFor(TImageListItem &item, const QImage &thumb, const Q
     const std::int64_t pos = encoded.isEmpty() ? 0 : FCache.Store(path, encoded, stamp);
     if (pos == 0)
         reportCacheError(FCache.LastError());
-    // Every item of this path gets it (one may have been added while the job ran).
+    // Every item of this path gets it (one may have been added while the
+    // job ran), in list order.
+    std::vector<TImageListItem *> same = FItems->itemsOfPath(path);
+    if (same.size() > 1)
+        std::sort(same.begin(), same.end(),
+                  [this](const TImageListItem *a, const TImageListItem *b) { return FItems->IndexOf(a) < FItems->IndexOf(b); });
     std::vector<std::uint64_t> handles;
-    for (int i = 0; i < FItems->Count(); ++i) {
-        const TImageListItem *other = FItems->Item(i);
-        if (other->FAbsoluteName == path && !other->FDeleting)
+    for (const TImageListItem *other : same)
+        if (!other->FDeleting)
             handles.push_back(other->FHandle);
-    }
     for (std::uint64_t h : handles) {
         TImageListItem *target = itemByHandle(h);
         if (!target || target->FDeleting)
@@ -1156,12 +1153,31 @@ TImageListItem *TImageListView::FindFileName(int StartIndex, const QString &File
     return nullptr;
 }
 
+std::vector<std::pair<int, int>> TImageListView::selectedSpans() const
+{
+    std::vector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange &range : FSelection->selection())
+        if (range.isValid() && !range.parent().isValid() && range.left() <= 0 && range.right() >= 0)
+            spans.emplace_back(range.top(), std::min(range.bottom(), FItems->Count() - 1));
+    std::sort(spans.begin(), spans.end());
+    // Ranges of one selection may overlap: merge them so rows count once.
+    std::vector<std::pair<int, int>> merged;
+    for (const auto &span : spans) {
+        if (span.first > span.second)
+            continue;
+        if (!merged.empty() && span.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, span.second);
+        else
+            merged.push_back(span);
+    }
+    return merged;
+}
+
 int TImageListView::SelCount() const
 {
     int n = 0;
-    for (int i = 0; i < FItems->Count(); ++i)
-        if (FSelection->isSelected(FModel->index(i, 0)))
-            ++n;
+    for (const auto &[first, last] : selectedSpans())
+        n += last - first + 1;
     return n;
 }
 

@@ -25,9 +25,14 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 class QAbstractItemDelegate;
@@ -171,6 +176,7 @@ private:
     bool FDeleting = false;
     bool FQueued = false;
     std::uint64_t FHandle = 0;   // never reused within a view: workers find their item by it
+    mutable int FIndex = -1;     // row, trusted only below the collection's FIndexedBelow
     QImage FMemThumb;            // the thumbnail when the cache file could not take it
 };
 
@@ -207,6 +213,7 @@ public:
     void Move(int CurIndex, int NewIndex);
     int IndexOf(const TImageListItem *Item) const;
     TImageListItem *ItemById(std::uint32_t ID) const;
+    int CheckedCount() const noexcept { return FCheckedCount; }
     // Copies every item of source (paths, texts, states).
     void Assign(const TImageListItems &source);
     void BeginUpdate();
@@ -216,15 +223,37 @@ public:
 private:
     friend class vellora::TImageListView;
     friend class vellora::TImageListItem;
+    friend class vellora::TImageListModel;
     // Takes item; Index -1 appends. Gives it an ID (its own or FMaxID),
     // raised by 1 until free (0xFFFFFFFE is followed by 0).
     TImageListItem *AddItem(std::unique_ptr<TImageListItem> item, int Index);
     std::uint32_t freeId(std::uint32_t from, const TImageListItem *except) const;
     int sortedIndex(TImageListItem &item) const;
+    TImageListItem *itemByHandle(std::uint64_t handle) const;
+    // The items of the path (the view's order is not kept).
+    std::vector<TImageListItem *> itemsOfPath(const QString &path) const;
+    // Bookkeeping of the lookups below; every change of an item's path, ID
+    // or check mark and every change of the order goes through these.
+    void registerItem(TImageListItem *item);
+    void unregisterItem(TImageListItem *item);
+    void pathChanging(TImageListItem *item, const QString &newPath);
+    void erasePath(TImageListItem *item);
+    void idChanging(TImageListItem *item, std::uint32_t newId);
+    void checkedChanged(bool nowChecked) noexcept { FCheckedCount += nowChecked ? 1 : -1; }
+    void orderChangedFrom(int index) noexcept { FIndexedBelow = std::min(FIndexedBelow, index); }
 
     TImageListView *FView;
     std::vector<std::unique_ptr<TImageListItem>> FItems;
     std::uint32_t FMaxID = 0;
+    // Adding, finding a finished thumbnail's item and the status counts
+    // would otherwise each walk the whole list, which makes adding a long
+    // list grow with the square of its length.
+    std::unordered_set<const TImageListItem *> FLive;
+    std::unordered_map<std::uint64_t, TImageListItem *> FByHandle;
+    std::unordered_map<std::uint32_t, TImageListItem *> FById;
+    std::unordered_multimap<QString, TImageListItem *> FByPath;
+    mutable int FIndexedBelow = 0;   // items before this row know their row
+    int FCheckedCount = 0;
 };
 
 } // namespace imagelist
@@ -411,6 +440,9 @@ private:
     const QImage *memoryThumb(const TImageListItem &item);
     void promoteVisible(TImageListItem &item);
     TImageListItem *itemByHandle(std::uint64_t handle) const;
+    // Rows whose first column is selected, as sorted disjoint [first, last]
+    // spans, read from the selection's ranges rather than row by row.
+    std::vector<std::pair<int, int>> selectedSpans() const;
 
     QColor FBackColor;
     TThumbnailCache FCache;
@@ -422,7 +454,7 @@ private:
     TImageList *FSmallImages = nullptr;
     bool FMakeThumb = true;
     TMakeThreadPriority FPriority = TMakeThreadPriority::mpNormal;
-    std::vector<std::uint64_t> FReserve;   // queued items by handle, FIFO
+    std::deque<std::uint64_t> FReserve;   // queued items by handle, FIFO
     int FSearchBytes = 32;
     QColor FSelColor;
     bool FSelColorEnabled = false;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <unistd.h>
 #include <utility>
@@ -47,9 +48,10 @@ QString DocumentTempFileName(const QString &fileName)
     return stem + kText(kDocumentTempExtension);
 }
 
-void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images)
+void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images, QStringList *lostImages)
 {
     const QString temp = DocumentTempFileName(fileName);
+    QStringList lost;
     // Saving points embedded entries into the new file. Until that file has
     // replaced the old one they must point into the old one again on failure,
     // also when the failure comes after the print list was written (a full
@@ -65,11 +67,22 @@ void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
             QFile::remove(temp);
             TFileStream out(temp, TFileStream::Mode::Create);
             SavePaperToStream(out, paper);
-            std::unique_ptr<TFileStream> backup;
+            // Each embedded entry's record is copied from the document it
+            // came from; every such document is opened once.
+            std::map<QString, std::unique_ptr<TFileStream>> backups;
             const QString previous = paper.DocumentFileName();
-            if (!previous.isEmpty() && QFileInfo(previous).isFile())
-                backup = std::make_unique<TFileStream>(previous, TFileStream::Mode::Read);
-            images.SaveToStream(out, backup.get());
+            auto backupOf = [&](const TImageInfo &info) -> TStream * {
+                const QString source = info.SourceFile().isEmpty() ? previous : info.SourceFile();
+                auto found = backups.find(source);
+                if (found == backups.end()) {
+                    std::unique_ptr<TFileStream> stream;
+                    if (!source.isEmpty() && QFileInfo(source).isFile())
+                        stream = std::make_unique<TFileStream>(source, TFileStream::Mode::Read);
+                    found = backups.emplace(source, std::move(stream)).first;
+                }
+                return found->second.get();
+            };
+            lost = images.SaveToStream(out, backupOf);
             out.Flush();
         }
         // The new file keeps the access rights the user gave the old one.
@@ -87,10 +100,16 @@ void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         throw EDocumentError(kText(kDocumentSaveErrorText), errorMessage(e));
     }
     paper.SetDocumentFileName(fileName);
+    for (int i = 0; i < images.Count(); ++i)
+        if (images[i]->LogMode() == TImageLogging::iloStream)
+            images[i]->SetSourceFile(fileName);
+    if (lostImages)
+        *lostImages = lost;
 }
 
 void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images)
 {
+    const int before = images.Count();
     try {
         TMemoryStream stream;
         stream.LoadFromFile(fileName);
@@ -100,6 +119,9 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e));
     }
     paper.SetDocumentFileName(fileName);
+    for (int i = before; i < images.Count(); ++i)
+        if (images[i]->LogMode() == TImageLogging::iloStream)
+            images[i]->SetSourceFile(fileName);
 }
 
 bool IsDocumentFile(const QString &fileName)

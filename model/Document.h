@@ -7,6 +7,7 @@
 #include "settings/Errors.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace vellora {
 
@@ -33,16 +34,20 @@ private:
 QString DocumentTempFileName(const QString &fileName);
 
 // Writes paper and print list (with the print list's save type) to fileName.
-// Embedded images already stored are copied from the file the paper was last
-// opened from or saved to (its DocumentFileName), when that exists. The new
-// file is flushed to the disk and renamed over the old one, so a failure at
-// any point leaves the old document as it was; the temporary file is removed.
-// On success the paper's DocumentFileName becomes fileName.
-void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images);
+// Embedded images already stored are copied from the document each entry
+// came from (its SourceFile, else the paper's DocumentFileName), when that
+// exists. The new file is flushed to the disk and renamed over the old one,
+// so a failure at any point leaves the old document as it was; the temporary
+// file is removed. On success the paper's DocumentFileName and every
+// embedded entry's SourceFile become fileName, and lostImages (when given)
+// receives the file names of entries saved without their image data.
+void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images,
+                      QStringList *lostImages = nullptr);
 
 // Reads the whole file, then the paper part and the print list from it (the
-// print list's records are appended). On failure the paper and the list keep
-// what was read so far. On success the paper's DocumentFileName is fileName.
+// print list's records are appended, embedded ones with fileName as their
+// SourceFile). On failure the paper and the list keep what was read so far.
+// On success the paper's DocumentFileName is fileName.
 void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &images);
 
 // A file that begins with the signature, or whose extension is ".vlpf" in any case.

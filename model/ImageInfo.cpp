@@ -353,11 +353,12 @@ void TImageInfo::Assign(const TImageInfo &source)
     FOptions.Assign(source.FOptions);
     FOrientation = source.FOrientation;
     FPosition = source.FPosition;
+    FSourceFile = source.FSourceFile;
     FSelected = source.FSelected;
     FShotTime = source.FShotTime;
 }
 
-void TImageInfo::SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode)
+bool TImageInfo::SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode)
 {
     const TImageLogging oldMode = FLogMode;
     if (mode == TFileSaveType::fstStream)
@@ -378,17 +379,19 @@ void TImageInfo::SaveToStream(TStream &stream, TStream *backup, TFileSaveType mo
 
     if (FLogMode == TImageLogging::iloStream) {
         try {
-            WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
+            return WriteImageRecord(stream, backup, oldMode == TImageLogging::iloLink);
         } catch (...) {
             FLogMode = oldMode;   // not embedded anywhere yet
             throw;
         }
     }
+    return true;
 }
 
-void TImageInfo::WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded)
+bool TImageInfo::WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded)
 {
     const std::int64_t start = stream.Position();
+    bool complete = true;
     if (newlyEmbedded && regularFileExists(FFileName)) {
         const bool png = storedAsPng(FFileName);
         // Any other format keeps the file's own bytes, so a JPEG is stored
@@ -408,8 +411,10 @@ void TImageInfo::WriteImageRecord(TStream &stream, TStream *backup, bool newlyEm
             stream.CopyFrom(*backup, dataSize);
     } else {
         writeImageRecordHeader(stream, 0, kKindOwnFormat);
+        complete = false;
     }
     FPosition = start;
+    return complete;
 }
 
 void TImageInfo::LoadFromStream(TStream &stream)

@@ -121,6 +121,11 @@ public:
     TExifOrientation Orientation() const noexcept { return FOrientation; }
     // For an embedded image: where its image record starts in the document.
     std::int64_t Position() const noexcept { return FPosition; }
+    // The document file that holds an embedded image's record (not stored):
+    // entries of two documents may share one list. Empty means the document
+    // the paper was last opened from or saved to.
+    const QString &SourceFile() const noexcept { return FSourceFile; }
+    void SetSourceFile(const QString &fileName) { FSourceFile = fileName; }
     TDateTime ShotTime() const noexcept { return FShotTime; }
 
     TPhotoOption &Options() noexcept { return FOptions; }
@@ -144,8 +149,9 @@ public:
     // Writes the entry; with fstStream a linked entry becomes embedded. An
     // embedded entry is followed by its image record: newly embedded ones are
     // read from the file, already embedded ones copied from `backup` (the
-    // previous document) when given.
-    void SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode);
+    // document holding the record) when given. False when the record had to
+    // be written without image data (the file or the backup is missing).
+    bool SaveToStream(TStream &stream, TStream *backup, TFileSaveType mode);
     void LoadFromStream(TStream &stream);
     // Puts back the log mode and position an entry had before a save that failed.
     void RestoreStorage(TImageLogging mode, std::int64_t position) noexcept
@@ -155,7 +161,7 @@ public:
     }
 
 private:
-    void WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded);
+    bool WriteImageRecord(TStream &stream, TStream *backup, bool newlyEmbedded);
 
     bool FChecked = false;
     QString FDescription;
@@ -171,6 +177,7 @@ private:
     TPhotoOption FOptions;
     TExifOrientation FOrientation = TExifOrientation::eoReserved;
     std::int64_t FPosition = 0;
+    QString FSourceFile;
     bool FSelected = false;
     TDateTime FShotTime = 0.0;
 };

@@ -94,12 +94,32 @@ int TImageInfos::Remove(TImageInfo *item)
     return index;
 }
 
-void TImageInfos::SaveToStream(TStream &stream, TStream *backup)
+void TImageInfos::TakeAll(TImageInfos &source)
+{
+    if (&source == this)
+        return;
+    FItems.reserve(FItems.size() + source.FItems.size());
+    for (auto &item : source.FItems) {
+        item->SetOnOptionLoad([this](void *sender) {
+            if (FOnLoadOption)
+                FOnLoadOption(this, static_cast<TImageInfo *>(sender));
+        });
+        FItems.push_back(std::move(item));
+    }
+    source.FItems.clear();
+}
+
+QStringList TImageInfos::SaveToStream(TStream &stream, TStream *backup)
+{
+    return SaveToStream(stream, [backup](const TImageInfo &) { return backup; });
+}
+
+QStringList TImageInfos::SaveToStream(TStream &stream, const std::function<TStream *(const TImageInfo &)> &backupOf)
 {
     stream.WriteU8(Ord(FSaveType));
     if (FSaveType == TFileSaveType::fstLayout) {
         stream.WriteI32(0);
-        return;
+        return {};
     }
     stream.WriteI32(Count());
     // Saving moves entries into the new file (log mode and position). If the
@@ -109,14 +129,19 @@ void TImageInfos::SaveToStream(TStream &stream, TStream *backup)
     before.reserve(FItems.size());
     for (const auto &item : FItems)
         before.emplace_back(item->LogMode(), item->Position());
+    QStringList lost;
     try {
-        for (const auto &item : FItems)
-            item->SaveToStream(stream, backup, FSaveType);
+        for (const auto &item : FItems) {
+            TStream *backup = item->LogMode() == TImageLogging::iloStream ? backupOf(*item) : nullptr;
+            if (!item->SaveToStream(stream, backup, FSaveType))
+                lost << item->FileName();
+        }
     } catch (...) {
         for (std::size_t i = 0; i < FItems.size(); ++i)
             FItems[i]->RestoreStorage(before[i].first, before[i].second);
         throw;
     }
+    return lost;
 }
 
 void TImageInfos::LoadFromStream(TStream &stream)

@@ -8,6 +8,8 @@
 #include "model/Types.h"
 #include "settings/Stream.h"
 
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,14 +41,21 @@ public:
     void Move(int curIndex, int newIndex);
     // Removes and frees the entry; returns its former index or -1.
     int Remove(TImageInfo *item);
+    // Moves every entry of source to the end of this list, in order; their
+    // option loads are then reported through this list's OnLoadOption.
+    void TakeAll(TImageInfos &source);
     // Puts the entries in the given order in one step. The order must hold
     // every entry exactly once; otherwise std::invalid_argument and the list
     // is unchanged.
     void Reorder(const std::vector<TImageInfo *> &order);
 
     // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
-    // saved with the save type as its mode.
-    void SaveToStream(TStream &stream, TStream *backup);
+    // saved with the save type as its mode. The file names of the entries
+    // whose image records had to be written without image data come back.
+    QStringList SaveToStream(TStream &stream, TStream *backup);
+    // The same with each embedded entry's records copied from the stream
+    // backupOf gives for it (null: none).
+    QStringList SaveToStream(TStream &stream, const std::function<TStream *(const TImageInfo &)> &backupOf);
     // Appends the stored entries; fires OnLoadStart with the count, and
     // OnImageExist for each linked entry whose file is missing.
     void LoadFromStream(TStream &stream);

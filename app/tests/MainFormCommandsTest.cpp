@@ -9,6 +9,7 @@
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
 #include "testsupport/TestSupport.h"
 
@@ -27,6 +28,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
+#include <QtEndian>
 
 using namespace vellora;
 
@@ -74,9 +79,9 @@ protected:
             return FFiles.isEmpty() ? QStringList() : FFiles.takeFirst();
         };
     }
-    QString makeImage(const QString &name, int width, int height) {
+    QString makeImage(const QString &name, int width, int height, QColor colour = Qt::darkCyan) {
         QImage image(width, height, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
+        image.fill(colour);
         const QString path = FDir.path() + QLatin1Char('/') + name;
         EXPECT_TRUE(image.save(path, "PNG"));
         return path;
@@ -368,7 +373,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
         w.Action(QStringLiteral("actSaveAs"))->trigger();
         ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(w.Document(), doc + QStringLiteral(".vlpf"));
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
         EXPECT_FALSE(w.DocumentModified());
         ASSERT_EQ(FAsked.size(), 1);
         EXPECT_EQ(FAsked[0].Instruction, QStringLiteral("保存形式を選択してください。"));
@@ -380,7 +385,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
         FAnswers = {{idYes, 0}};
         w.Action(QStringLiteral("mitNewPaper"))->trigger();
         EXPECT_EQ(w.lvFile->Items().Count(), 0);
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
     }
     TfrmMain w;
     hook(w);
@@ -392,7 +397,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
     EXPECT_TRUE(w.lvFile->Items().Item(1)->Checked());
     EXPECT_EQ(w.lvFile->Items().Item(2)->SubItems().value(4), QStringLiteral("4"));
     EXPECT_EQ(w.lvFile->Items().Item(0)->Data()->Options().Comment(), QStringList{QStringLiteral("note")});
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - album.vlpf[*]"));
     EXPECT_FALSE(w.DocumentModified());
 
     // Opening again over a full list: 101 clears it first.
@@ -414,13 +419,18 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(bytes.left(bytes.size() - 20));
     cut.close();
+    // The paper part reads, the list does not: "clear the list" chosen, and
+    // still neither list nor paper nor the printer binding changes.
+    w.Paper().SetPaperName(QStringLiteral("mine"));
     FFiles = {{cut.fileName()}};
-    FAnswers = {{idOk, 100}};
+    FAnswers = {{idOk, 101}};
     w.Action(QStringLiteral("actOpenPaper"))->trigger();
     EXPECT_EQ(FMessages.size(), 2);
     EXPECT_EQ(order(w), QStringLiteral("ABC"));
     EXPECT_EQ(w.Images().Count(), 3);
     EXPECT_EQ(w.Document(), doc + QStringLiteral(".vlpf"));
+    EXPECT_EQ(w.Paper().PaperName(), QStringLiteral("mine"));
+    EXPECT_EQ(PaperPrinter().Paper(), &w.Paper());
 }
 
 TEST_F(CommandsTest, ConfirmSaveAndNewPaperAnswers) {
@@ -467,6 +477,7 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     FAnswers = {{idOk, 101}};
     w.Action(QStringLiteral("actSaveAs"))->trigger();
     ASSERT_TRUE(QFileInfo(doc).isFile());
+    EXPECT_FALSE(w.isWindowModified());
     w.SetDocumentModified(true);
     FFiles = {{FDir.path() + QStringLiteral("/no-such-folder/x.vlpf")}};
     FAnswers = {{idOk, 102}};
@@ -476,11 +487,191 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     EXPECT_EQ(w.Document(), doc);
     EXPECT_EQ(w.Images().SaveType(), TFileSaveType::fstLink);
     EXPECT_TRUE(w.DocumentModified());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - keep.vlpf"));
-    // List changes mark a link document.
+    EXPECT_TRUE(w.isWindowModified());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - keep.vlpf[*]"));
+    // List changes mark a link document, and the window shows it.
     w.SetDocumentModified(false);
+    EXPECT_FALSE(w.isWindowModified());
     select(w, {0});
     w.Action(QStringLiteral("actCheck"))->trigger();
+    EXPECT_TRUE(w.DocumentModified());
+    EXPECT_TRUE(w.isWindowModified());
+}
+
+// The whole image record (length, kind, data) at pos in a document.
+static QByteArray imageRecord(const QString &document, std::int64_t pos) {
+    QFile f(document);
+    if (!f.open(QIODevice::ReadOnly) || !f.seek(pos))
+        return {};
+    const QByteArray head = f.read(4);
+    if (head.size() != 4)
+        return {};
+    const auto length = qFromLittleEndian<quint32>(head.constData());
+    return head + f.read(qint64(length) - 4);
+}
+
+// The colour in the middle of an entry's thumbnail; invalid without one.
+static QColor thumbColour(TfrmMain &w, int index) {
+    QImage thumb;
+    if (!w.lvFile->GetThumbnail(w.lvFile->Items().Item(index), thumb))
+        return {};
+    return thumb.pixelColor(thumb.width() / 2, thumb.height() / 2);
+}
+
+// Embedded documents moved away from their photos still show them; two
+// merged in one list keep reading each entry from its own document, and a
+// save naming what could not be copied.
+TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
+    const QString moved = FDir.path() + QStringLiteral("/moved");
+    ASSERT_TRUE(QDir().mkpath(moved));
+    const QColor red(200, 0, 0), green(0, 200, 0), blue(0, 0, 200);
+    auto embed = [&](const QList<std::pair<QString, QColor>> &photos, const QString &name) {
+        TfrmMain w;
+        hook(w);
+        QStringList paths;
+        for (const auto &[photo, colour] : photos)
+            w.AddImageFile(paths.emplace_back(makeImage(photo, 8, 8, colour)));
+        FFiles = {{FDir.path() + QLatin1Char('/') + name}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        for (const QString &path : paths)
+            QFile::remove(path);
+        EXPECT_TRUE(QFile::rename(FDir.path() + QLatin1Char('/') + name, moved + QLatin1Char('/') + name));
+    };
+    embed({{QStringLiteral("A.png"), red}, {QStringLiteral("B.png"), green}}, QStringLiteral("one.vlpf"));
+    embed({{QStringLiteral("C.png"), blue}}, QStringLiteral("two.vlpf"));
+    ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    QString one = moved + QStringLiteral("/one.vlpf");
+    const QString two = moved + QStringLiteral("/two.vlpf");
+
+    {
+        TfrmMain w;
+        hook(w);
+        ASSERT_TRUE(w.OpenDocument(one));
+        FAnswers = {{idOk, 100}};   // add to the current list
+        ASSERT_TRUE(w.OpenDocument(two));
+        // A new cache file (the options dialog's cache folder) makes every
+        // thumbnail again, now with two documents behind the list.
+        w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/other-cache.tmp"));
+        w.lvFile->WaitForThumbnails();
+        ASSERT_EQ(order(w), QStringLiteral("ABC"));
+        EXPECT_EQ(thumbColour(w, 0), red);
+        EXPECT_EQ(thumbColour(w, 1), green);
+        EXPECT_EQ(thumbColour(w, 2), blue);
+        // The stored size stays although the photo files are gone.
+        EXPECT_EQ(w.lvFile->Items().Item(0)->SubItems().value(3), ImageSizeText(TIntSize{8, 8}));
+        QList<QByteArray> before;
+        for (int i = 0; i < 3; ++i) {
+            const TImageInfo *info = w.Images()[i];
+            before << imageRecord(i < 2 ? one : two, info->Position());
+            EXPECT_GT(before.last().size(), 5) << i;
+        }
+        FAsked.clear();
+        const QString merged = FDir.path() + QStringLiteral("/merged.vlpf");
+        FFiles = {{merged}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(FAsked.size(), 1);   // the save type only: nothing was lost
+        TfrmMain reopened;
+        hook(reopened);
+        ASSERT_TRUE(reopened.OpenDocument(merged));
+        ASSERT_EQ(reopened.Images().Count(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(imageRecord(merged, reopened.Images()[i]->Position()), before[i]) << i;
+    }
+
+    // The document holding the records is gone before the save: the save
+    // goes through and names the images that lost their data.
+    TfrmMain w;
+    hook(w);
+    ASSERT_TRUE(w.OpenDocument(one));
+    ASSERT_TRUE(QFile::remove(one));
+    FAsked.clear();
+    FFiles = {{FDir.path() + QStringLiteral("/after.vlpf")}};
+    FAnswers = {{idOk, 102}, {idOk, 0}};
+    w.Action(QStringLiteral("actSaveAs"))->trigger();
+    EXPECT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(FAsked.size(), 2);
+    EXPECT_EQ(FAsked[1].Instruction, QStringLiteral("画像データのない画像があります。"));
+    EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("A.png")));
+    EXPECT_TRUE(FAsked[1].Content.contains(QStringLiteral("B.png")));
+    EXPECT_EQ(w.Document(), FDir.path() + QStringLiteral("/after.vlpf"));
+
+    // The same warning through the real task dialog, rendered.
+    const QString dir = QStringLiteral(VELLORA_RENDER_DIR);
+    QDir().mkpath(dir);
+    FAnswers = {{idOk, 101}};   // the list is replaced
+    ASSERT_TRUE(w.OpenDocument(one = FDir.path() + QStringLiteral("/after.vlpf")));
+    EXPECT_EQ(order(w), QStringLiteral("AB"));
+    ASSERT_TRUE(QFile::remove(one));
+    bool grabbed = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *form = qobject_cast<TTaskDialogXPForm *>(top);
+            if (!form || !form->isVisible())
+                continue;
+            form->setFont(QFont(test::testFontFamily(), 9));
+            QApplication::processEvents();
+            grabbed = form->grab().save(dir + QStringLiteral("/dlgLostImages.png"));
+            form->done(0);
+        }
+    });
+    w.OnQuestion = [&](TQvTaskDialog &d, int &radio, bool &checked) {
+        if (d.RadioButtons.Count() > 0) {   // the save type
+            radio = 102;
+            return int(idOk);
+        }
+        poll.start();
+        int button = 0;
+        d.Execute(button, radio, checked);
+        return button;
+    };
+    FFiles = {{FDir.path() + QStringLiteral("/again.vlpf")}};
+    w.Action(QStringLiteral("actSaveAs"))->trigger();
+    EXPECT_TRUE(grabbed);
+}
+
+// A document dropped with images opens as Open would: the images are added,
+// then the save question, then the document with its load question.
+TEST_F(CommandsTest, DroppedDocumentOpensAfterTheSaveQuestion) {
+    const QString doc = FDir.path() + QStringLiteral("/dropped.vlpf");
+    {
+        TfrmMain w;
+        hook(w);
+        addLetters(w, QStringLiteral("AB"));
+        FFiles = {{doc}};
+        FAnswers = {{idOk, 101}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(QFileInfo(doc).isFile());
+    }
+    TfrmMain w;
+    hook(w);
+    w.show();
+    w.SetDocumentModified(true);
+    FAsked.clear();
+    FAnswers = {{idNo, 0}, {idOk, 100}};
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(doc), QUrl::fromLocalFile(makeImage(QStringLiteral("C.png"), 8, 8))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.lvFile, &enter);
+    QDropEvent drop(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.lvFile, &drop);
+    ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(FAsked.size(), 2);
+    EXPECT_EQ(FAsked[0].Instruction, QStringLiteral("保存しますか"));
+    EXPECT_EQ(FAsked[1].Instruction, QStringLiteral("画像の読み込み方法を選択してください。"));
+    EXPECT_EQ(order(w), QStringLiteral("CAB"));
+    EXPECT_EQ(w.Document(), doc);
+    EXPECT_FALSE(w.DocumentModified());
+    // Cancel at the save question leaves everything as it was.
+    w.SetDocumentModified(true);
+    FAnswers = {{idCancel, 0}};
+    QApplication::sendEvent(w.lvFile, &enter);
+    QApplication::sendEvent(w.lvFile, &drop);
+    EXPECT_EQ(order(w), QStringLiteral("CABC"));
     EXPECT_TRUE(w.DocumentModified());
 }
 

@@ -113,7 +113,7 @@ QString saveDocument(const QString &path, const QStringList &images, double pape
 TEST_F(MainFormTest, EveryActionHasItsCaptionShortcutHintAndEnabling) {
     TfrmMain w;
     EXPECT_EQ(w.objectName(), QStringLiteral("frmMain"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
     struct Row {
         const char *name;
         const char16_t *caption;
@@ -349,7 +349,7 @@ TEST_F(MainFormTest, StartupFilesOpenOnlyTheLastDocumentAfterAddingImages) {
     // The document question would ask about adding to the list: answer it.
     w.LoadStartupFiles();
     EXPECT_EQ(w.Document(), last);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - last.vlpf"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - last.vlpf[*]"));
     EXPECT_DOUBLE_EQ(double(w.Paper().PaperWidth()), 150.0);
     QStringList names;
     for (int i = 0; i < w.lvFile->Items().Count(); ++i)
@@ -379,7 +379,7 @@ TEST_F(MainFormTest, CorruptStartupDocumentChangesNothing) {
     w.LoadStartupFiles();
     EXPECT_EQ(FMessages, QStringList{QStringLiteral("ドキュメントの読み取りに失敗しました。")});
     EXPECT_EQ(w.Document(), QString());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - 新規ドキュメント"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
     EXPECT_EQ(w.Images().Count(), 1);
     EXPECT_EQ(w.lvFile->Items().Count(), 1);
     EXPECT_DOUBLE_EQ(double(w.Paper().PaperWidth()), width);

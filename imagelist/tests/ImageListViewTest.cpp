@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <random>
+#include <string>
 #include <sys/stat.h>
 
 using namespace vellora;
@@ -130,6 +132,80 @@ TEST(ImageListItems, ServeTheModelsListInterface)
     paperSide.SetChecked(1, true);
     EXPECT_TRUE(view->Items().Item(1)->Checked());
     EXPECT_EQ(paperSide.Data(0), nullptr);
+}
+
+// The collection answers rows, IDs, handles, paths and counts from its own
+// lookups; after every kind of change they must agree with a walk over the
+// items.
+TEST(ImageListItems, LookupsAgreeWithTheItemsAfterEveryKindOfChange)
+{
+    auto view = plainView({"m", "c", "x"});
+    view->SetMultiSelect(true);
+    auto &items = view->Items();
+    std::mt19937 random(17);
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    int added = 0;
+    auto checkAll = [&](const std::string &step) {
+        int checked = 0, selected = 0;
+        TImageListItem *firstSelected = nullptr;
+        for (int i = 0; i < items.Count(); ++i) {
+            TImageListItem *item = items.Item(i);
+            ASSERT_EQ(items.IndexOf(item), i) << step;
+            ASSERT_EQ(item->Index(), i) << step;
+            ASSERT_EQ(items.ItemById(item->ItemID()), item) << step;
+            checked += item->Checked() ? 1 : 0;
+            if (view->SelectionModel()->isSelected(view->Model()->index(i, 0))) {
+                ++selected;
+                if (!firstSelected)
+                    firstSelected = item;
+            }
+        }
+        ASSERT_EQ(items.CheckedCount(), checked) << step;
+        ASSERT_EQ(view->SelCount(), selected) << step;
+        ASSERT_EQ(view->Selected(), firstSelected) << step;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const int n = items.Count();
+        const int op = n < 3 ? 0 : pick(10);
+        std::string name = "step " + std::to_string(step) + " op " + std::to_string(op);
+        switch (op) {
+        case 0:   // sorted (into the middle) or appended
+            if (pick(2) == 0)
+                view->SetSortType(TSortType::stText);
+            items.Add(QStringLiteral("/nowhere/%1.txt").arg(QChar(u'a' + pick(26))) + QString::number(added++));
+            view->SetSortType(TSortType::stNone);
+            break;
+        case 1: items.Insert(pick(n + 1), QStringLiteral("/nowhere/i%1.txt").arg(added++)); break;
+        case 2: items.Delete(pick(n)); break;
+        case 3: items.Move(pick(n), pick(n + 1)); break;
+        case 4: items.Exchange(pick(n), pick(n)); break;
+        case 5: items.Item(pick(n))->SetChecked(pick(2) == 0); break;
+        case 6: items.Item(pick(n))->Assign(*items.Item(pick(n))); break;
+        case 7: items.Item(pick(n))->SetAbsoluteName(QStringLiteral("/nowhere/r%1.txt").arg(added++)); break;
+        case 8: {   // overlapping ranges of one selection
+            const int a = pick(n), b = pick(n);
+            QItemSelection sel(view->Model()->index(std::min(a, b), 0), view->Model()->index(std::max(a, b), 0));
+            sel.append(QItemSelectionRange(view->Model()->index(a, 0), view->Model()->index(a, 0)));
+            view->SelectionModel()->select(sel, pick(3) == 0 ? QItemSelectionModel::Deselect : QItemSelectionModel::Select);
+            break;
+        }
+        default:
+            view->AlphaSort();
+            break;
+        }
+        checkAll(name);
+        if (HasFatalFailure())
+            return;
+    }
+    // A deleted item is not found, even by a caller that kept its pointer.
+    TImageListItem *gone = items.Item(0);
+    const std::uint32_t id = gone->ItemID();
+    items.Delete(0);
+    EXPECT_EQ(items.IndexOf(gone), -1);
+    EXPECT_EQ(items.ItemById(id), nullptr);
+    view->Clear();
+    EXPECT_EQ(items.CheckedCount(), 0);
+    EXPECT_EQ(view->SelCount(), 0);
 }
 
 TEST(ImageListView, FindFileNameWrapsAndComparesEachItemOnce)

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace vellora;
 
@@ -408,6 +409,34 @@ TEST(ImageInfos, ContainerKeepsOrderAndOwnsEntries)
     options.SetPosition(0);
     list.Insert(0)->Options().LoadFromStream(options);
     EXPECT_EQ(reports, 1);
+}
+
+TEST(ImageInfos, TakeAllMovesEntriesInOrderAndReportsThroughTheTaker)
+{
+    auto scratch = std::make_unique<TImageInfos>();
+    TImageInfo *x = scratch->Add();
+    TImageInfo *y = scratch->Add();
+    TImageInfos list;
+    TImageInfo *a = list.Add();
+    void *reportedBy = nullptr;
+    TImageInfo *reported = nullptr;
+    list.SetOnLoadOption([&](void *sender, TImageInfo *dest) {
+        reportedBy = sender;
+        reported = dest;
+    });
+    list.TakeAll(*scratch);
+    EXPECT_EQ(scratch->Count(), 0);
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list[0], a);
+    EXPECT_EQ(list[1], x);
+    EXPECT_EQ(list[2], y);
+    scratch.reset();   // the entries no longer refer to it
+    TMemoryStream options;
+    TPhotoOption().SaveToStream(options);
+    options.SetPosition(0);
+    y->Options().LoadFromStream(options);
+    EXPECT_EQ(reportedBy, &list);
+    EXPECT_EQ(reported, y);
 }
 
 TEST(ImageInfos, ReorderTakesAWholePermutationOrNothing)
