@@ -74,11 +74,15 @@ fi
 run_one() {
     local t=$1 work="$build/work/$1" art="$build/artifacts/$1" log="$build/logs/$1.log"
     mkdir -p "$work" "$art" "$build/logs"
-    local start end status=0
+    local start end status=0 TIMEFORMAT='cpu_seconds: %0U'
     start=$(date +%s)
-    nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$art/" "$work" "$root/fuzz/corpus/$t" >"$log" 2>&1 || status=$?
+    # The processor time it got says how busy the machine was beside it.
+    { time nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$art/" "$work" "$root/fuzz/corpus/$t" >"$log" 2>&1; } \
+        2>"$log.cpu" || status=$?
     end=$(date +%s)
+    cat "$log.cpu" >>"$log"
+    rm -f "$log.cpu"
     echo "wall_seconds: $((end - start)) exit: $status" >>"$log"
     summary "$t"
 }
@@ -87,13 +91,14 @@ run_one() {
 # figures, the inputs it added and what it found.
 summary() {
     local t=$1 log="$build/logs/$1.log"
-    local wall execs cov ft found
+    local wall cpu execs cov ft found
     wall=$(sed -n 's/^wall_seconds: \([0-9]*\).*/\1/p' "$log" | tail -1)
+    cpu=$(sed -n 's/^cpu_seconds: //p' "$log" | tail -1)
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
     ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
     found=$(find "$build/artifacts/$t" -type f -printf '%f ' 2>/dev/null)
-    printf '%-16s %6ss %12s execs  cov %6s  ft %7s  new %4s  %s\n' "$t" "${wall:-?}" "${execs:-?}" \
+    printf '%-16s %5ss (cpu %5ss) %10s execs  cov %5s  ft %6s  new %4s  %s\n' "$t" "${wall:-?}" "${cpu:-?}" "${execs:-?}" \
         "${cov:-?}" "${ft:-?}" "$(find "$build/work/$t" -type f | wc -l)" "${found:-no findings}"
 }
 export -f run_one summary
