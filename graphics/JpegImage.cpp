@@ -15,6 +15,11 @@ namespace {
 // far below; a forged header claiming 65535 x 65535 is refused up front.
 constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
 
+// The decoder's own buffers get the same budget. Progressive and other
+// multi-scan files keep every coefficient of the whole picture whatever the
+// output scale, so a few hundred bytes could otherwise claim gigabytes.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -69,6 +74,7 @@ bool runDecompress(const std::uint8_t *data, std::size_t size, unsigned scaleDen
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     if (headerOnly) {
