@@ -13,6 +13,11 @@ namespace vellora::exif {
 
 namespace {
 
+// Budget of libjpeg's own buffers. Progressive and other multi-scan files keep
+// every coefficient of the whole picture whatever the output scale, so a few
+// hundred bytes could otherwise claim gigabytes.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -74,6 +79,7 @@ bool decode(const unsigned char *data, unsigned long size, int minWidth, int min
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
