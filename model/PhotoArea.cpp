@@ -355,7 +355,9 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
                 return turned(QSize(std::max(1, p.photoWidth), std::max(1, p.photoHeight)));
             };
         }
-        TLoadedPicture picture = LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
+        TLoadedPicture picture = paper && paper->PictureLoader()
+                                     ? paper->PictureLoader()(*item, Index(), needed)
+                                     : LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
         learnSize(picture.fullSize);
         turns = turnsFor();
         TPhotoDrawReport report{item, Index(), picture.problem, false, 0.0};
