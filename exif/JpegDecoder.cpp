@@ -47,6 +47,12 @@ namespace {
 
 using detail::ErrorManager;
 
+// Budget of libjpeg's own buffers, the size of the largest decoded picture.
+// Progressive and other multi-scan files keep every coefficient of the whole
+// picture whatever the reduction, so a few hundred bytes could otherwise
+// claim gigabytes.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
 // What the setjmp function hands back; plain data.
 struct Outcome {
     int width = 0;
@@ -127,6 +133,7 @@ bool decode(const unsigned char *data, unsigned long size, const DecodeOptions *
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.scale_num = 1;

@@ -13,11 +13,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
     QSize probed;
     const bool headerOk = TJpegImage::probeSize(bytes, probed);
-    // Keep the fuzzer's memory within bounds: big claimed sizes are decoded
-    // only at an eighth (the size limit itself is tested elsewhere).
+    // Keep each run within the fuzzer's memory and time: a few hundred bytes
+    // may claim a huge picture, which decodes (as grey after the data ends)
+    // in time linear in its size. Big claimed sizes are decoded at an eighth,
+    // bigger ones only probed (the size limit itself is tested elsewhere).
+    constexpr std::int64_t kMaxOutputPixels = std::int64_t(1) << 22;
     auto scale = static_cast<TJPEGScale>(data[0] % 4);
-    if (headerOk && static_cast<std::int64_t>(probed.width()) * probed.height() > 4096 * 4096)
+    const std::int64_t pixels = headerOk ? std::int64_t(probed.width()) * probed.height() : 0;
+    const std::int64_t denominator = std::int64_t(1) << static_cast<int>(scale);
+    if (pixels / (denominator * denominator) > kMaxOutputPixels)
         scale = TJPEGScale::jsEighth;
+    if (pixels / 64 > kMaxOutputPixels)
+        return 0;
     try {
         const QImage image = TJpegImage::decodeJpeg(bytes, scale);
         if (!headerOk || image.isNull())

@@ -125,3 +125,26 @@ TEST(JpegDecoder, BoundsAndDamage)
 
     EXPECT_THROW(jpeg::Encode(jpeg::Pixels{QByteArray(10, 'x'), 4, 4, jpeg::PixelLayout::Rgb, {}}, 90), jpeg::JpegError);
 }
+
+TEST(JpegDecoder, AProgressiveFileClaimingAHugePictureIsRefusedNotBuffered)
+{
+    // 523 bytes of a 16 x 16 progressive JPEG whose frame was made to claim
+    // 20000 x 20000: decoding it even at an eighth buffers every coefficient
+    // of the whole picture (1.2 GB).
+    QByteArray jpeg = test::readFile(test::testDataPath("exif/progressive-claims-20000x20000.jpg"));
+    jpeg::JpegSize claimed;
+    ASSERT_TRUE(jpeg::ProbeSize(jpeg, claimed));
+    EXPECT_EQ(claimed.width, 20000);
+    EXPECT_EQ(claimed.height, 20000);
+    jpeg::DecodeOptions eighth;
+    eighth.reduction = 8;
+    EXPECT_THROW(jpeg::Decode(jpeg, eighth), jpeg::JpegError);
+
+    // The same file with its true size decodes.
+    const qsizetype frame = jpeg.indexOf("\xff\xc2");
+    ASSERT_GT(frame, 0);
+    jpeg.replace(frame + 5, 4, QByteArray("\x00\x10\x00\x10", 4));
+    const jpeg::Pixels pixels = jpeg::Decode(jpeg, {});
+    EXPECT_EQ(pixels.width, 16);
+    EXPECT_GT(pixelAt(pixels, 8, 8).r, 200) << "red";
+}

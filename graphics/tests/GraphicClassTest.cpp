@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -327,4 +329,28 @@ TEST(GraphicClass, PictureLoaderRegistryAddsFormatsAndLaterOnesWin)
     UnregisterPictureClass(&extra);
     EXPECT_EQ(PictureClassForExtension(QStringLiteral(".xtr")), nullptr);
     EXPECT_EQ(PictureClassForExtension(QStringLiteral(".gif")), &GifImageClass());
+}
+
+TEST(JpegImage, MultiScanFilesAreRefusedWhenTheirCoefficientsExceedTheMemoryBudget)
+{
+    // A few hundred bytes claiming 4096 x 61708 pixels in two scans: decoding
+    // even at an eighth needs every coefficient of the whole picture.
+    const QByteArray forged = vellora::test::readFile(image("multiscan-huge-claim.jpg"));
+    QSize claimed;
+    ASSERT_TRUE(TJpegImage::probeSize(forged, claimed));
+    EXPECT_EQ(claimed, QSize(4096, 61708));
+    EXPECT_THROW(TJpegImage::decodeJpeg(forged, TJPEGScale::jsEighth), EGraphicError);
+
+    // A real progressive photo well within the budget still decodes scaled.
+    QImage photo(1600, 1200, QImage::Format_RGB32);
+    photo.fill(qRgb(0, 0, 255));
+    QByteArray progressive;
+    QBuffer buffer(&progressive);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(photo));
+    const QImage decoded = TJpegImage::decodeJpeg(progressive, TJPEGScale::jsEighth);
+    EXPECT_EQ(decoded.size(), QSize(200, 150));
+    EXPECT_TRUE(near(decoded.pixel(100, 75), qRgb(0, 0, 255), 8));
 }

@@ -25,3 +25,6 @@ halves=(-size 16x12 xc:red -fill blue -draw "rectangle 8,0 15,11")
 icon=(-size 48x48 xc:none -fill '#2060c0' -draw "circle 24,24 24,4" -fill yellow -draw "rectangle 14,20 34,28")
 "$convert" "${icon[@]}" -define icon:auto-resize=48,32,16 icons.ico
 "$convert" "${icon[@]}" -define icon:auto-resize=256,32 icon-png.ico
+# multiscan-huge-claim.jpg is not made here: a 385-byte input the JPEG fuzzer
+# found (less its first byte), a sequential four-component file in two scans whose frame claims
+# 4096 x 61708 pixels (the decoder would buffer 2 GB of coefficients).
