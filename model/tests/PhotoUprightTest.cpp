@@ -1,5 +1,6 @@
 // Photos drawn upright by their Exif orientation, and exactly as stored while
 // the switch is off.
+#include "model/ImageArea.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoTurn.h"
@@ -305,5 +306,42 @@ TEST(PhotoUpright, SamplePhotosPrintUprightTwoByTwo)
                 EXPECT_GT(asStored, 3 * same) << "cell " << i + 1;
             }
         }
+    }
+}
+
+// An image area showing the cell's photo shows it upright, then turned by
+// its own angle.
+TEST(PhotoUpright, ALinkedImageAreaShowsThePhotoUpright)
+{
+    const struct {
+        bool on;
+        TTextAngle angle;
+        QSize size;
+        QRgb topLeft;
+    } cases[] = {
+        {true, TTextAngle::taNone, {90, 60}, R},
+        {true, TTextAngle::taAngle90, {60, 90}, B},    // upright, then a quarter turn clockwise
+        {false, TTextAngle::taNone, {60, 90}, G},      // as stored
+        {false, TTextAngle::taAngle90, {90, 60}, R},   // stored, turned: right way up by chance
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.on << " " << Ord(c.angle));
+        TExifRotateScope scope(c.on);
+        Cell t(30, 20);
+        t.useMarker(6);
+        TImageArea *area = t.paper.Areas().AddImage();
+        area->SetLink(true);
+        area->SetLinkAreaIndex(0);
+        area->SetAngle(c.angle);
+        t.paper.PhotoList() = {&t.info};
+        QImage page(MMToPixel(30, 50), MMToPixel(20, 50), QImage::Format_RGB32);
+        {
+            QPainter painter(&page);
+            t.paper.Draw(painter, 50, FloatSize(0, 0));
+        }
+        const QImage shown = area->Bitmap();
+        ASSERT_EQ(shown.size(), c.size);
+        EXPECT_TRUE(near(shown.pixel(shown.width() / 5, shown.height() / 5), c.topLeft))
+            << std::hex << shown.pixel(shown.width() / 5, shown.height() / 5);
     }
 }
