@@ -270,6 +270,7 @@ void TfrmMain::createComponents() {
     lvFile->AddColumn(QStringLiteral("ファイルサイズ"), 60, Qt::AlignRight);
     lvFile->AddColumn(QStringLiteral("横×縦"), 60, Qt::AlignRight);
     lvFile->AddColumn(QStringLiteral("コピー"), 50, Qt::AlignRight);
+    fitDefaultColumns();
     lvFile->SetViewStyle(TImageViewStyle::ivsThumbnail);
     lvFile->SetSortType(TSortType::stData);
     lvFile->OnCompare = [this](TImageListView &, TImageListItem &a, TImageListItem &b, int, int &result) {
@@ -490,6 +491,7 @@ void TfrmMain::createActions() {
     connect(Action(QStringLiteral("actPrintPreview")), &QAction::triggered, this,
             [this] { runGuarded([this] { RunPrintCommands(true); }); });
     connectExportCommands();
+    connectOrderCommand();
 }
 
 void TfrmMain::createMenus() {

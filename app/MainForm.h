@@ -38,6 +38,7 @@ class TQvTaskDialog;
 class TPhotoOption;
 class TfrmComment;
 class TfrmImageOpt;
+class TfrmOrder;
 
 // What a command asks the user to choose from the file system.
 enum class TFileQuestion : std::uint8_t { fqOpenImages, fqFolder, fqOpenDocument, fqSaveDocument };
@@ -127,6 +128,10 @@ public:
     QString FindHelpFile() const;
     // The image viewer on the first selected entry.
     void PreviewImage();
+    // The print-order dialog; on OK the list takes the chosen order.
+    void ChangeOrder();
+    // Runs the filled-in print-order dialog (true: OK); shown modally when unset.
+    std::function<bool(TfrmOrder &)> OnOrderDialog;
 
     // --- commands that other parts of the program provide -------------------
     QAction *Action(const QString &name) const;
@@ -232,6 +237,8 @@ private:
     // any path. True when a cancel was asked.
     bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run);
     void connectExportCommands();
+    void connectOrderCommand();
+    void fitDefaultColumns();
     bool confirmStopAdding();
     void connectCommands();
     void setDocumentTitle();

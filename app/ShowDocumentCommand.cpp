@@ -153,13 +153,16 @@ QJsonObject entryJson(const TImageInfo &info, const QString &fileName)
                         {"PhotoSize", name(o.PhotoSize())},
                         {"Rotate", name(o.Rotate())},
                         {"ScaleLimit", name(o.ScaleLimit())}};
+    // An unknown time is empty: the list's placeholder texts are for people.
+    const QString fileTime = info.FileTimeText();
+    const QString shotTime = info.ShotTimeText();
     QJsonObject e{{"FileName", info.FileName()},
                   {"LogMode", name(info.LogMode())},
                   {"Checked", info.Checked()},
                   {"IsExist", info.IsExist()},
                   {"FileSize", static_cast<double>(info.FileSize())},
-                  {"FileTime", info.FileTimeText()},
-                  {"ShotTime", info.ShotTimeText()},
+                  {"FileTime", fileTime == FileTimeText(0) ? QString() : fileTime},
+                  {"ShotTime", shotTime == ShotTimeText(0) ? QString() : shotTime},
                   {"ImageSize", QJsonObject{{"cx", info.ImageSize().cx}, {"cy", info.ImageSize().cy}}},
                   {"Descriptin", info.Descriptin()},
                   {"ExifComment", info.ExifComment()},

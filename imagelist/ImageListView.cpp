@@ -266,6 +266,9 @@ TImageListView::TImageListView(QWidget *parent)
     FListView->setSpacing(4);
     FListView->setMouseTracking(true);
     FListView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    // Photo names often differ only in their number at the end: a name cut
+    // short keeps its end.
+    FListView->setTextElideMode(Qt::ElideMiddle);
 
     FTreeView = new QTreeView(this);
     FTreeView->setObjectName(QStringLiteral("imageListReport"));
@@ -275,6 +278,7 @@ TImageListView::TImageListView(QWidget *parent)
     FTreeView->setItemsExpandable(false);
     FTreeView->setUniformRowHeights(true);
     FTreeView->setAllColumnsShowFocus(true);
+    FTreeView->setTextElideMode(Qt::ElideMiddle);
     FTreeView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     FTreeView->header()->setStretchLastSection(false);
     FTreeView->header()->setSectionsMovable(false);

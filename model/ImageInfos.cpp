@@ -1,6 +1,8 @@
 #include "model/ImageInfos.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <unordered_map>
 #include <utility>
 
 namespace vellora {
@@ -60,6 +62,28 @@ void TImageInfos::Move(int curIndex, int newIndex)
     auto item = std::move(FItems[static_cast<std::size_t>(curIndex)]);
     FItems.erase(FItems.begin() + curIndex);
     FItems.insert(FItems.begin() + newIndex, std::move(item));
+}
+
+void TImageInfos::Reorder(const std::vector<TImageInfo *> &order)
+{
+    if (order.size() != FItems.size())
+        throw std::invalid_argument("TImageInfos::Reorder: not every entry once");
+    std::unordered_map<const TImageInfo *, std::size_t> at;
+    at.reserve(FItems.size());
+    for (std::size_t i = 0; i < FItems.size(); ++i)
+        at.emplace(FItems[i].get(), i);
+    std::vector<bool> taken(FItems.size(), false);
+    for (const TImageInfo *info : order) {
+        const auto found = at.find(info);
+        if (found == at.end() || taken[found->second])
+            throw std::invalid_argument("TImageInfos::Reorder: not every entry once");
+        taken[found->second] = true;
+    }
+    std::vector<std::unique_ptr<TImageInfo>> items;
+    items.reserve(FItems.size());
+    for (const TImageInfo *info : order)
+        items.push_back(std::move(FItems[at[info]]));
+    FItems = std::move(items);
 }
 
 int TImageInfos::Remove(TImageInfo *item)

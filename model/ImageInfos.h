@@ -39,6 +39,10 @@ public:
     void Move(int curIndex, int newIndex);
     // Removes and frees the entry; returns its former index or -1.
     int Remove(TImageInfo *item);
+    // Puts the entries in the given order in one step. The order must hold
+    // every entry exactly once; otherwise std::invalid_argument and the list
+    // is unchanged.
+    void Reorder(const std::vector<TImageInfo *> &order);
 
     // Save type, count (0 for fstLayout) and, unless fstLayout, every entry
     // saved with the save type as its mode.

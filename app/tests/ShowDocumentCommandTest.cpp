@@ -90,6 +90,31 @@ TEST(ShowDocumentCommand, EmbeddedDocumentMovedAwayFromItsPhotos)
     EXPECT_EQ(embedded[QLatin1String("Height")].toInt(), size.height());
 }
 
+TEST(ShowDocumentCommand, UnknownTimesAreEmpty)
+{
+    const QString dir = test::scratchDir(QStringLiteral("show-doc-times"));
+    const QString photo = dir + QStringLiteral("/Canon_40D.jpg");
+    ASSERT_TRUE(QFile::copy(test::testDataPath(QStringLiteral("photos/Canon_40D.jpg")), photo));
+    TPhotoPaper paper;
+    TImageInfos images;
+    images.Add()->SetFileName(photo, TImageLogging::iloLink);
+    images.Add()->SetFileName(dir + QStringLiteral("/never-there.jpg"), TImageLogging::iloLink);
+    images.SetSaveType(TFileSaveType::fstLink);
+    const QString doc = dir + QStringLiteral("/times.vlpf");
+    SaveDocumentFile(doc, paper, images);
+
+    const CommandRun run = showDocument(doc);
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    const QJsonArray items = QJsonDocument::fromJson(run.out).object()[QLatin1String("ImageInfos")][QLatin1String("Items")].toArray();
+    ASSERT_EQ(items.size(), 2);
+    const QJsonObject known = items[0].toObject();
+    EXPECT_TRUE(known[QLatin1String("ShotTime")].toString().startsWith(QStringLiteral("2008/05/30 ")));
+    EXPECT_FALSE(known[QLatin1String("FileTime")].toString().isEmpty());
+    const QJsonObject unknown = items[1].toObject();
+    EXPECT_EQ(unknown[QLatin1String("ShotTime")], QJsonValue(QString()));
+    EXPECT_EQ(unknown[QLatin1String("FileTime")], QJsonValue(QString()));
+}
+
 TEST(ShowDocumentCommand, UnreadableFileExitsWithTheReadMessage)
 {
     const QString dir = test::scratchDir(QStringLiteral("show-doc-bad"));

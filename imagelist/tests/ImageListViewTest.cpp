@@ -522,6 +522,30 @@ TEST(ImageListWidget, ReportColumnsHeadersAndWidths)
     view.grab().save(renderDir() + QStringLiteral("/report.png"));
 }
 
+TEST(ImageListWidget, LongNamesThatShareAPrefixStayApartWhenCut)
+{
+    // Cut at the end, two names that differ only in their number would read
+    // the same in a narrow name column: the cut goes in the middle.
+    auto view = plainView({QStringLiteral("IMG_20260801_summer_holiday_by_the_sea_0001"),
+                           QStringLiteral("IMG_20260801_summer_holiday_by_the_sea_0002")});
+    view->setFont(QFont(testFontFamily(), 9));
+    view->AddColumn(QStringLiteral("ファイル名"), 150);
+    view->SetViewStyle(TImageViewStyle::ivsReport);
+    view->resize(400, 120);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QTreeView *tree = view->TreeView();
+    tree->selectionModel()->clear();   // no focus frame or highlight on either
+    QApplication::processEvents();
+    const QRect first = tree->visualRect(view->Model()->index(0, 0));
+    const QRect second = tree->visualRect(view->Model()->index(1, 0));
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_EQ(first.size(), second.size());
+    const QImage shot = tree->viewport()->grab().toImage();
+    EXPECT_TRUE(shot.copy(first) != shot.copy(second));
+    shot.save(renderDir() + QStringLiteral("/long-names.png"));
+}
+
 TEST(ImageListView, AddImageFilesAsksProgressAndSurvivesAClearFromIt)
 {
     const QString dir = scratchDir(QStringLiteral("ilv-addfiles"));

@@ -410,6 +410,36 @@ TEST(ImageInfos, ContainerKeepsOrderAndOwnsEntries)
     EXPECT_EQ(reports, 1);
 }
 
+TEST(ImageInfos, ReorderTakesAWholePermutationOrNothing)
+{
+    TImageInfos list;
+    TImageInfo *a = list.Add();
+    TImageInfo *b = list.Add();
+    TImageInfo *c = list.Add();
+    TImageInfo other;
+    const struct {
+        std::vector<TImageInfo *> order;
+        bool valid;
+    } cases[] = {
+        {{c, a, b}, true},  {{b, a, c}, true},
+        {{a, a, b}, false},   // one twice, one missing
+        {{a, b}, false},      // too short
+        {{a, b, c, c}, false},
+        {{a, b, &other}, false},
+        {{a, nullptr, c}, false},
+    };
+    for (const auto &cs : cases) {
+        const std::vector<TImageInfo *> before{list[0], list[1], list[2]};
+        if (cs.valid) {
+            list.Reorder(cs.order);
+            EXPECT_EQ((std::vector<TImageInfo *>{list[0], list[1], list[2]}), cs.order);
+        } else {
+            EXPECT_THROW(list.Reorder(cs.order), std::invalid_argument);
+            EXPECT_EQ((std::vector<TImageInfo *>{list[0], list[1], list[2]}), before);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 namespace {
