@@ -1,9 +1,12 @@
 // Helper of the export benchmark. Two jobs:
 //   export_tool corpus DIR N   N camera-like 4000 × 3000 JPEGs (deterministic)
-//   export_tool floor DIR DPI  the libjpeg-turbo floor of a 2 × 2 A4 export:
+//   export_tool floor DIR DPI [THREADS]
+//                              the libjpeg-turbo floor of a 2 × 2 A4 export:
 //                              decode every photo at the DCT scale the cell
 //                              needs, copy it unscaled into its cell and
-//                              encode one page image per four
+//                              encode one page image per four, the pages
+//                              shared out among THREADS threads (default:
+//                              one per core)
 //   export_tool thumbfloor DIR the floor of making thumbnails without Exif
 //                              thumbnails: every JPEG of DIR read and decoded
 //                              at 1/8 on all cores, nothing else
@@ -19,6 +22,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -54,45 +58,57 @@ int corpus(const QString &dir, int count)
     return 0;
 }
 
-int floorTime(const QString &dir, int dpi)
+// The pages are shared out among `threads` threads, each decoding, copying
+// and encoding whole pages: the floor on that many cores.
+int floorTime(const QString &dir, int dpi, int threads)
 {
     const QStringList names = QDir(dir).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
     const int pageW = static_cast<int>(210 * dpi / 25.4 + 0.5), pageH = static_cast<int>(297 * dpi / 25.4 + 0.5);
+    const int cellW = pageW / 2, cellH = pageH / 2;
+    const int pages = static_cast<int>((names.size() + 3) / 4);
     QElapsedTimer timer;
     timer.start();
-    const int cellW = pageW / 2, cellH = pageH / 2;
-    QImage page(pageW, pageH, QImage::Format_RGB32);
-    for (int i = 0; i < names.size(); ++i) {
-        QFile file(dir + QLatin1Char('/') + names[i]);
-        if (!file.open(QIODevice::ReadOnly))
-            return 1;
-        QSize size;
-        const QByteArray data = file.readAll();
-        TJpegImage::probeSize(data, size);
-        // The largest reduction that still covers the cell (rotated to portrait).
-        const int need = std::max(pageW / 2 * 1000 / size.height(), pageH / 2 * 1000 / size.width());
-        const TJPEGScale scale = need <= 125 ? TJPEGScale::jsEighth : need <= 250 ? TJPEGScale::jsQuarter
-                                 : need <= 500 ? TJPEGScale::jsHalf : TJPEGScale::jsFullSize;
-        const QImage photo = TJpegImage::decodeJpeg(data, scale);
-        if (photo.isNull())
-            return 1;
-        if (i % 4 == 0)
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    auto work = [&]() {
+        QImage page(pageW, pageH, QImage::Format_RGB32);
+        for (int p = next++; p < pages && !failed; p = next++) {
             page.fill(Qt::white);
-        {
-            const int slot = i % 4;
-            QPainter painter(&page);
-            painter.drawImage(QPoint(slot % 2 * cellW, slot / 2 * cellH), photo,
-                              QRect(0, 0, std::min(cellW, photo.width()), std::min(cellH, photo.height())));
-        }
-        if (i % 4 == 3 || i + 1 == names.size()) {
+            for (int slot = 0; slot < 4 && p * 4 + slot < names.size(); ++slot) {
+                QFile file(dir + QLatin1Char('/') + names[p * 4 + slot]);
+                if (!file.open(QIODevice::ReadOnly)) {
+                    failed = true;
+                    return;
+                }
+                QSize size;
+                const QByteArray data = file.readAll();
+                if (!TJpegImage::probeSize(data, size)) {
+                    failed = true;
+                    return;
+                }
+                // The largest reduction that still covers the cell (rotated to portrait).
+                const int need = std::max(pageW / 2 * 1000 / size.height(), pageH / 2 * 1000 / size.width());
+                const TJPEGScale scale = need <= 125 ? TJPEGScale::jsEighth : need <= 250 ? TJPEGScale::jsQuarter
+                                         : need <= 500 ? TJPEGScale::jsHalf : TJPEGScale::jsFullSize;
+                const QImage photo = TJpegImage::decodeJpeg(data, scale);
+                QPainter painter(&page);
+                painter.drawImage(QPoint(slot % 2 * cellW, slot / 2 * cellH), photo,
+                                  QRect(0, 0, std::min(cellW, photo.width()), std::min(cellH, photo.height())));
+            }
             TJpegImage jpeg;
             jpeg.SetImage(page);
             if (jpeg.SaveToData().isEmpty())
-                return 1;
+                failed = true;
         }
-    }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread &t : pool)
+        t.join();
     std::printf("%.2f\n", static_cast<double>(timer.elapsed()) / 1000.0);
-    return 0;
+    return failed ? 1 : 0;
 }
 
 int thumbFloor(const QString &dir)
@@ -126,10 +142,11 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("corpus"))
         return corpus(args[2], args[3].toInt());
-    if (args.size() == 4 && args[1] == QLatin1String("floor"))
-        return floorTime(args[2], args[3].toInt());
+    if ((args.size() == 4 || args.size() == 5) && args[1] == QLatin1String("floor"))
+        return floorTime(args[2], args[3].toInt(),
+                         args.size() == 5 ? std::max(1, args[4].toInt()) : QThread::idealThreadCount());
     if (args.size() == 3 && args[1] == QLatin1String("thumbfloor"))
         return thumbFloor(args[2]);
-    std::fputs("usage: export_tool corpus DIR N | floor DIR DPI | thumbfloor DIR\n", stderr);
+    std::fputs("usage: export_tool corpus DIR N | floor DIR DPI [THREADS] | thumbfloor DIR\n", stderr);
     return 2;
 }

@@ -1,6 +1,7 @@
 #include "exif/ExifInfo.h"
 
-#include "exif/JpegCodec.h"
+#include "exif/JpegDecoder.h"
+#include "exif/JpegEncoder.h"
 #include "settings/Codepage.h"
 #include "settings/ByteReader.h"
 #include "settings/Stream.h"
@@ -653,6 +654,21 @@ std::uint32_t TExifInfo::ThmJPEGInterchangeFormat()
 
 // --- thumbnails ------------------------------------------------------------
 
+namespace {
+
+// Thumbnails are made from images of at most this many decoded pixels.
+constexpr std::uint64_t kMaxThumbnailSourcePixels = 64ULL * 1024 * 1024;
+
+jpeg::JpegSize headerSize(const QByteArray &data)
+{
+    jpeg::JpegSize size;
+    if (!jpeg::ProbeSize(data, size))
+        throw jpeg::JpegError(QStringLiteral("no readable JPEG header"));
+    return size;
+}
+
+} // namespace
+
 bool TExifInfo::hasEmbeddedThumbnail() const
 {
     return ThmTagExists(kTagCompression, TExifIFD::eiTIFF)
@@ -680,45 +696,49 @@ void TExifInfo::GetThumbnail(TJPEGImage &thumb, TStream *stream)
             throw EExifError(-5, exifErrorText(-5));
         stream->SetPosition(start);
         thumb.Data = stream->ReadBytes(end - start);
-        const exif::JpegSize size = exif::jpegSize(thumb.Data);
+        const jpeg::JpegSize size = headerSize(thumb.Data);
         thumb.Width = size.width;
         thumb.Height = size.height;
         return;
     }
     // No embedded thumbnail: reduce the whole image to fit 160 × 120.
     QByteArray whole = stream->ReadBytes(stream->Remaining());
-    const exif::JpegSize size = exif::jpegSize(whole);
+    const jpeg::JpegSize size = headerSize(whole);
     if (size.width <= 0 || size.height <= 0)
         throw EExifError(-5, exifErrorText(-5));
     const double scale = std::min({160.0 / size.width, 120.0 / size.height, 1.0});
     const int width = std::max(1, static_cast<int>(size.width * scale));
     const int height = std::max(1, static_cast<int>(size.height * scale));
-    constexpr long long kMaxDecodedPixels = 64LL * 1024 * 1024;
-    const exif::RgbPixels decoded = exif::decodeJpeg(whole, width, height, kMaxDecodedPixels);
+    jpeg::DecodeOptions options;
+    options.reduction = jpeg::ReductionFor(size, width, height);
+    options.maxPixels = kMaxThumbnailSourcePixels;
+    const jpeg::Pixels decoded = jpeg::Decode(whole, options);
     whole.clear();
-    exif::RgbPixels reduced;
+    jpeg::Pixels reduced;
     reduced.width = width;
     reduced.height = height;
-    reduced.pixels.resize(qsizetype(width) * height * 3);
+    reduced.data.resize(qsizetype(width) * height * 3);
     for (int y = 0; y < height; ++y) {
         const int sy = static_cast<int>(std::int64_t(y) * decoded.height / height);
         for (int x = 0; x < width; ++x) {
             const int sx = static_cast<int>(std::int64_t(x) * decoded.width / width);
-            std::memcpy(reduced.pixels.data() + (qsizetype(y) * width + x) * 3,
-                        decoded.pixels.constData() + (qsizetype(sy) * decoded.width + sx) * 3, 3);
+            std::memcpy(reduced.data.data() + (qsizetype(y) * width + x) * 3,
+                        decoded.data.constData() + (qsizetype(sy) * decoded.width + sx) * 3, 3);
         }
     }
-    thumb.Data = exif::encodeJpeg(reduced, 90);
+    thumb.Data = jpeg::Encode(reduced, 90);
     thumb.Width = width;
     thumb.Height = height;
 }
 
 void TExifInfo::GetThumbnail(TRgbBitmap &thumb, TStream *stream)
 {
-    TJPEGImage jpeg;
-    GetThumbnail(jpeg, stream);
-    const exif::RgbPixels pixels = exif::decodeJpeg(jpeg.Data, jpeg.Width, jpeg.Height, 64LL * 1024 * 1024);
-    thumb.Pixels = pixels.pixels;
+    TJPEGImage jpegThumb;
+    GetThumbnail(jpegThumb, stream);
+    jpeg::DecodeOptions options;
+    options.maxPixels = kMaxThumbnailSourcePixels;
+    const jpeg::Pixels pixels = jpeg::Decode(jpegThumb.Data, options);
+    thumb.Pixels = pixels.data;
     thumb.Width = pixels.width;
     thumb.Height = pixels.height;
 }

@@ -1,9 +1,10 @@
-// TJpegImage: the JPEG graphic class, decoded with libjpeg-turbo. It can
-// decode at 1/2, 1/4 or 1/8 of the full size through the codec's DCT
-// scaling, which is much faster than decoding in full and shrinking, for
-// callers that draw photos small. Grey, RGB, YCbCr and (Adobe) CMYK JPEGs
-// decode to QImage::Format_RGB32. Throws EGraphicError with the codec's
-// message on corrupt data.
+// TJpegImage: the JPEG graphic class, a QImage face on the program's JPEG
+// decoder (exif/JpegDecoder). It can decode at 1/2, 1/4 or 1/8 of the full
+// size through the codec's DCT scaling, which is much faster than decoding in
+// full and shrinking, for callers that draw photos small. Grey, RGB, YCbCr
+// and (Adobe) CMYK JPEGs decode straight into QImage::Format_RGB32 rows.
+// Throws EGraphicError with the codec's message on corrupt data. The static
+// functions hold no shared state and may run on any thread.
 #pragma once
 
 #include "graphics/GraphicClass.h"

@@ -366,7 +366,9 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
                 return turned(QSize(std::max(1, p.photoWidth), std::max(1, p.photoHeight)));
             };
         }
-        TLoadedPicture picture = LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
+        TLoadedPicture picture = paper && paper->PictureLoader()
+                                     ? paper->PictureLoader()(*item, Index(), needed)
+                                     : LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
         learnSize(picture.fullSize);
         if (upright)
             orientation = picture.orientation;

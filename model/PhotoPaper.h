@@ -33,6 +33,11 @@ struct TPhotoDrawReport {
 };
 using TPhotoDrawnEvent = std::function<void(const TPhotoDrawReport &report)>;
 
+// Loads the picture of a cell's entry in place of LoadAreaPicture (a print
+// run decoding ahead on worker threads); it must give what LoadAreaPicture
+// would, and calls `needed` as that does.
+using TPictureLoader = std::function<TLoadedPicture(const TImageInfo &info, int cell, const TNeededPixels &needed)>;
+
 class TPhotoPaper {
 public:
     TPhotoPaper();
@@ -156,6 +161,9 @@ public:
     // read and how finely it prints.
     const TPhotoDrawnEvent &OnPhotoDrawn() const noexcept { return FOnPhotoDrawn; }
     void SetOnPhotoDrawn(TPhotoDrawnEvent handler) { FOnPhotoDrawn = std::move(handler); }
+    // Empty: cells load their pictures themselves.
+    const TPictureLoader &PictureLoader() const noexcept { return FPictureLoader; }
+    void SetPictureLoader(TPictureLoader loader) { FPictureLoader = std::move(loader); }
 
 private:
     TAreas FAreas{this};
@@ -171,6 +179,7 @@ private:
     TBeginPrintEvent FOnBeginPrint;
     TPaperPrintEvent FOnPrint;
     TPhotoDrawnEvent FOnPhotoDrawn;
+    TPictureLoader FPictureLoader;
     TQvOrientation FOrientation = TQvOrientation::qotPortrait;
     QString FPaperName;
     TFloatSize FPaperSize;

@@ -5,6 +5,7 @@
 #include "model/ImageInfo.h"
 #include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
+#include "model/PicturePrefetcher.h"
 #include "pdf/QvPDF.h"
 #include "print/DevicePrint.h"
 #include "settings/Errors.h"
@@ -178,11 +179,29 @@ private:
 struct RunState {
     TPhotoPaper &paper;
     const TPrintOptions &opts;
+    PicturePrefetcher &prefetch;
     int firstPage = 1, lastPage = 65535;
     int slotCount = 0;
     int cells = 1;
     bool canceled = false;
     int produced = 0;
+};
+
+// Installs the prefetcher as the paper's picture loader for one run.
+class LoaderGuard {
+public:
+    LoaderGuard(TPhotoPaper &paper, PicturePrefetcher &prefetch) : FPaper(paper)
+    {
+        paper.SetPictureLoader([&prefetch](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+            return prefetch.load(info, cell, needed);
+        });
+    }
+    ~LoaderGuard() { FPaper.SetPictureLoader({}); }
+    LoaderGuard(const LoaderGuard &) = delete;
+    LoaderGuard &operator=(const LoaderGuard &) = delete;
+
+private:
+    TPhotoPaper &FPaper;
 };
 
 void setNowPage(TPhotoPaper &paper, std::int32_t page)
@@ -207,6 +226,7 @@ void pageLoop(RunState &run, Produce produce)
         if (run.canceled)
             break;
         if (page >= run.firstPage && page <= run.lastPage) {
+            run.prefetch.prepare(page);
             produce(page);
             ++run.produced;
         }
@@ -406,7 +426,8 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     binding.AdjustPrinter();
 
     const TPrintOptions &opts = options ? *options : paper.PrintOptions();
-    RunState run{paper, opts};
+    PicturePrefetcher prefetch(paper, settings.decodeThreads);
+    RunState run{paper, opts, prefetch};
     if (!opts.AllPage) {
         run.firstPage = opts.StartPage;
         run.lastPage = opts.LastPage;
@@ -420,6 +441,7 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     run.slotCount = static_cast<int>(paper.PhotoList().size());
     run.cells = paper.Divide().cx * paper.Divide().cy;
     paper.PhotoAreas().SetImages(list);
+    const LoaderGuard loader(paper, prefetch);
     if (const auto &onBegin = paper.OnBeginPrint())
         onBegin(&paper, run.slotCount);
 

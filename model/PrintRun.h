@@ -29,6 +29,10 @@ struct TPrintRunSettings {
     int exportDpi = 0;
     // Compress the previous page image while the next page is drawn.
     bool pipelined = true;
+    // Threads decoding the photos of the coming pages while a page is drawn:
+    // 0 takes QThread::idealThreadCount(), 1 decodes on the drawing thread
+    // alone. The pages come out the same whatever the count.
+    int decodeThreads = 0;
 };
 
 // Fills the paper's PhotoList: StartArea - 1 empty slots (null), then each

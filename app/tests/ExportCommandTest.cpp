@@ -469,3 +469,53 @@ TEST(ExportCommand, ALandscapePhotoInAPortraitCellIsTurnedAndALowResolutionIsWar
     EXPECT_TRUE(qRed(top) > 200 && qBlue(top) < 60) << std::hex << top;
     EXPECT_TRUE(qBlue(bottom) > 200 && qRed(bottom) < 60) << std::hex << bottom;
 }
+
+TEST(ExportCommand, GarbledEmbeddedImagesAreNamedAndTheRunGoesOn)
+{
+    // A document holding three photos embedded; the middle record's image is
+    // then garbled on disk. (A record whose length no longer fits makes the
+    // whole document unreadable, which the document tests cover.)
+    const QString dir = freshDir(QStringLiteral("export-garbled-record"));
+    const QString src = photoFolder();
+    const QString document = dir + "/album.vlpf";
+    {
+        vellora::TPhotoPaper paper;
+        vellora::TImageInfos infos;
+        infos.SetSaveType(vellora::TFileSaveType::fstStream);
+        for (const char *name : {"a.jpg", "b.jpg", "c.jpg"}) {
+            vellora::TImageInfo *entry = infos.Add();
+            entry->SetFileName(src + "/" + name, vellora::TImageLogging::iloLink);
+            entry->SetChecked(true);
+        }
+        vellora::SaveDocumentFile(document, paper, infos);
+    }
+    const QByteArray good = readFile(document);
+    const QByteArray photo = readFile(src + "/b.jpg");
+    const qsizetype data = good.indexOf(photo);
+    ASSERT_GT(data, 5);
+
+    struct Case {
+        const char *name;
+        qsizetype from, to;   // bytes of the image overwritten
+        const char *reason;
+    } cases[] = {
+        {"all of it", 0, photo.size(), "not a JPEG file"},
+        {"its header", 2, 200, "damaged JPEG header"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray damaged = good;
+        for (qsizetype i = data + c.from; i < data + c.to; ++i)
+            damaged[i] = static_cast<char>(i * 37 + 1);
+        writeFile(dir + "/damaged.vlpf", damaged);
+        const QString out = dir + "/out";
+        QFile::remove(out + ".pdf");
+        const Result r =
+            runVellora({"--export", "pdf", "--output", out, "--dpi", "30", "--document", dir + "/damaged.vlpf"});
+        EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("vellora: %1/b.jpg: %2").arg(src, QLatin1String(c.reason))))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("(cell left empty)")) << r.err.toStdString();
+        EXPECT_EQ(pdfInfo(out + ".pdf", "Pages"), "3");
+    }
+}

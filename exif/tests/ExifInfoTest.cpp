@@ -1,5 +1,5 @@
 #include "exif/ExifInfo.h"
-#include "exif/JpegCodec.h"
+#include "exif/JpegEncoder.h"
 #include "exif/tests/ExifFixture.h"
 #include "settings/Stream.h"
 #include "testsupport/TestSupport.h"
@@ -61,12 +61,12 @@ public:
 
 QByteArray realJpeg(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
-    exif::RgbPixels pixels;
+    jpeg::Pixels pixels;
     pixels.width = width;
     pixels.height = height;
     for (int i = 0; i < width * height; ++i)
-        pixels.pixels.append(static_cast<char>(r)).append(static_cast<char>(g)).append(static_cast<char>(b));
-    return exif::encodeJpeg(pixels, 90);
+        pixels.data.append(static_cast<char>(r)).append(static_cast<char>(g)).append(static_cast<char>(b));
+    return jpeg::Encode(pixels, 90);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // The print run: image slots, the page loop with its events, page ranges,
 // cancel, and the three destinations checked through a fake printer and
 // independent readers of the exported files.
+#include "model/Document.h"
 #include "model/ImageInfo.h"
+#include "model/ImageInfos.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
+#include "model/PicturePrefetcher.h"
 #include "model/PrintRun.h"
 #include "model/TextArea.h"
 #include "print/DevicePrint.h"
@@ -58,6 +61,21 @@ QString photoFile(char letter)
                 image.save(path, "JPEG", 95);
             }
         }
+    }
+    return path;
+}
+
+// A photo with detail at every scale (a wrong decode size shows), of the
+// given pixel size.
+QString detailedPhoto(int width, int height)
+{
+    const QString path = scratchDir(QStringLiteral("print-run-photos")) + QStringLiteral("/detail-%1x%2.jpg").arg(width).arg(height);
+    if (!QFile::exists(path)) {
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, qRgb((x * 7) & 0xFF, (y * 5) & 0xFF, ((x ^ y) * 3) & 0xFF));
+        image.save(path, "JPEG", 90);
     }
     return path;
 }
@@ -397,22 +415,139 @@ TEST_F(PrintRun, JpegFilesAreNumberedFromStartNumberWithTheirResolution)
     EXPECT_EQ(facts.trimmed(), QStringLiteral("JPEG %1 %2 72 PixelsPerInch").arg(FDevice->PageWidth()).arg(FDevice->PageHeight()));
 }
 
-TEST_F(PrintRun, PipelinedExportIsByteIdenticalToSingleThreaded)
+TEST_F(PrintRun, ExportIsByteIdenticalWhateverTheThreads)
 {
-    addAll("ABCDEABCDEAB");
+    // Photos of several sizes and both orientations, so that the decode size
+    // a cell needs changes from page to page.
+    const QSize sizes[] = {{1600, 1200}, {1200, 1600}, {900, 700}, {1600, 1200}, {160, 120}, {1200, 1600}, {1600, 1200},
+                           {1600, 1200}, {1600, 1200}, {700, 900}, {1600, 1200}, {1600, 1200}, {1600, 1200}};
+    for (const QSize &size : sizes) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(detailedPhoto(size.width(), size.height()), TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    infos[6]->Options().SetParentSize(TParentMode::pamOrigin);
+    infos[6]->Options().SetPhotoSize(TPhotoSize::psScale);
+    infos[6]->Options().SetPhotoScale(0.1);
+    paper->SetRotate(TPhotoRotate::prAuto);
     TTextArea *number = paper->Areas().AddText();
     number->SetSource(TTextSourceType::tstPageNumber);
-    TPrintRunSettings single;
-    single.pipelined = false;
-    single.exportDpi = 100;
-    TPrintRunSettings pipelined = single;
-    pipelined.pipelined = true;
-    EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("one-")), 1, single), 3);
-    EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("two-")), 1, pipelined), 3);
-    for (int i = 1; i <= 3; ++i) {
-        const QByteArray a = readFile(out(QStringLiteral("one-%1.jpg").arg(i)));
-        EXPECT_FALSE(a.isEmpty());
-        EXPECT_EQ(a, readFile(out(QStringLiteral("two-%1.jpg").arg(i)))) << i;
+    TPrintRunSettings reference;
+    reference.pipelined = false;
+    reference.decodeThreads = 1;
+    reference.exportDpi = 150;
+    struct Variant {
+        const char *name;
+        bool pipelined;
+        int threads;
+    } variants[] = {{"pipelined", true, 1}, {"four decoders", false, 4}, {"all at once", true, 0}};
+    ASSERT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("ref-")), 1, reference), 4);
+    ASSERT_EQ(RunPrint(*paper, TPrintDest::pdPDF, nullptr, out(QStringLiteral("ref")), 1, reference), 4);
+    // The PDF says when it and its pages were made; nothing else may differ.
+    const auto pdfBody = [](QByteArray pdf) {
+        static const QRegularExpression dated(QStringLiteral("/(CreationDate|ModDate|LastModified) *\\(D:[^)]*\\)|/ID *\\[[^\\]]*\\]"));
+        return QString::fromLatin1(pdf).remove(dated);
+    };
+    const QString referencePdf = pdfBody(readFile(out(QStringLiteral("ref.pdf"))));
+    ASSERT_GT(referencePdf.size(), 10000);
+    for (const Variant &v : variants) {
+        SCOPED_TRACE(v.name);
+        TPrintRunSettings settings = reference;
+        settings.pipelined = v.pipelined;
+        settings.decodeThreads = v.threads;
+        const QString prefix = QString::fromLatin1(v.name).replace(QLatin1Char(' '), QLatin1Char('-'));
+        EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(prefix + QStringLiteral("-")), 1, settings), 4);
+        for (int i = 1; i <= 4; ++i) {
+            const QByteArray a = readFile(out(QStringLiteral("ref-%1.jpg").arg(i)));
+            EXPECT_FALSE(a.isEmpty());
+            EXPECT_TRUE(a == readFile(out(prefix + QStringLiteral("-%1.jpg").arg(i)))) << i;
+        }
+        EXPECT_EQ(RunPrint(*paper, TPrintDest::pdPDF, nullptr, out(prefix), 1, settings), 4);
+        EXPECT_TRUE(referencePdf == pdfBody(readFile(out(prefix + QStringLiteral(".pdf")))));
+    }
+}
+
+TEST_F(PrintRun, PrefetchedPhotosAreTheOnesTheCellsWouldLoad)
+{
+    // Same-sized photos are decoded ahead; one with its own small scale in
+    // between makes a worker guess wrong, and the cell must then load it
+    // itself at its own size.
+    for (int i = 0; i < 12; ++i) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(detailedPhoto(1600, 1200), TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    infos[5]->Options().SetParentSize(TParentMode::pamOrigin);
+    infos[5]->Options().SetPhotoSize(TPhotoSize::psScale);
+    infos[5]->Options().SetPhotoScale(0.1);
+    const TPageGeometry g = ExportPageGeometry(*paper, 150);
+    ASSERT_EQ(PreparePages(*paper, paper->PrintOptions()), 12);
+    std::vector<QImage> alone;
+    for (int page = 1; page <= 3; ++page)
+        alone.push_back(RenderPrintPage(*paper, page, g));
+
+    PicturePrefetcher prefetch(*paper, 3);
+    std::vector<std::pair<int, QString>> problems;
+    paper->SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+        return prefetch.load(info, cell, needed);
+    });
+    for (int page = 1; page <= 3; ++page) {
+        prefetch.prepare(page);
+        EXPECT_TRUE(RenderPrintPage(*paper, page, g) == alone[static_cast<std::size_t>(page - 1)]) << page;
+    }
+    paper->SetPictureLoader({});
+    // The first photo drawn tells the workers the size; most of the rest
+    // then come from them.
+    EXPECT_GE(prefetch.prefetchedCount(), 6);
+    EXPECT_LT(prefetch.prefetchedCount(), 12);
+}
+
+TEST_F(PrintRun, AnEmbeddedRecordDamagedAfterOpeningIsReportedAndTheRunGoesOn)
+{
+    const QString doc = out(QStringLiteral("album.vlpf"));
+    {
+        TPhotoPaper saved;
+        saved.SetDivide({2, 2});
+        saved.PhotoAreas().AdjustAreas();
+        TImageInfos images;
+        images.SetSaveType(TFileSaveType::fstStream);
+        for (const char letter : {'A', 'B', 'C'}) {
+            TImageInfo *entry = images.Add();
+            entry->SetFileName(photoFile(letter), TImageLogging::iloLink);
+            entry->SetChecked(true);
+        }
+        SaveDocumentFile(doc, saved, images);
+    }
+    TImageInfos opened;
+    OpenDocumentFile(doc, *paper, opened);
+    ASSERT_EQ(opened.Count(), 3);
+    for (int i = 0; i < opened.Count(); ++i)
+        list.Add(opened[i], true);
+    paper->SetInfos(&list);
+    const QByteArray good = readFile(doc);
+    const qsizetype record = good.indexOf(readFile(photoFile('B'))) - 5;
+    ASSERT_GT(record, 0);
+
+    // The file changes under the open document: the middle record's length
+    // becomes impossible, or the file ends inside it.
+    const QByteArray badLength = good.left(record) + QByteArray("\x02\0\0\0", 4) + good.mid(record + 4);
+    for (const QByteArray &damaged : {badLength, good.left(record + 100)}) {
+        QFile file(doc);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damaged);
+        file.close();
+        std::vector<TPhotoDrawReport> reports;
+        paper->SetOnPhotoDrawn([&](const TPhotoDrawReport &r) { reports.push_back(r); });
+        TPrintRunSettings settings;
+        settings.exportDpi = 50;
+        EXPECT_EQ(RunPrint(*paper, TPrintDest::pdJpeg, nullptr, out(QStringLiteral("damaged-")), 1, settings), 1);
+        ASSERT_EQ(reports.size(), 3u);
+        EXPECT_TRUE(reports[0].drawn && reports[0].problem.isEmpty());
+        EXPECT_FALSE(reports[1].drawn);
+        EXPECT_TRUE(reports[1].problem.startsWith(QLatin1String("unreadable image record"))) << reports[1].problem.toStdString();
+        EXPECT_EQ(reports[2].drawn, damaged == badLength);
+        const QImage page(out(QStringLiteral("damaged-1.jpg")));
+        EXPECT_EQ(cells(page, 50), damaged == badLength ? QStringLiteral("A.C.") : QStringLiteral("A..."));
     }
 }
 

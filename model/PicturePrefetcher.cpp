@@ -1,0 +1,188 @@
+#include "model/PicturePrefetcher.h"
+
+#include "graphics/GraphicClass.h"
+#include "graphics/GraphicClassList.h"
+#include "model/ImageInfo.h"
+#include "model/PhotoPaper.h"
+#include "model/PhotoPlacement.h"
+#include "settings/Errors.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vellora {
+
+namespace {
+
+// Only JPEGs are decoded ahead: they are what takes the time, and other
+// formats may go through image plug-ins, which stay on the drawing thread.
+bool decodesAhead(const TImageInfo &info)
+{
+    return PictureClassForExtension(ExtractFileExt(info.FileName()).toLower()) == &JpegImageClass();
+}
+
+int reductionFor(QSize full, QSize need)
+{
+    if (need.isEmpty())
+        return 1;
+    return ChooseDecodeReduction(full.width(), full.height(), need.width(), need.height());
+}
+
+} // namespace
+
+TLoadedPicture LoadPictureForRun(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+{
+    try {
+        return LoadAreaPicture(info, documentFileName, needed);
+    } catch (const Error &e) {
+        // A linked file that cannot be read already comes back as a problem;
+        // an embedded image whose record is damaged is no different to the
+        // person printing.
+        return TLoadedPicture{{}, {}, 1, QStringLiteral("unreadable image record (%1)").arg(QString::fromUtf8(e.what()))};
+    }
+}
+
+PicturePrefetcher::PicturePrefetcher(TPhotoPaper &paper, int threads) : FPaper(paper)
+{
+    FCells = std::max(1, paper.Divide().cx * paper.Divide().cy);
+    if (threads == 0)
+        threads = QThread::idealThreadCount();
+    if (threads > 1) {
+        FPool = std::make_unique<QThreadPool>();
+        FPool->setMaxThreadCount(threads);
+        // Enough pages ahead to keep every worker on two photos; no more, as
+        // each decoded photo waiting for its page holds memory.
+        FPagesAhead = std::max(1, (2 * threads + FCells - 1) / FCells);
+    }
+}
+
+PicturePrefetcher::~PicturePrefetcher()
+{
+    if (FPool) {
+        FPool->clear();
+        FPool->waitForDone();
+    }
+}
+
+void PicturePrefetcher::prepare(int page)
+{
+    if (!FPool)
+        return;
+    // Jobs of pages already drawn (a page range skips pages) are dropped.
+    const std::int64_t firstSlot = (static_cast<std::int64_t>(page) - 1) * FCells;
+    for (auto it = FJobs.begin(); it != FJobs.end() && it->first < firstSlot;)
+        it = FJobs.erase(it);
+    FScheduledUpTo = std::max(FScheduledUpTo, page - 1);
+    // Until one photo is drawn nothing tells the workers how large to decode.
+    if (FNeeds.empty())
+        return;
+    const std::vector<TImageInfo *> &photoSlots = FPaper.PhotoList();
+    const QString documentFileName = FPaper.DocumentFileName();
+    for (int p = FScheduledUpTo + 1; p <= page + FPagesAhead; ++p) {
+        const std::int64_t first = (static_cast<std::int64_t>(p) - 1) * FCells;
+        if (first >= static_cast<std::int64_t>(photoSlots.size()))
+            break;
+        for (int cell = 0; cell < FCells; ++cell) {
+            const std::int64_t slot = first + cell;
+            if (slot >= static_cast<std::int64_t>(photoSlots.size()))
+                break;
+            const TImageInfo *info = photoSlots[static_cast<std::size_t>(slot)];
+            if (!info || !decodesAhead(*info))
+                continue;
+            auto task = std::make_shared<std::packaged_task<Decoded()>>(
+                [this, info, documentFileName, cell] { return decodeAhead(info, documentFileName, cell); });
+            FJobs[slot] = Job{info, task->get_future()};
+            FPool->start([task] { (*task)(); });
+        }
+        FScheduledUpTo = p;
+    }
+}
+
+PicturePrefetcher::Decoded PicturePrefetcher::decodeAhead(const TImageInfo *info, const QString &documentFileName,
+                                                          int cell)
+{
+    Decoded out;
+    bool known = true;
+    out.picture = LoadPictureForRun(*info, documentFileName, [&](QSize full) {
+        out.askedFull = full;
+        known = guessNeed(cell, full, out.guess);
+        // Without a guess the cheapest decode; it is then done again.
+        return known ? out.guess : QSize(1, 1);
+    });
+    out.skipped = !known;
+    return out;
+}
+
+bool PicturePrefetcher::guessNeed(int cell, QSize full, QSize &need)
+{
+    std::lock_guard lock(FNeedsLock);
+    auto it = FNeeds.find(cell);
+    if (it == FNeeds.end())
+        it = FNeeds.begin();
+    if (it == FNeeds.end())
+        return false;
+    const Need &known = it->second;
+    if (!known.scaled || known.need.isEmpty() || known.full == full) {
+        need = known.scaled ? known.need : QSize();
+        return true;
+    }
+    // A photo of another size: the same share of it.
+    need = QSize(static_cast<int>(std::ceil(double(known.need.width()) * full.width() / known.full.width())),
+                 static_cast<int>(std::ceil(double(known.need.height()) * full.height() / known.full.height())));
+    return true;
+}
+
+void PicturePrefetcher::remember(int cell, QSize full, const TNeededPixels &needed, QSize need)
+{
+    std::lock_guard lock(FNeedsLock);
+    FNeeds[cell] = Need{full, need, static_cast<bool>(needed)};
+}
+
+TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const TNeededPixels &needed)
+{
+    const std::int64_t slot = static_cast<std::int64_t>(FPaper.PhotoAreas().ImageIndex()) + cell;
+    const QString documentFileName = FPaper.DocumentFileName();
+    auto job = FJobs.find(slot);
+    if (job != FJobs.end() && job->second.info == &info) {
+        Decoded decoded = job->second.result.get();
+        FJobs.erase(job);
+        if (!decoded.askedFull.isValid()) {
+            // Not a decodable JPEG: the needed pixels played no part.
+            ++FHits;
+            return std::move(decoded.picture);
+        }
+        const QSize need = needed ? needed(decoded.askedFull) : QSize();
+        remember(cell, decoded.askedFull, needed, need);
+        if (!decoded.skipped && decoded.picture.reduction == reductionFor(decoded.askedFull, need)) {
+            ++FHits;
+            return std::move(decoded.picture);
+        }
+        return LoadPictureForRun(info, documentFileName, needed);
+    }
+    QSize asked;
+    QSize answer;
+    TNeededPixels recording;
+    if (needed) {
+        recording = [&](QSize full) {
+            asked = full;
+            answer = needed(full);
+            return answer;
+        };
+    } else {
+        // Still learn the full size, to decode the next photos whole as well.
+        recording = [&](QSize full) {
+            asked = full;
+            return QSize();
+        };
+    }
+    TLoadedPicture picture = LoadPictureForRun(info, documentFileName, recording);
+    if (asked.isValid() && !asked.isEmpty()) {
+        remember(cell, asked, needed, answer);
+        prepare(FPaper.PhotoAreas().ImageIndex() / FCells + 1);
+    }
+    return picture;
+}
+
+} // namespace vellora
