@@ -5,7 +5,10 @@
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
 #include "app/ShowDocumentCommand.h"
+#include "model/PhotoTurn.h"
 #include "plugins/PluginSetup.h"
+#include "settings/Helpers.h"
+#include "settings/IniFile.h"
 #include "settings/Version.h"
 
 #include <QApplication>
@@ -52,6 +55,7 @@ const OptionSpec kOptions[] = {
     {"fit", true, false},
     {"dpi", true, false},
     {"printer-option", true, false},
+    {"exif-rotate", true, false},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -170,6 +174,32 @@ ParsedArgs parseArguments(const QStringList &args)
     return parsed;
 }
 
+bool ExifRotateSetting()
+{
+    // Read where the main window keeps it, without making the folder.
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    ini.SetFileName(GetSpecialFolder(TSpecialFolder::sfAppData) + QStringLiteral("Vellora/Vellora.ini"));
+    ini.SetDefaultFolder(TDefaultFolder::dfUser);
+    return ini.ReadBool(QStringLiteral("Option"), QStringLiteral("ExifRotate"), true);
+}
+
+void ApplyExifRotate(const ParsedArgs &args)
+{
+    const auto it = args.options.find(QStringLiteral("exif-rotate"));
+    if (it == args.options.end()) {
+        SetExifRotate(ExifRotateSetting());
+        return;
+    }
+    const QString value = it->second.trimmed().toLower();
+    if (value == QLatin1String("on"))
+        SetExifRotate(true);
+    else if (value == QLatin1String("off"))
+        SetExifRotate(false);
+    else
+        throw UsageError{QStringLiteral("--exif-rotate takes on or off, not \"%1\"").arg(it->second)};
+}
+
 QString helpText()
 {
     return QStringLiteral(
@@ -189,6 +219,8 @@ QString helpText()
         "  --printer-option NAME=CHOICE (the printer's own options, see --list-printers --json)\n"
         "Quick layout: --paper A4|L|Letter|WxH, --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
+        "Photos: --exif-rotate on|off turns photos upright by their Exif orientation\n"
+        "  (default: the setting ExifRotate of section Option, on when not set)\n"
         "A lone -- ends the options, so that a path may begin with a dash.\n"
         "Exit status: 0 done, 1 failed, 2 bad arguments, 3 finished, but some images\n"
         "  could not be read (each is named on standard error), 130 cancelled.\n");
@@ -229,6 +261,12 @@ int runMain(int argc, char **argv)
     }
     if (parsed.command.isEmpty())
         return runWindow(argc, argv);
+    try {
+        ApplyExifRotate(parsed);
+    } catch (const UsageError &e) {
+        std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
+        return 2;
+    }
 
     const auto &table = commands();
     const auto it = table.find(parsed.command);

@@ -32,6 +32,13 @@ using CommandFn = std::function<int(const ParsedArgs &)>;
 
 QString helpText();
 
+// "ExifRotate" of section "Option" in the user's settings file; on when it is
+// not there.
+bool ExifRotateSetting();
+// Sets the program-wide ExifRotate() switch from --exif-rotate on|off, or
+// from the settings file without it. UsageError for any other value.
+void ApplyExifRotate(const ParsedArgs &args);
+
 int runMain(int argc, char **argv);
 
 } // namespace vellora::app

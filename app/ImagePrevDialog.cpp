@@ -4,6 +4,8 @@
 #include "imagelist/ImageListView.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoArea.h"
+#include "model/PhotoPlacement.h"
+#include "model/PhotoTurn.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -25,6 +27,16 @@ namespace vellora {
 namespace {
 constexpr int kMinRate = 20;
 constexpr int kMaxRate = 200;
+
+// The quarter turns the print run gives an entry: its own fixed rotation,
+// else the one it was last drawn with (an automatic rotation depends on the
+// cell, so it is known only once the entry has been drawn).
+int printQuarters(const TImageInfo &info) {
+    const TPhotoOption &options = info.Options();
+    if (options.ParentRotate() == TParentMode::pamOrigin && QuarterTurns(options.Rotate()) != 0)
+        return QuarterTurns(options.Rotate());
+    return QuarterTurns(options.TrueRotate());
+}
 } // namespace
 
 int TfrmImagePrev::ZoomInRate(int rate) { return rate + 20 > kMaxRate ? 100 : rate + 20; }
@@ -142,6 +154,7 @@ void TfrmImagePrev::SetShowRate(int rate) {
 void TfrmImagePrev::load() {
     FImage = QImage();
     FFullSize = QSize();
+    FTurn = {};
     FError.clear();
     lblFileName->clear();
     lblImageSize->clear();
@@ -161,15 +174,20 @@ void TfrmImagePrev::load() {
             return QSize(std::max(1, full.width() * std::max(rate, 100) / 100),
                          std::max(1, full.height() * std::max(rate, 100) / 100));
         });
-        FImage = std::move(p.image);
-        FFullSize = p.fullSize.isEmpty() ? FImage.size() : p.fullSize;
+        // Shown as it prints: upright when photos are turned so, then turned
+        // as the print run turns this entry.
+        FTurn = ThenQuarters(ExifRotate() ? UprightTurn(p.orientation) : TPixelTurn{}, printQuarters(*info));
+        FImage = TurnImage(p.image, FTurn);
+        FFullSize = p.fullSize.isEmpty() ? p.image.size() : p.fullSize;
         if (FImage.isNull())
             FError = QStringLiteral("画像を読み込めません。\n%1").arg(info->FileName());
     } catch (const std::exception &e) {
         FError = QStringLiteral("画像を読み込めません。\n%1").arg(QString::fromUtf8(e.what()));
     }
+    // The size the file says, as the list shows it.
     if (!FFullSize.isEmpty())
         lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(FFullSize.width()).arg(FFullSize.height()));
+    FFullSize = TurnedSize(FFullSize, FTurn);
     compose();
 }
 

@@ -1,7 +1,11 @@
 // TfrmImagePrev "画像の確認": one print-list entry at a time, in the list's
 // order, at a chosen zoom in the zoom/pan view the print preview uses.
-// Pictures are loaded like the print run loads them. UI thread only.
+// Pictures are loaded like the print run loads them and shown turned as it
+// turns them (upright by their Exif orientation while ExifRotate() is on).
+// UI thread only.
 #pragma once
+
+#include "model/PhotoTurn.h"
 
 #include <QColor>
 #include <QDialog>
@@ -75,8 +79,9 @@ private:
     int FMargin = 10;
     QColor FBackColor{128, 128, 128};
     bool FFirstShow = true;
-    QImage FImage;          // decoded, perhaps reduced
-    QSize FFullSize;        // the whole image's pixels
+    QImage FImage;          // decoded, perhaps reduced, turned as shown
+    QSize FFullSize;        // the whole image's pixels, turned as shown
+    TPixelTurn FTurn;
     QString FError;
 };
 

@@ -2,6 +2,7 @@
 
 #include "exif/ExifInfo.h"
 #include "model/ImageInfo.h"
+#include "model/PhotoTurn.h"
 #include "graphics/GraphicClassList.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/PluginSetup.h"
@@ -121,6 +122,12 @@ void addEntryTexts(QJsonObject &facts, const QString &path)
     }
     facts[QStringLiteral("imageWidth")] = entry.ImageWidth();
     facts[QStringLiteral("imageHeight")] = entry.ImageHeight();
+    // The size the photo has when turned upright by its orientation, whether
+    // or not this run turns photos.
+    const QSize upright = TurnedSize(QSize(entry.ImageWidth(), entry.ImageHeight()),
+                                     UprightTurn(static_cast<int>(Ord(entry.Orientation()))));
+    facts[QStringLiteral("uprightWidth")] = upright.width();
+    facts[QStringLiteral("uprightHeight")] = upright.height();
     facts[QStringLiteral("fileSizeText")] = entry.FileSizeText();
     facts[QStringLiteral("fileTimeText")] = entry.FileTimeText();
     facts[QStringLiteral("imageSizeText")] = entry.ImageSizeText();
@@ -149,6 +156,8 @@ QString textReport(const QJsonObject &facts)
     line("File size:", QStringLiteral("%1 bytes").arg(facts[QLatin1String("fileSize")].toInteger()));
     line("File time:", facts[QLatin1String("fileTime")].toString().replace(QLatin1Char('T'), QLatin1Char(' ')));
     line("Image size:", facts[QLatin1String("imageSizeText")].toString());
+    line("Upright size:", QStringLiteral("%1 x %2").arg(facts[QLatin1String("uprightWidth")].toInt())
+                              .arg(facts[QLatin1String("uprightHeight")].toInt()));
     line("Shown as:", QStringLiteral("%1 / %2 / %3").arg(facts[QLatin1String("shotTimeText")].toString(),
                                                      facts[QLatin1String("fileTimeText")].toString(),
                                                      facts[QLatin1String("fileSizeText")].toString()));

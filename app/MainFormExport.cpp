@@ -11,9 +11,11 @@
 #include "app/controls/QvTaskDialog.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoTurn.h"
 #include "print/DevicePrint.h"
 #include "settings/Helpers.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -183,9 +185,14 @@ void TfrmMain::ChangeOptions() {
     const QString temp = IncludeTrailingPathDelimiter(QDir::tempPath());
     const QString oldSusie = iniMain.ReadDirectory(kOption, QStringLiteral("Susie"), QString());
     const QString oldCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
+    const bool oldRotate = ExifRotate();
     TfrmOption dialog(iniMain, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (ExifRotate() != oldRotate) {
+        lvFile->ActiveView()->viewport()->update();
+        DrawPaperPreview();
+    }
     const QString newSusie = iniMain.ReadDirectory(kOption, QStringLiteral("Susie"), QString());
     const QString newCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
     if (resolvedFolder(oldSusie) != resolvedFolder(newSusie))

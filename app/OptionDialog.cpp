@@ -1,9 +1,11 @@
 #include "app/OptionDialog.h"
 
 #include "app/controls/QvTaskDialog.h"
+#include "model/PhotoTurn.h"
 #include "settings/Helpers.h"
 #include "settings/IniFile.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -71,6 +73,14 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     row->addWidget(edtDefaultDocument);
     row->addWidget(btnDefaultDocument);
     root->addWidget(startup);
+
+    auto *images = new QGroupBox(QStringLiteral("画像"), this);
+    images->setObjectName(QStringLiteral("grpImage"));
+    auto *imageRows = new QVBoxLayout(images);
+    chkExifRotate = new QCheckBox(QStringLiteral("Exif の向き情報に合わせて写真を回転する"), images);
+    chkExifRotate->setObjectName(QStringLiteral("chkExifRotate"));
+    imageRows->addWidget(chkExifRotate);
+    root->addWidget(images);
     root->addStretch();
 
     auto *buttons = new QHBoxLayout;
@@ -88,6 +98,8 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtTemporaryPath->setText(FIni.ReadDirectory(kOption, QStringLiteral("CachePath"), temp));
     edtSusiePath->setText(FIni.ReadDirectory(kOption, QStringLiteral("Susie"), QString()));
     edtDefaultDocument->setText(FIni.ReadStr(kOption, QStringLiteral("AutoLoad"), QString()));
+    // What the program does now: --exif-rotate may have overridden the setting.
+    chkExifRotate->setChecked(ExifRotate());
 
     connect(btnTemporaryPath, &QPushButton::clicked, this,
             [this] { pickFolder(edtTemporaryPath, QStringLiteral("テンポラリフォルダ")); });
@@ -156,6 +168,12 @@ void TfrmOption::okClicked() {
     FIni.WriteDirectory(kOption, QStringLiteral("CachePath"), QFileInfo(cache).absoluteFilePath());
     FIni.WriteDirectory(kOption, QStringLiteral("Susie"), susie.isEmpty() ? susie : QFileInfo(susie).absoluteFilePath());
     FIni.WriteStr(kOption, QStringLiteral("AutoLoad"), document);
+    // Only a change is written, so that a command-line override left alone
+    // does not become the setting.
+    if (chkExifRotate->isChecked() != ExifRotate()) {
+        FIni.WriteBool(kOption, QStringLiteral("ExifRotate"), chkExifRotate->isChecked());
+        SetExifRotate(chkExifRotate->isChecked());
+    }
     accept();
 }
 

@@ -1,13 +1,16 @@
-// TfrmOption "オプション": the thumbnail cache folder, the plug-in folder and
-// the document opened at start-up, kept in the "Option" section. OK checks
+// TfrmOption "オプション": the thumbnail cache folder, the plug-in folder,
+// the document opened at start-up and whether photos are turned upright by
+// their Exif orientation, kept in the "Option" section. OK checks
 // the choice (a cache folder must exist and take files; a missing plug-in
 // folder is refused; a missing start-up document is kept only when the user
-// says so) and writes it. UI thread only.
+// says so) and writes it; a changed orientation choice also sets the
+// program-wide ExifRotate() switch. UI thread only.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -30,6 +33,7 @@ public:
     QPushButton *btnSusiePath;
     QLineEdit *edtDefaultDocument;
     QPushButton *btnDefaultDocument;
+    QCheckBox *chkExifRotate;
     QPushButton *btnOK;
     QPushButton *btnCancel;
 

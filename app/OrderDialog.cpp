@@ -7,6 +7,7 @@
 #include "model/ImageInfos.h"
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoTurn.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -564,14 +565,18 @@ void TfrmOrder::showPreview(TImageInfo *info) {
         try {
             // Only as many pixels as the box shows: a large photo decodes at
             // a DCT reduction.
-            picture = LoadAreaPicture(*info, document, [box](QSize full) { return full.scaled(box, Qt::KeepAspectRatio); })
-                          .image;
+            TLoadedPicture loaded =
+                LoadAreaPicture(*info, document, [box](QSize full) { return full.scaled(box, Qt::KeepAspectRatio); });
+            picture = ExifRotate() ? TurnImage(loaded.image, UprightTurn(loaded.orientation)) : loaded.image;
         } catch (const std::exception &) {
             picture = QImage();   // a damaged record or a vanished document: the thumbnail instead
         }
         if (picture.isNull() && FOwner)
-            if (TImageListItem *item = FOwner->FindInfoItem(info))
+            if (TImageListItem *item = FOwner->FindInfoItem(info)) {
                 FOwner->ListView()->GetThumbnail(item, picture);
+                if (ExifRotate())
+                    picture = TurnImage(picture, UprightTurn(static_cast<int>(Ord(info->Orientation()))));
+            }
         if (!picture.isNull() && (picture.width() > box.width() || picture.height() > box.height()))
             picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         picture.setDevicePixelRatio(ratio);

@@ -749,4 +749,21 @@ TExifInfo &ExifInfo()
     return instance;
 }
 
+int ExifOrientationOf(const QByteArray &data) noexcept
+{
+    try {
+        TMemoryStream stream(data);
+        TExifInfo reader;
+        // A damaged block only means that nothing is known.
+        reader.OnError = [](TExifInfo &, int, bool &allowError) { allowError = false; };
+        if (!reader.IsExif(stream))
+            return 1;
+        reader.ReadExifData(stream);
+        const int value = static_cast<int>(reader.Orientation());
+        return value >= 1 && value <= 8 ? value : 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
 } // namespace vellora

@@ -230,4 +230,9 @@ private:
 // The one reader of the program, created on first use.
 TExifInfo &ExifInfo();
 
+// The Exif orientation (1 to 8) of image bytes in memory; 1 when they hold
+// no Exif block, a damaged one or a value outside 1 to 8. Uses a reader of
+// its own, so any thread may call it; never throws.
+int ExifOrientationOf(const QByteArray &data) noexcept;
+
 } // namespace vellora

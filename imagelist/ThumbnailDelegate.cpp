@@ -1,5 +1,7 @@
 // Drawing and mouse handling of items in the thumbnail style.
 #include "imagelist/ImageListViewPrivate.h"
+#include "model/ImageInfo.h"
+#include "model/PhotoTurn.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -133,7 +135,10 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QImage *thumb = FView->memoryThumb(item);
     QImage picture;
     if (thumb) {
+        // The cache keeps the stored pixels; an upright photo is turned here.
         picture = *thumb;
+        if (ExifRotate() && item.Data())
+            picture = TurnImage(picture, UprightTurn(static_cast<int>(Ord(item.Data()->Orientation()))));
     } else if (const QPixmap *p = FView->LargeImages() ? FView->LargeImages()->Picture(item.ImageIndex()) : nullptr) {
         picture = p->toImage();
     } else {

@@ -3,6 +3,7 @@
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoPlacement.h"
+#include "model/PhotoTurn.h"
 
 namespace vellora {
 
@@ -36,9 +37,14 @@ void TImageArea::PreparePicture()
             return;
         const TPhotoPaper *paper = Paper();
         // Kept in the fill, so the picture survives into a saved document.
-        QImage picture = LoadAreaPicture(*info, paper ? paper->DocumentFileName() : QString()).image;
-        if (Angle() != TTextAngle::taNone && !picture.isNull())
+        TLoadedPicture loaded = LoadAreaPicture(*info, paper ? paper->DocumentFileName() : QString());
+        QImage picture = std::move(loaded.image);
+        if (ExifRotate() && !picture.isNull()) {
+            // Upright, then the area's angle, in one turn.
+            picture = TurnImage(picture, ThenQuarters(UprightTurn(loaded.orientation), QuarterTurnsOf(Angle())));
+        } else if (Angle() != TTextAngle::taNone && !picture.isNull()) {
             picture = RotateBitmap(picture, QuarterTurnsOf(Angle()) * 90);
+        }
         SetBitmap(picture);
         return;
     }

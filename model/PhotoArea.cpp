@@ -1,5 +1,6 @@
 #include "model/PhotoArea.h"
 
+#include "exif/ExifInfo.h"
 #include "graphics/BigBitmap.h"
 #include "graphics/GraphicClassList.h"
 #include "graphics/JpegImage.h"
@@ -230,6 +231,7 @@ TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphi
             out.fullSize = image.size();
         }
         out.image = onWhite(image);
+        out.orientation = ExifOrientationOf(data);
     } catch (const EGraphicError &e) {
         return TLoadedPicture{{}, {}, 1, QString::fromUtf8(e.what())};
     }
@@ -301,12 +303,13 @@ double TPhotoArea::PhotoResolution(const TImageInfo &item, double resolution) co
         return 0;
     const TPhotoOption &options = item.Options();
     const TPhotoRotate rule = options.ParentRotate() == TParentMode::pamOrigin ? options.Rotate() : FRotate;
-    const TPhotoRotate rotate =
-        ResolveAutoRotate(rule, FBounds.Width(), FBounds.Height(), item.ImageWidth(), item.ImageHeight());
-    const bool across = QuarterTurns(rotate) % 2 != 0;
+    const TPixelTurn upright = UprightTurn(ExifRotate() ? static_cast<int>(Ord(item.Orientation())) : 1);
+    const QSize size = TurnedSize(QSize(item.ImageWidth(), item.ImageHeight()), upright);
+    const TPhotoRotate rotate = ResolveAutoRotate(rule, FBounds.Width(), FBounds.Height(), size.width(), size.height());
+    const QSize placed = TurnedSize(size, ThenQuarters({}, QuarterTurns(rotate)));
     TPlacementInput in = placementInput(item, FBounds, resolution);
-    in.pictureWidth = across ? item.ImageHeight() : item.ImageWidth();
-    in.pictureHeight = across ? item.ImageWidth() : item.ImageHeight();
+    in.pictureWidth = placed.width();
+    in.pictureHeight = placed.height();
     return EffectiveResolution(in, ComputePlacement(in));
 }
 
@@ -329,24 +332,32 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
             if ((item->ImageWidth() <= 0 || item->ImageHeight() <= 0) && !fullSize.isEmpty())
                 item->SetImageSize({fullSize.width(), fullSize.height()});
         };
+        // Upright photos are placed by their upright size: the rotation rule
+        // (and TrueRotate) then turns the upright photo. The entry's recorded
+        // orientation serves until the picture's own bytes have been read.
+        const bool upright = ExifRotate();
+        int orientation = upright ? static_cast<int>(Ord(item->Orientation())) : 1;
+        TPixelTurn turn;
         auto turnsFor = [&]() {
+            const TPixelTurn toUpright = UprightTurn(orientation);
+            const QSize size = TurnedSize(QSize(item->ImageWidth(), item->ImageHeight()), toUpright);
             const TPhotoRotate rotate =
-                ResolveAutoRotate(rule, cellRect.Width(), cellRect.Height(), item->ImageWidth(), item->ImageHeight());
+                ResolveAutoRotate(rule, cellRect.Width(), cellRect.Height(), size.width(), size.height());
             item->Options().SetTrueRotate(rotate);
-            return QuarterTurns(rotate);
+            turn = ThenQuarters(toUpright, QuarterTurns(rotate));
         };
-        int turns = turnsFor();
+        turnsFor();
 
         // The placement comes from the full pixel size; the decode only needs
         // as many pixels as the placed photo has.
-        auto turned = [&turns](QSize size) { return turns % 2 ? size.transposed() : size; };
+        auto turned = [&turn](QSize size) { return TurnedSize(size, turn); };
         TNeededPixels needed;
         if (!FParent || FParent->ScaledDecode()) {
             needed = [&](QSize fullSize) {
                 if (fullSize.isEmpty())
                     return QSize();
                 learnSize(fullSize);
-                turns = turnsFor();
+                turnsFor();
                 const QSize t = turned(fullSize);
                 TPlacementInput probe = in;
                 probe.pictureWidth = t.width();
@@ -359,21 +370,28 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
                                      ? paper->PictureLoader()(*item, Index(), needed)
                                      : LoadAreaPicture(*item, paper ? paper->DocumentFileName() : QString(), needed);
         learnSize(picture.fullSize);
-        turns = turnsFor();
+        if (upright)
+            orientation = picture.orientation;
+        turnsFor();
         TPhotoDrawReport report{item, Index(), picture.problem, false, 0.0};
         // Nothing to place for a picture that could not be loaded; the fill,
         // frame and free areas are still drawn.
         if (!picture.image.isNull() && !picture.fullSize.isEmpty()) {
-            if (turns)
-                picture.image = RotateBitmap(picture.image, turns * 90);
             const QSize full = turned(picture.fullSize);
             in.pictureWidth = full.width();
             in.pictureHeight = full.height();
             const TPhotoPlacement place = ComputePlacement(in);
             report.drawn = true;
             report.effectivePpi = EffectiveResolution(in, place);
-            drawPhoto(canvas, preview, picture.image, place,
-                      paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding);
+            const bool banding = paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding;
+            if (upright && !turn.IsIdentity()) {
+                // Turned while stretched: no turned copy of a large photo.
+                drawPhoto(canvas, preview, picture.image, place, banding, turn);
+            } else {
+                if (turn.quarters)
+                    picture.image = RotateBitmap(picture.image, turn.quarters * 90);
+                drawPhoto(canvas, preview, picture.image, place, banding);
+            }
         }
         if (paper && paper->OnPhotoDrawn())
             paper->OnPhotoDrawn()(report);
@@ -384,7 +402,7 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
 }
 
 void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
-                           bool banding)
+                           bool banding, TPixelTurn turn)
 {
     const TPixelRect &r = place.output;
     if (r.Width() <= 0 || r.Height() <= 0)
@@ -396,14 +414,23 @@ void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture
     if (place.photoWidth > 0 && place.photoHeight > 0) {
         const TPixelRect target{place.offsetX, place.offsetY, place.offsetX + place.photoWidth,
                                 place.offsetY + place.photoHeight};
-        QPainter painter(&cell);
-        if (preview) {
+        if (turn.IsIdentity()) {
+            QPainter painter(&cell);
+            if (preview) {
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                painter.drawImage(target.toQRect(), picture);
+            } else {
+                TBigBitmap big;
+                big.Assign(picture);
+                big.Draw(painter, target);
+            }
+        } else if (preview) {
+            QPainter painter(&cell);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(target.toQRect(), picture);
+            painter.setTransform(TurnedTargetTransform(picture.size(), target.toQRect(), turn));
+            painter.drawImage(0, 0, picture);
         } else {
-            TBigBitmap big;
-            big.Assign(picture);
-            big.Draw(painter, target);
+            StretchTurned(cell, target.toQRect(), picture, turn);
         }
     }
     if (banding) {

@@ -6,6 +6,7 @@
 #include "graphics/Geometry.h"
 #include "model/Areas.h"
 #include "model/Background.h"
+#include "model/PhotoTurn.h"
 #include "model/Types.h"
 
 #include <QFont>
@@ -32,6 +33,9 @@ struct TLoadedPicture {
     // Why the picture could not be read, or (with an image) why it is only
     // partly there; empty when all is well.
     QString problem;
+    // The Exif orientation of the bytes the image came from (1 to 8; 1 when
+    // they say nothing usable). The image itself is as stored.
+    int orientation = 1;
 };
 
 // Given the full pixel size of an image, the pixels the drawing needs of it
@@ -116,7 +120,8 @@ public:
     void Draw(QPainter &canvas, double resolution, bool preview, TImageInfo *item, const TFloatSize &origin);
 
     // How finely `item` prints in this cell: its source pixels per inch of
-    // paper after the rotation, the size rule and the scale limit; 0 while
+    // paper after the rotation (upright first while ExifRotate() is on), the
+    // size rule and the scale limit; 0 while
     // its pixel size is unknown. The print preview and the layout dialog show
     // it. `resolution` is the device's: a fixed scale counts in its pixels.
     double PhotoResolution(const TImageInfo &item, double resolution) const;
@@ -132,8 +137,9 @@ private:
 
     // Steps 12 to 15 of drawing: the white cell bitmap with the photo
     // stretched into it, put on the canvas.
+    // `turn` is applied to the picture while it is stretched.
     static void drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
-                          bool banding);
+                          bool banding, TPixelTurn turn = {});
     void Changed();
     void ownChange(bool &parentFlag);
     // The placement settings for `item` in the cell at cellRect, the picture

@@ -3,6 +3,7 @@
 #include "graphics/TextWriter.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoTurn.h"
 
 namespace vellora {
 
@@ -90,7 +91,12 @@ TTextAngle TTextArea::CurrentAngle() const
     const TImageInfo *info = FAdjustmentAngle ? LinkedImage() : nullptr;
     if (!info)
         return Angle();
-    return AdjustedTextAngle(Angle(), Ord(info->Orientation()), info->Options().TrueRotate());
+    int orientation = Ord(info->Orientation());
+    // A photo drawn upright needs no turn for its orientation, only for the
+    // rule's; a photo without a known orientation keeps the angle as it is.
+    if (ExifRotate() && orientation >= 1 && orientation <= 8)
+        orientation = 1;
+    return AdjustedTextAngle(Angle(), orientation, info->Options().TrueRotate());
 }
 
 bool TTextArea::HasContent(bool preview) const

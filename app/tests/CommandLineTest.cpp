@@ -1,8 +1,12 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "model/PhotoTurn.h"
 #include "settings/Version.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vellora::app;
@@ -69,4 +73,47 @@ TEST(CommandLine, WindowPathsTakeFileUris)
 {
     EXPECT_EQ(windowPaths({"file:///tmp/a%20b.jpg", "rel/c.jpg", "--", "-x.jpg", "file:///tmp/Jos%C3%A9.vlpf"}),
               (QStringList{"/tmp/a b.jpg", "rel/c.jpg", "-x.jpg", QStringLiteral("/tmp/José.vlpf")}));
+}
+
+TEST(CommandLine, ExifRotateComesFromTheOptionElseFromTheSetting)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    auto setting = [&config](const char *line) {
+        QDir().mkpath(config.path() + QStringLiteral("/Vellora"));
+        QFile ini(config.path() + QStringLiteral("/Vellora/Vellora.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[Option]\n") + line + "\n");
+    };
+    const bool old = vellora::ExifRotate();
+    const struct {
+        const char *iniLine;   // null: no settings file
+        QStringList args;
+        bool expected;
+    } cases[] = {
+        {nullptr, {"--info", "a.jpg"}, true},                 // on unless set otherwise
+        {"ExifRotate=0", {"--info", "a.jpg"}, false},
+        {"ExifRotate=1", {"--info", "a.jpg"}, true},
+        {"ExifRotate=0", {"--exif-rotate", "on", "--info", "a.jpg"}, true},
+        {"ExifRotate=1", {"--exif-rotate=OFF", "--info", "a.jpg"}, false},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(config.path() + QStringLiteral("/Vellora/Vellora.ini"));
+        if (c.iniLine)
+            setting(c.iniLine);
+        vellora::SetExifRotate(!c.expected);
+        ApplyExifRotate(parseArguments(c.args));
+        EXPECT_EQ(vellora::ExifRotate(), c.expected) << c.args.join(' ').toStdString();
+    }
+    EXPECT_THROW(ApplyExifRotate(parseArguments({"--exif-rotate", "yes"})), UsageError);
+    vellora::SetExifRotate(old);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+
+    QProcess p;
+    p.start(QStringLiteral(VELLORA_EXE), {"--exif-rotate", "sideways", "--info", "a.jpg"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("--exif-rotate takes on or off"));
 }

@@ -10,18 +10,22 @@
 #include "app/controls/QvTaskDialog.h"
 #include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoTurn.h"
 #include "print/tests/PrintTestSupport.h"
 #include "settings/IniFile.h"
+#include "testsupport/OrientedPhoto.h"
 #include "testsupport/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -448,6 +452,54 @@ TEST_F(ExportCommandsTest, Render) {
     TfrmSelHelp h;
     h.adjustSize();
     EXPECT_TRUE(h.grab().save(dir + QStringLiteral("/frmSelHelp.png")));
+}
+
+TEST_F(ExportCommandsTest, OptionsSwitchPhotosUprightAndTheThumbnailsFollow) {
+    const QString photo = FOut.path() + QStringLiteral("/marker.jpg");
+    ASSERT_TRUE(test::writeOrientedMarker(photo, 120, 80, 6));
+    TExifRotateScope scope(true);
+    TfrmMain w;
+    w.ListView()->SetThumbSize(96);
+    w.AddImageFile(photo);
+    w.show();
+    w.ListView()->SetViewStyle(TImageViewStyle::ivsThumbnail);
+    w.ListView()->WaitForThumbnails();
+    // The colour a quarter of the way in from the picture's top-left corner.
+    auto topLeft = [&w] {
+        QApplication::processEvents();
+        const QImage shot = w.ListView()->ListView()->viewport()->grab().toImage();
+        const QRect cell = w.ListView()->ItemCellRect(w.ListView()->Items()[0]);
+        return shot.pixel(cell.center().x() - 20, cell.top() + 52 - 14);
+    };
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 40 && std::abs(qGreen(a) - qGreen(b)) <= 40
+            && std::abs(qBlue(a) - qBlue(b)) <= 40;
+    };
+    EXPECT_TRUE(near(topLeft(), test::kMarkerTopLeft));   // upright
+
+    bool shown = false;
+    FDialogs[QStringLiteral("frmOption")] = [&](QWidget *dialog) {
+        auto &d = *static_cast<TfrmOption *>(dialog);
+        shown = d.chkExifRotate->isChecked();
+        d.chkExifRotate->setChecked(false);
+        d.btnOK->click();
+    };
+    w.Action(QStringLiteral("mitOption"))->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(ExifRotate());
+    EXPECT_FALSE(w.Ini().ReadBool(QStringLiteral("Option"), QStringLiteral("ExifRotate"), true));
+    EXPECT_TRUE(near(topLeft(), test::kMarkerTopRight));   // as stored
+
+    // Left as it is, the choice is not written: a --exif-rotate of this run
+    // does not become the setting.
+    w.Ini().DeleteItem(QStringLiteral("Option"), QStringLiteral("ExifRotate"));
+    FDialogs[QStringLiteral("frmOption")] = [&](QWidget *dialog) {
+        static_cast<TfrmOption *>(dialog)->btnOK->click();
+    };
+    w.Action(QStringLiteral("mitOption"))->trigger();
+    EXPECT_FALSE(ExifRotate());
+    EXPECT_FALSE(w.Ini().ItemExists(QStringLiteral("Option"), QStringLiteral("ExifRotate")));
+    EXPECT_TRUE(FErrors.isEmpty()) << FErrors.join(QLatin1Char('|')).toStdString();
 }
 
 #include "ExportCommandsTest.moc"

@@ -4,6 +4,10 @@
 #include "app/print/ZoomPanView.h"
 
 #include "app/controls/DropDst.h"
+#include "imagelist/ImageListView.h"
+#include "model/ImageInfo.h"
+#include "model/PhotoTurn.h"
+#include "testsupport/OrientedPhoto.h"
 #include "testsupport/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -116,4 +120,58 @@ TEST_F(ImagePrevTest, FitsLeaveNoScrollBarAndAnEmptyListHasNoPage) {
     d.setFont(font);
     QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
     EXPECT_TRUE(d.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/frmImagePrev.png")));
+}
+
+TEST_F(ImagePrevTest, ShowsThePhotoTurnedAsItPrints) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/marker.jpg");
+    ASSERT_TRUE(test::writeOrientedMarker(path, 120, 80, 6));   // stored 80 × 120
+    TfrmMain w;
+    w.AddImageFile(path);
+    ASSERT_EQ(w.ListView()->Items().Count(), 1);
+    TImageInfo *info = w.ListView()->Items()[0]->Data();
+    ASSERT_NE(info, nullptr);
+
+    // The colours a quarter of the way in from the top-left and top-right
+    // corners of the picture, drawn at 100 % inside the margins.
+    auto topCorners = [](const TfrmImagePrev &d) {
+        const QImage picture = d.viwImage->Picture();
+        const int m = d.Margin();
+        const QSize size = d.viwImage->PictureSize() - QSize(2 * m, 2 * m);
+        return std::pair{QColor(picture.pixel(m + size.width() / 4, m + size.height() / 4)),
+                         QColor(picture.pixel(m + size.width() * 3 / 4, m + size.height() / 4))};
+    };
+    auto near = [](const QColor &a, QRgb b) {
+        return std::abs(a.red() - qRed(b)) <= 40 && std::abs(a.green() - qGreen(b)) <= 40
+            && std::abs(a.blue() - qBlue(b)) <= 40;
+    };
+    const struct {
+        bool on;
+        TPhotoRotate ownRotate;   // prNone: follows the cell (never drawn yet: no turn)
+        QSize shown;
+        QRgb topLeft, topRight;
+        const char *render;
+    } cases[] = {
+        {true, TPhotoRotate::prNone, {120, 80}, test::kMarkerTopLeft, test::kMarkerTopRight, "frmImagePrev-upright.png"},
+        {true, TPhotoRotate::pr90, {80, 120}, test::kMarkerRest, test::kMarkerTopLeft, "frmImagePrev-upright90.png"},
+        {false, TPhotoRotate::prNone, {80, 120}, test::kMarkerTopRight, test::kMarkerRest, "frmImagePrev-stored.png"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.render);
+        TExifRotateScope scope(c.on);
+        info->Options().SetParentRotate(c.ownRotate == TPhotoRotate::prNone ? TParentMode::pamArea
+                                                                             : TParentMode::pamOrigin);
+        info->Options().SetRotate(c.ownRotate);
+        TfrmImagePrev d(*w.ListView(), QString());
+        d.SetShowRate(100);
+        EXPECT_EQ(d.viwImage->PictureSize(), c.shown + QSize(2 * d.Margin(), 2 * d.Margin()));
+        EXPECT_EQ(d.lblImageSize->text(), QStringLiteral("80×120 ピクセル"));   // what the file says
+        const auto [left, right] = topCorners(d);
+        EXPECT_TRUE(near(left, c.topLeft)) << left.name().toStdString();
+        EXPECT_TRUE(near(right, c.topRight)) << right.name().toStdString();
+        d.setFont(QFont(QStringLiteral("IPAGothic"), 9));
+        d.resize(360, 300);
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        EXPECT_TRUE(d.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/") + QLatin1String(c.render)));
+    }
 }

@@ -67,6 +67,7 @@ TEST(InfoCommand, ShotTimeCommentAndOrientation)
         QByteArray data;
         QJsonValue shotTime;
         int orientation;
+        int uprightWidth = 320;   // of the 320 × 240 pixels, turned by the orientation
     };
     const Case cases[] = {
         {"sub-second digits are milliseconds", exifFile({}, {date, asciiEntry(37521, "50")}),
@@ -75,7 +76,7 @@ TEST(InfoCommand, ShotTimeCommentAndOrientation)
          QJsonValue::Null, 1},
         {"sub-seconds that are no number give no time", exifFile({}, {date, asciiEntry(37521, "x")}),
          QJsonValue::Null, 1},
-        {"no sub-seconds", exifFile({shortEntry(274, {8})}, {date}), "2010-05-01T12:34:56.000", 8},
+        {"no sub-seconds", exifFile({shortEntry(274, {8})}, {date}), "2010-05-01T12:34:56.000", 8, 240},
         {"impossible date", exifFile({}, {asciiEntry(36867, "2010:13:01 12:34:56")}), QJsonValue::Null, 1},
         {"no date", exifFile({shortEntry(274, {9})}, {}), QJsonValue::Null, 0},
         {"not Exif", buildJpeg(QByteArray(), 320, 240), QJsonValue::Null, 0},
@@ -86,6 +87,9 @@ TEST(InfoCommand, ShotTimeCommentAndOrientation)
         EXPECT_EQ(facts["shotTime"], c.shotTime) << c.what;
         EXPECT_EQ(facts["orientation"], c.orientation) << c.what;
         EXPECT_EQ(facts["jpegWidth"], 320) << c.what;
+        EXPECT_EQ(facts["imageWidth"], 320) << c.what;
+        EXPECT_EQ(facts["uprightWidth"], c.uprightWidth) << c.what;
+        EXPECT_EQ(facts["uprightHeight"], 560 - c.uprightWidth) << c.what;
     }
     EXPECT_EQ(imageFacts(writeFile(dir, "plain.jpg", buildJpeg(QByteArray())))["isExif"], false);
 

@@ -7,6 +7,8 @@
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoArea.h"
+#include "model/PhotoTurn.h"
+#include "testsupport/OrientedPhoto.h"
 #include "testsupport/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -493,4 +495,22 @@ TEST_F(OrderTest, PreviewColumnWidthsPlacementAndRender) {
     EXPECT_EQ(again.lvSource->header()->sectionSize(0), 201);
     EXPECT_EQ(again.lvDest->header()->sectionSize(2), 77);
     EXPECT_EQ(again.size(), QSize(1100, 480));
+}
+
+TEST_F(OrderTest, PreviewShowsThePhotoUpright) {
+    const QString photo = FDir.path() + QStringLiteral("/marker.jpg");
+    ASSERT_TRUE(test::writeOrientedMarker(photo, 120, 80, 6));   // stored 80 × 120
+    TExifRotateScope on(true);
+    TfrmMain w;
+    w.AddImageFile(photo);
+    TfrmOrder d(&w);
+    d.SetImages(&w.Images());
+    d.show();
+    QApplication::processEvents();
+    select(d.lvSource, {0});
+    const QImage shown = d.imgPrev->Picture();
+    ASSERT_GT(shown.width(), shown.height());
+    const QRgb topLeft = shown.pixel(shown.width() / 4, shown.height() / 4);
+    EXPECT_GT(qRed(topLeft), 200) << std::hex << topLeft;
+    EXPECT_LT(qBlue(topLeft), 60) << std::hex << topLeft;
 }

@@ -623,3 +623,34 @@ TEST(ExifInfoAgainstExiftool, EverySharedSamplePhoto)
     }
     EXPECT_EQ(compared, static_cast<int>(expected.size())) << "recorded photos missing from the shared folder";
 }
+
+TEST(ExifOrientationOf, AnythingButAValueFrom1To8ReadsAs1)
+{
+    auto withOrientation = [](std::vector<FixtureEntry> ifd0, bool littleEndian = true) {
+        TiffFixture f;
+        f.littleEndian = littleEndian;
+        f.ifd0 = std::move(ifd0);
+        return buildJpeg(buildTiff(f));
+    };
+    const QByteArray six = withOrientation({shortEntry(kOrientation, {6})});
+    EXPECT_EQ(ExifOrientationOf(six), 6);
+    EXPECT_EQ(ExifOrientationOf(withOrientation({shortEntry(kOrientation, {8})}, false)), 8);
+    const std::pair<const char *, QByteArray> ones[] = {
+        {"0", withOrientation({shortEntry(kOrientation, {0})})},
+        {"9", withOrientation({shortEntry(kOrientation, {9})})},
+        {"65535", withOrientation({shortEntry(kOrientation, {65535})})},
+        {"no tag", withOrientation({asciiEntry(270, "x")})},
+        {"no Exif block", buildJpeg(QByteArray())},
+        {"cut inside the Exif block", six.left(40)},
+        {"IFD offset past the block", [&] {
+             QByteArray b = six;
+             const qsizetype tiff = b.indexOf("II*");
+             b[tiff + 4] = char(0xF0);
+             return b;
+         }()},
+        {"not a JPEG", QByteArray("\x89PNG\r\n\x1A\n", 8)},
+        {"empty", QByteArray()},
+    };
+    for (const auto &[what, bytes] : ones)
+        EXPECT_EQ(ExifOrientationOf(bytes), 1) << what;
+}
