@@ -245,13 +245,16 @@ TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphi
 TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
 {
     if (info.LogMode() == TImageLogging::iloStream) {
-        TFileStream stream(documentFileName, TFileStream::Mode::Read);
+        // An entry merged in from another document keeps its record there
+        // until the list is saved.
+        const QString &source = info.SourceFile().isEmpty() ? documentFileName : info.SourceFile();
+        TFileStream stream(source, TFileStream::Mode::Read);
         stream.SetPosition(info.Position());
         const std::int64_t at = stream.Position();
         const std::uint32_t length = stream.ReadU32();
         const std::uint8_t kind = stream.ReadU8();
         if (length < 5)
-            throw FormatError(documentFileName, at, QStringLiteral("image record length %1 is below 5").arg(length));
+            throw FormatError(source, at, QStringLiteral("image record length %1 is below 5").arg(length));
         const QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
         // Kind 1 is PNG; kind 0 is in the format of the file's extension.
         // When no class is registered for it, the data itself decides (the

@@ -162,6 +162,10 @@ TEST(DocumentFile, MovedEmbeddedDocumentDrawsItsPhotos)
     EXPECT_GT(coloured, 1000);
     const TLoadedPicture picture = LoadAreaPicture(*list[1], doc);
     EXPECT_FALSE(picture.image.isNull());
+    // Merged into a list whose paper belongs to another document, the entry
+    // still reads its record from the document it was opened from.
+    EXPECT_EQ(list[1]->SourceFile(), doc);
+    EXPECT_FALSE(LoadAreaPicture(*list[1], dir + QStringLiteral("/other.vlpf")).image.isNull());
 }
 
 TEST(DocumentFile, FailedSaveLeavesThePreviousDocument)
