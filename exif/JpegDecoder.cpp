@@ -2,6 +2,7 @@
 
 #include "exif/JpegLib.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -230,8 +231,10 @@ bool ProbeSize(const QByteArray &jpeg, JpegSize &size)
 int ReductionFor(JpegSize full, int minWidth, int minHeight) noexcept
 {
     for (int denom = 8; denom > 1; denom /= 2) {
-        // libjpeg rounds each side up.
-        if ((full.width + denom - 1) / denom >= minWidth && (full.height + denom - 1) / denom >= minHeight)
+        // libjpeg rounds each side up; 64 bits keep any int size from overflowing.
+        const std::int64_t w = (static_cast<std::int64_t>(full.width) + denom - 1) / denom;
+        const std::int64_t h = (static_cast<std::int64_t>(full.height) + denom - 1) / denom;
+        if (w >= minWidth && h >= minHeight)
             return denom;
     }
     return 1;

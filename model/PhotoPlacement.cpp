@@ -1,5 +1,7 @@
 #include "model/PhotoPlacement.h"
 
+#include "exif/JpegDecoder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -190,13 +192,7 @@ QImage RotateBitmap(const QImage &source, int angle)
 int ChooseDecodeReduction(std::int32_t fullWidth, std::int32_t fullHeight, std::int32_t needWidth,
                           std::int32_t needHeight)
 {
-    for (int reduction : {8, 4, 2}) {
-        const std::int64_t dw = (static_cast<std::int64_t>(fullWidth) + reduction - 1) / reduction;
-        const std::int64_t dh = (static_cast<std::int64_t>(fullHeight) + reduction - 1) / reduction;
-        if (dw >= needWidth && dh >= needHeight)
-            return reduction;
-    }
-    return 1;
+    return jpeg::ReductionFor({fullWidth, fullHeight}, needWidth, needHeight);
 }
 
 } // namespace vellora
