@@ -17,7 +17,7 @@ QRect normalRect(const QWidget *window)
     return window->geometry();
 }
 
-void applyNormalRect(QWidget *window, const TWindowPlacement &p)
+void applyNormalRect(QWidget *window, const TWindowPlacement &p, bool position)
 {
     const QRect current = normalRect(window);
     const int width = p.Right - p.Left;
@@ -27,7 +27,10 @@ void applyNormalRect(QWidget *window, const TWindowPlacement &p)
     const Qt::WindowStates state = window->windowState();
     if (state & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
         window->setWindowState(Qt::WindowNoState);
-    window->setGeometry(QRect(QPoint(p.Left, p.Top), size));
+    if (position)
+        window->setGeometry(QRect(QPoint(p.Left, p.Top), size));
+    else
+        window->resize(size);
 }
 
 void readPlacement(const TExtIniFile &ini, const QString &section, const QString &item, QWidget *window,
@@ -38,6 +41,12 @@ void readPlacement(const TExtIniFile &ini, const QString &section, const QString
     TWindowPlacement p = WindowPlacementOf(window);
     const QPoint position(p.Left, p.Top);
     ini.ReadPlacement(section, item, p);
+    // With no stored position (the first run) a window keeps the place Qt
+    // gives it when shown, over its owner; moving it to its own current
+    // corner would pin it to the screen's top-left.
+    const bool stored = ini.ItemExists(section, item + QStringLiteral(".left"))
+        || ini.ItemExists(section, item + QStringLiteral(".top"));
+    const bool move = stored && !keepPosition;
     if (keepPosition) {
         p.Right += position.x() - p.Left;
         p.Bottom += position.y() - p.Top;
@@ -45,7 +54,7 @@ void readPlacement(const TExtIniFile &ini, const QString &section, const QString
         p.Top = position.y();
     }
     if (window->isVisible()) {
-        applyNormalRect(window, p);
+        applyNormalRect(window, p, move);
         switch (p.ShowCmd) {
         case kShowHidden: window->hide(); break;
         case kShowMinimized: window->showMinimized(); break;
@@ -53,7 +62,7 @@ void readPlacement(const TExtIniFile &ini, const QString &section, const QString
         default: window->showNormal(); break;
         }
     } else {
-        applyNormalRect(window, p);
+        applyNormalRect(window, p, move);
         const int state = ini.ReadInt(section, item + QStringLiteral(".state"), 0);
         window->setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     }

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vellora {
 
@@ -45,6 +48,7 @@ constexpr CommonButtonInfo kCommonButtons[] = {
 };
 
 constexpr int kIconColumn = 48;
+constexpr int kMaxWidth = 640;
 constexpr int kIconSize = 32;
 constexpr int kFooterIconSize = 16;
 
@@ -420,7 +424,7 @@ TTaskDialogXPForm::TTaskDialogXPForm(TQvTaskDialog &dialog, QWidget *parent)
     UpdateTexts();
     UpdatePosition();
     setMinimumWidth(360);
-    setMaximumWidth(640);
+    setMaximumWidth(kMaxWidth);
 }
 
 bool TTaskDialogXPForm::cancellable() const {
@@ -448,13 +452,24 @@ void TTaskDialogXPForm::setLabelText(QLabel *label, const QString &text) {
 void TTaskDialogXPForm::UpdateTexts() {
     FInstructionLabel->setText(FDialog.Instruction());
     FInstructionLabel->setVisible(!FDialog.Instruction().isEmpty());
+    // A short instruction stays on one line, as the platform dialog widens for
+    // it; a long one wraps at the window's widest (adjustSize keeps a window
+    // within two thirds of the screen).
+    const QFontMetrics big(FInstructionLabel->font());
+    int longest = 0;
+    for (const QString &line : FDialog.Instruction().split(QLatin1Char('\n')))
+        longest = std::max(longest, big.horizontalAdvance(line));
+    int widest = kMaxWidth;
+    if (const QScreen *s = screen())
+        widest = std::min(widest, s->availableGeometry().width() * 2 / 3);
+    const int sideMargins = 2 * 10;   // the main panel's
+    const int room = widest - sideMargins - (FDialog.MainIcon == TTaskDialogIcon::tiNone ? 0 : kIconColumn);
+    FInstructionLabel->setMinimumWidth(std::clamp(longest + 2, 0, std::max(room, 0)));
     setLabelText(FContentLabel, FDialog.Content());
     setLabelText(FFooterLabel, FDialog.Footer());
     FFooterLabel->parentWidget()->setVisible(!FDialog.Footer().isEmpty());
     setLabelText(FExpandedLabel, FDialog.ExpandContent());
     setExpanded(FExpanded);
-    if (isVisible())
-        adjustSize();
 }
 
 void TTaskDialogXPForm::UpdatePosition() {
@@ -467,12 +482,34 @@ void TTaskDialogXPForm::setExpanded(bool expanded) {
     const bool has = !FDialog.ExpandContent().isEmpty();
     FExpandButton->setVisible(has);
     FExpandedLabel->setVisible(has && expanded);
-    const QString expandText = FDialog.ExpandControlText.isEmpty() ? defaultExpandText() : FDialog.ExpandControlText;
-    const QString collapseText = FDialog.CollapsedControlText.isEmpty() ? defaultCollapseText()
-                                                                        : FDialog.CollapsedControlText;
-    FExpandButton->setText((expanded ? QStringLiteral("▲ ") : QStringLiteral("▼ ")) + (expanded ? collapseText : expandText));
-    if (isVisible())
-        adjustSize();
+    // As the platform dialog labels it: the collapsed text while the details
+    // are hidden, the expanded text while they show, either standing in for
+    // the other when only one is given.
+    QString collapsedText = FDialog.CollapsedControlText, expandedText = FDialog.ExpandControlText;
+    if (collapsedText.isEmpty() && expandedText.isEmpty()) {
+        collapsedText = defaultExpandText();
+        expandedText = defaultCollapseText();
+    } else if (collapsedText.isEmpty()) {
+        collapsedText = expandedText;
+    } else if (expandedText.isEmpty()) {
+        expandedText = collapsedText;
+    }
+    FExpandButton->setText(expanded ? QStringLiteral("▲ ") + expandedText : QStringLiteral("▼ ") + collapsedText);
+    fitToContents();
+}
+
+void TTaskDialogXPForm::fitToContents() {
+    if (!isVisible())
+        return;
+    // Each layout holds its widget's minimum size from before the change
+    // until it is activated again, inner panels first; without this the window
+    // would not shrink when the details are hidden.
+    const QList<QWidget *> panels = findChildren<QWidget *>();
+    for (auto it = panels.crbegin(); it != panels.crend(); ++it)
+        if (QLayout *l = (*it)->layout())
+            l->activate();
+    layout()->activate();
+    adjustSize();
 }
 
 bool TTaskDialogXPForm::ResultChecked() const { return FVerification->isChecked(); }

@@ -213,6 +213,7 @@ protected:
 private:
     void buttonClicked(int id);
     void setExpanded(bool expanded);
+    void fitToContents();
     bool cancellable() const;
     void setLabelText(QLabel *label, const QString &text);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
@@ -124,4 +125,32 @@ TEST(FormSettings, AShownWindowTakesTheStoredShowCommand)
     ReadForm(*ini, s, QStringLiteral("w"), &shown);
     EXPECT_FALSE(shown.isMaximized());
     EXPECT_EQ(shown.geometry(), QRect(100, 120, 300, 200));
+}
+
+// Nothing stored yet (the first run): the dialog is not moved, so that it
+// opens centred over its owner instead of in the screen's corner.
+TEST(FormSettings, ADialogWithNothingStoredOpensOverItsOwner)
+{
+    QTemporaryDir tmp;
+    auto ini = memoryIni(tmp.filePath(QStringLiteral("forms.ini")));
+    QWidget owner;
+    owner.setGeometry(150, 100, 500, 400);
+    owner.show();
+    QDialog dialog(&owner);
+    dialog.setObjectName(QStringLiteral("frmComment"));
+    dialog.resize(360, 240);
+    ReadForm2(*ini, QStringLiteral("Forms"), &dialog);
+    EXPECT_EQ(dialog.size(), QSize(360, 240));
+    dialog.show();
+    const QPoint offset = dialog.geometry().center() - owner.geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 8) << dialog.geometry().x() << "," << dialog.geometry().y();
+
+    // Once stored, the stored place wins.
+    dialog.setGeometry(QRect(QPoint(20, 30), dialog.size()));
+    WriteForm2(*ini, QStringLiteral("Forms"), &dialog);
+    QDialog again(&owner);
+    again.setObjectName(QStringLiteral("frmComment"));
+    ReadForm2(*ini, QStringLiteral("Forms"), &again);
+    again.show();
+    EXPECT_EQ(again.geometry().topLeft(), QPoint(20, 30));
 }

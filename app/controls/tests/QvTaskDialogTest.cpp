@@ -181,6 +181,94 @@ TEST(QvTaskDialog, CommandLinksRadiosVerificationAndCanClose) {
     EXPECT_EQ(selects, std::vector<int>{200});
 }
 
+// The collapsed text labels the control while the details are hidden, the
+// expanded text while they show; one given alone serves both states.
+TEST(QvTaskDialog, ExpandControlCaptionsAndHeight) {
+    struct Case {
+        const char *name;
+        QString collapsedText, expandText;
+        QString whenCollapsed, whenExpanded;
+    };
+    const Case cases[] = {
+        {"defaults", {}, {}, QStringLiteral("詳細情報の表示"), QStringLiteral("詳細情報の非表示")},
+        {"collapsed text alone", QStringLiteral("詳細情報"), {}, QStringLiteral("詳細情報"), QStringLiteral("詳細情報")},
+        {"expanded text alone", {}, QStringLiteral("閉じる"), QStringLiteral("閉じる"), QStringLiteral("閉じる")},
+        {"both", QStringLiteral("開く"), QStringLiteral("閉じる"), QStringLiteral("開く"), QStringLiteral("閉じる")},
+    };
+    for (const bool footer : {true, false}) {
+        for (const Case &c : cases) {
+            const QString where = QStringLiteral("%1, %2").arg(QLatin1String(c.name), footer ? "footer" : "content");
+            TQvTaskDialog d;
+            d.SetInstruction(QStringLiteral("保存形式を選択してください。"));
+            d.Buttons = {TQvCommonButton::cbOk, TQvCommonButton::cbCancel};
+            if (footer)
+                d.Options = {O::tdoExpandFooter};
+            d.CollapsedControlText = c.collapsedText;
+            d.ExpandControlText = c.expandText;
+            d.RadioButtons.Add(QStringLiteral("レイアウト形式"), 100);
+            d.RadioButtons.Add(QStringLiteral("画像埋め込み形式"), 102);
+            d.SetExpandContent(QStringLiteral("用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
+                                              "他のパソコンでも印刷できるなどの利点があります。"));
+            d.OnSelect = [](TQvTaskDialog &dlg, int id) { dlg.SetExpandContent(QStringLiteral("選択 %1").arg(id)); };
+            whenShown(d, [&](TTaskDialogXPForm &f) {
+                auto *expand = child<QPushButton>(f, "btnExpand");
+                auto *text = child<QLabel>(f, "lblExpanded");
+                const int collapsedHeight = f.height();
+                EXPECT_TRUE(expand->text().endsWith(c.whenCollapsed)) << qPrintable(where) << expand->text().toStdString();
+                expand->click();
+                QApplication::processEvents();
+                EXPECT_TRUE(text->isVisible()) << qPrintable(where);
+                EXPECT_TRUE(expand->text().endsWith(c.whenExpanded)) << qPrintable(where) << expand->text().toStdString();
+                EXPECT_GT(f.height(), collapsedHeight) << qPrintable(where);
+                // A radio changing the text while expanded, then collapsing:
+                // the window gives the room back.
+                child<QRadioButton>(f, "rad102")->click();
+                expand->click();
+                QApplication::processEvents();
+                EXPECT_FALSE(text->isVisible()) << qPrintable(where);
+                EXPECT_TRUE(expand->text().endsWith(c.whenCollapsed)) << qPrintable(where);
+                EXPECT_EQ(f.height(), collapsedHeight) << qPrintable(where);
+                f.done(0);
+            });
+            d.Execute();
+        }
+    }
+}
+
+// The window widens for a short instruction instead of wrapping its last
+// characters; a long one wraps within the widest window.
+TEST(QvTaskDialog, InstructionWrapsOnlyWhenLongerThanTheWidestWindow) {
+    const QString shortOne = QStringLiteral("画像の読み込み方法を選択してください。");
+    const QString longOne = shortOne.repeated(3);
+    QMainWindow owner;
+    // Large enough that the short instruction is wider than the narrowest window.
+    owner.setFont(QFont(test::testFontFamily(), 12));
+    owner.resize(800, 600);
+    owner.show();
+    for (const QString &instruction : {shortOne, longOne}) {
+        TQvTaskDialog d;
+        d.Parent = &owner;
+        d.MainIcon = TTaskDialogIcon::tiQuestion;
+        d.SetInstruction(instruction);
+        d.SetContent(QStringLiteral("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
+        d.RadioButtons.Add(QStringLiteral("現在のリストに追加する"), 100);
+        whenShown(d, [&](TTaskDialogXPForm &f) {
+            auto *label = child<QLabel>(f, "lblInstruction");
+            const int lines = qRound(double(label->height()) / QFontMetrics(label->font()).lineSpacing());
+            if (instruction == shortOne) {
+                ASSERT_GT(QFontMetrics(label->font()).horizontalAdvance(shortOne), 360 - 20 - 48);
+                EXPECT_EQ(lines, 1) << label->width();
+            } else {
+                EXPECT_GE(lines, 2) << label->width();
+            }
+            EXPECT_LE(f.width(), 640);
+            EXPECT_LE(label->geometry().right(), f.width());
+            f.done(0);
+        });
+        d.Execute();
+    }
+}
+
 TEST(QvTaskDialog, NoDefaultRadioReportsZeroAndLinksNeedTheOption) {
     TQvTaskDialog d;
     d.Options = {O::tdoNoDefaultRadioButton};
