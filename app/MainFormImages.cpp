@@ -49,7 +49,7 @@ struct UpdateLock {
 
 // Enough of an embedded image for an Exif block that starts where the list
 // looks for one (the segment holds at most 64 KB).
-constexpr std::int64_t kEmbeddedHeadBytes = 256 * 1024;
+constexpr std::int64_t kEmbeddedHeadBytes = 68 * 1024;
 
 // The picture of an embedded entry, read from its image record in the
 // document that holds it: the Exif thumbnail when the bytes are an Exif JPEG
@@ -75,7 +75,7 @@ QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageLi
         // The Exif block sits at the start of the image: a photo of
         // megabytes with an Exif thumbnail costs one small read.
         {
-            const std::int64_t headBytes = std::max<std::int64_t>(kEmbeddedHeadBytes, view.SearchBytes() + 2 * 65536);
+            const std::int64_t headBytes = std::max<std::int64_t>(kEmbeddedHeadBytes, view.SearchBytes() + 66 * 1024);
             QByteArray head = stream.ReadBytes(std::min(size, headBytes));
             QBuffer buffer(&head);
             buffer.open(QIODevice::ReadOnly);

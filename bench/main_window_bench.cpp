@@ -17,6 +17,7 @@
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
+#include "model/PhotoPaper.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -435,7 +436,8 @@ int main(int argc, char **argv)
     const int embeddedCount = static_cast<int>(2.0 * 1024 * 1024 * 1024 / averageBytes) + 1;
     const QString embeddedFolder = scratch.path() + QStringLiteral("/embedded");
     const QString embeddedDocument = scratch.path() + QStringLiteral("/embedded.vlpf");
-    Figures embeddedOpened;
+    Figures embeddedOpened, embeddedAgain;
+    double embeddedReadMs = 0, embeddedReadPeakMb = 0;
     double embeddedSaveMs = 0;
     std::int64_t embeddedBytes = 0;
     if (fillFolder(embeddedFolder, photos, embeddedCount, QStringLiteral("E%1_%2"))) {
@@ -443,7 +445,18 @@ int main(int argc, char **argv)
         if (saveFolderAs(embeddedFolder, embeddedDocument, TFileSaveType::fstStream)) {
             embeddedSaveMs = msSince(t);
             embeddedBytes = QFileInfo(embeddedDocument).size();
+            // The document alone, without a window: reading its entries.
+            {
+                TPhotoPaper paper;
+                TImageInfos images;
+                resetPeak();
+                t.start();
+                OpenDocumentFile(embeddedDocument, paper, images);
+                embeddedReadMs = msSince(t);
+                embeddedReadPeakMb = statusMb("VmHWM");
+            }
             embeddedOpened = measureOpen(embeddedDocument);
+            embeddedAgain = measureOpen(embeddedDocument);
         }
     }
     QFile::remove(embeddedDocument);
@@ -462,7 +475,10 @@ int main(int argc, char **argv)
     std::printf("%-48s %9d\n", "embedded document: entries", embeddedCount);
     line("  size", static_cast<double>(embeddedBytes) / 1e6, "MB", "about 2 GB");
     line("  saved in", embeddedSaveMs, "ms", "-");
-    report("open the embedded document", embeddedOpened, "-", "<= 100 ms");
+    line("  its entries read (OpenDocumentFile)", embeddedReadMs, "ms", "-");
+    line("  peak resident size while reading them", embeddedReadPeakMb, "MB", "far below 2 GB");
+    report("open the embedded document in the window", embeddedOpened, "-");
+    report("  the same again (page cache warm)", embeddedAgain, "-");
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%-48s %9ld MB\n", "peak memory of the whole run", usage.ru_maxrss / 1024);

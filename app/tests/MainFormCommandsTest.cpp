@@ -6,6 +6,7 @@
 #include "app/controls/DropDst.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
+#include "imagelist/tests/JpegBuilder.h"
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
@@ -749,6 +750,53 @@ TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
 
 // A document dropped with images opens as Open would: the images are added,
 // then the save question, then the document with its load question.
+// An embedded photo's thumbnail comes from its Exif thumbnail (red here,
+// the photo itself blue and larger than what is read for the Exif block);
+// one without takes the whole record (green).
+TEST_F(CommandsTest, EmbeddedPhotosShowTheirExifThumbnailOrTheWholeImage) {
+    QImage noisy(1200, 900, QImage::Format_RGB32);
+    std::uint32_t seed = 7;
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noisy.setPixel(x, y, qRgb(int(seed >> 26), int(seed >> 20) & 63, 160 + (int(seed >> 12) & 63)));
+        }
+    const QString withThumb = FDir.path() + QStringLiteral("/thumb.jpg");
+    QImage red(160, 120, QImage::Format_RGB32);
+    red.fill(QColor(200, 0, 0));
+    test::JpegBuilder::write(withThumb, test::JpegBuilder::jpegWithExif(noisy, test::JpegBuilder::exifBlock(test::JpegBuilder::encode(red), 6,
+                                                                                          QSize(1200, 900))));
+    ASSERT_GT(QFileInfo(withThumb).size(), 200 * 1024);
+    const QString plain = FDir.path() + QStringLiteral("/plain.jpg");
+    QImage green(64, 48, QImage::Format_RGB32);
+    green.fill(QColor(0, 200, 0));
+    ASSERT_TRUE(green.save(plain, "JPEG", 95));
+    const QString doc = FDir.path() + QStringLiteral("/embedded.vlpf");
+    {
+        TfrmMain w;
+        hook(w);
+        w.AddImageFile(withThumb);
+        w.AddImageFile(plain);
+        FFiles = {{doc}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    }
+    QFile::remove(withThumb);
+    QFile::remove(plain);
+    TfrmMain w;
+    hook(w);
+    ASSERT_TRUE(w.OpenDocument(doc));
+    // A cache of its own: the thumbnails made while adding do not count.
+    w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/fresh-cache.tmp"));
+    w.lvFile->WaitForThumbnails();
+    ASSERT_EQ(w.lvFile->Items().Count(), 2);
+    const QColor thumb = thumbColour(w, 0), whole = thumbColour(w, 1);
+    EXPECT_GT(thumb.red(), 150);
+    EXPECT_LT(thumb.blue(), 100);
+    EXPECT_GT(whole.green(), 150);
+}
+
 TEST_F(CommandsTest, DroppedDocumentOpensAfterTheSaveQuestion) {
     const QString doc = FDir.path() + QStringLiteral("/dropped.vlpf");
     {
