@@ -56,13 +56,16 @@ int NaturalCompare(const QString &a, const QString &b) {
     return a.compare(b);
 }
 
-QStringList ListFolderFiles(const QString &folder) {
+QStringList ListFolderFiles(const QString &folder, const std::atomic_bool *stop) {
     // Name order as people read it (IMG_2 before IMG_10), whatever the file
     // system gives; hidden files (copies other systems leave) are not photos.
     // The names alone are compared: the folder part is the same for all.
     std::vector<std::pair<QString, QString>> named;   // name, path
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
+        // A folder on a slow share may take long to list: a cancel ends it.
+        if (stop && *stop)
+            return {};
         const QString path = it.next();
         const QString name = it.fileName();
         if (!name.startsWith(QLatin1Char('.')))
@@ -98,7 +101,7 @@ TImageFileReader::~TImageFileReader() {
 
 void TImageFileReader::run() {
     if (!FFolder.isEmpty()) {
-        QStringList files = ListFolderFiles(FFolder);
+        QStringList files = ListFolderFiles(FFolder, &FStop);
         std::lock_guard lock(FLock);
         FFiles = std::move(files);
         FCount = int(FFiles.size());

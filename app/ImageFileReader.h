@@ -32,8 +32,8 @@ class TImageInfo;
 int NaturalCompare(const QString &a, const QString &b);
 
 // A folder's files (no sub-folders, none whose name starts with a dot) in
-// natural name order.
-QStringList ListFolderFiles(const QString &folder);
+// natural name order; nothing once `stop` is set.
+QStringList ListFolderFiles(const QString &folder, const std::atomic_bool *stop = nullptr);
 
 class TImageFileReader {
 public:
