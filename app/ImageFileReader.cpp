@@ -80,18 +80,19 @@ QStringList ListFolderFiles(const QString &folder, const std::atomic_bool *stop)
     return files;
 }
 
-TImageFileReader::TImageFileReader(QStringList files, const TGraphicClassList &classes)
-    : TImageFileReader(QString(), std::move(files), classes) {}
+TImageFileReader::TImageFileReader(QStringList files, const TGraphicClassList &classes, bool knownOnly)
+    : TImageFileReader(QString(), std::move(files), classes, knownOnly) {}
 
-TImageFileReader::TImageFileReader(const QString &folder, QStringList files, const TGraphicClassList &classes)
-    : FFolder(folder), FFiles(std::move(files)), FClasses(classes) {
+TImageFileReader::TImageFileReader(const QString &folder, QStringList files, const TGraphicClassList &classes,
+                                   bool knownOnly)
+    : FFolder(folder), FFiles(std::move(files)), FClasses(classes), FKnownOnly(knownOnly) {
     if (FFolder.isEmpty())
         FCount = int(FFiles.size());
     FThread = std::thread([this] { run(); });
 }
 
 std::unique_ptr<TImageFileReader> TImageFileReader::ForFolder(const QString &folder, const TGraphicClassList &classes) {
-    return std::unique_ptr<TImageFileReader>(new TImageFileReader(folder, {}, classes));
+    return std::unique_ptr<TImageFileReader>(new TImageFileReader(folder, {}, classes, true));
 }
 
 TImageFileReader::~TImageFileReader() {
@@ -119,7 +120,7 @@ void TImageFileReader::run() {
         entry.FileName = file;
         const QString ext = ExtractFileExt(file);
         const int index = ext.isEmpty() ? -1 : FClasses.IndexOfExtension(ext);
-        if (index >= 0) {
+        if (index >= 0 || !FKnownOnly) {
             entry.Info = std::make_unique<TImageInfo>();
             try {
                 entry.Info->SetFileName(file, TImageLogging::iloLink, exif);
@@ -127,7 +128,7 @@ void TImageFileReader::run() {
                 // A damaged Exif block: the entry keeps the facts read so far.
                 entry.Error = QString::fromLocal8Bit(e.what());
             }
-            entry.ImageSize = ReadImageSize(file, FClasses.GraphicClass(index));
+            entry.ImageSize = ReadImageSize(file, index >= 0 ? FClasses.GraphicClass(index) : nullptr);
         }
         std::lock_guard lock(FLock);
         FReady.push_back(std::move(entry));

@@ -4,7 +4,8 @@
 // and puts their names in natural order; then, for each name in turn whose
 // extension the registry knows, it fills a new TImageInfo from the file with
 // the worker's own Exif reader (the shared one belongs to the UI thread) and
-// reads the pixel size from the headers, never decoding the image. The
+// reads the pixel size from the headers, never decoding the image. A list of
+// files chosen by the user may be read whatever their extensions. The
 // results are taken on the UI thread in the order of the names. The worker
 // reads at most a few hundred entries ahead and ends after the file in hand
 // when stopped or destroyed.
@@ -39,15 +40,17 @@ class TImageFileReader {
 public:
     struct TEntry {
         QString FileName;
-        // Null when the registry knows no class for the file's extension.
+        // Null when the file is passed over (an extension the registry does
+        // not know, where only known ones are read).
         std::unique_ptr<TImageInfo> Info;
         TIntSize ImageSize;   // from the headers; (0, 0) when unknown
         QString Error;        // what reading the file's Exif data threw, if anything
     };
 
-    // Reads the given files in the given order. `classes` is copied: the
-    // registry itself belongs to the UI thread.
-    TImageFileReader(QStringList files, const TGraphicClassList &classes);
+    // Reads the given files in the given order: with knownOnly, only those
+    // whose extension `classes` knows. `classes` is copied: the registry
+    // itself belongs to the UI thread.
+    TImageFileReader(QStringList files, const TGraphicClassList &classes, bool knownOnly = true);
     // Lists the folder first (ListFolderFiles).
     static std::unique_ptr<TImageFileReader> ForFolder(const QString &folder, const TGraphicClassList &classes);
     ~TImageFileReader();
@@ -66,12 +69,13 @@ public:
     void Stop();
 
 private:
-    TImageFileReader(const QString &folder, QStringList files, const TGraphicClassList &classes);
+    TImageFileReader(const QString &folder, QStringList files, const TGraphicClassList &classes, bool knownOnly);
     void run();
 
     const QString FFolder;
     QStringList FFiles;
     const TGraphicClassList FClasses;
+    const bool FKnownOnly;
     mutable std::mutex FLock;
     std::condition_variable FChanged;
     std::deque<TEntry> FReady;

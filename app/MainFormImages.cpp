@@ -198,7 +198,8 @@ void TfrmMain::AddImages() {
     progress.SetVisibleStop(false);
     progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = FClosing || confirmStopAdding(); });
     progress.Start();
-    TImageFileReader reader(files, lvFile->ImageClasses());
+    // What the user picked is added whatever its extension.
+    TImageFileReader reader(files, lvFile->ImageClasses(), false);
     addFromReader(reader, progress, false);
     UpdateStatus(StatusBit(TStatusPanel::spCounts));
 }

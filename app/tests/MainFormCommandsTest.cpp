@@ -256,17 +256,20 @@ TEST_F(CommandsTest, AddFolderTakesImagesInNameOrderAndCancelAsks) {
     EXPECT_TRUE(FAsked.isEmpty());
 
     // The image dialog's files: cancel during the loop asks; No goes on.
+    // What the user picked goes in whatever its extension.
     TfrmMain v;
     hook(v);
     const QString a = makeImage(QStringLiteral("x1.png"), 4, 4), b = makeImage(QStringLiteral("x2.png"), 4, 4);
-    FFiles = {{a, b}};
+    const QString c = makeImage(QStringLiteral("x3.picture"), 5, 3);
+    FFiles = {{a, b, c}};
     FAnswers = {{idNo, 0}};
     QTimer::singleShot(0, &v, [&v] {
         if (v.Progress())
             v.Progress()->cancelClicked();
     });
     v.Action(QStringLiteral("actAddImage"))->trigger();
-    EXPECT_EQ(v.lvFile->Items().Count(), 2);
+    ASSERT_EQ(v.lvFile->Items().Count(), 3);
+    EXPECT_EQ(v.Images()[2]->ImageSize(), (TIntSize{5, 3}));
 }
 
 // Enough files for several slices and more than the reader reads ahead, in
