@@ -25,7 +25,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -99,41 +98,6 @@ const TGraphicClass *extraFormatClass(const QString &ext) {
     if (c && QImageReader::supportedImageFormats().contains(c->Format))
         return c;
     return nullptr;
-}
-
-// Text without regard to case, runs of digits by their value: "IMG_2" comes
-// before "IMG_10" whatever the locale offers.
-int naturalCompare(const QString &a, const QString &b) {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
-            qsizetype ei = i, ej = j;
-            while (ei < a.size() && a[ei].isDigit())
-                ++ei;
-            while (ej < b.size() && b[ej].isDigit())
-                ++ej;
-            QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
-            while (da.size() > 1 && da.front() == QLatin1Char('0'))
-                da = da.mid(1);
-            while (db.size() > 1 && db.front() == QLatin1Char('0'))
-                db = db.mid(1);
-            if (da.size() != db.size())
-                return da.size() < db.size() ? -1 : 1;
-            if (const int c = da.compare(db); c != 0)
-                return c;
-            i = ei;
-            j = ej;
-            continue;
-        }
-        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b);
 }
 
 QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
@@ -854,59 +818,6 @@ bool TfrmMain::confirmStopAdding() {
     return Ask(d, radio, checked) == idYes;
 }
 
-void TfrmMain::AddFolder(const QString &folder) {
-    if (!QFileInfo(folder).isDir())
-        return;
-    // Name order as people read it (IMG_2 before IMG_10), whatever the file
-    // system gives; hidden files (copies other systems leave) are not photos.
-    // The names alone are compared: the folder part is the same for all.
-    std::vector<std::pair<QString, QString>> named;   // name, path
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = it.fileName();
-        if (!name.startsWith(QLatin1Char('.')))
-            named.emplace_back(name, path);
-    }
-    std::stable_sort(named.begin(), named.end(),
-                     [](const auto &x, const auto &y) { return naturalCompare(x.first, y.first) < 0; });
-    QStringList files;
-    files.reserve(qsizetype(named.size()));
-    for (auto &entry : named)
-        files << std::move(entry.second);
-    TfrmProgress progress(this);
-    QPointer<TfrmProgress> previous = FProgress;
-    FProgress = &progress;
-    struct Restore {
-        QPointer<TfrmProgress> &slot;
-        QPointer<TfrmProgress> value;
-        ~Restore() { slot = value; }
-    } restore{FProgress, previous};
-    progress.SetMax(int(files.size()));
-    progress.SetVisibleStop(false);
-    progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = confirmStopAdding(); });
-    progress.Start();
-    lvFile->BeginUpdate();
-    try {
-        for (const QString &file : std::as_const(files)) {
-            if (progress.Canceled() || FClosing)
-                break;
-            progress.SetPrompt(QFileInfo(file).fileName());
-            progress.StepIt();
-            if (IsImageFile(file))
-                AddImageFile(file);
-            progress.ProcessMessages();
-        }
-    } catch (...) {
-        lvFile->EndUpdate();
-        progress.Finish();
-        throw;
-    }
-    lvFile->EndUpdate();
-    progress.Finish();
-    UpdateStatus(StatusBit(TStatusPanel::spCounts));
-}
-
 void TfrmMain::AddImageFile(const QString &fileName) {
     TImageInfo *info = FImages->Add();
     try {
@@ -920,7 +831,9 @@ void TfrmMain::AddImageFile(const QString &fileName) {
     listChanged();
 }
 
-TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
+TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) { return addInfoItem(info, {}); }
+
+TImageListItem *TfrmMain::addInfoItem(TImageInfo *info, TIntSize knownSize) {
     TImageListItem *item = lvFile->AddItem(info->FileName(), info);
     item->SetSelected(info->Selected());
     item->SetChecked(info->Checked());
@@ -928,6 +841,8 @@ TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) {
         item->SetCaption(QFileInfo(info->FileName()).fileName());
         lvFile->MakeThumbnail(item);
     }
+    if (knownSize.cx > 0 && knownSize.cy > 0)
+        item->SetImageSize(knownSize);
     // An embedded image whose file is gone has no size the entry can read:
     // the stored one stays.
     if (const TIntSize size{item->ImageWidth(), item->ImageHeight()}; size.cx > 0 && size.cy > 0)
@@ -971,38 +886,10 @@ void TfrmMain::fileDropped(const QStringList &files) {
         openDocumentCommand(document);
 }
 
-void TfrmMain::addDroppedFiles(const QStringList &collected) {
-    TfrmProgress progress(this);
-    QPointer<TfrmProgress> previous = FProgress;
-    FProgress = &progress;
-    struct Restore {
-        QPointer<TfrmProgress> &slot;
-        QPointer<TfrmProgress> value;
-        ~Restore() { slot = value; }
-    } restore{FProgress, previous};
-    progress.SetMax(int(collected.size()));
-    progress.SetVisibleStop(false);
-    progress.Start();
-    try {
-        for (const QString &file : std::as_const(collected)) {
-            progress.SetPrompt(file);
-            progress.StepIt();
-            if (IsImageFile(file))
-                AddImageFile(file);
-            if (progress.Canceled() || FClosing)
-                break;
-        }
-    } catch (...) {
-        progress.Finish();
-        throw;
-    }
-    progress.Finish();
-}
-
 int TfrmMain::compareItems(TImageListItem &a, TImageListItem &b) const {
     // Only auto sort or a one-off sort orders the list; otherwise insertion
     // order stands.
-    if (!FCustomSort && !Action(QStringLiteral("actAutoSort"))->isChecked())
+    if (!FCustomSort && (FAppending || !Action(QStringLiteral("actAutoSort"))->isChecked()))
         return 0;
     const TImageInfo *x = a.Data();
     const TImageInfo *y = b.Data();

@@ -31,6 +31,7 @@ class TSPIs;
 
 class TDropDst;
 class TfrmProgress;
+class TImageFileReader;
 class TImageInfo;
 class TImageInfos;
 class TPhotoPaper;
@@ -228,6 +229,10 @@ private:
     void showAbout();
     void fileDropped(const QStringList &files);
     void addDroppedFiles(const QStringList &files);
+    // Takes what the reader reads into the list under the progress window.
+    void addFromReader(TImageFileReader &reader, TfrmProgress &progress, bool pathPrompt);
+    // AddInfoItem with the pixel size when it is known already.
+    TImageListItem *addInfoItem(TImageInfo *info, TIntSize knownSize);
     // Open's steps after the file is chosen: the save question, the document.
     void openDocumentCommand(const QString &fileName);
     void doLoadStart(int count);
@@ -277,6 +282,7 @@ private:
     QWidget *FStatusHost = nullptr;
     bool FSelectionQueued = false;
     bool FClearOnLoad = false;
+    bool FAppending = false;   // entries go in unsorted; auto sort follows once
 };
 
 // The twelve built-in picture formats of the open dialog, in order.

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 
 #include "app/CommentDialog.h"
+#include "app/ImageFileReader.h"
 #include "app/ImageOptionDialog.h"
 #include "app/controls/PictureDialogs.h"
 #include "app/controls/ProgressForm.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -45,6 +47,10 @@ struct UpdateLock {
     UpdateLock &operator=(const UpdateLock &) = delete;
 };
 
+// Enough of an embedded image for an Exif block that starts where the list
+// looks for one (the segment holds at most 64 KB).
+constexpr std::int64_t kEmbeddedHeadBytes = 68 * 1024;
+
 // The picture of an embedded entry, read from its image record in the
 // document that holds it: the Exif thumbnail when the bytes are an Exif JPEG
 // that has one, else the image itself (PNG for kind 1, else the class of the
@@ -64,17 +70,26 @@ QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageLi
         // allocated for it.
         if (length <= 5 || std::int64_t(length) - 5 > stream.Remaining())
             return {};
-        QByteArray data = stream.ReadBytes(std::int64_t(length) - 5);
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        if (const std::int64_t tiff = FindExifOffset(buffer, view.SearchBytes()); tiff > 0) {
-            TExifThumbnail exif;
-            if (ParseExifThumbnail(data.mid(tiff), exif)) {
-                QImage thumb = QImage::fromData(exif.Jpeg, "JPEG");
-                if (!thumb.isNull())
-                    return thumb;
+        const std::int64_t size = std::int64_t(length) - 5;
+        const std::int64_t start = stream.Position();
+        // The Exif block sits at the start of the image: a photo of
+        // megabytes with an Exif thumbnail costs one small read.
+        {
+            const std::int64_t headBytes = std::max<std::int64_t>(kEmbeddedHeadBytes, view.SearchBytes() + 66 * 1024);
+            QByteArray head = stream.ReadBytes(std::min(size, headBytes));
+            QBuffer buffer(&head);
+            buffer.open(QIODevice::ReadOnly);
+            if (const std::int64_t tiff = FindExifOffset(buffer, view.SearchBytes()); tiff > 0) {
+                TExifThumbnail exif;
+                if (ParseExifThumbnail(head.mid(tiff), exif)) {
+                    QImage thumb = QImage::fromData(exif.Jpeg, "JPEG");
+                    if (!thumb.isNull())
+                        return thumb;
+                }
             }
         }
+        stream.SetPosition(start);
+        QByteArray data = stream.ReadBytes(size);
         const TGraphicClass *graphicClass = nullptr;
         if (kind == 1) {
             graphicClass = &PngImageClass();
@@ -183,20 +198,9 @@ void TfrmMain::AddImages() {
     progress.SetVisibleStop(false);
     progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = FClosing || confirmStopAdding(); });
     progress.Start();
-    try {
-        for (const QString &file : files) {
-            if (progress.Canceled() || FClosing)
-                break;
-            progress.SetPrompt(QFileInfo(file).fileName());
-            progress.StepIt();
-            AddImageFile(file);
-            progress.ProcessMessages();
-        }
-    } catch (...) {
-        progress.Finish();
-        throw;
-    }
-    progress.Finish();
+    // What the user picked is added whatever its extension.
+    TImageFileReader reader(files, lvFile->ImageClasses(), false);
+    addFromReader(reader, progress, false);
     UpdateStatus(StatusBit(TStatusPanel::spCounts));
 }
 
@@ -206,6 +210,96 @@ void TfrmMain::AddFolderCommand() {
         return;
     FSelectPath = chosen.first();
     AddFolder(FSelectPath);
+}
+
+void TfrmMain::AddFolder(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        return;
+    TfrmProgress progress(this);
+    ProgressSlot slot(FProgress, &progress);
+    progress.SetMax(0);
+    progress.SetVisibleStop(false);
+    progress.SetOnCancel([this](TfrmProgress &, bool &accept) { accept = confirmStopAdding(); });
+    // The window shows at once; the folder is listed on the reader's thread.
+    progress.Start();
+    const std::unique_ptr<TImageFileReader> reader = TImageFileReader::ForFolder(folder, lvFile->ImageClasses());
+    addFromReader(*reader, progress, false);
+    UpdateStatus(StatusBit(TStatusPanel::spCounts));
+}
+
+void TfrmMain::addDroppedFiles(const QStringList &collected) {
+    TfrmProgress progress(this);
+    ProgressSlot slot(FProgress, &progress);
+    progress.SetMax(int(collected.size()));
+    progress.SetVisibleStop(false);
+    progress.Start();
+    TImageFileReader reader(collected, lvFile->ImageClasses());
+    addFromReader(reader, progress, true);
+}
+
+void TfrmMain::addFromReader(TImageFileReader &reader, TfrmProgress &progress, bool pathPrompt) {
+    // Entries go in in slices of about this long with the events let
+    // through between them: the window stays live however large the folder.
+    constexpr std::int64_t kSliceNs = 25'000'000;
+    struct Finish {
+        TfrmMain &w;
+        TfrmProgress &progress;
+        TImageFileReader &reader;
+        ~Finish() {
+            reader.Stop();
+            w.FAppending = false;
+            w.lvFile->EndUpdate();
+            progress.Finish();
+        }
+    } finish{*this, progress, reader};
+    lvFile->BeginUpdate();
+    bool counted = false;
+    for (;;) {
+        if (progress.Canceled() || FClosing)
+            return;
+        if (!counted && reader.Count() >= 0) {
+            progress.SetMax(reader.Count());
+            counted = true;
+        }
+        QElapsedTimer slice;
+        slice.start();
+        QString last;
+        int added = 0;
+        bool stop = false;
+        // Auto sort sorts once per slice rather than placing every entry.
+        FAppending = true;
+        while (!stop && slice.nsecsElapsed() < kSliceNs) {
+            std::vector<TImageFileReader::TEntry> entries = reader.Take(16);
+            if (entries.empty())
+                break;
+            for (TImageFileReader::TEntry &entry : entries) {
+                if (progress.Canceled() || FClosing) {
+                    stop = true;
+                    break;
+                }
+                last = entry.FileName;
+                progress.StepIt();
+                if (!entry.Info)
+                    continue;
+                if (!entry.Error.isEmpty())
+                    std::fprintf(stderr, "vellora: %s: %s\n", entry.FileName.toLocal8Bit().constData(),
+                                 entry.Error.toLocal8Bit().constData());
+                addInfoItem(FImages->Add(std::move(entry.Info)), entry.ImageSize);
+                listChanged();
+                ++added;
+            }
+        }
+        FAppending = false;
+        if (added > 0 && Action(QStringLiteral("actAutoSort"))->isChecked())
+            SortOnce();
+        if (!last.isEmpty())
+            progress.SetPrompt(pathPrompt ? last : QFileInfo(last).fileName());
+        if (stop || reader.Finished())
+            return;
+        if (last.isEmpty())
+            reader.Wait(10);
+        progress.ProcessMessages(true);
+    }
 }
 
 // --- deleting -------------------------------------------------------------------------

@@ -138,6 +138,9 @@ public:
     int ImageWidth();
     int ImageHeight();
     TIntSize ImageSize() const noexcept { return FImageSize; }
+    // A size already read from the file's header elsewhere: spares reading
+    // it again on first use.
+    void SetImageSize(TIntSize value) noexcept { FImageSize = value; }
     bool IsImage() const;
     std::uint32_t ItemID() const noexcept { return FItemID; }
     bool Maked() const noexcept { return FImagePos > 0; }

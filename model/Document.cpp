@@ -111,8 +111,10 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
 {
     const int before = images.Count();
     try {
-        TMemoryStream stream;
-        stream.LoadFromFile(fileName);
+        // Read from the file as it goes: embedded image records are passed
+        // over, so a document of gigabytes costs no more memory than its
+        // entries.
+        TFileStream stream(fileName, TFileStream::Mode::Read);
         LoadPaperFromStream(stream, paper);
         images.LoadFromStream(stream);
     } catch (const std::exception &e) {

@@ -288,6 +288,11 @@ TImageInfo::TImageInfo()
 
 void TImageInfo::SetFileName(const QString &fileName, TImageLogging mode)
 {
+    SetFileName(fileName, mode, ExifInfo());
+}
+
+void TImageInfo::SetFileName(const QString &fileName, TImageLogging mode, TExifInfo &exif)
+{
     FFileName = fileName;
     FLogMode = mode;
     if (mode == TImageLogging::iloStream || !regularFileExists(fileName)) {
@@ -309,7 +314,6 @@ void TImageInfo::SetFileName(const QString &fileName, TImageLogging mode)
         FFileTime = 0;
     }
 
-    TExifInfo &exif = ExifInfo();
     FIsExif = exif.IsExif(fileName);
     if (!FIsExif) {
         FShotTime = 0;

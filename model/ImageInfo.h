@@ -143,6 +143,9 @@ public:
     // Points the entry at a file and refreshes the facts taken from it. Exif
     // errors other than those of the shot time reach the caller.
     void SetFileName(const QString &fileName, TImageLogging mode);
+    // The same through the given Exif reader: an entry not yet in a list may
+    // be filled on another thread with that thread's own reader.
+    void SetFileName(const QString &fileName, TImageLogging mode, TExifInfo &exif);
     // SetFileName (re-reading the file), then every stored fact over it.
     void Assign(const TImageInfo &source);
 

@@ -15,19 +15,31 @@ constexpr std::int64_t kMinEntryBytes = 1 + 2 + 1 + 2 + 2 + 8 + 8 + 8 + 8 + 1 + 
 
 } // namespace
 
-std::unique_ptr<TImageInfo> TImageInfos::NewInfo()
+void TImageInfos::Hook(TImageInfo &info)
 {
-    auto info = std::make_unique<TImageInfo>();
-    info->SetOnOptionLoad([this](void *sender) {
+    info.SetOnOptionLoad([this](void *sender) {
         if (FOnLoadOption)
             FOnLoadOption(this, static_cast<TImageInfo *>(sender));
     });
+}
+
+std::unique_ptr<TImageInfo> TImageInfos::NewInfo()
+{
+    auto info = std::make_unique<TImageInfo>();
+    Hook(*info);
     return info;
 }
 
 TImageInfo *TImageInfos::Add()
 {
     FItems.push_back(NewInfo());
+    return FItems.back().get();
+}
+
+TImageInfo *TImageInfos::Add(std::unique_ptr<TImageInfo> info)
+{
+    Hook(*info);
+    FItems.push_back(std::move(info));
     return FItems.back().get();
 }
 
@@ -100,10 +112,7 @@ void TImageInfos::TakeAll(TImageInfos &source)
         return;
     FItems.reserve(FItems.size() + source.FItems.size());
     for (auto &item : source.FItems) {
-        item->SetOnOptionLoad([this](void *sender) {
-            if (FOnLoadOption)
-                FOnLoadOption(this, static_cast<TImageInfo *>(sender));
-        });
+        Hook(*item);
         FItems.push_back(std::move(item));
     }
     source.FItems.clear();

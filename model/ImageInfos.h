@@ -35,6 +35,8 @@ public:
     // New entries whose option loads are reported through OnLoadOption.
     TImageInfo *Add();
     TImageInfo *Insert(int index);   // index 0..Count
+    // Appends an entry made elsewhere (filled on another thread, say).
+    TImageInfo *Add(std::unique_ptr<TImageInfo> info);
     void Clear() { FItems.clear(); }
     void Delete(int index);
     int IndexOf(const TImageInfo *info) const;   // -1 when not in the list
@@ -62,6 +64,8 @@ public:
 
 private:
     std::unique_ptr<TImageInfo> NewInfo();
+    // Reports the entry's option loads through OnLoadOption.
+    void Hook(TImageInfo &info);
 
     std::vector<std::unique_ptr<TImageInfo>> FItems;
     TImageExistEvent FOnImageExist;

@@ -6,6 +6,7 @@
 #include "app/controls/DropDst.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
+#include "imagelist/tests/JpegBuilder.h"
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
@@ -24,6 +25,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -254,17 +256,132 @@ TEST_F(CommandsTest, AddFolderTakesImagesInNameOrderAndCancelAsks) {
     EXPECT_TRUE(FAsked.isEmpty());
 
     // The image dialog's files: cancel during the loop asks; No goes on.
+    // What the user picked goes in whatever its extension.
     TfrmMain v;
     hook(v);
     const QString a = makeImage(QStringLiteral("x1.png"), 4, 4), b = makeImage(QStringLiteral("x2.png"), 4, 4);
-    FFiles = {{a, b}};
+    const QString c = makeImage(QStringLiteral("x3.picture"), 5, 3);
+    FFiles = {{a, b, c}};
     FAnswers = {{idNo, 0}};
     QTimer::singleShot(0, &v, [&v] {
         if (v.Progress())
             v.Progress()->cancelClicked();
     });
     v.Action(QStringLiteral("actAddImage"))->trigger();
-    EXPECT_EQ(v.lvFile->Items().Count(), 2);
+    ASSERT_EQ(v.lvFile->Items().Count(), 3);
+    EXPECT_EQ(v.Images()[2]->ImageSize(), (TIntSize{5, 3}));
+}
+
+// Enough files for several slices and more than the reader reads ahead, in
+// a folder whose natural order differs from both the text order and the
+// order the files were made in; one of them has a damaged Exif block.
+TEST_F(CommandsTest, LargeFolderKeepsNameOrderSortsOnceAndStopsAtACancel) {
+    const QString folder = FDir.path() + QStringLiteral("/many");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    constexpr int kFiles = 600;
+    auto widthOf = [](int n) { return n % 7 + 1; };
+    QStringList expected;
+    for (int n = 1; n <= kFiles; ++n)
+        expected << QStringLiteral("P%1").arg(n);
+    for (int i = 0; i < kFiles; ++i) {
+        const int n = (i * 7 + 3) % kFiles + 1;   // made out of order
+        QImage image(widthOf(n), 2, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(folder + QStringLiteral("/P%1.png").arg(n), "PNG"));
+    }
+    // P300 becomes a JPEG whose Exif IFD points past its segment.
+    QFile::remove(folder + QStringLiteral("/P300.png"));
+    QFile source(test::testDataPath(QStringLiteral("images/halves.jpg")));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = source.readAll();
+    const QByteArray tiff = QByteArray("Exif\0\0II*\0", 10) + QByteArray("\x00\xff\xff\x7f", 4) + QByteArray(8, '\0');
+    const QByteArray app1 = QByteArray("\xff\xe1\x00", 3) + char(tiff.size() + 2) + tiff;
+    const QString damaged = folder + QStringLiteral("/P300.jpg");
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    out.close();
+    {
+        TImageInfo probe;
+        ASSERT_ANY_THROW(probe.SetFileName(damaged, TImageLogging::iloLink));
+    }
+    expected[299] = QStringLiteral("P300");
+
+    auto names = [](TfrmMain &w) {
+        QStringList list;
+        for (int i = 0; i < w.lvFile->Items().Count(); ++i)
+            list << QFileInfo(w.lvFile->Items().Item(i)->Caption()).baseName();
+        return list;
+    };
+    // Every entry has its own record, with the size from the file; records
+    // keep the order of adding (a sort reorders them only when saving).
+    auto checkRecords = [&](TfrmMain &w, bool sorted) {
+        ASSERT_EQ(w.Images().Count(), w.lvFile->Items().Count());
+        QSet<TImageInfo *> records;
+        for (int i = 0; i < w.Images().Count(); ++i) {
+            TImageListItem *item = w.lvFile->Items().Item(i);
+            ASSERT_NE(item->Data(), nullptr);
+            records.insert(item->Data());
+            if (!sorted) {
+                ASSERT_EQ(item->Data(), w.Images().Items(i)) << i;
+            }
+            const int n = QFileInfo(item->Caption()).baseName().mid(1).toInt();
+            const TIntSize size = item->Data()->ImageSize();
+            if (n == 300)
+                EXPECT_EQ(size, (TIntSize{QImage(source.fileName()).width(), QImage(source.fileName()).height()}));
+            else
+                EXPECT_EQ(size, (TIntSize{widthOf(n), 2})) << n;
+        }
+        EXPECT_EQ(records.size(), w.Images().Count());
+    };
+
+    {
+        TfrmMain w;
+        hook(w);
+        w.AddFolder(folder);
+        EXPECT_EQ(names(w), expected);
+        checkRecords(w, false);
+        EXPECT_TRUE(FAsked.isEmpty());
+    }
+    {
+        // Auto sort by width: sorted at the end, ties in the order they came.
+        TfrmMain w;
+        hook(w);
+        w.Action(QStringLiteral("actSortImageWidth"))->trigger();
+        w.SetAutoSort(true);
+        w.AddFolder(folder);
+        const QStringList got = names(w);
+        QStringList sorted = expected;
+        std::stable_sort(sorted.begin(), sorted.end(), [&](const QString &a, const QString &b) {
+            auto width = [&](const QString &name) {
+                return name == QLatin1String("P300") ? QImage(source.fileName()).width() : widthOf(name.mid(1).toInt());
+            };
+            return width(a) < width(b);
+        });
+        EXPECT_EQ(got, sorted);
+        checkRecords(w, true);
+    }
+    // A cancel answered No goes on; Yes stops after the entries already in.
+    for (const int answer : {idNo, idYes}) {
+        TfrmMain w;
+        hook(w);
+        w.SetAutoSort(false);
+        FAsked.clear();
+        FAnswers = {{answer, 0}};
+        int inserted = 0;
+        auto previous = w.lvFile->OnInsert;
+        w.lvFile->OnInsert = [&](TImageListView &view, TImageListItem &item) {
+            previous(view, item);
+            if (++inserted == 100)
+                w.Progress()->cancelClicked();
+        };
+        w.AddFolder(folder);
+        ASSERT_EQ(FAsked.size(), 1);
+        EXPECT_EQ(FAsked.first().Instruction, QStringLiteral("画像の追加を中止しますか？"));
+        EXPECT_EQ(names(w), answer == idYes ? expected.mid(0, 100) : expected) << answer;
+        checkRecords(w, false);
+        EXPECT_EQ(w.Progress(), nullptr);
+    }
 }
 
 TEST_F(CommandsTest, CommentsGatherAndCopiesAskForSeveral) {
@@ -636,6 +753,53 @@ TEST_F(CommandsTest, EmbeddedEntriesReadFromTheirOwnDocument) {
 
 // A document dropped with images opens as Open would: the images are added,
 // then the save question, then the document with its load question.
+// An embedded photo's thumbnail comes from its Exif thumbnail (red here,
+// the photo itself blue and larger than what is read for the Exif block);
+// one without takes the whole record (green).
+TEST_F(CommandsTest, EmbeddedPhotosShowTheirExifThumbnailOrTheWholeImage) {
+    QImage noisy(1200, 900, QImage::Format_RGB32);
+    std::uint32_t seed = 7;
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noisy.setPixel(x, y, qRgb(int(seed >> 26), int(seed >> 20) & 63, 160 + (int(seed >> 12) & 63)));
+        }
+    const QString withThumb = FDir.path() + QStringLiteral("/thumb.jpg");
+    QImage red(160, 120, QImage::Format_RGB32);
+    red.fill(QColor(200, 0, 0));
+    test::JpegBuilder::write(withThumb, test::JpegBuilder::jpegWithExif(noisy, test::JpegBuilder::exifBlock(test::JpegBuilder::encode(red), 6,
+                                                                                          QSize(1200, 900))));
+    ASSERT_GT(QFileInfo(withThumb).size(), 200 * 1024);
+    const QString plain = FDir.path() + QStringLiteral("/plain.jpg");
+    QImage green(64, 48, QImage::Format_RGB32);
+    green.fill(QColor(0, 200, 0));
+    ASSERT_TRUE(green.save(plain, "JPEG", 95));
+    const QString doc = FDir.path() + QStringLiteral("/embedded.vlpf");
+    {
+        TfrmMain w;
+        hook(w);
+        w.AddImageFile(withThumb);
+        w.AddImageFile(plain);
+        FFiles = {{doc}};
+        FAnswers = {{idOk, 102}};
+        w.Action(QStringLiteral("actSaveAs"))->trigger();
+        ASSERT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+    }
+    QFile::remove(withThumb);
+    QFile::remove(plain);
+    TfrmMain w;
+    hook(w);
+    ASSERT_TRUE(w.OpenDocument(doc));
+    // A cache of its own: the thumbnails made while adding do not count.
+    w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/fresh-cache.tmp"));
+    w.lvFile->WaitForThumbnails();
+    ASSERT_EQ(w.lvFile->Items().Count(), 2);
+    const QColor thumb = thumbColour(w, 0), whole = thumbColour(w, 1);
+    EXPECT_GT(thumb.red(), 150);
+    EXPECT_LT(thumb.blue(), 100);
+    EXPECT_GT(whole.green(), 150);
+}
+
 TEST_F(CommandsTest, DroppedDocumentOpensAfterTheSaveQuestion) {
     const QString doc = FDir.path() + QStringLiteral("/dropped.vlpf");
     {
