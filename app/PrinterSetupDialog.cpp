@@ -112,7 +112,7 @@ void TJwPrinterSetupDialog::fillSettings() {
             cmbPaper->setCurrentIndex(-1);   // a size the list does not hold
         }
     }
-    cmbPaper->setEnabled(paper);
+    cmbPaper->setEnabled(paper && !FPaperFixed);
     cmbSource->clear();
     const bool bins = caps.contains(TJwPrintCap::jwPcDefaultSource) && avail.contains(TJwAvailInfo::jwAvBin);
     if (bins) {
@@ -125,8 +125,8 @@ void TJwPrinterSetupDialog::fillSettings() {
     }
     cmbSource->setEnabled(bins);
     const bool orient = caps.contains(TJwPrintCap::jwPcOrientation);
-    radPortrait->setEnabled(orient);
-    radLandscape->setEnabled(orient);
+    radPortrait->setEnabled(orient && !FPaperFixed);
+    radLandscape->setEnabled(orient && !FPaperFixed);
     if (orient) {
         const bool landscape = FPrinter.Orientation() == TJwPaperOrientation::jwOrLandScape;
         radLandscape->setChecked(landscape);
@@ -135,6 +135,11 @@ void TJwPrinterSetupDialog::fillSettings() {
     const QString port = FPrinter.Port();
     lblPrinterState->setText(port);
     FFilling = false;
+}
+
+void TJwPrinterSetupDialog::SetPaperFixed(bool fixed) {
+    FPaperFixed = fixed;
+    fillSettings();
 }
 
 void TJwPrinterSetupDialog::printerChosen(int index) {
