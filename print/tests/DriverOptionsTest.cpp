@@ -245,6 +245,23 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
     EXPECT_EQ(jobAttribute(service->LastJobId(), "page-delivery"), QString()) << "not chosen, not sent";
 }
 
+TEST(DriverOptionsCups, AQueueThatKnowsNoMediaPrintsOnA4)
+{
+    VELLORA_REQUIRE_CUPS();
+    // A queue without a driver whose device is a file: nobody can say
+    // which paper it holds.
+    TestQueue queue(QStringLiteral("VelloraNoMedia"), false);
+    ASSERT_TRUE(queue.ok());
+    auto print = cupsPrint();
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    EXPECT_TRUE(print->PaperSizeNames().isEmpty());
+    EXPECT_EQ(print->PaperSizeIndex(), -1);
+    EXPECT_FALSE(print->HasPaperSizeNumber(9));
+    EXPECT_EQ(print->PaperSizeNumber(), 9);
+    EXPECT_NEAR(print->MMPaperWidth(), 210.0, 0.1);
+    EXPECT_NEAR(print->MMPaperHeight(), 297.0, 0.1);
+}
+
 TEST(DriverOptionsCups, TextsFallBackToCupsEnglishThenTheKeyword)
 {
     struct Row {

@@ -3,6 +3,7 @@
 // job, a vanished printer, and the printer's own options in the setup dialog.
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/NumberEdit.h"
+#include "app/layout/LayoutDialog.h"
 #include "app/print/DriverOptionsPanel.h"
 #include "app/MainForm.h"
 #include "app/print/PrintForm.h"
@@ -462,6 +463,50 @@ TEST(PrintFormCups, AQueueWithoutAPpdShowsItsPrintersPaperTextsAndConflicts)
     EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-VelloraNoPpdNet.png")));
     dialog.reject();
     EXPECT_FALSE(jw.Modified());
+}
+
+TEST(PrintFormCups, TheLayoutDialogOffersThePaperOfQueuesWithoutAPpd)
+{
+    VELLORA_REQUIRE_CUPS();
+    FakeIppPrinter device(networkPrinterAttributes());
+    ASSERT_TRUE(device.ok());
+    TestQueue net(QStringLiteral("VelloraLayoutNet"), false, device.uri());
+    TestQueue bare(QStringLiteral("VelloraLayoutBare"), false);
+    ASSERT_TRUE(net.ok() && bare.ok());
+    auto owned = std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(privateCupsServer())));
+    TDevicePrint *print = owned.get();
+    struct Restore {
+        std::unique_ptr<TQvPrint> old;
+        ~Restore() { SetQvPrint(std::move(old)); }
+    } restore{SetQvPrint(std::move(owned))};
+
+    // The network printer's media, as for a queue with a PPD.
+    ASSERT_TRUE(print->TrySetPrinter(net.name()));
+    TPhotoPaper paper;
+    {
+        TfrmLayout dialog;
+        dialog.SetPaper(paper);
+        auto *sizes = dialog.findChild<QComboBox *>(QStringLiteral("cmbPaperSize"));
+        ASSERT_NE(sizes, nullptr);
+        QStringList names;
+        for (int i = 0; i < sizes->count(); ++i)
+            names << sizes->itemText(i);
+        EXPECT_EQ(names.size(), 3) << names.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(sizes->currentText(), QStringLiteral("A4"));
+    }
+    // A queue that knows no media: no list, the A4 sheet, and no failure.
+    ASSERT_TRUE(print->TrySetPrinter(bare.name()));
+    {
+        TfrmLayout dialog;
+        dialog.SetPaper(paper);
+        auto *sizes = dialog.findChild<QComboBox *>(QStringLiteral("cmbPaperSize"));
+        ASSERT_NE(sizes, nullptr);
+        EXPECT_EQ(sizes->count(), 0);
+        auto *width = dialog.findChild<TUpdownNumberEdit *>(QStringLiteral("edtPaperWidth"));
+        ASSERT_NE(width, nullptr);
+        EXPECT_NEAR(width->Value(), 210.0, 0.2);
+    }
 }
 
 TEST_F(PrintForm, MainWindowOpensTheDialogAndThePreview)
