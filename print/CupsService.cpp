@@ -85,8 +85,9 @@ struct Dest {
 // its own: a queue without a driver passes jobs on to a network printer
 // unchanged, and only the printer knows its media and options. Null when
 // the queue has media, its device is no IPP printer, or it does not answer.
-cups_dinfo_t *deviceInfo(cups_dest_t *queue, cups_dinfo_t *info)
+cups_dinfo_t *deviceInfo(cups_dest_t *queue, cups_dinfo_t *info, bool &asked)
 {
+    asked = false;
     if (cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, queue, info, CUPS_MEDIA_FLAGS_DEFAULT) > 0)
         return nullptr;
     const char *uri = cupsGetOption("device-uri", queue->num_options, queue->options);
@@ -102,6 +103,7 @@ cups_dinfo_t *deviceInfo(cups_dest_t *queue, cups_dinfo_t *info)
     cups_option_t option{name.data(), value.data()};
     cups_dest_t printer{queue->name, nullptr, 0, 1, &option};
     char resource[1024] = "";
+    asked = true;
     http_t *http = cupsConnectDest(&printer, CUPS_DEST_FLAGS_DEVICE, 3000, nullptr, resource, sizeof resource,
                                    nullptr, nullptr);
     if (!http)
@@ -227,8 +229,16 @@ std::vector<TPrinterEntry> TCupsService::Printers()
     }
     cupsFreeDests(count, dests);
     std::sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
-    // Printers and their media may have changed: read the lists again.
-    FCache.clear();
+    // Printers and their media may have changed: read the lists again. What
+    // a network printer said (or that it did not answer) is kept a while:
+    // asking it again on every poll would stall the program on a printer
+    // that is switched off.
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = FCache.begin(); it != FCache.end();) {
+        const bool keep = it->second.deviceAsked && now - *it->second.deviceAsked < std::chrono::minutes(1)
+                          && std::any_of(list.begin(), list.end(), [&](const TPrinterEntry &e) { return e.name == it->first; });
+        it = keep ? std::next(it) : FCache.erase(it);
+    }
     return list;
 }
 
@@ -248,11 +258,14 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
     if (auto it = FCache.find(printer); it != FCache.end())
         return it->second;
     Dest d(printer);
-    if (cups_dinfo_t *device = deviceInfo(d.dest.dest, d.info.info)) {
+    Details det;
+    bool asked = false;
+    if (cups_dinfo_t *device = deviceInfo(d.dest.dest, d.info.info, asked)) {
         cupsFreeDestInfo(d.info.info);
         d.info.info = device;
     }
-    Details det;
+    if (asked)
+        det.deviceAsked = std::chrono::steady_clock::now();
     TDeviceLists &lists = det.lists;
     TDeviceSettings &s = det.defaults;
     using C = TJwPrintCap;

@@ -409,6 +409,26 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdAsksTheNetworkPrinterBehindIt)
         bins << b.source;
     EXPECT_EQ(bins, (QStringList{QStringLiteral("auto"), QStringLiteral("manual")}));
     EXPECT_EQ(lists.maxCopies, 99);
+
+    // Polling the printer list does not send the printer a request each time.
+    const int asked = device.requests();
+    EXPECT_FALSE(cups.Printers().empty());
+    EXPECT_EQ(cups.DriverOptions(queue.name()), options);
+    EXPECT_EQ(device.requests(), asked);
+
+    // The job goes to the queue with the printer's names for paper and tray.
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    ASSERT_TRUE(print->TrySetPaperSize(11));   // A5
+    print->JwPrinter().SetDriverValue(QStringLiteral("output-bin"), QStringLiteral("face-up"));
+    print->ApplySettings();
+    print->BeginPrint();
+    print->Canvas()->drawRect(10, 10, 100, 100);
+    print->EndPrint();
+    ASSERT_GT(service->LastJobId(), 0);
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "output-bin"), QStringLiteral("face-up"));
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "media"), QStringLiteral("iso_a5_148x210mm"));
 }
 
 TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
