@@ -146,7 +146,7 @@ void applyLayout(const ParsedArgs &args, TPhotoPaper &paper)
     if (has(args, "landscape"))
         paper.SetOrientation(TQvOrientation::qotLandscape);
     if (has(args, "grid")) {
-        const auto [cols, rows] = pairOption(args, "grid", 50, true);
+        const auto [cols, rows] = pairOption(args, "grid", 99, true);
         paper.SetDivide({static_cast<std::int32_t>(cols), static_cast<std::int32_t>(rows)});
     }
     if (has(args, "margins")) {

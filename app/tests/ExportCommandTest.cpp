@@ -198,6 +198,7 @@ TEST(ExportCommand, BadArgumentsAreRefusedBeforeAnythingIsWritten)
         {{"--export", "pdf", photos}, 2, "needs --output"},
         {{"--export", "pdf", "--output", prefix, "--grid", "0x2", photos}, 2, "--grid needs COLSxROWS"},
         {{"--export", "pdf", "--output", prefix, "--grid", "2by2", photos}, 2, "--grid needs"},
+        {{"--export", "pdf", "--output", prefix, "--grid", "100x1", photos}, 2, "each from 1 to 99"},
         {{"--export", "pdf", "--output", prefix, "--pages", "3-1", photos}, 2, "--pages needs"},
         {{"--export", "pdf", "--output", prefix, "--fit", "wide", photos}, 2, "--fit needs"},
         {{"--export", "pdf", "--output", prefix, "--margins", "-3", photos}, 2, "--margins needs"},
