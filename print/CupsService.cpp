@@ -235,8 +235,9 @@ std::vector<TPrinterEntry> TCupsService::Printers()
     // that is switched off.
     const auto now = std::chrono::steady_clock::now();
     for (auto it = FCache.begin(); it != FCache.end();) {
+        const auto listed = [&](const TPrinterEntry &e) { return e.name == it->first; };
         const bool keep = it->second.deviceAsked && now - *it->second.deviceAsked < std::chrono::minutes(1)
-                          && std::any_of(list.begin(), list.end(), [&](const TPrinterEntry &e) { return e.name == it->first; });
+                          && std::any_of(list.begin(), list.end(), listed);
         it = keep ? std::next(it) : FCache.erase(it);
     }
     return list;
@@ -292,8 +293,8 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
             continue;
         used.insert(number);
         const char *text = cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size);
-        lists.papers.push_back({number, CupsText(text, "media." + media.toUtf8(), size.media), media, tenths(size.width),
-                                tenths(size.length), size.left, size.top, size.right, size.bottom});
+        lists.papers.push_back({number, CupsText(text, "media." + media.toUtf8(), size.media), media,
+                                tenths(size.width), tenths(size.length), size.left, size.top, size.right, size.bottom});
     }
     // Custom sizes: "custom_min_WxHunit" and "custom_max_..." among the media.
     const QStringList mediaSupported = d.supportedStrings("media");
