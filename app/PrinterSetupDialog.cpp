@@ -57,6 +57,8 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
+    // Our own caption: Qt's translations may not be installed.
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -112,7 +114,7 @@ void TJwPrinterSetupDialog::fillSettings() {
             cmbPaper->setCurrentIndex(-1);   // a size the list does not hold
         }
     }
-    cmbPaper->setEnabled(paper);
+    cmbPaper->setEnabled(paper && !FPaperFixed);
     cmbSource->clear();
     const bool bins = caps.contains(TJwPrintCap::jwPcDefaultSource) && avail.contains(TJwAvailInfo::jwAvBin);
     if (bins) {
@@ -125,8 +127,8 @@ void TJwPrinterSetupDialog::fillSettings() {
     }
     cmbSource->setEnabled(bins);
     const bool orient = caps.contains(TJwPrintCap::jwPcOrientation);
-    radPortrait->setEnabled(orient);
-    radLandscape->setEnabled(orient);
+    radPortrait->setEnabled(orient && !FPaperFixed);
+    radLandscape->setEnabled(orient && !FPaperFixed);
     if (orient) {
         const bool landscape = FPrinter.Orientation() == TJwPaperOrientation::jwOrLandScape;
         radLandscape->setChecked(landscape);
@@ -135,6 +137,11 @@ void TJwPrinterSetupDialog::fillSettings() {
     const QString port = FPrinter.Port();
     lblPrinterState->setText(port);
     FFilling = false;
+}
+
+void TJwPrinterSetupDialog::SetPaperFixed(bool fixed) {
+    FPaperFixed = fixed;
+    fillSettings();
 }
 
 void TJwPrinterSetupDialog::printerChosen(int index) {

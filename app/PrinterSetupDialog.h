@@ -33,6 +33,10 @@ public:
     void accept() override;
     void reject() override;
 
+    // Paper size and orientation shown but not changed, for whichever
+    // printer is chosen (the caller's layout owns them).
+    void SetPaperFixed(bool fixed);
+
 private:
     void fillPrinters();
     void fillSettings();
@@ -41,6 +45,7 @@ private:
     TJwPrinter &FPrinter;
     int FStartIndex = -1;
     bool FFilling = false;
+    bool FPaperFixed = false;
 };
 
 // Runs the printer setup on the program's printer (QvPrint()). Shows the

@@ -3,11 +3,26 @@
 #include <QByteArray>
 #include <QStringList>
 #include <cups/ppd.h>
+#include <algorithm>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
+#include <sanitizer/lsan_interface.h>
+// libcups keeps the printer's defaults read for conflict checks with the
+// printer information and does not free them with it: not ours to fix.
+#define VELLORA_LIBCUPS_LEAKS_BELOW __lsan::ScopedDisabler libcupsLeaks
+#else
+#define VELLORA_LIBCUPS_LEAKS_BELOW
+#endif
 
 // The PPD interface is the only one that gives a driver's groups, texts and
 // constraints; libcups marks it deprecated.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+// libcups looks texts up only in the user's language, where most IPP
+// keywords are untranslated; its English catalogue has them all. The lookup
+// is exported but not declared in the installed headers.
+extern "C" const char *_cupsLangString(cups_lang_t *lang, const char *message);
 
 namespace vellora {
 
@@ -69,6 +84,59 @@ void addGroup(const ppd_group_t &g, TCupsDriverInfo &info)
         addGroup(g.subgroups[i], info);
 }
 
+// Pairs of choices the printer cannot do together, as libcups judges them
+// from the printer's job-constraints-supported, the other options at their
+// defaults. libcups matches a rule's "resolver-name" member like any other,
+// so each rule is tried with its own name among the given options.
+void addIppConstraints(cups_dest_t *dest, cups_dinfo_t *info, TDriverOptions &out)
+{
+    ipp_attribute_t *rules = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "job-constraints");
+    for (int r = 0; rules && r < ippGetCount(rules); ++r) {
+        ipp_t *rule = ippGetCollection(rules, r);
+        ipp_attribute_t *resolver = ippFindAttribute(rule, "resolver-name", IPP_TAG_NAME);
+        const char *ruleName = resolver ? ippGetString(resolver, 0, nullptr) : nullptr;
+        if (!ruleName)
+            continue;
+        // The rule's members that are options of ours, in our order.
+        std::vector<const TDriverOption *> members;
+        for (const TDriverOption &o : out.options) {
+            if (ippFindAttribute(rule, o.keyword.toUtf8().constData(), IPP_TAG_ZERO))
+                members.push_back(&o);
+        }
+        for (size_t i = 0; i < members.size(); ++i) {
+            const QByteArray a = members[i]->keyword.toUtf8();
+            for (size_t j = i + 1; j < members.size(); ++j) {
+                const QByteArray b = members[j]->keyword.toUtf8();
+                for (const TDriverChoice &ca : members[i]->choices) {
+                    const QByteArray va = ca.choice.toUtf8();
+                    for (const TDriverChoice &cb : members[j]->choices) {
+                        const QByteArray vb = cb.choice.toUtf8();
+                        cups_option_t *given = nullptr;
+                        int numGiven = cupsAddOption(b.constData(), vb.constData(), 0, &given);
+                        numGiven = cupsAddOption("resolver-name", ruleName, numGiven, &given);
+                        int numConflicts = 0;
+                        cups_option_t *conflicts = nullptr;
+                        int found = 0;
+                        {
+                            VELLORA_LIBCUPS_LEAKS_BELOW;
+                            found = cupsCopyDestConflicts(CUPS_HTTP_DEFAULT, dest, info, numGiven, given,
+                                                          a.constData(), va.constData(), &numConflicts,
+                                                          &conflicts, nullptr, nullptr);
+                        }
+                        const char *other = cupsGetOption(b.constData(), numConflicts, conflicts);
+                        const TDriverConstraint c{members[i]->keyword, ca.choice, members[j]->keyword, cb.choice};
+                        if (found == 1 && other && vb == other
+                            && std::find(out.constraints.begin(), out.constraints.end(), c) == out.constraints.end())
+                            out.constraints.push_back(c);
+                        cupsFreeOptions(numConflicts, conflicts);
+                        cupsFreeOptions(numGiven, given);
+                    }
+                }
+            }
+        }
+    }
+}
+
 // The IPP attributes of a job that are not standard settings and have a
 // list of keywords or names to choose from.
 TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
@@ -92,14 +160,14 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
             continue;
         TDriverOption option;
         option.keyword = QString::fromUtf8(name);
-        const char *optionText = cupsLocalizeDestOption(CUPS_HTTP_DEFAULT, dest, info, name);
-        option.text = text(optionText, name);
+        option.text = CupsText(cupsLocalizeDestOption(CUPS_HTTP_DEFAULT, dest, info, name), name, name);
         for (int c = 0; c < ippGetCount(supported); ++c) {
             const char *value = ippGetString(supported, c, nullptr);
             if (!value)
                 continue;
             const char *valueText = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, dest, info, name, value);
-            option.choices.push_back({QString::fromUtf8(value), text(valueText, value)});
+            option.choices.push_back({QString::fromUtf8(value),
+                                      CupsText(valueText, QByteArray(name) + '.' + value, value)});
         }
         // Without a default of the server's the printer decides: the job
         // carries the attribute only when the user picks a value (taking the
@@ -111,10 +179,23 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
         if (!option.choices.empty())
             out.options.push_back(std::move(option));
     }
+    addIppConstraints(dest, info, out);
     return result;
 }
 
 } // namespace
+
+QString CupsText(const char *localized, const QByteArray &key, const QByteArray &raw)
+{
+    if (localized && *localized && key != localized && raw != localized)
+        return QString::fromUtf8(localized);
+    // Kept by libcups for the life of the program.
+    static cups_lang_t *const english = cupsLangGet("en");
+    const char *text = english ? _cupsLangString(english, key.constData()) : nullptr;
+    if (text && *text && key != text)
+        return QString::fromUtf8(text);
+    return QString::fromUtf8(raw);
+}
 
 QString MediaSourceForInputSlot(const QString &choice)
 {

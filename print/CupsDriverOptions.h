@@ -17,6 +17,11 @@ struct TCupsDriverInfo {
     std::map<QString, QString> inputSlotForSource;
 };
 
+// What CUPS shows for `key` (an IPP attribute name, or "name.value"), given
+// what a cupsLocalizeDest... call returned: that text when it is a real
+// translation, else CUPS's English text, else `raw` (the keyword itself).
+QString CupsText(const char *localized, const QByteArray &key, const QByteArray &raw);
+
 // The IPP media-source keyword that the server gives a PPD InputSlot choice.
 QString MediaSourceForInputSlot(const QString &choice);
 

@@ -81,6 +81,38 @@ struct Dest {
     }
 };
 
+// The information of the printer behind a queue that reports no media of
+// its own: a queue without a driver passes jobs on to a network printer
+// unchanged, and only the printer knows its media and options. Null when
+// the queue has media, its device is no IPP printer, or it does not answer.
+cups_dinfo_t *deviceInfo(cups_dest_t *queue, cups_dinfo_t *info, bool &asked)
+{
+    asked = false;
+    if (cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, queue, info, CUPS_MEDIA_FLAGS_DEFAULT) > 0)
+        return nullptr;
+    const char *uri = cupsGetOption("device-uri", queue->num_options, queue->options);
+    if (!uri)
+        return nullptr;
+    const QByteArray device(uri);
+    const QByteArray scheme = device.left(device.indexOf(':'));
+    if (scheme != "ipp" && scheme != "ipps" && scheme != "dnssd")
+        return nullptr;
+    // A destination with the device URI only: libcups then addresses the
+    // printer itself, whichever ports the server and the printer use.
+    QByteArray name("device-uri"), value(device);
+    cups_option_t option{name.data(), value.data()};
+    cups_dest_t printer{queue->name, nullptr, 0, 1, &option};
+    char resource[1024] = "";
+    asked = true;
+    http_t *http = cupsConnectDest(&printer, CUPS_DEST_FLAGS_DEVICE, 3000, nullptr, resource, sizeof resource,
+                                   nullptr, nullptr);
+    if (!http)
+        return nullptr;
+    cups_dinfo_t *result = cupsCopyDestInfo(http, &printer);
+    httpClose(http);
+    return result;
+}
+
 TResolution resolutionOf(ipp_attribute_t *a, int i)
 {
     int y = 0;
@@ -197,8 +229,17 @@ std::vector<TPrinterEntry> TCupsService::Printers()
     }
     cupsFreeDests(count, dests);
     std::sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
-    // Printers and their media may have changed: read the lists again.
-    FCache.clear();
+    // Printers and their media may have changed: read the lists again. What
+    // a network printer said (or that it did not answer) is kept a while:
+    // asking it again on every poll would stall the program on a printer
+    // that is switched off.
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = FCache.begin(); it != FCache.end();) {
+        const auto listed = [&](const TPrinterEntry &e) { return e.name == it->first; };
+        const bool keep = it->second.deviceAsked && now - *it->second.deviceAsked < std::chrono::minutes(1)
+                          && std::any_of(list.begin(), list.end(), listed);
+        it = keep ? std::next(it) : FCache.erase(it);
+    }
     return list;
 }
 
@@ -219,6 +260,13 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         return it->second;
     Dest d(printer);
     Details det;
+    bool asked = false;
+    if (cups_dinfo_t *device = deviceInfo(d.dest.dest, d.info.info, asked)) {
+        cupsFreeDestInfo(d.info.info);
+        d.info.info = device;
+    }
+    if (asked)
+        det.deviceAsked = std::chrono::steady_clock::now();
     TDeviceLists &lists = det.lists;
     TDeviceSettings &s = det.defaults;
     using C = TJwPrintCap;
@@ -245,8 +293,8 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
             continue;
         used.insert(number);
         const char *text = cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size);
-        lists.papers.push_back({number, text ? QString::fromUtf8(text) : media, media, tenths(size.width),
-                                tenths(size.length), size.left, size.top, size.right, size.bottom});
+        lists.papers.push_back({number, CupsText(text, "media." + media.toUtf8(), size.media), media,
+                                tenths(size.width), tenths(size.length), size.left, size.top, size.right, size.bottom});
     }
     // Custom sizes: "custom_min_WxHunit" and "custom_max_..." among the media.
     const QStringList mediaSupported = d.supportedStrings("media");
@@ -266,12 +314,17 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         s.fields.include(C::jwPcPaperSize);
         s.fields.include(C::jwPcFormName);
         s.paperSize = lists.papers.front().number;
-        cups_size_t def{};
-        if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &def)) {
-            for (const auto &p : lists.papers) {
-                if (p.media == QString::fromUtf8(def.media))
-                    s.paperSize = p.number;
-            }
+        // The queue's saved choice, else the printer's default (libcups'
+        // own default reads the former only and else assumes Letter).
+        QString def = QString::fromUtf8(cupsGetOption("media", d.dest.dest->num_options, d.dest.dest->options));
+        if (def.isEmpty())
+            def = d.defaultString("media");
+        cups_size_t size{};
+        if (def.isEmpty() && cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size))
+            def = QString::fromUtf8(size.media);
+        for (const auto &p : lists.papers) {
+            if (p.media == def)
+                s.paperSize = p.number;
         }
     }
 
@@ -280,12 +333,12 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         int number = binNumberForSource(sources[i]);
         if (number == 0)
             number = 257 + static_cast<int>(i);   // beyond the public bins, in list order
-        // The text may be the value itself when there is no translation: keep
-        // the value alive while the text is read.
+        // The text may be the value itself when there is no translation: the
+        // value stays alive while the text is read.
         const QByteArray value = sources[i].toUtf8();
         const char *text = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, "media-source",
                                                  value.constData());
-        lists.bins.push_back({number, text ? QString::fromUtf8(text) : sources[i], sources[i]});
+        lists.bins.push_back({number, CupsText(text, "media-source." + value, value), sources[i]});
     }
     if (!lists.bins.empty()) {
         lists.avail.include(TJwAvailInfo::jwAvBin);

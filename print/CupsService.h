@@ -16,7 +16,9 @@
 
 #include "print/PrinterService.h"
 
+#include <chrono>
 #include <map>
+#include <optional>
 
 namespace vellora {
 
@@ -46,6 +48,8 @@ public:
         TResolution defaultResolution;
         TDriverOptions driverOptions;
         std::map<QString, QString> inputSlotForSource;
+        // When the network printer behind a queue without a driver was asked.
+        std::optional<std::chrono::steady_clock::time_point> deviceAsked;
     };
 
 private:

@@ -133,7 +133,9 @@ double TDevicePrint::MMBottomMargin() const
 
 int TDevicePrint::PaperSizeNumber() const
 {
-    return hasPrinter() ? FJw->PaperSizeNumber() : 9;
+    // A printer that knows no paper sizes (a queue without a driver sending
+    // to a file or socket) prints on the A4 sheet its geometry assumes.
+    return hasPrinter() && FJw->PrintCaps().contains(TJwPrintCap::jwPcPaperSize) ? FJw->PaperSizeNumber() : 9;
 }
 
 void TDevicePrint::SetPaperSizeNumber(int number)

@@ -580,6 +580,11 @@ void TJwPrinter::SetDriverValue(const QString &keyword, const QString &choice)
     const TDriverOptions options = DriverOptions();
     const TDriverOption *o = options.find(keyword);
     bool known = o && !o->readOnly;
+    if (known && choice.isEmpty() && o->defaultChoice.isEmpty()) {
+        if (settings().driverOptions.erase(keyword) > 0)
+            modify();
+        return;
+    }
     if (known) {
         const QStringList parts = o->kind == TDriverOptionKind::dokPickMany ? choice.split(QLatin1Char(','))
                                                                               : QStringList{choice};

@@ -103,7 +103,8 @@ public:
     TDriverOptions DriverOptions();
     TDriverValues DriverValues();
     // Sets one option's value; a read-only or unknown option, or an unknown
-    // choice, throws EJwPrinterNotSupported.
+    // choice, throws EJwPrinterNotSupported. An empty choice of an option
+    // without a default takes the choice back: the printer decides.
     void SetDriverValue(const QString &keyword, const QString &choice);
     // Back to the queue's saved defaults.
     void ResetDriverValues();

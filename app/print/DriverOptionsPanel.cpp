@@ -81,6 +81,9 @@ void TDriverOptionsPanel::Reload()
             control = box;
         } else {
             auto *combo = new QComboBox(this);
+            // Without a default of the queue's the printer decides unless asked.
+            if (o.defaultChoice.isEmpty())
+                combo->addItem(QStringLiteral("(プリンタの既定)"), QString());
             for (const TDriverChoice &c : o.choices)
                 combo->addItem(c.text, c.choice);
             connect(combo, &QComboBox::currentIndexChanged, this, [this, o, combo](int index) {
@@ -139,9 +142,7 @@ void TDriverOptionsPanel::refresh()
 TDriverOptionsPanel *AddDriverOptions(TJwPrinterSetupDialog &dialog, TJwPrinter &printer)
 {
     // Paper and orientation belong to the layout: shown, not changed here.
-    dialog.cmbPaper->setEnabled(false);
-    dialog.radPortrait->setEnabled(false);
-    dialog.radLandscape->setEnabled(false);
+    dialog.SetPaperFixed(true);
     auto *panel = new TDriverOptionsPanel(printer, &dialog);
     if (auto *layout = qobject_cast<QVBoxLayout *>(dialog.layout()))
         layout->insertWidget(std::max(0, layout->count() - 1), panel);

@@ -346,6 +346,52 @@ TEST(ExportCommand, PrinterOptionsAreListedAndSentWithTheJob)
     EXPECT_EQ(jobAttribute(0, "lowsupplies", queue.name()), "stop");
 }
 
+TEST(ExportCommand, AQueueWithoutAPpdListsReadableOptionsAndSendsThem)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraCliNoPpd"), false);
+    ASSERT_TRUE(queue.ok());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), privateCupsServer());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A Japanese user: CUPS has no Japanese text for these keywords, so its
+    // English ones are shown rather than the keywords.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("ja_JP.UTF-8"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("ja_JP.UTF-8"));
+
+    QProcess list;
+    list.setProcessEnvironment(env);
+    list.start(QStringLiteral(VELLORA_EXE), {QStringLiteral("--list-printers"), QStringLiteral("--json")});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    QJsonObject scaling, delivery;
+    for (const auto &p : QJsonDocument::fromJson(list.readAllStandardOutput()).object()[QStringLiteral("printers")].toArray()) {
+        if (p.toObject()[QStringLiteral("name")] != queue.name())
+            continue;
+        for (const auto &o : p.toObject()[QStringLiteral("options")].toArray()) {
+            if (o.toObject()[QStringLiteral("name")] == "print-scaling")
+                scaling = o.toObject();
+            if (o.toObject()[QStringLiteral("name")] == "page-delivery")
+                delivery = o.toObject();
+        }
+    }
+    EXPECT_EQ(scaling[QStringLiteral("text")].toString(), "Print Scaling");
+    QStringList texts;
+    for (const auto &c : scaling[QStringLiteral("choices")].toArray())
+        texts << c.toObject()[QStringLiteral("choice")].toString() + QLatin1Char('=') + c.toObject()[QStringLiteral("text")].toString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("fit=Fit")) && texts.contains(QStringLiteral("none=None")))
+        << texts.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(delivery[QStringLiteral("text")].toString(), "Page Delivery");
+    EXPECT_EQ(delivery[QStringLiteral("default")].toString(), "");
+
+    const Result r = runVellora({"--print", "--printer", queue.name(), "--printer-option", "print-scaling=fit",
+                                 "--grid", "2x2", photoFolder()},
+                                env);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(queue.waitIdle());
+    EXPECT_EQ(jobAttribute(0, "print-scaling", queue.name()), "fit");
+    EXPECT_EQ(jobAttribute(0, "page-delivery", queue.name()), "") << "not chosen, not sent";
+}
+
 namespace {
 
 // A photo whose compressed data is large enough to be cut in its scan data.

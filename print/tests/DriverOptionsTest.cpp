@@ -5,10 +5,13 @@
 #include "print/DevicePrint.h"
 #include "print/DriverOptions.h"
 #include "print/MemoryService.h"
+#include "print/CupsDriverOptions.h"
+#include "print/tests/FakeIppPrinter.h"
 #include "print/tests/PrintTestSupport.h"
 
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 
@@ -242,6 +245,192 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
     EXPECT_EQ(jobAttribute(service->LastJobId(), "page-delivery"), QString()) << "not chosen, not sent";
 }
 
+TEST(DriverOptionsCups, AQueueThatKnowsNoMediaPrintsOnA4)
+{
+    VELLORA_REQUIRE_CUPS();
+    // A queue without a driver whose device is a file: nobody can say
+    // which paper it holds.
+    TestQueue queue(QStringLiteral("VelloraNoMedia"), false);
+    ASSERT_TRUE(queue.ok());
+    auto print = cupsPrint();
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    EXPECT_TRUE(print->PaperSizeNames().isEmpty());
+    EXPECT_EQ(print->PaperSizeIndex(), -1);
+    EXPECT_FALSE(print->HasPaperSizeNumber(9));
+    EXPECT_EQ(print->PaperSizeNumber(), 9);
+    EXPECT_NEAR(print->MMPaperWidth(), 210.0, 0.1);
+    EXPECT_NEAR(print->MMPaperHeight(), 297.0, 0.1);
+}
+
+TEST(DriverOptionsCups, TextsFallBackToCupsEnglishThenTheKeyword)
+{
+    struct Row {
+        const char *localized, *key, *raw, *expected;
+    };
+    const Row rows[] = {
+        {"Skalierung", "print-scaling", "print-scaling", "Skalierung"},     // a real translation
+        {"print-scaling", "print-scaling", "print-scaling", "Print Scaling"}, // untranslated: English
+        {"", "print-scaling", "print-scaling", "Print Scaling"},
+        {nullptr, "output-bin", "output-bin", "Output Tray"},
+        {"fit", "print-scaling.fit", "fit", "Fit"},                          // a value given back as is
+        {"print-scaling.fit", "print-scaling.fit", "fit", "Fit"},
+        {"fit", "x-vendor-mode.fit", "fit", "fit"},                          // unknown anywhere: the keyword
+        {nullptr, "media-source.x-drawer-9", "x-drawer-9", "x-drawer-9"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(CupsText(r.localized, r.key, r.raw), QString::fromUtf8(r.expected)) << r.key << " " << r.localized;
+}
+
+namespace {
+
+void addKeywords(ipp_t *ipp, const char *name, std::initializer_list<const char *> values)
+{
+    const std::vector<const char *> list(values);
+    ippAddStrings(ipp, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, static_cast<int>(list.size()), nullptr, list.data());
+}
+
+// A driverless network printer: four media, two trays,
+// two output bins and a scaling choice, where filling the page cannot be
+// delivered face up.
+ipp_t *networkPrinterAttributes()
+{
+    ipp_t *a = ippNew();
+    addKeywords(a, "media-supported",
+                {"iso_a4_210x297mm", "iso_a5_148x210mm", "na_letter_8.5x11in", "oe_photo-l_3.5x5in"});
+    addKeywords(a, "media-default", {"iso_a4_210x297mm"});
+    addKeywords(a, "media-source-supported", {"auto", "manual"});
+    addKeywords(a, "media-source-default", {"auto"});
+    addKeywords(a, "output-bin-supported", {"face-down", "face-up"});
+    addKeywords(a, "output-bin-default", {"face-down"});
+    addKeywords(a, "print-scaling-supported", {"auto", "fill", "fit", "none"});
+    addKeywords(a, "print-scaling-default", {"auto"});
+    addKeywords(a, "job-creation-attributes-supported",
+                {"copies", "media", "media-source", "output-bin", "print-scaling", "sides"});
+    ippAddRange(a, IPP_TAG_PRINTER, "copies-supported", 1, 99);
+    ipp_t *rule = ippNew();
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "print-scaling", nullptr, "fill");
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-up");
+    ippAddCollection(a, IPP_TAG_PRINTER, "job-constraints-supported", rule);
+    ippDelete(rule);
+    ipp_t *resolver = ippNew();
+    ippAddString(resolver, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
+    ippAddString(resolver, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-down");
+    ippAddCollection(a, IPP_TAG_PRINTER, "job-resolvers-supported", resolver);
+    ippDelete(resolver);
+    return a;
+}
+
+bool englishCups()
+{
+    const QByteArray language(cupsLangDefault()->language);
+    return language.startsWith("en") || language == "C";
+}
+
+} // namespace
+
+TEST(DriverOptionsCups, AQueueWithoutAPpdAsksTheNetworkPrinterBehindIt)
+{
+    VELLORA_REQUIRE_CUPS();
+    FakeIppPrinter device(networkPrinterAttributes());
+    ASSERT_TRUE(device.ok());
+    TestQueue queue(QStringLiteral("VelloraNoPpdNet"), false, device.uri());
+    ASSERT_TRUE(queue.ok());
+    TCupsService cups(privateCupsServer());
+    const TDriverOptions options = cups.DriverOptions(queue.name());
+    EXPECT_GT(device.requests(), 0) << "the printer itself was not asked";
+
+    // Its own options with CUPS's texts, not keywords.
+    const TDriverOption *scaling = options.find(QStringLiteral("print-scaling"));
+    const TDriverOption *bin = options.find(QStringLiteral("output-bin"));
+    ASSERT_NE(scaling, nullptr);
+    ASSERT_NE(bin, nullptr);
+    EXPECT_EQ(scaling->defaultChoice, QStringLiteral("auto"));
+    ASSERT_NE(bin->find(QStringLiteral("face-up")), nullptr);
+    ASSERT_NE(scaling->find(QStringLiteral("fill")), nullptr);
+    EXPECT_NE(scaling->text, scaling->keyword);
+    EXPECT_NE(bin->find(QStringLiteral("face-up"))->text, QStringLiteral("face-up"));
+    if (englishCups()) {
+        EXPECT_EQ(scaling->text, QStringLiteral("Print Scaling"));
+        EXPECT_EQ(bin->text, QStringLiteral("Output Tray"));
+        EXPECT_EQ(bin->find(QStringLiteral("face-up"))->text, QStringLiteral("Face Up"));
+        EXPECT_EQ(scaling->find(QStringLiteral("fill"))->text, QStringLiteral("Fill"));
+    }
+
+    // The printer's constraint, as libcups judges it: filling the page and
+    // delivering face up exclude each other, either way round; the rest is free.
+    TDriverValues values = options.Defaults();
+    values[QStringLiteral("output-bin")] = QStringLiteral("face-up");
+    EXPECT_EQ(DriverConflicts(options, values, QStringLiteral("print-scaling"), QStringLiteral("fill")),
+              (std::vector<std::pair<QString, QString>>{{QStringLiteral("output-bin"), QStringLiteral("face-up")}}));
+    EXPECT_TRUE(DriverConflicts(options, values, QStringLiteral("print-scaling"), QStringLiteral("fit")).empty());
+    values = options.Defaults();
+    values[QStringLiteral("print-scaling")] = QStringLiteral("fill");
+    EXPECT_FALSE(DriverConflicts(options, values, QStringLiteral("output-bin"), QStringLiteral("face-up")).empty());
+    EXPECT_TRUE(DriverConflicts(options, values, QStringLiteral("output-bin"), QStringLiteral("face-down")).empty());
+    EXPECT_EQ(options.constraints.size(), 1u);
+    // A job asking for both gets the later keyword's default instead.
+    const TDriverValues checked = CheckedDriverValues(
+        options, {{QStringLiteral("output-bin"), QStringLiteral("face-up")}, {QStringLiteral("print-scaling"), QStringLiteral("fill")}});
+    EXPECT_EQ(checked.at(QStringLiteral("output-bin")), QStringLiteral("face-up"));
+    EXPECT_EQ(checked.at(QStringLiteral("print-scaling")), QStringLiteral("auto"));
+
+    // Its media as paper sizes (portrait, tenths of a millimetre) and its trays.
+    const TDeviceLists lists = cups.Lists(queue.name(), cups.DefaultSettings(queue.name()));
+    EXPECT_TRUE(lists.avail.contains(TJwAvailInfo::jwAvPaperSize));
+    struct Paper {
+        const char *media;
+        int number, width, length;
+        const char *name;
+    };
+    const Paper papers[] = {{"iso_a4_210x297mm", 9, 2100, 2970, "A4"},
+                            {"iso_a5_148x210mm", 11, 1480, 2100, "A5"},
+                            {"na_letter_8.5x11in", 1, 2159, 2794, "US Letter"},
+                            {"oe_photo-l_3.5x5in", -1, 889, 1270, nullptr}};
+    ASSERT_EQ(lists.papers.size(), std::size(papers));
+    for (const Paper &p : papers) {
+        const auto it = std::find_if(lists.papers.begin(), lists.papers.end(),
+                                     [&](const TPaperEntry &e) { return e.media == QLatin1String(p.media); });
+        ASSERT_NE(it, lists.papers.end()) << p.media;
+        if (p.number > 0) {
+            EXPECT_EQ(it->number, p.number) << p.media;
+        }
+        EXPECT_EQ(it->widthTenthMM, p.width) << p.media;
+        EXPECT_EQ(it->lengthTenthMM, p.length) << p.media;
+        EXPECT_FALSE(it->name.isEmpty());
+        EXPECT_NE(it->name, it->media) << "a keyword shown as the paper's name";
+        if (p.name && englishCups()) {
+            EXPECT_EQ(it->name, QString::fromUtf8(p.name)) << p.media;
+        }
+    }
+    EXPECT_EQ(cups.DefaultSettings(queue.name()).paperSize, 9);
+    QStringList bins;
+    for (const TBinEntry &b : lists.bins)
+        bins << b.source;
+    EXPECT_EQ(bins, (QStringList{QStringLiteral("auto"), QStringLiteral("manual")}));
+    EXPECT_EQ(lists.maxCopies, 99);
+
+    // Polling the printer list does not send the printer a request each time.
+    const int asked = device.requests();
+    EXPECT_FALSE(cups.Printers().empty());
+    EXPECT_EQ(cups.DriverOptions(queue.name()), options);
+    EXPECT_EQ(device.requests(), asked);
+
+    // The job goes to the queue with the printer's names for paper and tray.
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
+    ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+    ASSERT_TRUE(print->TrySetPaperSize(11));   // A5
+    print->JwPrinter().SetDriverValue(QStringLiteral("output-bin"), QStringLiteral("face-up"));
+    print->ApplySettings();
+    print->BeginPrint();
+    print->Canvas()->drawRect(10, 10, 100, 100);
+    print->EndPrint();
+    ASSERT_GT(service->LastJobId(), 0);
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "output-bin"), QStringLiteral("face-up"));
+    EXPECT_EQ(jobAttribute(service->LastJobId(), "media"), QStringLiteral("iso_a5_148x210mm"));
+}
+
 TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
 {
     VELLORA_REQUIRE_CUPS();
@@ -254,12 +443,15 @@ TEST(DriverOptionsCups, ManualTrayA5AndCollatedCopiesReachThePostScript)
                                 {QStringLiteral("-p"), queue.name(), QStringLiteral("-v"), QStringLiteral("file://") + ps,
                                  QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/generic.ppd")}),
               0);
-    auto print = cupsPrint();
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
     ASSERT_TRUE(print->TrySetPrinter(queue.name()));
-    const QStringList bins = print->BinNames();
-    const qsizetype manual = bins.indexOf(QStringLiteral("manual"));
-    ASSERT_GE(manual, 0) << bins.join(QLatin1Char(',')).toStdString();
-    ASSERT_TRUE(print->TrySetBinIndex(static_cast<int>(manual)));
+    // The tray by its IPP keyword; the list shows CUPS's texts.
+    const std::vector<TBinEntry> bins = service->Lists(queue.name(), {}).bins;
+    const auto manual = std::find_if(bins.begin(), bins.end(),
+                                     [](const TBinEntry &b) { return b.source == QLatin1String("manual"); });
+    ASSERT_NE(manual, bins.end());
+    ASSERT_TRUE(print->TrySetBinIndex(static_cast<int>(manual - bins.begin())));
     ASSERT_TRUE(print->TrySetPaperSize(11));   // A5
     print->SetCopies(2);
     print->SetCollate(true);

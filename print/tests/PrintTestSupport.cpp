@@ -59,12 +59,12 @@ QString runTool(const QString &program, const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TestQueue::TestQueue(const QString &name, bool withPpd) : FName(name)
+TestQueue::TestQueue(const QString &name, bool withPpd, const QString &device) : FName(name)
 {
     FOutput = QStringLiteral(VELLORA_BUILD_DIR "/cups/out/") + name + QStringLiteral(".pdf");
     QFile::remove(FOutput);
     QStringList args{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                     QStringLiteral("file://") + FOutput};
+                     device.isEmpty() ? QStringLiteral("file://") + FOutput : device};
     if (withPpd)
         args << QStringLiteral("-m") << QStringLiteral("lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd");
     QProcess p;

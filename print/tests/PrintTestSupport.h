@@ -16,10 +16,11 @@ QString privateCupsServer();
 
 // A PDF queue of the test's own whose jobs are written to the returned file.
 // With `withPpd` false the queue has no PPD: jobs pass unfiltered and the
-// printer's options come from its IPP attributes. Removed by the destructor.
+// printer's options come from its IPP attributes. A `device` URI replaces
+// the output file (jobs then go there). Removed by the destructor.
 class TestQueue {
 public:
-    explicit TestQueue(const QString &name, bool withPpd = true);
+    explicit TestQueue(const QString &name, bool withPpd = true, const QString &device = {});
     ~TestQueue();
     const QString &name() const { return FName; }
     const QString &output() const { return FOutput; }

@@ -3,6 +3,7 @@
 // job, a vanished printer, and the printer's own options in the setup dialog.
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/NumberEdit.h"
+#include "app/layout/LayoutDialog.h"
 #include "app/print/DriverOptionsPanel.h"
 #include "app/MainForm.h"
 #include "app/print/PrintForm.h"
@@ -14,6 +15,7 @@
 #include "print/CupsService.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryService.h"
+#include "print/tests/FakeIppPrinter.h"
 #include "print/tests/PrintTestSupport.h"
 #include "testsupport/TestSupport.h"
 
@@ -331,6 +333,20 @@ TEST_F(PrintForm, PrinterOptionsInTheSetupDialog)
         dialog.accept();
     }
     EXPECT_EQ(jw.DeviceSettings().driverOptions.at(QStringLiteral("Toner")), QStringLiteral("False"));
+    {
+        // Paper and orientation stay fixed whichever printer the dialog turns to.
+        TJwPrinterSetupDialog dialog(jw);
+        AddDriverOptions(dialog, jw);
+        for (const char *name : {"Photo", "Office"}) {
+            dialog.cmbPrinter->setCurrentIndex(dialog.cmbPrinter->findText(QLatin1String(name)));
+            EXPECT_EQ(dialog.cmbPrinter->currentText(), QLatin1String(name));
+            EXPECT_GT(dialog.cmbPaper->count(), 0) << name;
+            EXPECT_FALSE(dialog.cmbPaper->isEnabled()) << name;
+            EXPECT_FALSE(dialog.radPortrait->isEnabled()) << name;
+            EXPECT_FALSE(dialog.radLandscape->isEnabled()) << name;
+        }
+        dialog.reject();
+    }
 }
 
 TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
@@ -352,7 +368,144 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
         QApplication::processEvents();
         QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
         EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(queue)));
+        if (queue == noPpd.name()) {
+            // An option without a default starts at "the printer decides" and
+            // goes back to it: then the job does not carry it.
+            auto *delivery = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("page-delivery")));
+            ASSERT_NE(delivery, nullptr);
+            EXPECT_EQ(delivery->currentIndex(), 0);
+            EXPECT_EQ(delivery->currentText(), QStringLiteral("(プリンタの既定)"));
+            delivery->setCurrentIndex(delivery->findData(QStringLiteral("same-order")));
+            EXPECT_EQ(jw.DriverValues().at(QStringLiteral("page-delivery")), QStringLiteral("same-order"));
+            delivery->setCurrentIndex(0);
+            EXPECT_EQ(jw.DriverValues().count(QStringLiteral("page-delivery")), 0u);
+        }
         dialog.reject();
+    }
+}
+
+namespace {
+
+void addKeywords(ipp_t *ipp, const char *name, std::initializer_list<const char *> values)
+{
+    const std::vector<const char *> list(values);
+    ippAddStrings(ipp, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, static_cast<int>(list.size()), nullptr, list.data());
+}
+
+// A driverless network printer whose scaling "fill" cannot be delivered face up.
+ipp_t *networkPrinterAttributes()
+{
+    ipp_t *a = ippNew();
+    addKeywords(a, "media-supported", {"iso_a4_210x297mm", "iso_a5_148x210mm", "na_letter_8.5x11in"});
+    addKeywords(a, "media-default", {"iso_a4_210x297mm"});
+    addKeywords(a, "media-source-supported", {"auto", "manual"});
+    addKeywords(a, "output-bin-supported", {"face-down", "face-up"});
+    addKeywords(a, "output-bin-default", {"face-down"});
+    addKeywords(a, "print-scaling-supported", {"auto", "fill", "fit", "none"});
+    addKeywords(a, "print-scaling-default", {"auto"});
+    addKeywords(a, "job-creation-attributes-supported", {"copies", "media", "output-bin", "print-scaling"});
+    ippAddRange(a, IPP_TAG_PRINTER, "copies-supported", 1, 99);
+    ipp_t *rule = ippNew();
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "print-scaling", nullptr, "fill");
+    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-up");
+    ippAddCollection(a, IPP_TAG_PRINTER, "job-constraints-supported", rule);
+    ippDelete(rule);
+    return a;
+}
+
+} // namespace
+
+TEST(PrintFormCups, AQueueWithoutAPpdShowsItsPrintersPaperTextsAndConflicts)
+{
+    VELLORA_REQUIRE_CUPS();
+    QApplication::setFont(QFont(testFontFamily(), 9));
+    FakeIppPrinter device(networkPrinterAttributes());
+    ASSERT_TRUE(device.ok());
+    TestQueue queue(QStringLiteral("VelloraNoPpdNet"), false, device.uri());
+    ASSERT_TRUE(queue.ok());
+    TJwPrinter jw(std::make_unique<TCupsService>(privateCupsServer()));
+    const QStringList names = jw.PrinterNames();
+    ASSERT_TRUE(names.contains(queue.name()));
+    jw.SetIndex(static_cast<int>(names.indexOf(queue.name())));
+    TJwPrinterSetupDialog dialog(jw);
+    TDriverOptionsPanel *panel = AddDriverOptions(dialog, jw);
+
+    // The printer's paper sizes, shown and fixed.
+    QStringList papers;
+    for (int i = 0; i < dialog.cmbPaper->count(); ++i)
+        papers << dialog.cmbPaper->itemText(i);
+    EXPECT_EQ(papers.size(), 3) << papers.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(papers.contains(QStringLiteral("A4")) && papers.contains(QStringLiteral("A5")))
+        << papers.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(dialog.cmbPaper->currentText(), QStringLiteral("A4"));
+    EXPECT_FALSE(dialog.cmbPaper->isEnabled());
+
+    // Texts, not keywords; "fill" gives way once the output goes face up.
+    auto *scaling = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("print-scaling")));
+    auto *bin = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("output-bin")));
+    ASSERT_TRUE(scaling && bin);
+    const int fill = scaling->findData(QStringLiteral("fill"));
+    const int faceUp = bin->findData(QStringLiteral("face-up"));
+    ASSERT_GE(fill, 0);
+    ASSERT_GE(faceUp, 0);
+    EXPECT_NE(scaling->itemText(fill), QStringLiteral("fill"));
+    EXPECT_NE(bin->itemText(faceUp), QStringLiteral("face-up"));
+    const auto *model = qobject_cast<QStandardItemModel *>(scaling->model());
+    EXPECT_TRUE(model->item(fill)->isEnabled());
+    bin->setCurrentIndex(faceUp);
+    EXPECT_FALSE(model->item(fill)->isEnabled());
+    EXPECT_TRUE(model->item(fill)->toolTip().contains(bin->itemText(faceUp))) << model->item(fill)->toolTip().toStdString();
+    EXPECT_TRUE(model->item(scaling->findData(QStringLiteral("fit")))->isEnabled());
+    dialog.show();
+    QApplication::processEvents();
+    QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+    EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-VelloraNoPpdNet.png")));
+    dialog.reject();
+    EXPECT_FALSE(jw.Modified());
+}
+
+TEST(PrintFormCups, TheLayoutDialogOffersThePaperOfQueuesWithoutAPpd)
+{
+    VELLORA_REQUIRE_CUPS();
+    FakeIppPrinter device(networkPrinterAttributes());
+    ASSERT_TRUE(device.ok());
+    TestQueue net(QStringLiteral("VelloraLayoutNet"), false, device.uri());
+    TestQueue bare(QStringLiteral("VelloraLayoutBare"), false);
+    ASSERT_TRUE(net.ok() && bare.ok());
+    auto owned = std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(privateCupsServer())));
+    TDevicePrint *print = owned.get();
+    struct Restore {
+        std::unique_ptr<TQvPrint> old;
+        ~Restore() { SetQvPrint(std::move(old)); }
+    } restore{SetQvPrint(std::move(owned))};
+
+    // The network printer's media, as for a queue with a PPD.
+    ASSERT_TRUE(print->TrySetPrinter(net.name()));
+    TPhotoPaper paper;
+    {
+        TfrmLayout dialog;
+        dialog.SetPaper(paper);
+        auto *sizes = dialog.findChild<QComboBox *>(QStringLiteral("cmbPaperSize"));
+        ASSERT_NE(sizes, nullptr);
+        QStringList names;
+        for (int i = 0; i < sizes->count(); ++i)
+            names << sizes->itemText(i);
+        EXPECT_EQ(names.size(), 3) << names.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(sizes->currentText(), QStringLiteral("A4"));
+    }
+    // A queue that knows no media: no list, the A4 sheet, and no failure.
+    ASSERT_TRUE(print->TrySetPrinter(bare.name()));
+    {
+        TfrmLayout dialog;
+        dialog.SetPaper(paper);
+        auto *sizes = dialog.findChild<QComboBox *>(QStringLiteral("cmbPaperSize"));
+        ASSERT_NE(sizes, nullptr);
+        EXPECT_EQ(sizes->count(), 0);
+        auto *width = dialog.findChild<TUpdownNumberEdit *>(QStringLiteral("edtPaperWidth"));
+        ASSERT_NE(width, nullptr);
+        EXPECT_NEAR(width->Value(), 210.0, 0.2);
     }
 }
 
