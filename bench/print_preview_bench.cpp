@@ -3,7 +3,7 @@
 // for the next page (after a pause on the page, and without one) and for a
 // zoom step (stand-in and sharp page), and peak memory after stepping through
 // 100 pages. Pages are made on a helper thread; every time runs until the
-// page is on screen. Prints figures and goals; asserts nothing.
+// page is on screen. Every cell links to a file name of its own. Prints figures and goals; asserts nothing.
 // Usage: print_preview_bench [scratch folder] [pages]
 #include "app/print/PreviewForm.h"
 #include "model/ImageInfo.h"
@@ -140,9 +140,20 @@ int main(int argc, char **argv)
     paper.PhotoAreas().AdjustAreas();
     TImageListItems list;
     std::vector<std::unique_ptr<TImageInfo>> infos;
+    // Every cell a photo of its own: a link of its own name to one of the
+    // files, so that no photo is decoded once for two cells (the preview
+    // keeps decoded photos by file).
+    const QString slotDir = dir + QStringLiteral("/slots");
+    QDir().mkpath(slotDir);
     for (int i = 0; i < pages * 4; ++i) {
+        const QString slot = QStringLiteral("%1/%2.jpg").arg(slotDir).arg(i);
+        QFile::remove(slot);
+        if (!QFile::link(QFileInfo(files[i % kFiles]).absoluteFilePath(), slot)) {
+            std::fprintf(stderr, "cannot link %s\n", qPrintable(slot));
+            return 1;
+        }
         infos.push_back(std::make_unique<TImageInfo>());
-        infos.back()->SetFileName(files[i % kFiles], TImageLogging::iloLink);
+        infos.back()->SetFileName(slot, TImageLogging::iloLink);
         list.Add(infos.back().get(), true);
     }
     paper.SetInfos(&list);
