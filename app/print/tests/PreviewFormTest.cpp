@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -492,10 +493,23 @@ TEST_F(PreviewForm, FittingFollowsTheWindowSize)
     prev.actShowWidth->trigger();
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFit);
     const int wide = prev.ShowRate();
+    // The sheet is taller than the view: the vertical scroll bar shows and
+    // the whole width, margins included, still fits beside it.
+    auto fitsTheWidth = [&] {
+        QApplication::processEvents();
+        const QSize shown = prev.scbPreview->PictureSize();
+        EXPECT_TRUE(prev.scbPreview->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(prev.scbPreview->horizontalScrollBar()->isVisible());
+        EXPECT_LE(shown.width(), prev.scbPreview->viewport()->width());
+        // and no larger rate would: one percent more is wider than the view.
+        EXPECT_GT(shown.width() * (prev.ShowRate() + 1) / prev.ShowRate(), prev.scbPreview->viewport()->width());
+    };
+    fitsTheWidth();
     prev.resize(500, 600);
     QApplication::processEvents();
     EXPECT_LT(prev.ShowRate(), wide);
     EXPECT_EQ(prev.ShowRate(), prev.FitWidthRate());
+    fitsTheWidth();
     prev.actShowAll->trigger();
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFitProportional);
     // The whole sheet, its margin and shadow included, is in view.
