@@ -346,7 +346,10 @@ TEST_F(PreviewForm, KeptPicturesServeOnlyTheSamePhotoAtTheSameReduction)
     auto make = [&](const TPageGeometry &at) {
         const qsizetype before = made.size();
         maker.Request(1, at, true);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return made.size() > before; }, 30000));
+        if (!QTest::qWaitFor([&] { return made.size() > before; }, 30000)) {
+            ADD_FAILURE() << "page not made";
+            return QImage();
+        }
         return made.last()[2].value<QImage>();
     };
     for (const TPageGeometry &at : {g, small, g}) {
