@@ -395,9 +395,8 @@ void TPageMaker::make(Job &job, Result &result)
         }
     };
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t helpers = std::min(todo.size(), cores) > 0 ? std::min(todo.size(), cores) - 1 : 0;
     std::vector<std::future<void>> running;
-    for (std::size_t i = 0; i < helpers; ++i)
+    for (std::size_t i = 1; i < std::min(todo.size(), cores); ++i)
         running.push_back(std::async(std::launch::async, work));
     work();
     for (auto &r : running)
