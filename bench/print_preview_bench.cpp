@@ -3,12 +3,21 @@
 // for the next page (after a pause on the page, and without one) and for a
 // zoom step (stand-in and sharp page), and peak memory after stepping through
 // 100 pages. Pages are made on a helper thread; every time runs until the
-// page is on screen. Prints figures and goals; asserts nothing.
+// page is on screen. Every cell links to a file name of its own. Prints figures and goals; asserts nothing.
 // Usage: print_preview_bench [scratch folder] [pages]
+//
+// With --job it measures instead the memory of one print job of the same
+// pages sent to a printer: the in-memory printing system's printer (which
+// logs every page image by design) or, given the socket of a print server
+// (scripts/test-services.sh start), its VelloraPDF queue. Peak memory is per
+// process, so each size is a run of its own.
+// Usage: print_preview_bench --job <pages> [scratch folder] [print server socket]
 #include "app/print/PreviewForm.h"
 #include "model/ImageInfo.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
+#include "model/PrintRun.h"
+#include "print/CupsService.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryService.h"
 
@@ -106,11 +115,77 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// A print job of `pages` pages (each cell a file name of its own), and the
+// memory it takes.
+int runJob(const QString &dir, int pages, const QString &server)
+{
+    std::shared_ptr<TFakeSystem> system;
+    if (server.isEmpty()) {
+        system = std::make_shared<TFakeSystem>();
+        system->devices.push_back(TMemoryService::StandardDevice(QStringLiteral("Fake")));
+        SetQvPrint(std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(system))));
+    } else {
+        SetQvPrint(std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(server))));
+    }
+    const int kFiles = 6;
+    QStringList files;
+    for (int i = 0; i < kFiles; ++i)
+        files << QFileInfo(makePhoto(dir, i)).absoluteFilePath();
+    const QString slotDir = dir + QStringLiteral("/slots");
+    QDir().mkpath(slotDir);
+    TPhotoPaper paper;
+    paper.SetPaperSize(FloatSize(210, 297));
+    paper.SetMargins(FloatRect(5, 5, 5, 5));
+    paper.SetSpace(FloatSize(4, 4));
+    paper.SetDivide({2, 2});
+    paper.PhotoAreas().AdjustAreas();
+    if (!server.isEmpty())
+        paper.SetPrinterName(QStringLiteral("VelloraPDF"));
+    TImageListItems list;
+    std::vector<std::unique_ptr<TImageInfo>> infos;
+    for (int i = 0; i < pages * 4; ++i) {
+        const QString slot = QStringLiteral("%1/%2.jpg").arg(slotDir).arg(i);
+        QFile::remove(slot);
+        if (!QFile::link(files[i % kFiles], slot)) {
+            std::fprintf(stderr, "cannot link %s\n", qPrintable(slot));
+            return 1;
+        }
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(slot, TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    paper.SetInfos(&list);
+    const double before = currentRssMB();
+    QElapsedTimer timer;
+    timer.start();
+    const int printed = RunPrint(paper, TPrintDest::pdPrinter, nullptr, QString(), 1);
+    const double seconds = ms(timer) / 1000;
+    std::printf("print job of %d pages (2 x 2 on A4, %d photos) to %s: %.1f s\n", printed, pages * 4,
+                server.isEmpty() ? "the in-memory printer" : "VelloraPDF on the print server", seconds);
+    std::printf("  memory: %.0f MB before the job, %.0f MB after, %.0f MB peak\n", before, currentRssMB(),
+                peakRssMB());
+    if (system) {
+        qint64 logged = 0;
+        for (const TFakeJob &job : system->jobs) {
+            for (const QImage &page : job.pages)
+                logged += page.sizeInBytes();
+        }
+        std::printf("  the in-memory printer's log of page images: %.0f MB\n",
+                    static_cast<double>(logged) / (1024.0 * 1024.0));
+    }
+    return printed == pages ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--job") == 0) {
+        const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::tempPath() + QStringLiteral("/vellora-bench");
+        QDir().mkpath(dir);
+        return runJob(dir, std::max(1, std::atoi(argv[2])), argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString());
+    }
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + QStringLiteral("/vellora-bench");
     const int pages = argc > 2 ? std::max(2, std::atoi(argv[2])) : 100;
     QDir().mkpath(dir);
@@ -140,9 +215,20 @@ int main(int argc, char **argv)
     paper.PhotoAreas().AdjustAreas();
     TImageListItems list;
     std::vector<std::unique_ptr<TImageInfo>> infos;
+    // Every cell a photo of its own: a link of its own name to one of the
+    // files, so that no photo is decoded once for two cells (the preview
+    // keeps decoded photos by file).
+    const QString slotDir = dir + QStringLiteral("/slots");
+    QDir().mkpath(slotDir);
     for (int i = 0; i < pages * 4; ++i) {
+        const QString slot = QStringLiteral("%1/%2.jpg").arg(slotDir).arg(i);
+        QFile::remove(slot);
+        if (!QFile::link(QFileInfo(files[i % kFiles]).absoluteFilePath(), slot)) {
+            std::fprintf(stderr, "cannot link %s\n", qPrintable(slot));
+            return 1;
+        }
         infos.push_back(std::make_unique<TImageInfo>());
-        infos.back()->SetFileName(files[i % kFiles], TImageLogging::iloLink);
+        infos.back()->SetFileName(slot, TImageLogging::iloLink);
         list.Add(infos.back().get(), true);
     }
     paper.SetInfos(&list);

@@ -4,9 +4,10 @@
 #include "print/PaperNumbers.h"
 #include "settings/Errors.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
 #include <cups/cups.h>
@@ -130,14 +131,18 @@ int tenths(int hundredths)
     return (hundredths + 5) / 10;
 }
 
-// Pages drawn into a PDF document in memory, sent as one job at the end.
+// Pages drawn into a PDF document spooled to a temporary file, sent as one
+// job at the end. A page of photos at printer resolution is megabytes of
+// PDF, so a document in memory would grow with every page.
 class CupsJobImpl : public TPrinterJob {
 public:
     CupsJobImpl(QString printer, QString title, Options *options, TDeviceGeometry g, int *lastJobId)
         : FPrinter(std::move(printer)), FTitle(std::move(title)), FOptions(options), FLastJobId(lastJobId)
     {
-        FBuffer.open(QIODevice::WriteOnly);
-        FWriter = std::make_unique<QPdfWriter>(&FBuffer);
+        FSpool.setFileTemplate(QDir::tempPath() + QStringLiteral("/vellora-job-XXXXXX.pdf"));
+        if (!FSpool.open())
+            throw Error(QStringLiteral("cannot create the print job's spool file: %1").arg(FSpool.errorString()));
+        FWriter = std::make_unique<QPdfWriter>(&FSpool);
         FWriter->setResolution(g.dpiX);
         FWriter->setPageSize(QPageSize(QSizeF(g.paperWidth * 72.0 / g.dpiX, g.paperHeight * 72.0 / g.dpiY),
                                        QPageSize::Point, QString(), QPageSize::ExactMatch));
@@ -169,20 +174,27 @@ public:
     void End() override
     {
         FPainter.end();
-        FBuffer.close();
-        const QByteArray pdf = FBuffer.data();
+        if (!FSpool.flush() || !FSpool.seek(0))
+            throw Error(QStringLiteral("cannot write the print job's spool file: %1").arg(FSpool.errorString()));
         Dest d(FPrinter);
         int jobId = 0;
         const QByteArray title = FTitle.toUtf8();
         if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, &jobId, title.constData(),
                               FOptions->count, FOptions->options) > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED)
             throw Error(lastError("the print job was refused"));
-        if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, jobId, title.constData(),
-                                  CUPS_FORMAT_PDF, 0, nullptr, 1) != HTTP_STATUS_CONTINUE
-            || cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), static_cast<size_t>(pdf.size()))
-                   != HTTP_STATUS_CONTINUE
-            || cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info)
-                   > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED) {
+        bool sent = cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, jobId, title.constData(),
+                                          CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
+        // Sent in pieces from the spool file.
+        while (sent && !FSpool.atEnd()) {
+            const QByteArray chunk = FSpool.read(1 << 20);
+            sent = !chunk.isEmpty()
+                   && cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), static_cast<size_t>(chunk.size()))
+                          == HTTP_STATUS_CONTINUE;
+        }
+        sent = sent
+               && cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info)
+                      <= IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED;
+        if (!sent) {
             const QString message = lastError("the print job could not be sent");
             cupsCancelDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, jobId);
             throw Error(message);
@@ -195,7 +207,7 @@ private:
     QString FTitle;
     std::unique_ptr<Options> FOptions;
     int *FLastJobId;
-    QBuffer FBuffer;
+    QTemporaryFile FSpool;
     std::unique_ptr<QPdfWriter> FWriter;
     QPainter FPainter;
     QTransform FOrigin;

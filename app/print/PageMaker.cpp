@@ -1,16 +1,27 @@
 #include "app/print/PageMaker.h"
 
 #include "model/ImageInfo.h"
+#include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
+#include "model/PhotoPlacement.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QPainter>
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <list>
 
 namespace vellora {
 
 // The helper's own copy of the layout; it draws one page at a time on it.
 struct TPageMaker::Snapshot {
     TPhotoPaper paper;
+    // What the cells report while the page itself is drawn (helper thread).
+    bool reporting = false;
+    std::vector<TPhotoDrawReport> reports;
 };
 
 struct TPageMaker::Job {
@@ -18,6 +29,7 @@ struct TPageMaker::Job {
     int page = 0;
     TPageGeometry g;
     std::int64_t firstSlot = 0;
+    std::uint64_t urgentCount = 0;   // urgent requests made before this one
     // The page's pageSlots: copies of the entries (null for an empty slot) and
     // the entries they were copied from, which learn what drawing found out.
     std::vector<std::unique_ptr<TImageInfo>> copies;
@@ -34,7 +46,87 @@ struct TPageMaker::Learned {
     TPhotoRotate trueRotate = TPhotoRotate::prNone;
 };
 
-TPageMaker::TPageMaker(QObject *parent) : QObject(parent)
+struct TPageMaker::Result {
+    QImage image;
+    QString error;
+    std::vector<Learned> learned;
+    // The cells' reports, with the entries they were copied from.
+    std::vector<TPhotoDrawReport> reports;
+    bool abandoned = false;   // no longer wanted: nothing to report
+};
+
+// Decoded pictures, most recent first, within a memory budget. A picture is
+// known by where its bytes come from (and that file's size and time, so an
+// edited file is read again) and by its DCT reduction, so a picture taken
+// from here is the very one a decode would give.
+class TPageMaker::Pictures {
+public:
+    static QString keyOf(const TImageInfo &info, const QString &documentFileName, int reduction)
+    {
+        const bool embedded = info.LogMode() == TImageLogging::iloStream;
+        const QString &file = !embedded ? info.FileName()
+                              : info.SourceFile().isEmpty() ? documentFileName
+                                                            : info.SourceFile();
+        const QFileInfo stat(file);
+        return QStringLiteral("%1|%2|%3|%4|%5")
+            .arg(embedded ? QString::number(info.Position()) : QStringLiteral("-"), file)
+            .arg(stat.size())
+            .arg(stat.lastModified().toMSecsSinceEpoch())
+            .arg(reduction);
+    }
+    const TLoadedPicture *find(const QString &key)
+    {
+        const auto it = std::find_if(FKept.begin(), FKept.end(), [&](const Kept &k) { return k.key == key; });
+        if (it == FKept.end())
+            return nullptr;
+        FKept.splice(FKept.begin(), FKept, it);
+        return &FKept.front().picture;
+    }
+    void keep(const QString &key, const TLoadedPicture &picture)
+    {
+        if (picture.image.isNull() || find(key))
+            return;
+        FKept.push_front({key, picture});
+        FBytes += picture.image.sizeInBytes();
+        // The newest picture stays even when it alone is over the budget.
+        while (FKept.size() > 1 && (FBytes > kBudget || FKept.size() > kMaxPictures)) {
+            FBytes -= FKept.back().picture.image.sizeInBytes();
+            FKept.pop_back();
+        }
+    }
+
+private:
+    // The photos of a few display-size pages.
+    static constexpr qint64 kBudget = 32LL << 20;
+    static constexpr std::size_t kMaxPictures = 24;
+    struct Kept {
+        QString key;
+        TLoadedPicture picture;
+    };
+    std::list<Kept> FKept;
+    qint64 FBytes = 0;
+};
+
+namespace {
+
+// Thrown by the first pass's needed-pixels function once it knows what a
+// cell needs: the picture is decoded afterwards, beside the others.
+struct Probed {};
+
+// What the first pass learns of a cell, and the picture found for it.
+struct CellPicture {
+    const TImageInfo *info = nullptr;
+    int cell = 0;
+    bool probed = false;   // a JPEG: full and need are known, not decoded yet
+    QSize full, need;
+    QString key;
+    bool ready = false;
+    TLoadedPicture picture;
+};
+
+} // namespace
+
+TPageMaker::TPageMaker(QObject *parent) : QObject(parent), FPictures(std::make_unique<Pictures>())
 {
     FThread = std::thread([this] { run(); });
 }
@@ -62,6 +154,11 @@ void TPageMaker::SetPaper(TPhotoPaper *paper)
     // The copy draws only the pageSlots each request brings.
     snapshot->paper.SetInfos(nullptr);
     snapshot->paper.PhotoAreas().SetScaledDecode(paper->PhotoAreas().ScaledDecode());
+    Snapshot *self = snapshot.get();
+    snapshot->paper.SetOnPhotoDrawn([self](const TPhotoDrawReport &report) {
+        if (self->reporting)
+            self->reports.push_back(report);
+    });
     FSnapshot = std::move(snapshot);
 }
 
@@ -88,6 +185,12 @@ void TPageMaker::CancelQueued()
     FQueue.clear();
 }
 
+bool TPageMaker::superseded(const Job &job) const
+{
+    std::lock_guard lock(FMutex);
+    return FStop || (job.urgentCount != FUrgentCount && (job.page != FUrgentPage || job.size() != FUrgentSize));
+}
+
 void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
 {
     if (!FPaper || !FSnapshot || page < 1)
@@ -99,6 +202,11 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
             FQueue.erase(std::remove_if(FQueue.begin(), FQueue.end(),
                                         [&](const auto &job) { return job->page != page || job->size() != size; }),
                          FQueue.end());
+            // A page being made that is not this one is given up as soon as
+            // the helper notices.
+            ++FUrgentCount;
+            FUrgentPage = page;
+            FUrgentSize = size;
         }
         for (const auto &job : FQueue) {
             if (job->page == page && job->size() == size)
@@ -112,6 +220,10 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
     job->snapshot = FSnapshot;
     job->page = page;
     job->g = g;
+    {
+        std::lock_guard lock(FMutex);
+        job->urgentCount = FUrgentCount;
+    }
     const std::int64_t cells =
         std::max<std::int64_t>(static_cast<std::int64_t>(FPaper->Divide().cx) * FPaper->Divide().cy, 1);
     job->firstSlot = (static_cast<std::int64_t>(page) - 1) * cells;
@@ -149,18 +261,18 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
 
 void TPageMaker::makeHere(int page, const TPageGeometry &g)
 {
-    QImage image;
-    QString error;
+    // Drawn on the paper itself, which tells its own OnPhotoDrawn.
+    Result result;
     try {
-        image = RenderPrintPage(*FPaper, page, g);
+        result.image = RenderPrintPage(*FPaper, page, g);
     } catch (const std::exception &e) {
-        error = QString::fromUtf8(e.what());
+        result.error = QString::fromUtf8(e.what());
     }
     // Reported from the event loop, as a page made by the helper is.
     QMetaObject::invokeMethod(
         this,
-        [this, snapshot = FSnapshot, page, size = QSize(g.widthPx, g.heightPx), image, error] {
-            deliver(snapshot, page, size, image, error, {});
+        [this, snapshot = FSnapshot, page, size = QSize(g.widthPx, g.heightPx), result = std::move(result)] {
+            deliver(snapshot, page, size, result);
         },
         Qt::QueuedConnection);
 }
@@ -178,42 +290,156 @@ void TPageMaker::run()
             FQueue.pop_front();
             FTaken.push_back({job->snapshot.get(), job->page, job->size()});
         }
-        QImage image;
-        QString error;
-        std::vector<Learned> learned;
+        Result result;
         TPhotoPaper &paper = job->snapshot->paper;
         std::vector<TImageInfo *> &pageSlots = paper.PhotoList();
         try {
             pageSlots.assign(static_cast<std::size_t>(job->firstSlot), nullptr);
             for (const auto &copy : job->copies)
                 pageSlots.push_back(copy.get());
-            image = RenderPrintPage(paper, job->page, job->g);
-            for (std::size_t i = 0; i < job->copies.size(); ++i) {
-                if (const TImageInfo *copy = job->copies[i].get())
-                    learned.push_back({job->originals[i], copy->ImageSize(), copy->Options().TrueRotate()});
-            }
+            make(*job, result);
         } catch (const std::exception &e) {
-            error = QString::fromUtf8(e.what());
+            result.error = QString::fromUtf8(e.what());
         } catch (...) {
-            error = QStringLiteral("The page could not be made");
+            result.error = QStringLiteral("The page could not be made");
         }
         // The cells still point at the copies; nothing may reach them later.
+        paper.SetPictureLoader({});
+        job->snapshot->reporting = false;
+        job->snapshot->reports.clear();
         pageSlots.clear();
         for (int i = 0; i < paper.PhotoAreas().Count(); ++i)
             paper.PhotoAreas().Items(i)->SetImageInfo(nullptr);
 
         QMetaObject::invokeMethod(
             this,
-            [this, snapshot = job->snapshot, page = job->page, size = job->size(), image = std::move(image),
-             error = std::move(error), learned = std::move(learned)] {
-                deliver(snapshot, page, size, image, error, learned);
+            [this, snapshot = job->snapshot, page = job->page, size = job->size(), result = std::move(result)] {
+                deliver(snapshot, page, size, result);
             },
             Qt::QueuedConnection);
     }
 }
 
-void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const QImage &image,
-                         const QString &error, const std::vector<Learned> &learned)
+// Draws the page twice. The first pass, on a one-pixel canvas, only learns
+// which photo each cell draws and how many of its pixels it needs (by
+// stopping each JPEG load once its header has told that); those photos are
+// then decoded side by side, or taken from the kept ones, and the second
+// pass draws the page with them. The pictures are the ones the cells would
+// have decoded themselves, so the page is the print run's.
+void TPageMaker::make(Job &job, Result &result)
+{
+    if (superseded(job)) {
+        result.abandoned = true;
+        return;
+    }
+    TPhotoPaper &paper = job.snapshot->paper;
+    const QString documentFileName = paper.DocumentFileName();
+    std::vector<CellPicture> cells;
+
+    paper.SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+        CellPicture c;
+        c.info = &info;
+        c.cell = cell;
+        try {
+            c.picture = LoadAreaPicture(info, documentFileName, [&](QSize full) -> QSize {
+                c.full = full;
+                c.need = needed ? needed(full) : QSize();
+                c.probed = true;
+                throw Probed{};
+            });
+            c.ready = true;   // not a JPEG: decoded (or found unreadable) already
+        } catch (const Probed &) {
+            const int reduction = c.need.isEmpty() ? 1
+                                                   : ChooseDecodeReduction(c.full.width(), c.full.height(),
+                                                                           c.need.width(), c.need.height());
+            c.key = Pictures::keyOf(info, documentFileName, reduction);
+            if (const TLoadedPicture *kept = FPictures->find(c.key)) {
+                c.picture = *kept;
+                c.ready = true;
+            }
+        } catch (...) {
+            // Left to the second pass, which fails as the print run would.
+        }
+        cells.push_back(std::move(c));
+        return TLoadedPicture{};
+    });
+    {
+        QImage probe(1, 1, QImage::Format_RGB32);
+        QPainter canvas(&probe);
+        try {
+            DrawPrintPage(paper, job.page, canvas, job.g);
+        } catch (...) {
+            cells.clear();   // the second pass meets the same fault and reports it
+        }
+    }
+
+    // The decodes: this thread and one more per spare core take them in turn.
+    std::vector<CellPicture *> todo;
+    for (CellPicture &c : cells) {
+        if (c.probed && !c.ready)
+            todo.push_back(&c);
+    }
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < todo.size();) {
+            if (superseded(job))
+                return;
+            CellPicture &c = *todo[i];
+            const QSize need = c.need;
+            try {
+                c.picture = LoadAreaPicture(*c.info, documentFileName, [need](QSize) { return need; });
+                c.ready = true;
+            } catch (...) {
+                // Decoded again by the second pass, which reports the fault.
+            }
+        }
+    };
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::future<void>> running;
+    for (std::size_t i = 1; i < std::min(todo.size(), cores); ++i)
+        running.push_back(std::async(std::launch::async, work));
+    work();
+    for (auto &r : running)
+        r.get();
+    if (superseded(job)) {
+        result.abandoned = true;
+        return;
+    }
+    for (const CellPicture *c : todo) {
+        if (c->ready)
+            FPictures->keep(c->key, c->picture);
+    }
+
+    // The second pass: each cell takes its picture when it asks for the same
+    // photo with the same need; anything else is loaded as usual.
+    std::size_t at = 0;
+    paper.SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+        if (at < cells.size() && cells[at].info == &info && cells[at].cell == cell) {
+            CellPicture &c = cells[at++];
+            if (c.ready && (!c.probed || (needed ? needed(c.full) : QSize()) == c.need))
+                return c.picture;
+        }
+        return LoadAreaPicture(info, documentFileName, needed);
+    });
+    job.snapshot->reports.clear();
+    job.snapshot->reporting = true;
+    result.image = RenderPrintPage(paper, job.page, job.g);
+    job.snapshot->reporting = false;
+
+    for (std::size_t i = 0; i < job.copies.size(); ++i) {
+        if (const TImageInfo *copy = job.copies[i].get())
+            result.learned.push_back({job.originals[i], copy->ImageSize(), copy->Options().TrueRotate()});
+    }
+    for (TPhotoDrawReport report : job.snapshot->reports) {
+        for (std::size_t i = 0; i < job.copies.size(); ++i) {
+            if (job.copies[i].get() == report.info)
+                report.info = job.originals[i];
+        }
+        result.reports.push_back(report);
+    }
+}
+
+void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const Result &result)
 {
     {
         std::lock_guard lock(FMutex);
@@ -224,14 +450,24 @@ void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QS
             FTaken.erase(it);
     }
     // A page of a paper that was replaced since is of no use.
-    if (snapshot != FSnapshot)
+    if (snapshot != FSnapshot || result.abandoned)
         return;
-    for (const Learned &l : learned) {
+    for (const Learned &l : result.learned) {
         if (l.original->ImageWidth() <= 0 || l.original->ImageHeight() <= 0)
             l.original->SetImageSize(l.imageSize);
         l.original->Options().SetTrueRotate(l.trueRotate);
     }
-    emit pageMade(page, size, image, error);
+    if (!result.reports.empty() && FPaper->OnPhotoDrawn()) {
+        // As while the paper draws the page itself: the page being drawn is
+        // the paper's current one.
+        TPrintingInfo info = FPaper->PrintingInfo();
+        info.piNowPage = page;
+        FPaper->SetPrintingInfo(info);
+        const TPhotoDrawnEvent handler = FPaper->OnPhotoDrawn();
+        for (const TPhotoDrawReport &report : result.reports)
+            handler(report);
+    }
+    emit pageMade(page, size, result.image, result.error);
 }
 
 } // namespace vellora

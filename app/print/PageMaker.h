@@ -4,7 +4,13 @@
 // copies of the entries of the page's cells, taken on the UI thread when a
 // page is asked for; it never touches the document, the printer or a widget.
 // Made pages (or the error that stopped one) come back through pageMade, on
-// the thread the maker lives on. Requests and SetPaper: that thread only.
+// the thread the maker lives on, after the paper's OnPhotoDrawn has heard of
+// each photo the page drew (in drawing order, with the paper's entries), as
+// when the paper draws a page itself. Requests and SetPaper: that thread only.
+//
+// A page's photos are decoded side by side on the free cores, and decoded
+// photos are kept for a while: a zoom step that needs the same reduction of
+// a photo, or another copy of it, decodes nothing.
 #pragma once
 
 #include "model/PrintRun.h"
@@ -57,10 +63,14 @@ private:
     struct Snapshot;
     struct Job;
     struct Learned;
+    struct Result;
+    class Pictures;
     void run();
+    void make(Job &job, Result &result);
+    // Whether a newer urgent request has made the job useless.
+    bool superseded(const Job &job) const;
     void makeHere(int page, const TPageGeometry &g);
-    void deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const QImage &image,
-                 const QString &error, const std::vector<Learned> &learned);
+    void deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const Result &result);
 
     TPhotoPaper *FPaper = nullptr;
     std::shared_ptr<Snapshot> FSnapshot;
@@ -76,6 +86,11 @@ private:
     std::vector<Taken> FTaken;                    // being made, or made and not reported yet
     bool takenLocked(int page, QSize size) const;
     bool FStop = false;
+    // Counts urgent requests; the last one's page and size.
+    std::uint64_t FUrgentCount = 0;
+    int FUrgentPage = 0;
+    QSize FUrgentSize;
+    std::unique_ptr<Pictures> FPictures;   // the helper's alone
     std::thread FThread;
 };
 

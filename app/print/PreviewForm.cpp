@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -358,14 +359,30 @@ static QSizeF paperAt100(const TPageGeometry &g, double ppi)
     return {g.paperWidth / 25.4 * ppi, g.paperHeight / 25.4 * ppi};
 }
 
+// The picture around the page: the margin on each side, the shadow and the
+// outline's last row and column.
+int TfrmPrev::pictureExtra() const
+{
+    return 2 * FMargin + 2;
+}
+
 int TfrmPrev::FitWidthRate() const
 {
     if (!FHasGeometry)
         return 100;
     const QScrollBar *v = scbPreview->verticalScrollBar();
-    const int client = scbPreview->viewport()->width() + (v->isVisible() ? v->width() : 0);
-    const double page = paperAt100(FGeometry, screenPpi()).width() + 2 * FMargin;
-    return std::clamp(static_cast<int>(std::lround(client * 100.0 / page)), 20, 200);
+    const QScrollBar *h = scbPreview->horizontalScrollBar();
+    const int cw = scbPreview->viewport()->width() + (v->isVisible() ? v->width() : 0);
+    const int ch = scbPreview->viewport()->height() + (h->isVisible() ? h->height() : 0);
+    const QSizeF page = paperAt100(FGeometry, screenPpi());
+    auto rateFor = [&](int width) { return static_cast<int>(std::floor(100.0 * (width - pictureExtra()) / page.width())); };
+    int rate = rateFor(cw);
+    // A page taller than the view brings the vertical scroll bar, which
+    // takes its width from the page: fitting the whole width would then
+    // hide the page's right edge behind a horizontal scroll bar.
+    if (page.height() * rate / 100.0 + pictureExtra() > ch)
+        rate = rateFor(cw - scbPreview->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, v));
+    return std::clamp(rate, 20, 200);
 }
 
 int TfrmPrev::FitAllRate() const
@@ -377,9 +394,9 @@ int TfrmPrev::FitAllRate() const
     const int cw = scbPreview->viewport()->width() + (v->isVisible() ? v->width() : 0);
     const int ch = scbPreview->viewport()->height() + (h->isVisible() ? h->height() : 0);
     // The margin and the shadow are part of what must be seen.
-    const int extra = 2 * FMargin + (FShadowColor == kNoColor ? 0 : 2);
     const QSizeF page = paperAt100(FGeometry, screenPpi());
-    const double rate = 100.0 * std::min((cw - extra) / page.width(), (ch - extra) / page.height());
+    const double rate =
+        100.0 * std::min((cw - pictureExtra()) / page.width(), (ch - pictureExtra()) / page.height());
     return std::clamp(static_cast<int>(std::floor(rate)), 20, 200);
 }
 

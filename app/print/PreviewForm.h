@@ -161,6 +161,7 @@ private:
     void setRateInternal(int rate, TPageFitMode mode);
     double screenPpi() const;
     double devicePixelRatioF2() const;
+    int pictureExtra() const;
 
     TPhotoPaper *FPaper = nullptr;
     TExtIniFile *FIni = nullptr;

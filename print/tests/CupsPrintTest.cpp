@@ -3,11 +3,16 @@
 #include "print/DevicePrint.h"
 #include "print/PaperNumbers.h"
 #include "print/tests/PrintTestSupport.h"
+#include "settings/Errors.h"
 #include "testsupport/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vellora;
 using namespace vellora::test;
@@ -113,6 +118,65 @@ TEST(CupsPrint, CollatedAndUncollatedCopiesArriveInOrder)
         EXPECT_TRUE(pdfInfo(queue.output(), QStringLiteral("Page size")).startsWith(QStringLiteral("595")))
             << "A4 expected";
     }
+}
+
+TEST(CupsPrint, PagesAreSpooledToAFileThatGoesWithTheJob)
+{
+    VELLORA_REQUIRE_CUPS();
+    // The spool files land in a folder of the test's own.
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toUtf8());
+    // The spool file may have no name (O_TMPFILE): the process's open files
+    // in that folder, with their sizes.
+    auto spooled = [&] {
+        std::vector<qint64> sizes;
+        for (const QFileInfo &fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files)) {
+            struct stat st {};
+            if (fd.symLinkTarget().startsWith(temp.path()) && ::stat(fd.filePath().toLocal8Bit().constData(), &st) == 0)
+                sizes.push_back(static_cast<qint64>(st.st_size));
+        }
+        return sizes;
+    };
+    // A picture that does not compress, drawn on each page.
+    QImage noise(200, 200, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate() | 0xFF000000u);
+    }
+    for (const bool refused : {false, true}) {
+        TestQueue queue(QStringLiteral("VelloraSpool%1").arg(refused ? 1 : 0));
+        ASSERT_TRUE(queue.ok());
+        auto print = cupsPrint();
+        ASSERT_TRUE(print->TrySetPrinter(queue.name()));
+        if (refused)
+            runTool(QStringLiteral("cupsreject"), {queue.name()});
+        print->BeginPrint();
+        for (int page = 1; page <= 2; ++page) {
+            drawNumber(*print, page);
+            print->Canvas()->drawImage(QRect(0, 0, 300, 300), noise);
+            print->NewPage();
+        }
+        // The finished pages are in a file, not in memory.
+        const std::vector<qint64> files = spooled();
+        ASSERT_EQ(files.size(), 1u) << refused;
+        EXPECT_GT(files[0], 30000) << refused;   // two pictures, past any write buffer
+        drawNumber(*print, 3);
+        if (refused) {
+            EXPECT_THROW(print->EndPrint(), Error);
+        } else {
+            print->EndPrint();
+            ASSERT_TRUE(queue.waitIdle());
+            EXPECT_EQ(pageOrder(queue.output()).join(QLatin1Char(' ')), QStringLiteral("1 2 3"));
+        }
+        EXPECT_TRUE(spooled().empty()) << refused;
+    }
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
 }
 
 TEST(CupsPrint, ReplayedRecordingHonoursRangeAndPaper)

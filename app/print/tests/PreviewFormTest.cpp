@@ -18,12 +18,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -235,6 +238,155 @@ TEST_F(PreviewForm, APageWhoseEntryCannotBeCopiedIsMadeOnThePaper)
     EXPECT_EQ(page, RenderPrintPage(paper, 1, g));
 }
 
+namespace {
+
+struct Report {
+    const TImageInfo *info;
+    int cell;
+    QString problem;
+    bool drawn;
+    double ppi;
+    int page;   // the paper's current page when told
+    bool operator==(const Report &) const = default;
+};
+
+} // namespace
+
+TEST_F(PreviewForm, PhotosDrawnOnTheHelperAreToldOnTheUiThreadInDrawingOrder)
+{
+    // Two pages: three photos, a file that is no picture, and one more photo.
+    add(3);
+    const QString broken = scratchDir(QStringLiteral("preview-reports")) + QStringLiteral("/broken.jpg");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("this is not a picture");
+    file.close();
+    infos.push_back(std::make_unique<TImageInfo>());
+    infos.back()->SetFileName(broken, TImageLogging::iloLink);
+    list.Add(infos.back().get(), true);
+    add(1);
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+
+    std::vector<Report> reports;
+    bool offThread = false;
+    paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &r) {
+        offThread = offThread || QThread::currentThread() != qApp->thread();
+        reports.push_back({r.info, r.cell, r.problem, r.drawn, r.effectivePpi, paper.PrintingInfo().piNowPage});
+    });
+    // What the paper tells when it draws the pages itself.
+    RenderPrintPage(paper, 1, g);
+    RenderPrintPage(paper, 2, g);
+    const std::vector<Report> expected = reports;
+    ASSERT_EQ(expected.size(), 5u);
+    EXPECT_EQ(expected[3].info, infos[3].get());
+    EXPECT_FALSE(expected[3].problem.isEmpty());
+    EXPECT_FALSE(expected[3].drawn);
+    reports.clear();
+
+    TPrintingInfo info = paper.PrintingInfo();
+    info.piNowPage = 9;
+    paper.SetPrintingInfo(info);
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    std::vector<std::size_t> toldBeforeMade;
+    QObject::connect(&maker, &TPageMaker::pageMade, [&] { toldBeforeMade.push_back(reports.size()); });
+    maker.Request(1, g, false);
+    maker.Request(2, g, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return toldBeforeMade.size() == 2; }, 30000));
+    EXPECT_FALSE(offThread);
+    EXPECT_EQ(reports, expected);
+    EXPECT_EQ(toldBeforeMade, (std::vector<std::size_t>{4, 5}));
+
+    // Pages of a paper replaced before they came back tell nothing.
+    reports.clear();
+    maker.Request(1, ScaledPageGeometry(g, 0.5), false);
+    maker.SetPaper(&paper);
+    maker.Request(2, ScaledPageGeometry(g, 0.5), false);
+    // The helper makes pages in turn: page 1 came back (and was dropped) first.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !toldBeforeMade.empty() && toldBeforeMade.size() == 3; }, 30000));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].info, infos[4].get());
+    EXPECT_EQ(reports[0].page, 2);
+}
+
+TEST_F(PreviewForm, KeptPicturesServeOnlyTheSamePhotoAtTheSameReduction)
+{
+    // A photo large enough to be decoded reduced, twice on the page, then
+    // edited: pages at two zooms and again must each be what the paper
+    // itself draws.
+    const QString path = scratchDir(QStringLiteral("preview-kept")) + QStringLiteral("/large.jpg");
+    auto writePhoto = [&](const QColor &colour, int secondsAhead) {
+        // Stripes finer than a reduced decode keeps, so that decodes at two
+        // reductions differ.
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixelColor(x, y, (x + y) % 6 < 3 ? colour.lighter(112) : colour.darker(112));
+        }
+        ASSERT_TRUE(image.save(path, "JPEG", 90));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(secondsAhead), QFileDevice::FileModificationTime));
+    };
+    writePhoto(kColors[0], 0);
+    for (int i = 0; i < 2; ++i) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(path, TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    add(2);
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+    const TPageGeometry small = ScaledPageGeometry(g, 0.5);
+
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    QSignalSpy made(&maker, &TPageMaker::pageMade);
+    auto make = [&](const TPageGeometry &at) {
+        const qsizetype before = made.size();
+        maker.Request(1, at, true);
+        if (!QTest::qWaitFor([&] { return made.size() > before; }, 30000)) {
+            ADD_FAILURE() << "page not made";
+            return QImage();
+        }
+        return made.last()[2].value<QImage>();
+    };
+    for (const TPageGeometry &at : {g, small, g}) {
+        const QImage page = make(at);
+        EXPECT_EQ(page, RenderPrintPage(paper, 1, at)) << at.widthPx;
+        EXPECT_EQ(classify(page.pixel(page.width() / 4, page.height() / 4)), 'A');
+        EXPECT_EQ(classify(page.pixel(page.width() * 3 / 4, page.height() / 4)), 'A');
+    }
+    writePhoto(kColors[4], 5);
+    const QImage edited = make(g);
+    EXPECT_EQ(classify(edited.pixel(edited.width() / 4, edited.height() / 4)), 'E');
+    EXPECT_EQ(edited, RenderPrintPage(paper, 1, g));
+}
+
+TEST_F(PreviewForm, APageGivenUpForAnUrgentOneCanBeAskedForAgain)
+{
+    add(8);
+    PreparePages(paper, paper.PrintOptions());
+    const TPageGeometry g = ExportPageGeometry(paper, 72);
+    TPageMaker maker;
+    maker.SetPaper(&paper);
+    QSignalSpy made(&maker, &TPageMaker::pageMade);
+    maker.Request(1, g, false);
+    maker.Request(2, g, true);
+    auto madePage = [&](int page) {
+        return std::any_of(made.begin(), made.end(), [&](const QList<QVariant> &m) { return m[0].toInt() == page; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return madePage(2); }, 30000));
+    // Page 1 was made or given up; either way it is no longer pending and a
+    // new request makes it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !maker.IsPending(1, g); }, 30000));
+    made.clear();
+    maker.Request(1, g, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return madePage(1); }, 30000));
+    EXPECT_EQ(made.last()[2].value<QImage>(), RenderPrintPage(paper, 1, g));
+}
+
 TEST_F(PreviewForm, PagesMadeAheadShowAtOnceAndAZoomShowsAStandIn)
 {
     add(12);
@@ -344,10 +496,23 @@ TEST_F(PreviewForm, FittingFollowsTheWindowSize)
     prev.actShowWidth->trigger();
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFit);
     const int wide = prev.ShowRate();
+    // The sheet is taller than the view: the vertical scroll bar shows and
+    // the whole width, margins included, still fits beside it.
+    auto fitsTheWidth = [&] {
+        QApplication::processEvents();
+        const QSize shown = prev.scbPreview->PictureSize();
+        EXPECT_TRUE(prev.scbPreview->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(prev.scbPreview->horizontalScrollBar()->isVisible());
+        EXPECT_LE(shown.width(), prev.scbPreview->viewport()->width());
+        // and no larger rate would: one percent more is wider than the view.
+        EXPECT_GT(shown.width() * (prev.ShowRate() + 1) / prev.ShowRate(), prev.scbPreview->viewport()->width());
+    };
+    fitsTheWidth();
     prev.resize(500, 600);
     QApplication::processEvents();
     EXPECT_LT(prev.ShowRate(), wide);
     EXPECT_EQ(prev.ShowRate(), prev.FitWidthRate());
+    fitsTheWidth();
     prev.actShowAll->trigger();
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFitProportional);
     // The whole sheet, its margin and shadow included, is in view.
