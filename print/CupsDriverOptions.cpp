@@ -197,6 +197,21 @@ QString CupsText(const char *localized, const QByteArray &key, const QByteArray 
     return QString::fromUtf8(raw);
 }
 
+QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured)
+{
+    static const QByteArray kBorderless("_borderless");
+    const QByteArray base = media.endsWith(kBorderless) ? media.chopped(kBorderless.size()) : media;
+    const QString name = CupsText(nullptr, "media." + base, QByteArray());
+    if (name.isEmpty())
+        return measured && *measured ? QString::fromUtf8(measured) : QString::fromUtf8(media);
+    if (!borderless)
+        return name;
+    const char *format = _cupsLangString(cupsLangDefault(), "%s (Borderless)");
+    const QString pattern = QString::fromUtf8(format ? format : "%s (Borderless)");
+    return pattern.contains(QLatin1String("%s")) ? QString(pattern).replace(QLatin1String("%s"), name)
+                                                 : name + QStringLiteral(" (Borderless)");
+}
+
 QString MediaSourceForInputSlot(const QString &choice)
 {
     // The names the server gives well-known trays; others are the choice in

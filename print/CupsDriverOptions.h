@@ -22,6 +22,13 @@ struct TCupsDriverInfo {
 // translation, else CUPS's English text, else `raw` (the keyword itself).
 QString CupsText(const char *localized, const QByteArray &key, const QByteArray &raw);
 
+// The name shown for the media keyword `media`: CUPS's English name of the
+// size ("A4") when it has one, with the locale's borderless mark when the
+// size has no margins; else `measured`, what cupsLocalizeDestMedia gave
+// ("69 x 95 mm"), else the keyword. CUPS's translations other than English
+// name no sizes, only their measures.
+QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured);
+
 // The IPP media-source keyword that the server gives a PPD InputSlot choice.
 QString MediaSourceForInputSlot(const QString &choice);
 

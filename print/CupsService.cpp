@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <cups/cups.h>
 #include <set>
 
@@ -289,6 +290,7 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
     // next free number.
     const unsigned flags = CUPS_MEDIA_FLAGS_DEFAULT;
     const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags);
+    std::unique_ptr<http_t, decltype(&httpClose)> server(nullptr, &httpClose);
     std::set<int> used;
     std::set<QString> names;
     for (int i = 0; i < mediaCount; ++i) {
@@ -304,8 +306,13 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         if (used.count(number))
             continue;
         used.insert(number);
-        const char *text = cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size);
-        lists.papers.push_back({number, CupsText(text, "media." + media.toUtf8(), size.media), media,
+        // libcups measures a size only over a connection of its own.
+        if (!server)
+            server.reset(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 3000, nullptr));
+        const char *measured =
+            server ? cupsLocalizeDestMedia(server.get(), d.dest.dest, d.info.info, flags, &size) : nullptr;
+        const bool borderless = !size.left && !size.top && !size.right && !size.bottom;
+        lists.papers.push_back({number, CupsMediaText(size.media, borderless, measured), media,
                                 tenths(size.width), tenths(size.length), size.left, size.top, size.right, size.bottom});
     }
     // Custom sizes: "custom_min_WxHunit" and "custom_max_..." among the media.

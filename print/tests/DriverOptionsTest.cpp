@@ -279,6 +279,26 @@ TEST(DriverOptionsCups, TextsFallBackToCupsEnglishThenTheKeyword)
     };
     for (const Row &r : rows)
         EXPECT_EQ(CupsText(r.localized, r.key, r.raw), QString::fromUtf8(r.expected)) << r.key << " " << r.localized;
+
+    // Sizes: CUPS's name where it has one, its measures otherwise. The
+    // borderless mark follows the locale the tests run in.
+    struct MediaRow {
+        const char *media;
+        bool borderless;
+        const char *measured, *expected;
+    };
+    const MediaRow media[] = {
+        {"iso_a4_210x297mm", false, "210 x 297 mm", "A4"},
+        {"na_letter_8.5x11in", false, nullptr, "US Letter"},
+        {"custom_68.79x95.25mm_68.79x95.25mm", false, "69 x 95 mm", "69 x 95 mm"},
+        {"x-vendor-card", false, nullptr, "x-vendor-card"},
+        {"x-vendor-card", false, "", "x-vendor-card"},
+    };
+    for (const MediaRow &r : media)
+        EXPECT_EQ(CupsMediaText(r.media, r.borderless, r.measured), QString::fromUtf8(r.expected)) << r.media;
+    const QString borderless = CupsMediaText("iso_a4_210x297mm_borderless", true, "210 x 297 mm (x)");
+    EXPECT_TRUE(borderless.startsWith(QStringLiteral("A4 (")) && borderless.endsWith(QLatin1Char(')')))
+        << borderless.toStdString();
 }
 
 namespace {
