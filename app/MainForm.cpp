@@ -1016,6 +1016,9 @@ bool TfrmMain::OpenDocument(const QString &fileName) {
     FDocument = fileName;
     FPaper->SetDocumentFileName(fileName);
     FDocumentModified = false;
+    // Entries kept from before are not in the file just opened.
+    if (first > 0)
+        listChanged();
     setDocumentTitle();
     lvFile->BeginUpdate();
     for (int i = first; i < FImages->Count(); ++i)

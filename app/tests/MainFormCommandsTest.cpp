@@ -523,6 +523,18 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
     w.Action(QStringLiteral("actOpenPaper"))->trigger();
     EXPECT_EQ(order(w), QStringLiteral("ABC"));
     EXPECT_EQ(FAsked.last().Instruction, QStringLiteral("画像の読み込み方法を選択してください。"));
+    EXPECT_FALSE(w.DocumentModified());
+    // 100 adds to the list: the entries kept are not in the file, so closing
+    // must ask before they are lost.
+    FFiles = {{doc + QStringLiteral(".vlpf")}};
+    FAnswers = {{idOk, 100}};
+    w.Action(QStringLiteral("actOpenPaper"))->trigger();
+    EXPECT_EQ(order(w), QStringLiteral("ABCABC"));
+    EXPECT_TRUE(w.DocumentModified());
+    FFiles = {{doc + QStringLiteral(".vlpf")}};
+    FAnswers = {{idNo, 0}, {idOk, 101}};   // the save question, then the load question
+    w.Action(QStringLiteral("actOpenPaper"))->trigger();
+    EXPECT_EQ(order(w), QStringLiteral("ABC"));
     // A non-document is refused with a message, a truncated one changes nothing.
     const QString text = makeImage(QStringLiteral("plain.png"), 2, 2);
     FFiles = {{text}};
