@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -136,11 +137,21 @@ int TfrmMain::askYesNo(const QString &instruction, const QString &content, bool 
     return Ask(d, radio, checked);
 }
 
+QString TfrmMain::DialogFolder(TFileQuestion question) const {
+    // Pictures come from where the last ones came from, documents from where
+    // the current one lives; either falls back on the other, then on home,
+    // so no dialog opens on a folder-less view. Folders gone since are passed.
+    const QString pictures = FSelectPath;
+    const QString document = FDocument.isEmpty() ? QString() : QFileInfo(FDocument).absolutePath();
+    const bool forDocument = question == TFileQuestion::fqOpenDocument || question == TFileQuestion::fqSaveDocument;
+    for (const QString &folder : forDocument ? QStringList{document, pictures} : QStringList{pictures, document})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
 QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
-    QString start = FSelectPath;
-    if (question == TFileQuestion::fqOpenDocument || question == TFileQuestion::fqSaveDocument)
-        if (!FDocument.isEmpty())
-            start = QFileInfo(FDocument).absolutePath();
+    const QString start = DialogFolder(question);
     if (OnChooseFiles)
         return OnChooseFiles(question, start);
     switch (question) {
@@ -148,8 +159,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         TQvOpenPictureDialog d(this);
         d.SetFilter(PictureFilter());
         d.setFileMode(QFileDialog::ExistingFiles);
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
     }
     case TFileQuestion::fqFolder: {
@@ -165,8 +175,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         d.setFileMode(QFileDialog::ExistingFile);
         // "*" rather than "*.*": names without a dot are files too.
         d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf *.VLPF)"), QStringLiteral("すべてのファイル (*)")});
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
     }
     case TFileQuestion::fqSaveDocument: {
@@ -175,8 +184,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         d.setAcceptMode(QFileDialog::AcceptSave);
         d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf)")});
         d.setDefaultSuffix(QStringLiteral("vlpf"));
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         if (!FDocument.isEmpty())
             d.selectFile(QFileInfo(FDocument).fileName());
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
