@@ -34,6 +34,7 @@
 #include <QDropEvent>
 #include <QUrl>
 #include <QtEndian>
+#include <atomic>
 
 using namespace vellora;
 
@@ -853,7 +854,29 @@ TEST_F(CommandsTest, EmbeddedPhotosShowTheirExifThumbnailOrTheWholeImage) {
     QFile::remove(plain);
     TfrmMain w;
     hook(w);
+    // Each picture is read once, by a thumbnail worker: opening does not
+    // wait for them.
+    int uiLoads = 0;
+    std::atomic_int workerLoads{0};
+    const auto load = w.lvFile->OnLoadImage;
+    w.lvFile->OnLoadImage = [&](TImageListView &view, TImageListItem &item, QImage &bitmap, bool &handled) {
+        ++uiLoads;
+        load(view, item, bitmap, handled);
+    };
+    const auto loader = w.lvFile->OnImageLoader;
+    w.lvFile->OnImageLoader = [&](TImageListView &view, TImageListItem &item) -> std::function<QImage()> {
+        std::function<QImage()> f = loader(view, item);
+        if (!f)
+            return f;
+        return [f, &workerLoads] {
+            ++workerLoads;
+            return f();
+        };
+    };
     ASSERT_TRUE(w.OpenDocument(doc));
+    w.lvFile->WaitForThumbnails();
+    EXPECT_EQ(uiLoads, 0);
+    EXPECT_EQ(workerLoads.load(), 2);
     // A cache of its own: the thumbnails made while adding do not count.
     w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/fresh-cache.tmp"));
     w.lvFile->WaitForThumbnails();

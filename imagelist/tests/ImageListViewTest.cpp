@@ -330,6 +330,53 @@ TEST(ImageListView, HostSuppliedImagesNeedNoFile)
     EXPECT_EQ(thumb.pixelColor(5, 5), QColor(Qt::white));
 }
 
+// With workers, a host's pictures are made off the UI thread whether or not
+// their files exist: the items are listed at once, each picture is asked for
+// once, and OnLoadImage is left for views without workers. A loader giving
+// nothing leaves a missing file's item marked missing.
+TEST(ImageListWorkers, HostLoadersRunOnWorkers)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-loader"));
+    const QString present = makePhotos(dir, 1).constFirst();
+    TImageListView view;
+    view.SetCacheFileName(dir + QStringLiteral("/cache.tmp"));
+    view.SetUseThread(true);
+    std::atomic_int loads{0}, uiLoads{0};
+    int inline_ = 0;
+    view.OnLoadImage = [&](TImageListView &, TImageListItem &, QImage &, bool &handled) {
+        ++inline_;
+        handled = true;
+    };
+    view.OnImageLoader = [&](TImageListView &, TImageListItem &item) -> std::function<QImage()> {
+        if (item.AbsoluteName().endsWith(QStringLiteral("broken.jpg")))
+            return [&] { ++loads; return QImage(); };
+        const QColor colour = item.AbsoluteName() == present ? QColor(0, 0, 200) : QColor(200, 0, 0);
+        return [&loads, &uiLoads, colour] {
+            ++loads;
+            if (onUiThread())
+                ++uiLoads;
+            QImage image(300, 200, QImage::Format_RGB32);
+            image.fill(colour);
+            return image;
+        };
+    };
+    QList<TImageListItem *> items;
+    for (int i = 0; i < 6; ++i)
+        items << view.AddItem(dir + QStringLiteral("/gone_%1.jpg").arg(i), nullptr);
+    items << view.AddItem(present, nullptr) << view.AddItem(dir + QStringLiteral("/broken.jpg"), nullptr);
+    view.WaitForThumbnails();
+    EXPECT_EQ(loads.load(), 8);
+    EXPECT_EQ(uiLoads.load(), 0);
+    EXPECT_EQ(inline_, 0);
+    for (int i = 0; i < 7; ++i) {
+        QImage thumb;
+        ASSERT_TRUE(view.GetThumbnail(items[i], thumb)) << i;
+        EXPECT_EQ(thumb.size(), QSize(160, 107)) << i;
+        EXPECT_EQ(thumb.pixelColor(80, 50), i == 6 ? QColor(0, 0, 200) : QColor(200, 0, 0)) << i;
+    }
+    EXPECT_EQ(items[7]->ImagePos(), -1);
+}
+
 TEST(ImageListWorkers, FiftyFilesWithDeletesAndSwitchesMidRun)
 {
     const QString dir = scratchDir(QStringLiteral("ilv-workers"));
