@@ -15,21 +15,9 @@ export QT_QPA_PLATFORM=offscreen
 # The run must not depend on printers: export on the in-memory printing service.
 export CUPS_SERVER=/nonexistent/vellora-bench.sock
 
-if [[ ! -f "$corpus/done" ]]; then
-    echo "making the corpus (once) in $corpus"
-    rm -rf "$corpus"
-    "$tool" corpus "$corpus" 48
-    i=0
-    for f in "$corpus"/*.jpg; do
-        i=$((i + 1))
-        /usr/bin/convert "$f" -thumbnail 160x120 "$corpus/thumb.jpg"
-        exiftool -q -overwrite_original -Make=Vellora -Model=Bench \
-            "-DateTimeOriginal=2024:05:$(printf %02d $((i % 28 + 1))) 10:00:00" -Orientation#=1 \
-            "-ThumbnailImage<=$corpus/thumb.jpg" "$f"
-    done
-    rm -f "$corpus/thumb.jpg"
-    touch "$corpus/done"
-fi
+# shellcheck source=corpus.sh
+source "$(dirname "$0")/corpus.sh"
+make_export_corpus "$tool" "$corpus"
 
 # Prints wall time, CPU time (user + system: steadier than wall time on a
 # shared machine) and peak resident memory of a command.

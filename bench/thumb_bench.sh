@@ -10,21 +10,9 @@ corpus="$work/export-corpus"
 mkdir -p "$work"
 export QT_QPA_PLATFORM=offscreen
 
-if [[ ! -f "$corpus/done" ]]; then
-    echo "making the corpus (once) in $corpus"
-    rm -rf "$corpus"
-    "$export_tool" corpus "$corpus" 48
-    i=0
-    for f in "$corpus"/*.jpg; do
-        i=$((i + 1))
-        /usr/bin/convert "$f" -thumbnail 160x120 "$corpus/thumb.jpg"
-        exiftool -q -overwrite_original -Make=Vellora -Model=Bench \
-            "-DateTimeOriginal=2024:05:$(printf %02d $((i % 28 + 1))) 10:00:00" -Orientation#=1 \
-            "-ThumbnailImage<=$corpus/thumb.jpg" "$f"
-    done
-    rm -f "$corpus/thumb.jpg"
-    touch "$corpus/done"
-fi
+# shellcheck source=corpus.sh
+source "$(dirname "$0")/corpus.sh"
+make_export_corpus "$export_tool" "$corpus"
 
 links="$work/thumb-corpus"
 if [[ ! -f "$links/done" ]]; then
