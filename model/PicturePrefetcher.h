@@ -62,6 +62,7 @@ private:
     struct Job {
         const TImageInfo *info = nullptr;
         std::future<Decoded> result;
+        std::int64_t bytes = 0;   // what its picture is expected to hold
     };
     struct Need {
         QSize full;
@@ -72,12 +73,15 @@ private:
     Decoded decodeAhead(const TImageInfo *info, const QString &documentFileName, int cell);
     // The needed pixels a worker decodes by; false when the cell has never drawn.
     bool guessNeed(int cell, QSize full, QSize &need);
+    // The bytes a photo decoded for `cell` is expected to take, by the last
+    // photo the cell drew.
+    std::int64_t expectedBytes(int cell);
     void remember(int cell, QSize full, const TNeededPixels &needed, QSize need);
 
     TPhotoPaper &FPaper;
     int FCells = 1;
     int FPagesAhead = 1;
-    int FScheduledUpTo = 0;   // last page whose photos are queued
+    std::int64_t FNextSlot = 0;   // first slot not queued yet
     int FHits = 0;
     std::map<std::int64_t, Job> FJobs;   // by slot
     std::mutex FNeedsLock;
