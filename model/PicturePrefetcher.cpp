@@ -23,10 +23,6 @@ bool decodesAhead(const TImageInfo &info)
     return PictureClassForExtension(ExtractFileExt(info.FileName()).toLower()) == &JpegImageClass();
 }
 
-// The decoded photos that may wait for their cell: several 12-MP photos at
-// the export's 300 dpi, one decoded whole for a 600-dpi printer.
-constexpr std::int64_t kWaitingBudget = std::int64_t{64} << 20;
-
 int reductionFor(QSize full, QSize need)
 {
     if (need.isEmpty())
@@ -48,7 +44,8 @@ TLoadedPicture LoadPictureForRun(const TImageInfo &info, const QString &document
     }
 }
 
-PicturePrefetcher::PicturePrefetcher(TPhotoPaper &paper, int threads) : FPaper(paper)
+PicturePrefetcher::PicturePrefetcher(TPhotoPaper &paper, int threads, std::int64_t waitingBudget)
+    : FPaper(paper), FWaitingBudget(waitingBudget)
 {
     FCells = std::max(1, paper.Divide().cx * paper.Divide().cy);
     if (threads == 0)
@@ -99,13 +96,14 @@ void PicturePrefetcher::prepare(int page)
         // each: no more wait than the budget holds, but always one, so that
         // the next photo is being decoded while this one is drawn.
         const std::int64_t bytes = expectedBytes(cell);
-        if (!FJobs.empty() && waiting + bytes > kWaitingBudget)
+        if (!FJobs.empty() && waiting + bytes > FWaitingBudget)
             break;
         waiting += bytes;
         auto task = std::make_shared<std::packaged_task<Decoded()>>(
             [this, info, documentFileName, cell] { return decodeAhead(info, documentFileName, cell); });
         FJobs[slot] = Job{info, task->get_future(), bytes};
         FPool->start([task] { (*task)(); });
+        FMostWaiting = std::max(FMostWaiting, static_cast<int>(FJobs.size()));
     }
 }
 
