@@ -389,11 +389,12 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
             const bool banding = paper && paper->PrintOptions().PrintMode == TPrintMode::pmBanding;
             if (upright && !turn.IsIdentity()) {
                 // Turned while stretched: no turned copy of a large photo.
-                drawPhoto(canvas, preview, picture.image, place, banding, turn);
+                drawPhoto(canvas, preview, std::move(picture.image), place, banding, turn);
             } else {
+                QImage image = std::move(picture.image);
                 if (turn.quarters)
-                    picture.image = RotateBitmap(picture.image, turn.quarters * 90);
-                drawPhoto(canvas, preview, picture.image, place, banding);
+                    image = RotateBitmap(image, turn.quarters * 90);
+                drawPhoto(canvas, preview, std::move(image), place, banding);
             }
         }
         if (paper && paper->OnPhotoDrawn())
@@ -404,7 +405,7 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
     FAreas.Draw(canvas, resolution, preview, cellRect.TopLeft());
 }
 
-void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
+void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, QImage picture, const TPhotoPlacement &place,
                            bool banding, TPixelTurn turn)
 {
     const TPixelRect &r = place.output;
@@ -425,6 +426,7 @@ void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture
             } else {
                 TBigBitmap big;
                 big.Assign(picture);
+                picture = QImage();
                 big.Draw(painter, target);
             }
         } else if (preview) {
@@ -436,6 +438,9 @@ void TPhotoArea::drawPhoto(QPainter &canvas, bool preview, const QImage &picture
             StretchTurned(cell, target.toQRect(), picture, turn);
         }
     }
+    // The cell holds what is printed; the picture is not needed while the
+    // cell goes to the device (a PDF writer makes copies of its own).
+    picture = QImage();
     if (banding) {
         TBigBitmap big;
         big.Assign(cell);

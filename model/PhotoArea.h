@@ -138,7 +138,9 @@ private:
     // Steps 12 to 15 of drawing: the white cell bitmap with the photo
     // stretched into it, put on the canvas.
     // `turn` is applied to the picture while it is stretched.
-    static void drawPhoto(QPainter &canvas, bool preview, const QImage &picture, const TPhotoPlacement &place,
+    // Takes the picture over and lets it go as soon as the cell is drawn from
+    // it: a photo at printer resolution is tens of megabytes.
+    static void drawPhoto(QPainter &canvas, bool preview, QImage picture, const TPhotoPlacement &place,
                           bool banding, TPixelTurn turn = {});
     void Changed();
     void ownChange(bool &parentFlag);

@@ -44,7 +44,8 @@ TLoadedPicture LoadPictureForRun(const TImageInfo &info, const QString &document
     }
 }
 
-PicturePrefetcher::PicturePrefetcher(TPhotoPaper &paper, int threads) : FPaper(paper)
+PicturePrefetcher::PicturePrefetcher(TPhotoPaper &paper, int threads, std::int64_t waitingBudget)
+    : FPaper(paper), FWaitingBudget(waitingBudget)
 {
     FCells = std::max(1, paper.Divide().cx * paper.Divide().cy);
     if (threads == 0)
@@ -74,30 +75,49 @@ void PicturePrefetcher::prepare(int page)
     const std::int64_t firstSlot = (static_cast<std::int64_t>(page) - 1) * FCells;
     for (auto it = FJobs.begin(); it != FJobs.end() && it->first < firstSlot;)
         it = FJobs.erase(it);
-    FScheduledUpTo = std::max(FScheduledUpTo, page - 1);
+    FNextSlot = std::max(FNextSlot, firstSlot);
     // Until one photo is drawn nothing tells the workers how large to decode.
     if (FNeeds.empty())
         return;
+    std::int64_t waiting = 0;
+    for (const auto &[slot, job] : FJobs)
+        waiting += job.bytes;
     const std::vector<TImageInfo *> &photoSlots = FPaper.PhotoList();
+    const std::int64_t end = std::min(static_cast<std::int64_t>(photoSlots.size()),
+                                      (static_cast<std::int64_t>(page) + FPagesAhead) * FCells);
     const QString documentFileName = FPaper.DocumentFileName();
-    for (int p = FScheduledUpTo + 1; p <= page + FPagesAhead; ++p) {
-        const std::int64_t first = (static_cast<std::int64_t>(p) - 1) * FCells;
-        if (first >= static_cast<std::int64_t>(photoSlots.size()))
+    for (; FNextSlot < end; ++FNextSlot) {
+        const std::int64_t slot = FNextSlot;
+        const TImageInfo *info = photoSlots[static_cast<std::size_t>(slot)];
+        if (!info || !decodesAhead(*info))
+            continue;
+        const int cell = static_cast<int>(slot % FCells);
+        // Photos decoded for a printer's resolution are tens of megabytes
+        // each: no more wait than the budget holds, but always one, so that
+        // the next photo is being decoded while this one is drawn.
+        const std::int64_t bytes = expectedBytes(cell);
+        if (!FJobs.empty() && waiting + bytes > FWaitingBudget)
             break;
-        for (int cell = 0; cell < FCells; ++cell) {
-            const std::int64_t slot = first + cell;
-            if (slot >= static_cast<std::int64_t>(photoSlots.size()))
-                break;
-            const TImageInfo *info = photoSlots[static_cast<std::size_t>(slot)];
-            if (!info || !decodesAhead(*info))
-                continue;
-            auto task = std::make_shared<std::packaged_task<Decoded()>>(
-                [this, info, documentFileName, cell] { return decodeAhead(info, documentFileName, cell); });
-            FJobs[slot] = Job{info, task->get_future()};
-            FPool->start([task] { (*task)(); });
-        }
-        FScheduledUpTo = p;
+        waiting += bytes;
+        auto task = std::make_shared<std::packaged_task<Decoded()>>(
+            [this, info, documentFileName, cell] { return decodeAhead(info, documentFileName, cell); });
+        FJobs[slot] = Job{info, task->get_future(), bytes};
+        FPool->start([task] { (*task)(); });
+        FMostWaiting = std::max(FMostWaiting, static_cast<int>(FJobs.size()));
     }
+}
+
+std::int64_t PicturePrefetcher::expectedBytes(int cell)
+{
+    std::lock_guard lock(FNeedsLock);
+    auto it = FNeeds.find(cell);
+    if (it == FNeeds.end())
+        it = FNeeds.begin();
+    if (it == FNeeds.end())
+        return 0;
+    const Need &known = it->second;
+    const int r = known.scaled ? reductionFor(known.full, known.need) : 1;
+    return std::int64_t{4} * ((known.full.width() + r - 1) / r) * ((known.full.height() + r - 1) / r);
 }
 
 PicturePrefetcher::Decoded PicturePrefetcher::decodeAhead(const TImageInfo *info, const QString &documentFileName,
@@ -148,6 +168,8 @@ TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const T
     if (job != FJobs.end() && job->second.info == &info) {
         Decoded decoded = job->second.result.get();
         FJobs.erase(job);
+        // A place in the budget is free again.
+        prepare(FPaper.PhotoAreas().ImageIndex() / FCells + 1);
         if (!decoded.askedFull.isValid()) {
             // Not a decodable JPEG: the needed pixels played no part.
             ++FHits;

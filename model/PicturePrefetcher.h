@@ -21,6 +21,7 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <cstdint>
 #include <future>
 #include <map>
 #include <memory>
@@ -32,9 +33,15 @@ class TPhotoPaper;
 
 class PicturePrefetcher {
 public:
+    // Several 12-MP photos decoded for the export's 300 dpi, one decoded
+    // whole for a 600-dpi printer.
+    static constexpr std::int64_t kDefaultWaitingBudget = std::int64_t{64} << 20;
+
     // threads 0 takes QThread::idealThreadCount(); below 0 (or 1 with no
     // spare core to speak of) still works, decoding on the UI thread.
-    PicturePrefetcher(TPhotoPaper &paper, int threads);
+    // At most `waitingBudget` bytes of decoded photos wait for their cells
+    // (at least one photo always may).
+    PicturePrefetcher(TPhotoPaper &paper, int threads, std::int64_t waitingBudget = kDefaultWaitingBudget);
     ~PicturePrefetcher();
     PicturePrefetcher(const PicturePrefetcher &) = delete;
     PicturePrefetcher &operator=(const PicturePrefetcher &) = delete;
@@ -48,6 +55,8 @@ public:
 
     // How many pictures came from the workers (for the tests).
     int prefetchedCount() const noexcept { return FHits; }
+    // The most photos that were queued or waiting at once (for the tests).
+    int mostWaiting() const noexcept { return FMostWaiting; }
 
 private:
     struct Decoded {
@@ -62,6 +71,7 @@ private:
     struct Job {
         const TImageInfo *info = nullptr;
         std::future<Decoded> result;
+        std::int64_t bytes = 0;   // what its picture is expected to hold
     };
     struct Need {
         QSize full;
@@ -72,13 +82,18 @@ private:
     Decoded decodeAhead(const TImageInfo *info, const QString &documentFileName, int cell);
     // The needed pixels a worker decodes by; false when the cell has never drawn.
     bool guessNeed(int cell, QSize full, QSize &need);
+    // The bytes a photo decoded for `cell` is expected to take, by the last
+    // photo the cell drew.
+    std::int64_t expectedBytes(int cell);
     void remember(int cell, QSize full, const TNeededPixels &needed, QSize need);
 
     TPhotoPaper &FPaper;
     int FCells = 1;
     int FPagesAhead = 1;
-    int FScheduledUpTo = 0;   // last page whose photos are queued
+    std::int64_t FNextSlot = 0;   // first slot not queued yet
     int FHits = 0;
+    int FMostWaiting = 0;
+    std::int64_t FWaitingBudget;
     std::map<std::int64_t, Job> FJobs;   // by slot
     std::mutex FNeedsLock;
     std::map<int, Need> FNeeds;   // by cell, of the last photo the cell drew

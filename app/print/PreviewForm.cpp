@@ -129,9 +129,19 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
     FMaker = new TPageMaker(this);
     connect(FMaker, &TPageMaker::pageMade, this, &TfrmPrev::pageMade);
 
-    connect(cmbShowRate, &QComboBox::activated, this, [this](int) { applyRateText(); });
+    // Enter applies the box as it reads. Leaving the box, and the box's own
+    // echo of that (it selects the item matching the text and reports it as
+    // chosen), apply only what was typed or picked: the rate a fit wrote
+    // there must not end the fitting.
+    connect(cmbShowRate, &QComboBox::activated, this, [this](int) {
+        if (!rateTextUntouched())
+            applyRateText();
+    });
     connect(cmbShowRate->lineEdit(), &QLineEdit::returnPressed, this, [this] { applyRateText(); });
-    connect(cmbShowRate->lineEdit(), &QLineEdit::editingFinished, this, [this] { applyRateText(); });
+    connect(cmbShowRate->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (!rateTextUntouched())
+            applyRateText();
+    });
     connect(edtPage, &TNumberEdit::valueChanged, this, [this](double value) {
         if (FPageMax >= 0 && static_cast<int>(value) - 1 != FPage)
             GoToPage(static_cast<int>(value) - 1);
@@ -333,6 +343,11 @@ void TfrmPrev::refit()
         setRateInternal(FitWidthRate(), TPageFitMode::pfmFit);
     else if (FFitMode == TPageFitMode::pfmFitProportional)
         setRateInternal(FitAllRate(), TPageFitMode::pfmFitProportional);
+}
+
+bool TfrmPrev::rateTextUntouched() const
+{
+    return !cmbShowRate->lineEdit()->isModified() && cmbShowRate->currentText() == QStringLiteral("%1%").arg(FShowRate);
 }
 
 void TfrmPrev::applyRateText()

@@ -145,6 +145,8 @@ private:
     };
     void makeActions();
     void applyRateText();
+    // The rate box shows the rate as the window wrote it, not edited since.
+    bool rateTextUntouched() const;
     void showPage();
     // The page at the current zoom: its geometry, sheet and printable rectangles.
     TPageGeometry displayGeometry(QSize *paper, QRect *printable) const;

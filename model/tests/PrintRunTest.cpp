@@ -502,6 +502,47 @@ TEST_F(PrintRun, PrefetchedPhotosAreTheOnesTheCellsWouldLoad)
     EXPECT_LT(prefetch.prefetchedCount(), 12);
 }
 
+TEST_F(PrintRun, PhotosDecodedAheadWaitWithinTheMemoryBudget)
+{
+    // A printer's resolution makes each decoded photo tens of megabytes: the
+    // photos waiting for their cells are bounded by bytes, not by pages, and
+    // the pages do not change with the bound.
+    for (int i = 0; i < 12; ++i) {
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(detailedPhoto(1600, 1200), TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    const TPageGeometry g = ExportPageGeometry(*paper, 150);
+    ASSERT_EQ(PreparePages(*paper, paper->PrintOptions()), 12);
+    std::vector<QImage> alone;
+    for (int page = 1; page <= 3; ++page)
+        alone.push_back(RenderPrintPage(*paper, page, g));
+    struct Case {
+        const char *name;
+        std::int64_t budget;
+        int mostWaiting;   // 0: more than one
+    } cases[] = {{"one photo's worth or less", 1, 1},
+                 {"the default", PicturePrefetcher::kDefaultWaitingBudget, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PicturePrefetcher prefetch(*paper, 2, c.budget);
+        paper->SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+            return prefetch.load(info, cell, needed);
+        });
+        for (int page = 1; page <= 3; ++page) {
+            prefetch.prepare(page);
+            EXPECT_TRUE(RenderPrintPage(*paper, page, g) == alone[static_cast<std::size_t>(page - 1)]) << page;
+        }
+        paper->SetPictureLoader({});
+        // Still decoded ahead, one photo at a time when that is all the budget holds.
+        EXPECT_GE(prefetch.prefetchedCount(), 6);
+        if (c.mostWaiting)
+            EXPECT_EQ(prefetch.mostWaiting(), c.mostWaiting);
+        else
+            EXPECT_GT(prefetch.mostWaiting(), 1);
+    }
+}
+
 TEST_F(PrintRun, AnEmbeddedRecordDamagedAfterOpeningIsReportedAndTheRunGoesOn)
 {
     const QString doc = out(QStringLiteral("album.vlpf"));

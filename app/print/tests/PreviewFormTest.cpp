@@ -26,6 +26,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
+#include <QAbstractItemView>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -587,4 +589,69 @@ TEST_F(PreviewForm, WithoutAPrinterPrintingIsDisabledWithAReason)
         EXPECT_EQ(shownCells(prev), QStringLiteral("AB.."));
     }
     SetQvPrint(std::move(none));
+}
+
+TEST_F(PreviewForm, AFitKeepsFittingAfterATypedRateWhateverTheRateBoxDoesNext)
+{
+    // Typing a rate and pressing Enter, then 全体: the box shows the fit
+    // rate, and leaving the box, or the box selecting its matching item, is
+    // no new rate: the window keeps fitting.
+    add(4);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    prev.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&prev));
+    QComboBox *box = prev.cmbShowRate;
+    // A height at which the whole-page rate is one of the box's items, so
+    // that the box has an item to select for it.
+    for (int h = 300; h < 1000 && box->findText(QStringLiteral("%1%").arg(prev.FitAllRate())) < 0; h += 2) {
+        prev.resize(800, h);
+        QApplication::processEvents();
+    }
+    ASSERT_GE(box->findText(QStringLiteral("%1%").arg(prev.FitAllRate())), 0);
+    QToolButton *all = nullptr;
+    for (QToolButton *b : prev.findChildren<QToolButton *>()) {
+        if (b->defaultAction() == prev.actShowAll)
+            all = b;
+    }
+    ASSERT_TRUE(all);
+    auto pick = [&](int row) {
+        box->showPopup();
+        QAbstractItemView *v = box->view();
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(v->model()->index(row, 0)).center());
+        QApplication::processEvents();
+    };
+    struct Case {
+        const char *name;
+        int pickedBefore;   // an item chosen from the list first, or -1
+        bool popupAtClick;
+    } const cases[] = {{"typed", -1, false}, {"after choosing 50%", 4, false}, {"list open at the click", -1, true},
+                       {"50% chosen, list open at the click", 4, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pickedBefore >= 0) {
+            pick(c.pickedBefore);
+            ASSERT_EQ(prev.ShowRate(), box->itemText(c.pickedBefore).chopped(1).toInt());
+        }
+        box->lineEdit()->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("200"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        ASSERT_EQ(prev.ShowRate(), 200);
+        if (c.popupAtClick)
+            box->showPopup();
+        QTest::mouseClick(all, Qt::LeftButton);
+        box->hidePopup();
+        prev.scbPreview->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmFitProportional);
+        EXPECT_EQ(prev.ShowRate(), prev.FitAllRate());
+        EXPECT_EQ(box->currentText(), QStringLiteral("%1%").arg(prev.ShowRate()));
+    }
+    // Choosing another rate from the list still ends the fitting.
+    pick(0);
+    EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmNoFit);
+    EXPECT_EQ(prev.ShowRate(), 200);
+    EXPECT_EQ(box->currentText(), QStringLiteral("200%"));
 }
