@@ -303,44 +303,6 @@ TEST(DriverOptionsCups, TextsFallBackToCupsEnglishThenTheKeyword)
 
 namespace {
 
-void addKeywords(ipp_t *ipp, const char *name, std::initializer_list<const char *> values)
-{
-    const std::vector<const char *> list(values);
-    ippAddStrings(ipp, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, static_cast<int>(list.size()), nullptr, list.data());
-}
-
-// A driverless network printer: four media, two trays,
-// two output bins and a scaling choice, where filling the page cannot be
-// delivered face up.
-ipp_t *networkPrinterAttributes()
-{
-    ipp_t *a = ippNew();
-    addKeywords(a, "media-supported",
-                {"iso_a4_210x297mm", "iso_a5_148x210mm", "na_letter_8.5x11in", "oe_photo-l_3.5x5in"});
-    addKeywords(a, "media-default", {"iso_a4_210x297mm"});
-    addKeywords(a, "media-source-supported", {"auto", "manual"});
-    addKeywords(a, "media-source-default", {"auto"});
-    addKeywords(a, "output-bin-supported", {"face-down", "face-up"});
-    addKeywords(a, "output-bin-default", {"face-down"});
-    addKeywords(a, "print-scaling-supported", {"auto", "fill", "fit", "none"});
-    addKeywords(a, "print-scaling-default", {"auto"});
-    addKeywords(a, "job-creation-attributes-supported",
-                {"copies", "media", "media-source", "output-bin", "print-scaling", "sides"});
-    ippAddRange(a, IPP_TAG_PRINTER, "copies-supported", 1, 99);
-    ipp_t *rule = ippNew();
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "print-scaling", nullptr, "fill");
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-up");
-    ippAddCollection(a, IPP_TAG_PRINTER, "job-constraints-supported", rule);
-    ippDelete(rule);
-    ipp_t *resolver = ippNew();
-    ippAddString(resolver, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
-    ippAddString(resolver, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-down");
-    ippAddCollection(a, IPP_TAG_PRINTER, "job-resolvers-supported", resolver);
-    ippDelete(resolver);
-    return a;
-}
-
 bool englishCups()
 {
     const QByteArray language(cupsLangDefault()->language);
@@ -352,7 +314,7 @@ bool englishCups()
 TEST(DriverOptionsCups, AQueueWithoutAPpdAsksTheNetworkPrinterBehindIt)
 {
     VELLORA_REQUIRE_CUPS();
-    FakeIppPrinter device(networkPrinterAttributes());
+    FakeIppPrinter device(DriverlessPrinterAttributes());
     ASSERT_TRUE(device.ok());
     TestQueue queue(QStringLiteral("VelloraNoPpdNet"), false, device.uri());
     ASSERT_TRUE(queue.ok());

@@ -38,4 +38,9 @@ private:
     std::thread FThread;
 };
 
+// A driverless network printer: four media, two trays, two output bins and a
+// scaling choice, where filling the page cannot be delivered face up. The
+// caller gives it to a FakeIppPrinter.
+ipp_t *DriverlessPrinterAttributes();
+
 } // namespace vellora::test

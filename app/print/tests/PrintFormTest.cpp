@@ -384,43 +384,11 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
     }
 }
 
-namespace {
-
-void addKeywords(ipp_t *ipp, const char *name, std::initializer_list<const char *> values)
-{
-    const std::vector<const char *> list(values);
-    ippAddStrings(ipp, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, name, static_cast<int>(list.size()), nullptr, list.data());
-}
-
-// A driverless network printer whose scaling "fill" cannot be delivered face up.
-ipp_t *networkPrinterAttributes()
-{
-    ipp_t *a = ippNew();
-    addKeywords(a, "media-supported", {"iso_a4_210x297mm", "iso_a5_148x210mm", "na_letter_8.5x11in"});
-    addKeywords(a, "media-default", {"iso_a4_210x297mm"});
-    addKeywords(a, "media-source-supported", {"auto", "manual"});
-    addKeywords(a, "output-bin-supported", {"face-down", "face-up"});
-    addKeywords(a, "output-bin-default", {"face-down"});
-    addKeywords(a, "print-scaling-supported", {"auto", "fill", "fit", "none"});
-    addKeywords(a, "print-scaling-default", {"auto"});
-    addKeywords(a, "job-creation-attributes-supported", {"copies", "media", "output-bin", "print-scaling"});
-    ippAddRange(a, IPP_TAG_PRINTER, "copies-supported", 1, 99);
-    ipp_t *rule = ippNew();
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_NAME, "resolver-name", nullptr, "fill-face-up");
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "print-scaling", nullptr, "fill");
-    ippAddString(rule, IPP_TAG_ZERO, IPP_TAG_KEYWORD, "output-bin", nullptr, "face-up");
-    ippAddCollection(a, IPP_TAG_PRINTER, "job-constraints-supported", rule);
-    ippDelete(rule);
-    return a;
-}
-
-} // namespace
-
 TEST(PrintFormCups, AQueueWithoutAPpdShowsItsPrintersPaperTextsAndConflicts)
 {
     VELLORA_REQUIRE_CUPS();
     QApplication::setFont(QFont(testFontFamily(), 9));
-    FakeIppPrinter device(networkPrinterAttributes());
+    FakeIppPrinter device(DriverlessPrinterAttributes());
     ASSERT_TRUE(device.ok());
     TestQueue queue(QStringLiteral("VelloraNoPpdNet"), false, device.uri());
     ASSERT_TRUE(queue.ok());
@@ -435,7 +403,7 @@ TEST(PrintFormCups, AQueueWithoutAPpdShowsItsPrintersPaperTextsAndConflicts)
     QStringList papers;
     for (int i = 0; i < dialog.cmbPaper->count(); ++i)
         papers << dialog.cmbPaper->itemText(i);
-    EXPECT_EQ(papers.size(), 3) << papers.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(papers.size(), 4) << papers.join(QLatin1Char(',')).toStdString();
     EXPECT_TRUE(papers.contains(QStringLiteral("A4")) && papers.contains(QStringLiteral("A5")))
         << papers.join(QLatin1Char(',')).toStdString();
     EXPECT_EQ(dialog.cmbPaper->currentText(), QStringLiteral("A4"));
@@ -468,7 +436,7 @@ TEST(PrintFormCups, AQueueWithoutAPpdShowsItsPrintersPaperTextsAndConflicts)
 TEST(PrintFormCups, TheLayoutDialogOffersThePaperOfQueuesWithoutAPpd)
 {
     VELLORA_REQUIRE_CUPS();
-    FakeIppPrinter device(networkPrinterAttributes());
+    FakeIppPrinter device(DriverlessPrinterAttributes());
     ASSERT_TRUE(device.ok());
     TestQueue net(QStringLiteral("VelloraLayoutNet"), false, device.uri());
     TestQueue bare(QStringLiteral("VelloraLayoutBare"), false);
@@ -492,7 +460,7 @@ TEST(PrintFormCups, TheLayoutDialogOffersThePaperOfQueuesWithoutAPpd)
         QStringList names;
         for (int i = 0; i < sizes->count(); ++i)
             names << sizes->itemText(i);
-        EXPECT_EQ(names.size(), 3) << names.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(names.size(), 4) << names.join(QLatin1Char(',')).toStdString();
         EXPECT_EQ(sizes->currentText(), QStringLiteral("A4"));
     }
     // A queue that knows no media: no list, the A4 sheet, and no failure.
