@@ -162,6 +162,8 @@ public:
     // The file and folder dialogs: chosen paths, empty when cancelled.
     // OnChooseFiles replaces the system dialogs when set.
     QStringList ChooseFiles(TFileQuestion question);
+    // The folder a file or folder dialog starts in.
+    QString DialogFolder(TFileQuestion question) const;
     std::function<QStringList(TFileQuestion, const QString &start)> OnChooseFiles;
     // Run the filled-in comment and image option dialogs (true: OK); when
     // unset they are shown modally.

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -51,19 +52,37 @@ struct UpdateLock {
 // looks for one (the segment holds at most 64 KB).
 constexpr std::int64_t kEmbeddedHeadBytes = 68 * 1024;
 
+// Where an embedded entry's picture lies, taken on the UI thread so that a
+// thumbnail worker can read it without touching the entry or the view.
+struct EmbeddedSource {
+    QString Document;
+    std::int64_t Position = -1;
+    QString FileName;
+    int SearchBytes = 0;
+    const TGraphicClass *ByExtension = nullptr;   // the class of the file name's extension
+};
+
+EmbeddedSource embeddedSource(const TImageInfo &info, const QString &document, TImageListView &view) {
+    const TGraphicClassList &classes = view.ImageClasses();
+    const int index = classes.IndexOfExtension(ExtractFileExt(info.FileName()));
+    return {document, info.Position(), info.FileName(), view.SearchBytes(),
+            index >= 0 ? classes.GraphicClass(index) : nullptr};
+}
+
 // The picture of an embedded entry, read from its image record in the
 // document that holds it: the Exif thumbnail when the bytes are an Exif JPEG
 // that has one, else the image itself (PNG for kind 1, else the class of the
 // file name's extension, else the class the bytes show). Null when the
 // document or the record is missing or damaged, or nothing decodes it.
-QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageListView &view) {
-    if (document.isEmpty() || !QFileInfo(document).isFile())
+// Safe on a worker thread.
+QImage embeddedPicture(const EmbeddedSource &source) {
+    if (source.Document.isEmpty() || !QFileInfo(source.Document).isFile())
         return {};
     try {
-        TFileStream stream(document, TFileStream::Mode::Read);
-        if (info.Position() < 0 || info.Position() > stream.Size() - 5)
+        TFileStream stream(source.Document, TFileStream::Mode::Read);
+        if (source.Position < 0 || source.Position > stream.Size() - 5)
             return {};
-        stream.SetPosition(info.Position());
+        stream.SetPosition(source.Position);
         const std::uint32_t length = stream.ReadU32();
         const std::uint8_t kind = stream.ReadU8();
         // A length beyond the file is a damaged record: nothing is
@@ -75,11 +94,11 @@ QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageLi
         // The Exif block sits at the start of the image: a photo of
         // megabytes with an Exif thumbnail costs one small read.
         {
-            const std::int64_t headBytes = std::max<std::int64_t>(kEmbeddedHeadBytes, view.SearchBytes() + 66 * 1024);
+            const std::int64_t headBytes = std::max<std::int64_t>(kEmbeddedHeadBytes, source.SearchBytes + 66 * 1024);
             QByteArray head = stream.ReadBytes(std::min(size, headBytes));
             QBuffer buffer(&head);
             buffer.open(QIODevice::ReadOnly);
-            if (const std::int64_t tiff = FindExifOffset(buffer, view.SearchBytes()); tiff > 0) {
+            if (const std::int64_t tiff = FindExifOffset(buffer, source.SearchBytes); tiff > 0) {
                 TExifThumbnail exif;
                 if (ParseExifThumbnail(head.mid(tiff), exif)) {
                     QImage thumb = QImage::fromData(exif.Jpeg, "JPEG");
@@ -90,19 +109,12 @@ QImage embeddedPicture(const TImageInfo &info, const QString &document, TImageLi
         }
         stream.SetPosition(start);
         QByteArray data = stream.ReadBytes(size);
-        const TGraphicClass *graphicClass = nullptr;
-        if (kind == 1) {
-            graphicClass = &PngImageClass();
-        } else {
-            const TGraphicClassList &classes = view.ImageClasses();
-            const int index = classes.IndexOfExtension(ExtractFileExt(info.FileName()));
-            graphicClass = index >= 0 ? classes.GraphicClass(index) : DetectGraphicClass(data.left(4096));
-        }
+        const TGraphicClass *graphicClass = kind == 1 ? &PngImageClass() : source.ByExtension;
+        if (!graphicClass)
+            graphicClass = DetectGraphicClass(data.left(4096));
         if (!graphicClass)
             return {};
-        std::unique_ptr<TGraphic> graphic = graphicClass->Create();
-        graphic->LoadFromDataWithName(data, info.FileName());
-        return graphic->Image();
+        return DecodeOnWorker(*graphicClass, data, source.FileName);
     } catch (const std::exception &) {
         return {};
     }
@@ -136,11 +148,21 @@ int TfrmMain::askYesNo(const QString &instruction, const QString &content, bool 
     return Ask(d, radio, checked);
 }
 
+QString TfrmMain::DialogFolder(TFileQuestion question) const {
+    // Pictures come from where the last ones came from, documents from where
+    // the current one lives; either falls back on the other, then on home,
+    // so no dialog opens on a folder-less view. Folders gone since are passed.
+    const QString pictures = FSelectPath;
+    const QString document = FDocument.isEmpty() ? QString() : QFileInfo(FDocument).absolutePath();
+    const bool forDocument = question == TFileQuestion::fqOpenDocument || question == TFileQuestion::fqSaveDocument;
+    for (const QString &folder : forDocument ? QStringList{document, pictures} : QStringList{pictures, document})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
 QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
-    QString start = FSelectPath;
-    if (question == TFileQuestion::fqOpenDocument || question == TFileQuestion::fqSaveDocument)
-        if (!FDocument.isEmpty())
-            start = QFileInfo(FDocument).absolutePath();
+    const QString start = DialogFolder(question);
     if (OnChooseFiles)
         return OnChooseFiles(question, start);
     switch (question) {
@@ -148,8 +170,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         TQvOpenPictureDialog d(this);
         d.SetFilter(PictureFilter());
         d.setFileMode(QFileDialog::ExistingFiles);
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
     }
     case TFileQuestion::fqFolder: {
@@ -165,8 +186,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         d.setFileMode(QFileDialog::ExistingFile);
         // "*" rather than "*.*": names without a dot are files too.
         d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf *.VLPF)"), QStringLiteral("すべてのファイル (*)")});
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
     }
     case TFileQuestion::fqSaveDocument: {
@@ -175,8 +195,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         d.setAcceptMode(QFileDialog::AcceptSave);
         d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf)")});
         d.setDefaultSuffix(QStringLiteral("vlpf"));
-        if (!start.isEmpty())
-            d.setDirectory(start);
+        d.setDirectory(start);
         if (!FDocument.isEmpty())
             d.selectFile(QFileInfo(FDocument).fileName());
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
@@ -627,11 +646,22 @@ void TfrmMain::connectCommands() {
     on("actCopies", [this] { EditImageOptions(0); });
     on("actImageProp", [this] { EditImageOptions(1); });
     lvFile->OnColumnClick = [this](TImageListView &, int column) { runGuarded([this, column] { SortByColumn(column); }); };
+    // Embedded entries read their pictures from the document that holds
+    // them: on a thumbnail worker, or here when the view has none.
     lvFile->OnLoadImage = [this](TImageListView &view, TImageListItem &item, QImage &bitmap, bool &handled) {
         const TImageInfo *info = item.Data();
         handled = info && info->LogMode() == TImageLogging::iloStream;
         if (handled)
-            bitmap = embeddedPicture(*info, info->SourceFile().isEmpty() ? FDocument : info->SourceFile(), view);
+            bitmap = embeddedPicture(
+                embeddedSource(*info, info->SourceFile().isEmpty() ? FDocument : info->SourceFile(), view));
+    };
+    lvFile->OnImageLoader = [this](TImageListView &view, TImageListItem &item) -> std::function<QImage()> {
+        const TImageInfo *info = item.Data();
+        if (!info || info->LogMode() != TImageLogging::iloStream)
+            return {};
+        return [source = embeddedSource(*info, info->SourceFile().isEmpty() ? FDocument : info->SourceFile(), view)] {
+            return embeddedPicture(source);
+        };
     };
     lvFile->OnMakeThumbnail = [this](TImageListView &, TImageListItem &item) {
         TImageInfo *info = item.Data();

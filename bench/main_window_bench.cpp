@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -183,12 +184,27 @@ bool saveFolderAs(const QString &folder, const QString &document, TFileSaveType 
     return true;
 }
 
-// A document opened with OpenDocument in a fresh window.
-Figures measureOpen(const QString &document)
+// A document opened with OpenDocument in a fresh window; with `arriving`,
+// then the thumbnails the workers make taken in, the event loop running
+// until none is pending.
+Figures measureOpen(const QString &document, Figures *arriving = nullptr)
 {
     vellora::TfrmMain w;
     w.show();
-    return measure(w, [&] { w.OpenDocument(document); });
+    const Figures opened = measure(w, [&] { w.OpenDocument(document); });
+    if (arriving)
+        *arriving = measure(w, [&] {
+            QEventLoop loop;
+            QTimer poll;
+            poll.setInterval(5);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                if (w.ListView()->PendingThumbnails() == 0)
+                    loop.quit();
+            });
+            poll.start();
+            loop.exec();
+        });
+    return opened;
 }
 
 void line(const char *title, double value, const char *unit, const char *goal)
@@ -437,7 +453,7 @@ int main(int argc, char **argv)
     const int embeddedCount = static_cast<int>(2.0 * 1024 * 1024 * 1024 / averageBytes) + 1;
     const QString embeddedFolder = scratch.path() + QStringLiteral("/embedded");
     const QString embeddedDocument = scratch.path() + QStringLiteral("/embedded.vlpf");
-    Figures embeddedOpened, embeddedAgain;
+    Figures embeddedOpened, embeddedAgain, embeddedThumbs, embeddedThumbsAgain;
     double embeddedReadMs = 0, embeddedReadPeakMb = 0;
     double embeddedSaveMs = 0;
     std::int64_t embeddedBytes = 0;
@@ -456,8 +472,8 @@ int main(int argc, char **argv)
                 embeddedReadMs = msSince(t);
                 embeddedReadPeakMb = statusMb("VmHWM");
             }
-            embeddedOpened = measureOpen(embeddedDocument);
-            embeddedAgain = measureOpen(embeddedDocument);
+            embeddedOpened = measureOpen(embeddedDocument, &embeddedThumbs);
+            embeddedAgain = measureOpen(embeddedDocument, &embeddedThumbsAgain);
         }
     }
     QFile::remove(embeddedDocument);
@@ -479,8 +495,10 @@ int main(int argc, char **argv)
     line("  saved in", embeddedSaveMs, "ms", "-");
     line("  its entries read (OpenDocumentFile)", embeddedReadMs, "ms", "-");
     line("  peak resident size while reading them", embeddedReadPeakMb, "MB", "far below 2 GB");
-    report("open the embedded document in the window", embeddedOpened, "-");
-    report("  the same again (page cache warm)", embeddedAgain, "-");
+    report("open the embedded document in the window", embeddedOpened, "-", "<= 100 ms");
+    report("  its thumbnails arriving afterwards", embeddedThumbs, "-", "<= 100 ms");
+    report("  the same again (page cache warm)", embeddedAgain, "-", "<= 100 ms");
+    report("  its thumbnails arriving afterwards", embeddedThumbsAgain, "-", "<= 100 ms");
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%-48s %9ld MB\n", "peak memory of the whole run", usage.ru_maxrss / 1024);

@@ -761,7 +761,10 @@ void TImageListView::MakeThumbnail(TImageListItem *Item)
 
 void TImageListView::RequestThumbnail(TImageListItem &item)
 {
-    if (!QFileInfo::exists(item.FAbsoluteName)) {
+    // A picture the host supplies goes to the workers whether or not the
+    // file is still there.
+    const bool hosted = FUseThread && hostLoader(item);
+    if (!hosted && !QFileInfo::exists(item.FAbsoluteName)) {
         item.FImagePos = -1;
         makeInline(item);
         return;
@@ -787,6 +790,11 @@ TThumbJob TImageListView::makeJob(const TImageListItem &item) const
     job.GraphicClass = cls >= 0 ? FImageClasses.GraphicClass(cls) : nullptr;
     job.ThumbnailClass = FThumbnailClass;
     return job;
+}
+
+std::function<QImage()> TImageListView::hostLoader(TImageListItem &item)
+{
+    return OnImageLoader ? OnImageLoader(*this, item) : std::function<QImage()>();
 }
 
 bool TImageListView::hostImage(std::uint64_t handle)
@@ -867,14 +875,18 @@ void TImageListView::pumpQueue()
 void TImageListView::startJob(TImageListItem &item)
 {
     const std::uint64_t handle = item.FHandle;
-    // The host may supply the picture itself (embedded images): no decode then.
-    if (hostImage(handle))
+    // The host may supply the picture itself (embedded images): through a
+    // loader the worker runs, else here.
+    std::function<QImage()> loader = hostLoader(item);
+    if (!loader && hostImage(handle))
         return;
     TImageListItem *still = itemByHandle(handle);
-    if (!still)
+    if (!still || still->FDeleting)
         return;
+    TThumbJob job = makeJob(*still);
+    job.Load = std::move(loader);
     still->FReserve = true;
-    FWorkers->Start(handle, makeJob(*still), FPriority);
+    FWorkers->Start(handle, std::move(job), FPriority);
 }
 
 void TImageListView::jobDone(std::uint64_t handle, const TThumbJobResult &result)
@@ -882,13 +894,14 @@ void TImageListView::jobDone(std::uint64_t handle, const TThumbJobResult &result
     FWorkers->Finished(handle);
     if (TImageListItem *item = itemByHandle(handle); item && !item->FDeleting) {
         item->FReserve = false;
-        if (!result.Exists) {
-            item->FImagePos = -1;
-            item->Update();
-        } else if (!result.Thumb.isNull()) {
+        // A host's picture arrives even when the file is gone.
+        if (!result.Thumb.isNull()) {
             if (item->FImageSize.cx == 0 && result.ImageSize.cx > 0)
                 item->FImageSize = result.ImageSize;
             storeFor(*item, result.Thumb, result.Encoded, result.Stamp);
+        } else if (!result.Exists) {
+            item->FImagePos = -1;
+            item->Update();
         }
     }
     pumpQueue();

@@ -90,6 +90,11 @@ using TILVDrawThumbEvent = std::function<void(TImageListView &Sender, TImageList
 using TILVMakeThumbEvent = std::function<void(TImageListView &Sender, TImageListItem &Item)>;
 using TILVLoadImageEvent = std::function<void(TImageListView &Sender, TImageListItem &Item, QImage &ABitmap,
                                               bool &Handled)>;
+// The host's picture of an item as a loader a worker runs (with UseThread),
+// so the item is made like a file-backed one; an empty loader leaves the
+// item to OnLoadImage and its file. Asked on the UI thread; the loader must
+// not touch the view or its items.
+using TILVImageLoaderEvent = std::function<std::function<QImage()>(TImageListView &Sender, TImageListItem &Item)>;
 // Return True to add the file; set Canceled to stop the loop.
 using TILVProgress = std::function<bool(int FileCount, int ACount, const QString &FileName, bool &Canceled)>;
 using TILVNotifyEvent = std::function<void(TImageListView &Sender)>;
@@ -338,6 +343,7 @@ public:
     TILVMakeThumbEvent OnCaptionChange;
     TILVNotifyEvent OnChangeThumbnailClass;
     TILVLoadImageEvent OnLoadImage;
+    TILVImageLoaderEvent OnImageLoader;
     TILVMakeThumbEvent OnMakeThumbnail;
     TLVColumnClickEvent OnColumnClick;
     TLVCompareEvent OnCompare;
@@ -425,6 +431,7 @@ private:
     void makeInline(TImageListItem &item);
     bool hostImage(std::uint64_t handle);
     TThumbJob makeJob(const TImageListItem &item) const;
+    std::function<QImage()> hostLoader(TImageListItem &item);
     void startJob(TImageListItem &item);
     void pumpQueue();
     void jobDone(std::uint64_t handle, const TThumbJobResult &result);

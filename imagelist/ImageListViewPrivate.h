@@ -62,6 +62,8 @@ public:
     QRect iconRect(const QRect &cell) const;
     QRect labelRect(const QRect &cell) const;
     QRect checkRect(const QRect &cell) const;
+    // The picture, made smaller when centred it would meet the check box.
+    QImage clearOfBox(const QImage &picture, const QRect &cell) const;
     int captionLines() const { return 2; }
 
 private:

@@ -471,10 +471,41 @@ bool MakeFromImageFile(const TThumbJob &job, TThumbJobResult &result) noexcept
     }
 }
 
+QImage DecodeOnWorker(const TGraphicClass &graphicClass, const QByteArray &data, const QString &fileName) noexcept
+{
+    try {
+        const bool qtFormat =
+            !graphicClass.Format.isEmpty() && QImageReader::supportedImageFormats().contains(graphicClass.Format);
+        std::unique_lock<std::mutex> lock(pluginMutex(), std::defer_lock);
+        if (!qtFormat)
+            lock.lock();
+        std::unique_ptr<TGraphic> graphic = graphicClass.Create();
+        graphic->LoadFromDataWithName(data, fileName);
+        return graphic->Image();
+    } catch (...) {
+        return {};
+    }
+}
+
 TThumbJobResult RunThumbJob(const TThumbJob &job) noexcept
 {
     TThumbJobResult result;
     try {
+        if (job.Load) {
+            // The picture comes from the host; the file, when it is still
+            // there, only dates the cache record.
+            result.Exists = QFileInfo::exists(job.Path);
+            result.Stamp = TThumbFileStamp::OfFile(job.Path);
+            QImage image = job.Load();
+            if (image.isNull() || stopped(job))
+                return result;
+            image = toRgb888OnWhite(image);
+            ResampleThumbnail(image, job.ThumbSize, job.Mode);
+            result.Encoded = encodeThumb(image, job.ThumbnailClass);
+            if (!result.Encoded.isEmpty())
+                result.Thumb = image;
+            return result;
+        }
         result.Exists = QFileInfo::exists(job.Path);
         if (!result.Exists)
             return result;

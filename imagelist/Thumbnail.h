@@ -16,6 +16,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QIODevice;
@@ -68,6 +69,9 @@ struct TThumbJob {
     const TGraphicClass *GraphicClass = nullptr; // decoder picked by the registry
     const TGraphicClass *ThumbnailClass = nullptr;
     std::shared_ptr<std::atomic_bool> Stop;
+    // The host's picture in place of the file's (an image kept inside a
+    // document): run on the worker, so it must touch nothing of the view.
+    std::function<QImage()> Load;
 };
 
 struct TThumbJobResult {
@@ -80,7 +84,13 @@ struct TThumbJobResult {
     TThumbFileStamp Stamp;
 };
 
-// Runs the job: Exif thumbnail first, else the whole image. Never throws.
+// Decodes bytes of an image with its class on a worker thread; plug-in
+// classes, not known to be reentrant, one at a time. Null when they do not
+// decode.
+QImage DecodeOnWorker(const TGraphicClass &graphicClass, const QByteArray &data, const QString &fileName) noexcept;
+
+// Runs the job: the host's picture when it gives one, else the Exif
+// thumbnail first, else the whole image. Never throws.
 TThumbJobResult RunThumbJob(const TThumbJob &job) noexcept;
 // Only the full-image path (the Exif thumbnail failed or is absent).
 bool MakeFromImageFile(const TThumbJob &job, TThumbJobResult &result) noexcept;

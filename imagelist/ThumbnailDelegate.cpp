@@ -75,7 +75,29 @@ QRect TThumbnailDelegate::labelRect(const QRect &cell) const
 
 QRect TThumbnailDelegate::checkRect(const QRect &cell) const
 {
-    return {iconRect(cell).topLeft() + QPoint(32, 4), QSize(16, 16)};
+    // The top-left corner: centred portrait and landscape pictures both leave
+    // it free, where a box further right would sit on every portrait.
+    return {iconRect(cell).topLeft() + QPoint(4, 4), QSize(16, 16)};
+}
+
+QImage TThumbnailDelegate::clearOfBox(const QImage &picture, const QRect &cell) const
+{
+    // A centred picture clears the box when it starts below the box's row or
+    // right of its column, with a pixel of air; one near the square, or any
+    // in a small cell, is drawn just small enough for the nearer of the two.
+    const QRect icon = iconRect(cell);
+    const QRect box = checkRect(cell).adjusted(-1, -1, 1, 1);
+    const int maxWidth = cell.width() - 2 * (box.right() + 1 - cell.left());
+    const int maxHeight = icon.height() - 2 * (box.bottom() + 1 - icon.top());
+    const int w = picture.width();
+    const int h = picture.height();
+    if (w <= maxWidth || h <= maxHeight || maxWidth <= 0 || maxHeight <= 0)
+        return picture;
+    // Whole pixels, rounded down, so the centred picture cannot reach the box.
+    const QSize byWidth(maxWidth, std::max(1, int(qint64(h) * maxWidth / w)));
+    const QSize byHeight(std::max(1, int(qint64(w) * maxHeight / h)), maxHeight);
+    const QSize size = byWidth.width() * byWidth.height() >= byHeight.width() * byHeight.height() ? byWidth : byHeight;
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QSize TThumbnailDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
@@ -146,6 +168,9 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         picture.fill(option.palette.color(QPalette::Base));
         FView->promoteVisible(item);
     }
+    const bool boxes = FView->ThumbCheckBoxes() && FView->CheckBoxes();
+    if (boxes)
+        picture = clearOfBox(picture, cell);
     if (!enabled)
         picture = disabledImage(picture);
     picture.setDevicePixelRatio(1.0);
@@ -158,7 +183,7 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->restore();
 
     // 4: the check box.
-    if (FView->ThumbCheckBoxes() && FView->CheckBoxes()) {
+    if (boxes) {
         QStyleOptionButton box;
         box.rect = checkRect(cell);
         box.state = (item.Checked() ? QStyle::State_On : QStyle::State_Off)

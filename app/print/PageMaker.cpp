@@ -30,6 +30,7 @@ struct TPageMaker::Job {
     TPageGeometry g;
     std::int64_t firstSlot = 0;
     std::uint64_t urgentCount = 0;   // urgent requests made before this one
+    std::uint64_t serial = 0;        // set when the helper takes it
     // The page's pageSlots: copies of the entries (null for an empty slot) and
     // the entries they were copied from, which learn what drawing found out.
     std::vector<std::unique_ptr<TImageInfo>> copies;
@@ -185,10 +186,22 @@ void TPageMaker::CancelQueued()
     FQueue.clear();
 }
 
-bool TPageMaker::superseded(const Job &job) const
+bool TPageMaker::superseded(const Job &job)
 {
     std::lock_guard lock(FMutex);
-    return FStop || (job.urgentCount != FUrgentCount && (job.page != FUrgentPage || job.size() != FUrgentSize));
+    if (FStop)
+        return true;
+    if (job.urgentCount == FUrgentCount || (job.page == FUrgentPage && job.size() == FUrgentSize))
+        return false;
+    untakeLocked(job.serial);
+    return true;
+}
+
+void TPageMaker::untakeLocked(std::uint64_t serial)
+{
+    const auto it = std::find_if(FTaken.begin(), FTaken.end(), [&](const Taken &t) { return t.serial == serial; });
+    if (it != FTaken.end())
+        FTaken.erase(it);
 }
 
 void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
@@ -272,7 +285,7 @@ void TPageMaker::makeHere(int page, const TPageGeometry &g)
     QMetaObject::invokeMethod(
         this,
         [this, snapshot = FSnapshot, page, size = QSize(g.widthPx, g.heightPx), result = std::move(result)] {
-            deliver(snapshot, page, size, result);
+            deliver(snapshot, 0, page, size, result);   // never taken: no serial
         },
         Qt::QueuedConnection);
 }
@@ -288,7 +301,8 @@ void TPageMaker::run()
                 return;
             job = std::move(FQueue.front());
             FQueue.pop_front();
-            FTaken.push_back({job->snapshot.get(), job->page, job->size()});
+            job->serial = ++FSerial;
+            FTaken.push_back({job->serial, job->snapshot.get(), job->page, job->size()});
         }
         Result result;
         TPhotoPaper &paper = job->snapshot->paper;
@@ -313,9 +327,8 @@ void TPageMaker::run()
 
         QMetaObject::invokeMethod(
             this,
-            [this, snapshot = job->snapshot, page = job->page, size = job->size(), result = std::move(result)] {
-                deliver(snapshot, page, size, result);
-            },
+            [this, snapshot = job->snapshot, serial = job->serial, page = job->page, size = job->size(),
+             result = std::move(result)] { deliver(snapshot, serial, page, size, result); },
             Qt::QueuedConnection);
     }
 }
@@ -439,15 +452,12 @@ void TPageMaker::make(Job &job, Result &result)
     }
 }
 
-void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const Result &result)
+void TPageMaker::deliver(const std::shared_ptr<Snapshot> &snapshot, std::uint64_t serial, int page, QSize size,
+                         const Result &result)
 {
     {
         std::lock_guard lock(FMutex);
-        const auto it = std::find_if(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
-            return t.snapshot == snapshot.get() && t.page == page && t.size == size;
-        });
-        if (it != FTaken.end())
-            FTaken.erase(it);
+        untakeLocked(serial);
     }
     // A page of a paper that was replaced since is of no use.
     if (snapshot != FSnapshot || result.abandoned)

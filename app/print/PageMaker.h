@@ -67,10 +67,13 @@ private:
     class Pictures;
     void run();
     void make(Job &job, Result &result);
-    // Whether a newer urgent request has made the job useless.
-    bool superseded(const Job &job) const;
+    // Whether a newer urgent request has made the job useless. A job given
+    // up stops counting as taken at once, so asking for its page again
+    // queues it anew instead of waiting for a page that will not come.
+    bool superseded(const Job &job);
     void makeHere(int page, const TPageGeometry &g);
-    void deliver(const std::shared_ptr<Snapshot> &snapshot, int page, QSize size, const Result &result);
+    void deliver(const std::shared_ptr<Snapshot> &snapshot, std::uint64_t serial, int page, QSize size,
+                 const Result &result);
 
     TPhotoPaper *FPaper = nullptr;
     std::shared_ptr<Snapshot> FSnapshot;
@@ -79,12 +82,15 @@ private:
     std::condition_variable FWake;
     std::deque<std::unique_ptr<Job>> FQueue;      // next job first
     struct Taken {
+        std::uint64_t serial;
         const Snapshot *snapshot;
         int page;
         QSize size;
     };
     std::vector<Taken> FTaken;                    // being made, or made and not reported yet
     bool takenLocked(int page, QSize size) const;
+    void untakeLocked(std::uint64_t serial);
+    std::uint64_t FSerial = 0;   // numbers the jobs taken
     bool FStop = false;
     // Counts urgent requests; the last one's page and size.
     std::uint64_t FUrgentCount = 0;

@@ -34,6 +34,7 @@
 #include <QDropEvent>
 #include <QUrl>
 #include <QtEndian>
+#include <atomic>
 
 using namespace vellora;
 
@@ -627,6 +628,58 @@ TEST_F(CommandsTest, FailedSaveKeepsTheOldDocumentAndTheName) {
     EXPECT_TRUE(w.isWindowModified());
 }
 
+// Every file dialog starts in a folder that exists: pictures where the last
+// ones came from, documents beside the current one, each falling back on the
+// other and then on the home folder.
+TEST_F(CommandsTest, FileDialogsStartInThePictureOrDocumentFolder) {
+    const QString pictures = FDir.path() + QStringLiteral("/pictures");
+    const QString documents = FDir.path() + QStringLiteral("/documents");
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    ASSERT_TRUE(QDir().mkpath(documents));
+    const QString doc = documents + QStringLiteral("/album.vlpf");
+    const QString home = QDir::homePath();
+    QStringList next;   // what the next dialog returns, nothing when empty
+    QStringList starts;
+    auto hookStarts = [&](TfrmMain &w) {
+        hook(w);
+        w.OnChooseFiles = [&](TFileQuestion, const QString &start) {
+            starts << start;
+            return next.isEmpty() ? QStringList() : QStringList{next.takeFirst()};
+        };
+    };
+    // The folders the four dialogs are asked to start in: add images, add
+    // folder, open, save as.
+    auto startsOf = [&](TfrmMain &w) {
+        starts.clear();
+        for (const char *action : {"actAddImage", "actAddFolder", "actOpenPaper", "actSaveAs"})
+            w.Action(QString::fromLatin1(action))->trigger();
+        return starts;
+    };
+
+    TfrmMain w;
+    hookStarts(w);
+    EXPECT_EQ(startsOf(w), (QStringList{home, home, home, home}));
+    next = {pictures};
+    w.Action(QStringLiteral("actAddFolder"))->trigger();
+    EXPECT_EQ(startsOf(w), (QStringList{pictures, pictures, pictures, pictures}));
+    next = {doc};
+    FAnswers = {{idOk, 101}};
+    w.Action(QStringLiteral("actSaveAs"))->trigger();
+    ASSERT_EQ(w.Document(), doc);
+    EXPECT_EQ(startsOf(w), (QStringList{pictures, pictures, documents, documents}));
+
+    TfrmMain opened;
+    hookStarts(opened);
+    next = {doc};
+    opened.Action(QStringLiteral("actOpenPaper"))->trigger();
+    ASSERT_EQ(opened.Document(), doc);
+    EXPECT_EQ(startsOf(opened), (QStringList{documents, documents, documents, documents}));
+    // The document's folder removed since: home again.
+    ASSERT_TRUE(QDir(documents).removeRecursively());
+    EXPECT_EQ(startsOf(opened), (QStringList{home, home, home, home}));
+    EXPECT_TRUE(FMessages.isEmpty()) << FMessages.join(QLatin1Char('\n')).toStdString();
+}
+
 // The whole image record (length, kind, data) at pos in a document.
 static QByteArray imageRecord(const QString &document, std::int64_t pos) {
     QFile f(document);
@@ -801,7 +854,29 @@ TEST_F(CommandsTest, EmbeddedPhotosShowTheirExifThumbnailOrTheWholeImage) {
     QFile::remove(plain);
     TfrmMain w;
     hook(w);
+    // Each picture is read once, by a thumbnail worker: opening does not
+    // wait for them.
+    int uiLoads = 0;
+    std::atomic_int workerLoads{0};
+    const auto load = w.lvFile->OnLoadImage;
+    w.lvFile->OnLoadImage = [&](TImageListView &view, TImageListItem &item, QImage &bitmap, bool &handled) {
+        ++uiLoads;
+        load(view, item, bitmap, handled);
+    };
+    const auto loader = w.lvFile->OnImageLoader;
+    w.lvFile->OnImageLoader = [&](TImageListView &view, TImageListItem &item) -> std::function<QImage()> {
+        std::function<QImage()> f = loader(view, item);
+        if (!f)
+            return f;
+        return [f, &workerLoads] {
+            ++workerLoads;
+            return f();
+        };
+    };
     ASSERT_TRUE(w.OpenDocument(doc));
+    w.lvFile->WaitForThumbnails();
+    EXPECT_EQ(uiLoads, 0);
+    EXPECT_EQ(workerLoads.load(), 2);
     // A cache of its own: the thumbnails made while adding do not count.
     w.lvFile->SetCacheFileName(FDir.path() + QStringLiteral("/fresh-cache.tmp"));
     w.lvFile->WaitForThumbnails();

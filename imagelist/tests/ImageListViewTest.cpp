@@ -330,6 +330,53 @@ TEST(ImageListView, HostSuppliedImagesNeedNoFile)
     EXPECT_EQ(thumb.pixelColor(5, 5), QColor(Qt::white));
 }
 
+// With workers, a host's pictures are made off the UI thread whether or not
+// their files exist: the items are listed at once, each picture is asked for
+// once, and OnLoadImage is left for views without workers. A loader giving
+// nothing leaves a missing file's item marked missing.
+TEST(ImageListWorkers, HostLoadersRunOnWorkers)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-loader"));
+    const QString present = makePhotos(dir, 1).constFirst();
+    TImageListView view;
+    view.SetCacheFileName(dir + QStringLiteral("/cache.tmp"));
+    view.SetUseThread(true);
+    std::atomic_int loads{0}, uiLoads{0};
+    int inline_ = 0;
+    view.OnLoadImage = [&](TImageListView &, TImageListItem &, QImage &, bool &handled) {
+        ++inline_;
+        handled = true;
+    };
+    view.OnImageLoader = [&](TImageListView &, TImageListItem &item) -> std::function<QImage()> {
+        if (item.AbsoluteName().endsWith(QStringLiteral("broken.jpg")))
+            return [&] { ++loads; return QImage(); };
+        const QColor colour = item.AbsoluteName() == present ? QColor(0, 0, 200) : QColor(200, 0, 0);
+        return [&loads, &uiLoads, colour] {
+            ++loads;
+            if (onUiThread())
+                ++uiLoads;
+            QImage image(300, 200, QImage::Format_RGB32);
+            image.fill(colour);
+            return image;
+        };
+    };
+    QList<TImageListItem *> items;
+    for (int i = 0; i < 6; ++i)
+        items << view.AddItem(dir + QStringLiteral("/gone_%1.jpg").arg(i), nullptr);
+    items << view.AddItem(present, nullptr) << view.AddItem(dir + QStringLiteral("/broken.jpg"), nullptr);
+    view.WaitForThumbnails();
+    EXPECT_EQ(loads.load(), 8);
+    EXPECT_EQ(uiLoads.load(), 0);
+    EXPECT_EQ(inline_, 0);
+    for (int i = 0; i < 7; ++i) {
+        QImage thumb;
+        ASSERT_TRUE(view.GetThumbnail(items[i], thumb)) << i;
+        EXPECT_EQ(thumb.size(), QSize(160, 107)) << i;
+        EXPECT_EQ(thumb.pixelColor(80, 50), i == 6 ? QColor(0, 0, 200) : QColor(200, 0, 0)) << i;
+    }
+    EXPECT_EQ(items[7]->ImagePos(), -1);
+}
+
 TEST(ImageListWorkers, FiftyFilesWithDeletesAndSwitchesMidRun)
 {
     const QString dir = scratchDir(QStringLiteral("ilv-workers"));
@@ -520,7 +567,7 @@ TEST(ImageListWidget, ThumbnailCellsFramesCheckerboardAndChecks)
 
     // Check box: press and release inside it toggles; release elsewhere does not.
     TImageListItem *target = view.Items().Item(2);
-    const QPoint box = plainCell.topLeft() + QPoint(32 + 8, 4 + 8);
+    const QPoint box = plainCell.topLeft() + QPoint(4 + 8, 4 + 8);
     QTest::mouseClick(view.ListView()->viewport(), Qt::LeftButton, {}, box);
     EXPECT_TRUE(target->Checked());
     QTest::mouseClick(view.ListView()->viewport(), Qt::LeftButton, {}, box);
@@ -548,6 +595,77 @@ TEST(ImageListWidget, ThumbnailCellsFramesCheckerboardAndChecks)
             EXPECT_TRUE(c.red() >= 128 && c.green() >= 128 && c.blue() >= 128);
         else
             EXPECT_EQ(c, QColor(Qt::white));
+    }
+}
+
+// The check box sits in the corner the picture leaves free: portrait and
+// landscape thumbnails are drawn whole and at full size beside or below it,
+// shapes near the square are drawn smaller rather than covered.
+TEST(ImageListWidget, CheckBoxNeverCoversThePicture)
+{
+    const QString dir = scratchDir(QStringLiteral("ilv-shapes"));
+    struct Shape {
+        QSize photo;
+        QColor colour;
+    };
+    const Shape shapes[] = {
+        {{300, 400}, QColor(220, 30, 30)}, {{400, 300}, QColor(30, 160, 30)}, {{200, 300}, QColor(30, 30, 220)},
+        {{300, 200}, QColor(200, 150, 0)}, {{400, 400}, QColor(160, 0, 160)}, {{400, 360}, QColor(0, 150, 160)},
+    };
+    QStringList paths;
+    for (const Shape &s : shapes) {
+        QImage photo(s.photo, QImage::Format_RGB32);
+        photo.fill(s.colour);
+        paths << dir + QStringLiteral("/%1x%2.jpg").arg(s.photo.width()).arg(s.photo.height());
+        JpegBuilder::write(paths.last(), JpegBuilder::encode(photo));
+    }
+    for (int thumbSize : {160, 96}) {
+        TImageListView view;
+        view.resize(1200, 420);
+        view.SetCacheFileName(dir + QStringLiteral("/cache-%1.tmp").arg(thumbSize));
+        view.SetCheckBoxes(true);
+        view.SetThumbCheckBoxes(true);
+        view.SetThumbSize(thumbSize);
+        view.SetViewStyle(TImageViewStyle::ivsThumbnail);
+        for (const QString &p : paths)
+            view.AddItem(p, nullptr);
+        view.Items().Item(0)->SetChecked(true);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        view.WaitForThumbnails();
+        QApplication::processEvents();
+        const QImage shot = view.ListView()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shot.save(renderDir() + QStringLiteral("/check-boxes-%1.png").arg(thumbSize));
+        for (int i = 0; i < int(std::size(shapes)); ++i) {
+            const Shape &s = shapes[i];
+            const QRect cell = view.ItemCellRect(view.Items().Item(i));
+            const QRect box(cell.topLeft() + QPoint(4, 4), QSize(16, 16));
+            // The photo's pixels: one solid rectangle clear of the box.
+            QRect found;
+            int count = 0;
+            for (int y = cell.top(); y < cell.top() + thumbSize + 8; ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x) {
+                    const QColor c(shot.pixel(x, y));
+                    if (std::abs(c.red() - s.colour.red()) + std::abs(c.green() - s.colour.green())
+                            + std::abs(c.blue() - s.colour.blue()) < 60) {
+                        found |= QRect(x, y, 1, 1);
+                        ++count;
+                    }
+                }
+            const QString what = QStringLiteral("%1 at %2").arg(paths[i]).arg(thumbSize);
+            ASSERT_FALSE(found.isEmpty()) << what.toStdString();
+            EXPECT_EQ(count, found.width() * found.height()) << what.toStdString();
+            EXPECT_FALSE(found.intersects(box)) << what.toStdString();
+            const int longer = std::max(s.photo.width(), s.photo.height());
+            const QSize full(qRound(double(s.photo.width()) * thumbSize / longer),
+                             qRound(double(s.photo.height()) * thumbSize / longer));
+            // Whole when its shorter side leaves the box's row or column free
+            // (a pixel of air beside the box), else smaller, but not much.
+            if (std::min(full.width(), full.height()) <= thumbSize + 8 - 2 * 21)
+                EXPECT_EQ(found.size(), full) << what.toStdString();
+            else
+                EXPECT_GE(std::max(found.width(), found.height()), thumbSize * 3 / 5) << what.toStdString();
+        }
     }
 }
 
