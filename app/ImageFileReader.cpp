@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
@@ -120,7 +121,11 @@ void TImageFileReader::run() {
         entry.FileName = file;
         const QString ext = ExtractFileExt(file);
         const int index = ext.isEmpty() ? -1 : FClasses.IndexOfExtension(ext);
-        if (index >= 0 || !FKnownOnly) {
+        // A FIFO or a device named like a photo would block the worker in
+        // open() for good, beyond the reach of Stop(); it is no photo.
+        const QFileInfo fileInfo(file);
+        const bool special = fileInfo.exists() && !fileInfo.isFile();
+        if (!special && (index >= 0 || !FKnownOnly)) {
             entry.Info = std::make_unique<TImageInfo>();
             try {
                 entry.Info->SetFileName(file, TImageLogging::iloLink, exif);

@@ -41,7 +41,7 @@ public:
     struct TEntry {
         QString FileName;
         // Null when the file is passed over (an extension the registry does
-        // not know, where only known ones are read).
+        // not know, where only known ones are read; a FIFO, socket or device).
         std::unique_ptr<TImageInfo> Info;
         TIntSize ImageSize;   // from the headers; (0, 0) when unknown
         QString Error;        // what reading the file's Exif data threw, if anything

@@ -1,10 +1,11 @@
-// Opening a document from arbitrary bytes, in either format: the paper part,
-// then the print list from the same stream. Every outcome but a loaded
-// document or a thrown error (crash, hang, huge allocation) is a finding.
-#include "model/DocumentFormat.h"
+// Opening a document from arbitrary bytes, in either format, as the program
+// opens one: from its file, the paper part, then the print list from the
+// same file. Every outcome but a loaded document or a thrown error (crash,
+// hang, huge allocation) is a finding.
+#include "fuzz/FuzzFile.h"
+#include "model/Document.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoPaper.h"
-#include "settings/Stream.h"
 
 #include <QGuiApplication>
 
@@ -23,12 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }();
     (void)app;
 
+    const QString file = vellora::fuzz::WriteInputFile("fuzz_document", data, size);
     vellora::TPhotoPaper paper;
     vellora::TImageInfos images;
-    vellora::TMemoryStream stream(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     try {
-        vellora::LoadPaperFromStream(stream, paper);
-        images.LoadFromStream(stream);
+        vellora::OpenDocumentFile(file, paper, images);
     } catch (const std::exception &) {
     }
     return 0;

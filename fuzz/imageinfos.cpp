@@ -1,6 +1,8 @@
-// Reads a print list record from arbitrary bytes. A list that loads is saved
-// again with the input as the previous document (copying its embedded images)
-// and must read back with the same entries.
+// Reads a print list record from arbitrary bytes, from a file as documents
+// are read. A list that loads is saved again with that file as the previous
+// document (copying its embedded images) and must read back with the same
+// entries.
+#include "fuzz/FuzzFile.h"
 #include "model/ImageInfos.h"
 
 #include <cstdint>
@@ -10,7 +12,7 @@ using namespace vellora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    TMemoryStream input(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    TFileStream input(fuzz::WriteInputFile("fuzz_imageinfos", data, size), TFileStream::Mode::Read);
     TImageInfos list;
     list.SetOnImageExist([](void *, const QString &, bool &deletion) { deletion = true; });
     try {

@@ -6,6 +6,9 @@
 #     -t  seconds per target (default 900)
 #     -j  targets run at once (default 2; one per core)
 #     -n  do not build (the binaries are already there)
+#   FUZZ_INPUT_TIMEOUT (default 10) is libFuzzer's -timeout: the wall seconds
+#   one input may take before it counts as a hang. Under nice 19 beside busy
+#   builds a fuzzer may get only a few percent of a core; raise it then.
 #   fuzz/run.sh -m [TARGET...]
 #     merges the inputs a run found into fuzz/corpus/<target>/, keeping only
 #     those that reach code (edges) the corpus does not reach yet; hit counts
@@ -77,7 +80,7 @@ run_one() {
     local start end status=0 TIMEFORMAT='cpu_seconds: %0U'
     start=$(date +%s)
     # The processor time it got says how busy the machine was beside it.
-    { time nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    { time nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout="$FUZZ_INPUT_TIMEOUT" -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$art/" "$work" "$root/fuzz/corpus/$t" >"$log" 2>&1; } \
         2>"$log.cpu" || status=$?
     end=$(date +%s)
@@ -103,5 +106,6 @@ summary() {
 }
 export -f run_one summary
 export build root seconds
+export FUZZ_INPUT_TIMEOUT=${FUZZ_INPUT_TIMEOUT:-10}
 
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one {}'

@@ -268,6 +268,11 @@ TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFi
         return decodePicture(data, graphicClass, needed);
     }
     // The general picture loader: the file's extension, else its content.
+    // A document may link any name: a FIFO would block the reader for good
+    // and a device such as /dev/zero would be read until memory runs out.
+    const QFileInfo fileInfo(info.FileName());
+    if (fileInfo.exists() && !fileInfo.isFile())
+        return TLoadedPicture{{}, {}, 1, QStringLiteral("not a regular file")};
     QFile file(info.FileName());
     if (!file.open(QIODevice::ReadOnly))
         return TLoadedPicture{{}, {}, 1, file.errorString()};

@@ -15,7 +15,12 @@
 
 #include <QElapsedTimer>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -384,4 +389,40 @@ TEST(DocumentFile, AProcessKilledWhileSavingLeavesTheOldOrTheNewDocument)
     }
     // The kills did fall inside saves, not only between them.
     EXPECT_GT(killedMidSave, 5);
+}
+
+// A document may link any name. A FIFO blocks whoever opens it until someone
+// writes to it (and a device such as /dev/zero never ends): the picture
+// loader must refuse such a name at once instead of reading it.
+TEST(DocumentFile, ALinkToAFifoIsRefusedNotRead)
+{
+    const QString dir = test::scratchDir(QStringLiteral("doc-fifo"));
+    const QString path = dir + QStringLiteral("/photo.jpg");
+    QFile::remove(path);
+    const QByteArray fifo = QFile::encodeName(path);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    TImageInfo info;
+    info.SetFileName(path, TImageLogging::iloLink);
+
+    // Lets a blocked reader go after a while (it then reads an empty file),
+    // so that a failure shows as time taken rather than as a hang.
+    std::atomic_bool done{false};
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        while (!done) {
+            const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const TLoadedPicture picture = LoadAreaPicture(info, QString());
+    const qint64 ms = timer.elapsed();
+    done = true;
+    release.join();
+    EXPECT_LT(ms, 1000);
+    EXPECT_TRUE(picture.image.isNull());
+    EXPECT_FALSE(picture.problem.isEmpty());
 }
