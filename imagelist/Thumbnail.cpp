@@ -194,6 +194,14 @@ TJPEGScale scaleCovering(QSize full, QSize target)
 
 } // namespace
 
+// Opens a file only when it is a regular one: a list or a document may
+// name a FIFO, which would block the reader for good, or a device, which
+// would be read without end.
+static bool openRegularFile(QFile &file)
+{
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+}
+
 std::int64_t FindExifOffset(QIODevice &device, int searchBytes)
 {
     try {
@@ -235,7 +243,7 @@ std::int64_t FindExifOffset(QIODevice &device, int searchBytes)
 std::int64_t FindExifOffset(const QString &fileName, int searchBytes)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(file))
         return 0;
     return FindExifOffset(file, searchBytes);
 }
@@ -338,7 +346,7 @@ bool ReadJpegFrameSize(QIODevice &device, TIntSize &size)
 TIntSize ReadImageSize(const QString &fileName, const TGraphicClass *graphicClass)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(file))
         return {};
     TIntSize size;
     if (ReadJpegFrameSize(file, size))
@@ -507,7 +515,7 @@ TThumbJobResult RunThumbJob(const TThumbJob &job) noexcept
             return result;
         }
         result.Exists = QFileInfo::exists(job.Path);
-        if (!result.Exists)
+        if (!result.Exists || !QFileInfo(job.Path).isFile())
             return result;
         result.Stamp = TThumbFileStamp::OfFile(job.Path);
         result.ExifOffset = FindExifOffset(job.Path, job.SearchBytes);

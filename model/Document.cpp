@@ -128,6 +128,9 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
 
 bool IsDocumentFile(const QString &fileName)
 {
+    // A FIFO or a device is never a document, and opening one could block.
+    if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+        return false;
     QFile file(fileName);
     if (file.open(QIODevice::ReadOnly) && HasDocumentSignature(file.read(kDocumentSignatureSize)))
         return true;

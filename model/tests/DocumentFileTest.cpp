@@ -401,6 +401,10 @@ TEST(DocumentFile, ALinkToAFifoIsRefusedNotRead)
     QFile::remove(path);
     const QByteArray fifo = QFile::encodeName(path);
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QString named = dir + QStringLiteral("/photo.vlpf");
+    QFile::remove(named);
+    const QByteArray namedFifo = QFile::encodeName(named);
+    ASSERT_EQ(::mkfifo(namedFifo.constData(), 0600), 0);
     TImageInfo info;
     info.SetFileName(path, TImageLogging::iloLink);
 
@@ -410,9 +414,11 @@ TEST(DocumentFile, ALinkToAFifoIsRefusedNotRead)
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::seconds(2));
         while (!done) {
-            const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
-            if (writer >= 0)
-                ::close(writer);
+            for (const QByteArray *name : {&fifo, &namedFifo}) {
+                const int writer = ::open(name->constData(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0)
+                    ::close(writer);
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
@@ -420,6 +426,10 @@ TEST(DocumentFile, ALinkToAFifoIsRefusedNotRead)
     timer.start();
     const TLoadedPicture picture = LoadAreaPicture(info, QString());
     const qint64 ms = timer.elapsed();
+    // Nor is a FIFO taken for a document by its name (a drop asks).
+    timer.restart();
+    EXPECT_FALSE(IsDocumentFile(named));
+    EXPECT_LT(timer.elapsed(), 1000);
     done = true;
     release.join();
     EXPECT_LT(ms, 1000);
