@@ -7,6 +7,10 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vellora::test {
 
 QString testDataPath(const QString &relative)
@@ -53,6 +57,38 @@ QString testFontFamily()
         return families.isEmpty() ? QString() : families.first();
     }();
     return family;
+}
+
+bool makeFifo(const QString &path)
+{
+    QFile::remove(path);
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+FifoRelease::FifoRelease(const QStringList &paths, std::chrono::milliseconds delay)
+{
+    std::vector<QByteArray> names;
+    for (const QString &path : paths)
+        names.push_back(QFile::encodeName(path));
+    FThread = std::thread([this, names = std::move(names), delay] {
+        const auto start = std::chrono::steady_clock::now();
+        while (!FDone) {
+            if (std::chrono::steady_clock::now() - start >= delay) {
+                for (const QByteArray &name : names) {
+                    const int writer = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+                    if (writer >= 0)
+                        ::close(writer);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+}
+
+FifoRelease::~FifoRelease()
+{
+    FDone = true;
+    FThread.join();
 }
 
 } // namespace vellora::test

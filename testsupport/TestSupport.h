@@ -4,6 +4,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace vellora::test {
 
@@ -25,6 +29,25 @@ QString testFontFamily();
 
 // Path of the IPA Gothic TrueType file.
 QString testFontPath();
+
+// Makes a FIFO at `path`, replacing what is there; false when it cannot.
+bool makeFifo(const QString &path);
+
+// While alive, opens the given FIFOs for writing again and again, starting
+// after `delay`, so that a reader blocked in opening one is let go: a reader
+// that should never have opened it then shows as time taken, not as a hung
+// test.
+class FifoRelease {
+public:
+    explicit FifoRelease(const QStringList &paths, std::chrono::milliseconds delay = {});
+    ~FifoRelease();
+    FifoRelease(const FifoRelease &) = delete;
+    FifoRelease &operator=(const FifoRelease &) = delete;
+
+private:
+    std::atomic_bool FDone{false};
+    std::thread FThread;
+};
 
 } // namespace vellora::test
 

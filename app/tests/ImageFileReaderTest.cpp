@@ -8,14 +8,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace vellora;
 
 namespace {
@@ -46,8 +38,8 @@ TEST(ImageFileReader, PassesOverFifosAmongAFoldersPhotos)
     const QString photo = vellora::test::testDataPath(QStringLiteral("images/gradient-65x49.jpg"));
     ASSERT_TRUE(QFile::copy(photo, dir.filePath(QStringLiteral("1.jpg"))));
     ASSERT_TRUE(QFile::copy(photo, dir.filePath(QStringLiteral("3.jpg"))));
-    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("2.jpg")));
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QString fifo = dir.filePath(QStringLiteral("2.jpg"));
+    ASSERT_TRUE(vellora::test::makeFifo(fifo));
 
     TGraphicClassList classes;
     classes.AddBuiltInFormats();
@@ -58,18 +50,8 @@ TEST(ImageFileReader, PassesOverFifosAmongAFoldersPhotos)
         EXPECT_TRUE(reader->Finished()) << "the reader is stuck on the FIFO";
         // A worker stuck in opening the FIFO (each time it opens it) is let
         // go while the reader is destroyed, so that a failure ends.
-        std::atomic_bool destroyed{false};
-        std::thread release([&] {
-            while (!destroyed) {
-                const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
-                if (writer >= 0)
-                    ::close(writer);
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        });
+        const vellora::test::FifoRelease release({fifo});
         reader.reset();
-        destroyed = true;
-        release.join();
     }
     ASSERT_EQ(entries.size(), 3u);
     for (const std::size_t i : {0u, 2u}) {
