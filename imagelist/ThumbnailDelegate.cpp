@@ -272,4 +272,25 @@ void TThumbnailDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptio
     editor->setGeometry(label.left(), label.top(), label.width(), editor->sizeHint().height());
 }
 
+void DrawCopyCount(QPainter &canvas, const QRect &iconRect, int copies, const QFont &font)
+{
+    const QString text = QString::number(copies);
+    const QFontMetrics fm(font);
+    const int w = fm.horizontalAdvance(text);
+    const int h = fm.height();
+    const int right = iconRect.left() + iconRect.width();
+    const int bottom = iconRect.top() + iconRect.height();
+    const QRect textRect(right - w - 16, bottom - h - 4, w, h);
+    canvas.save();
+    canvas.setFont(font);
+    canvas.fillRect(textRect, Qt::white);
+    canvas.setPen(Qt::black);
+    canvas.drawText(textRect, Qt::AlignLeft | Qt::AlignTop, text);
+    const QRect frame = textRect.adjusted(-2, -2, 2, 2).translated(-1, -1);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawRect(frame.adjusted(0, 0, -1, -1));
+    canvas.restore();
+}
+
+
 } // namespace vellora
