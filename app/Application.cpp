@@ -116,6 +116,10 @@ int runWindow(int argc, char **argv) {
         QTimer::singleShot(0, &frmMain, [&frmMain] {
             try {
                 frmMain.LoadStartupFiles();
+                // This process's recovery file first: the offer then sees
+                // only what ended processes left behind.
+                frmMain.EnableRecovery(TfrmMain::DefaultRecoveryFolder());
+                frmMain.OfferRecovery();
             } catch (const std::exception &e) {
                 std::fprintf(stderr, "vellora: %s\n", e.what());
             }

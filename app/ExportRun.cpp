@@ -1,17 +1,128 @@
 #include "app/ExportRun.h"
 
+#include "model/ImageInfo.h"
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
 #include "settings/Errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace vellora {
+
+namespace {
+
+QString errnoText(int error)
+{
+    switch (error) {
+    case ENOENT: return QStringLiteral("フォルダがありません。");
+    case EACCES:
+    case EPERM: return QStringLiteral("書き込む権限がありません。");
+    case EROFS: return QStringLiteral("読み取り専用の場所です。");
+    case ENOSPC: return QStringLiteral("ディスクの空き容量が足りません。");
+    case EDQUOT: return QStringLiteral("ディスクの使用量の制限を超えました。");
+    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
+    case ENAMETOOLONG: return QStringLiteral("ファイル名が長すぎます。");
+    case EIO: return QStringLiteral("ディスクに書き込めません。");
+    default: return QStringLiteral("書き込めません（%1）。").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+} // namespace
+
+QString ExportWriteProblem(const QStringList &targets)
+{
+    QStringList checkedFolders;
+    for (const QString &target : targets) {
+        const QFileInfo file(target);
+        const QString folder = file.absolutePath();
+        if (!checkedFolders.contains(folder)) {
+            checkedFolders << folder;
+            const QFileInfo dir(folder);
+            if (!dir.exists())
+                return QStringLiteral("フォルダ「%1」がありません。").arg(QDir::toNativeSeparators(folder));
+            if (!dir.isDir())
+                return QStringLiteral("「%1」はフォルダではありません。").arg(QDir::toNativeSeparators(folder));
+            // The run writes beside the target first, so the folder must take new files.
+            if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+                return QStringLiteral("フォルダ「%1」に書き込めません。%2")
+                    .arg(QDir::toNativeSeparators(folder), errnoText(errno));
+        }
+        if (file.isDir())
+            return QStringLiteral("「%1」と同じ名前のフォルダがあるため、ファイルを書き込めません。")
+                .arg(QDir::toNativeSeparators(target));
+        if (file.exists() && !file.isFile())
+            return QStringLiteral("「%1」は通常のファイルではないため、書き込めません。").arg(QDir::toNativeSeparators(target));
+        if (file.exists() && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
+            return QStringLiteral("「%1」に書き込めません。%2").arg(QDir::toNativeSeparators(target), errnoText(errno));
+    }
+    return {};
+}
+
+QString RunErrorText(const std::exception &e, const QString &target)
+{
+    if (const auto *io = dynamic_cast<const IoError *>(&e))
+        return QStringLiteral("「%1」に書き込めませんでした。%2")
+            .arg(QDir::toNativeSeparators(io->path()), errnoText(io->errorNumber()));
+    if (dynamic_cast<const EWriteError *>(&e))
+        return QStringLiteral("「%1」に書き込めませんでした。ディスクの空き容量などを確認してください。")
+            .arg(QDir::toNativeSeparators(target));
+    // What the drawing reported, as it was said.
+    return QStringLiteral("「%1」を作れませんでした。\n%2").arg(QDir::toNativeSeparators(target), errorMessage(e));
+}
+
+void TPhotoProblems::Add(const TPhotoDrawReport &report, int page)
+{
+    const QString file = report.info ? report.info->FileName() : QString();
+    const QString name = QFileInfo(file).fileName();
+    if (!report.problem.isEmpty()) {
+        // As on the command line: each unreadable photo once.
+        if (FSeen.contains(file))
+            return;
+        FSeen << file;
+        ++FUnreadable;
+        QString reason;
+        if (report.info && report.info->LogMode() == TImageLogging::iloLink && !QFileInfo::exists(file))
+            reason = QStringLiteral("ファイルがありません");
+        else if (report.drawn)
+            reason = QStringLiteral("画像の一部しか読み取れません");
+        else
+            reason = QStringLiteral("画像を読み取れません");
+        FLines << QStringLiteral("%1 (%2ページ %3番目の枠): %4 - %5（%6）")
+                      .arg(name)
+                      .arg(page)
+                      .arg(report.cell + 1)
+                      .arg(reason, report.drawn ? QStringLiteral("一部だけ印刷") : QStringLiteral("枠は空白"),
+                           report.problem);
+        return;
+    }
+    if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < kLowResolutionPpi) {
+        ++FLowResolution;
+        FLines << QStringLiteral("%1 (%2ページ %3番目の枠): %4 ppi - 解像度が低いため、ぼやけて印刷される場合があります")
+                      .arg(name)
+                      .arg(page)
+                      .arg(report.cell + 1)
+                      .arg(static_cast<int>(std::lround(report.effectivePpi)));
+    }
+}
+
+QString TPhotoProblems::Text(int shown) const
+{
+    QStringList lines = FLines.mid(0, shown);
+    if (FLines.size() > shown)
+        lines << QStringLiteral("ほか %1 件").arg(FLines.size() - shown);
+    return lines.join(QLatin1Char('\n'));
+}
 
 int ExportPageCount(TPhotoPaper &paper, const TPrintOptions &options)
 {

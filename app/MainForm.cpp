@@ -1,4 +1,8 @@
 #include "app/MainForm.h"
+#include "app/ListStep.h"
+#include "app/Recovery.h"
+#include "app/ExportRun.h"
+#include "app/EntryCheck.h"
 
 #include "app/Application.h"
 #include "app/FormSettings.h"
@@ -23,6 +27,10 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHelpEvent>
+#include <QListView>
+#include <QTreeView>
+#include <QToolTip>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -186,6 +194,10 @@ TfrmMain::~TfrmMain() {
     // Nothing may point at the records once they go: the list's items, the
     // paper's view of them and the model's format registry.
     SetImageFormatRegistry(nullptr);
+    // A normal end: the recovery file goes with the window.
+    FRecovery.reset();
+    FSteps.clear();
+    FAddStep.reset();
     FPaper->SetInfos(nullptr);
     lvFile->Clear();
     FImages.reset();
@@ -247,8 +259,25 @@ void TfrmMain::createComponents() {
     lvFile->OnInsert = [this](TImageListView &, TImageListItem &) {
         UpdateStatus(StatusBit(TStatusPanel::spCounts));
     };
-    lvFile->OnItemChecked = [this](TImageListView &, TImageListItem &) {
+    lvFile->OnItemChecked = [this](TImageListView &, TImageListItem &item) {
         UpdateStatus(StatusBit(TStatusPanel::spCounts));
+        // A click on the check box or Space: the user's own tick. Space
+        // ticks the whole selection at once, which undo takes back at once.
+        if (FQuietChecks == 0 && item.Data()) {
+            if (FTickOpen && FStepIndex > 0 && FStepIndex == int(FSteps.size()) && FSteps.back().get() == FTickStep) {
+                FTickStep->Checks.emplace_back(item.Data(), !item.Checked());
+                listChanged();
+                return;
+            }
+            auto step = std::make_unique<TListStep>(TListStep::Kind::Checks);
+            step->Checks.emplace_back(item.Data(), !item.Checked());
+            FTickStep = step.get();
+            pushStep(std::move(step));
+            if (!FTickOpen) {
+                FTickOpen = true;
+                QTimer::singleShot(0, this, [this] { FTickOpen = false; });
+            }
+        }
     };
     lvFile->OnSelectItem = [this](TImageListView &, TImageListItem *, bool) {
         // A whole selection change arrives item by item; refresh once.
@@ -267,10 +296,15 @@ void TfrmMain::createComponents() {
         if (QAction *a = Action(QStringLiteral("actPreviewImage")); a && a->isEnabled())
             a->trigger();
     };
-    lvFile->OnAfterDrawThumbnail = [](TImageListView &view, TImageListItem &item, TCustomDrawState, QPainter &canvas,
-                                      const QRect &iconRect) {
+    lvFile->OnAfterDrawThumbnail = [this](TImageListView &view, TImageListItem &item, TCustomDrawState, QPainter &canvas,
+                                          const QRect &iconRect) {
         if (const TImageInfo *info = item.Data())
             DrawCopyCount(canvas, iconRect, info->Options().Copies(), view.font());
+        // Top right: the check box has the top left corner.
+        if (!EntryProblem(item).isEmpty()) {
+            const int size = std::clamp(iconRect.width() / 7, 12, 24);
+            DrawEntryMarker(canvas, QRect(iconRect.right() - size - 4, iconRect.top() + 4, size, size), size);
+        }
     };
     lvFile->OnCacheError = [](TImageListView &, const QString &message) {
         std::fprintf(stderr, "vellora: thumbnail cache: %s\n", message.toLocal8Bit().constData());
@@ -399,6 +433,17 @@ void TfrmMain::createActions() {
             SetActionPending(a, true);
     }
 
+    // Undo and redo of list edits; Ctrl+Shift+Z is the other common redo key.
+    QAction *undo = makeAction("actUndo", QStringLiteral("元に戻す(&U)"), K(ctrl | Qt::Key_Z), QStringLiteral("元に戻す"), false);
+    QAction *redo = makeAction("actRedo", QStringLiteral("やり直し(&R)"), K(ctrl | Qt::Key_Y), QStringLiteral("やり直し"), false);
+    redo->setShortcuts({K(ctrl | Qt::Key_Y), K(ctrl | shift | Qt::Key_Z)});
+    undo->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
+    redo->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(undo, &QAction::triggered, this, [this] { runGuarded([this] { Undo(); }); });
+    connect(redo, &QAction::triggered, this, [this] { runGuarded([this] { Redo(); }); });
+
     FViewGroup = new QActionGroup(this);
     FViewGroup->setObjectName(QStringLiteral("grpViewStyle"));
     const std::pair<const char *, TImageViewStyle> views[] = {{"actViewThumb", TImageViewStyle::ivsThumbnail},
@@ -480,7 +525,7 @@ void TfrmMain::createMenus() {
                 "actPrint", "actPrintPreview", "mitPrinter", "mitAdjustPos", nullptr, "mitExit"});
     QMenu *edit = bar->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName(QStringLiteral("mitEdit"));
-    fill(edit, {"actSelectAll", "actClearSelection", "actRevSelection", nullptr, "actCheck", "actClearCheck",
+    fill(edit, {"actUndo", "actRedo", nullptr, "actSelectAll", "actClearSelection", "actRevSelection", nullptr, "actCheck", "actClearCheck",
                 "actRevCheck", nullptr});
     QMenu *order = edit->addMenu(QStringLiteral("印刷順序(&O)"));
     order->setObjectName(QStringLiteral("mitOrder"));
@@ -618,6 +663,7 @@ void TfrmMain::RestoreSettings() {
     if (style < int(TImageViewStyle::ivsList) || style > int(TImageViewStyle::ivsThumbnail))
         style = int(TImageViewStyle::ivsThumbnail);
     lvFile->SetViewStyle(TImageViewStyle(style));
+    installEntryMarkers();
     for (QAction *a : FViewGroup->actions())
         a->setChecked(a->data().toInt() == style);
     Action(QStringLiteral("actAutoSort"))->setChecked(iniMain.ReadBool(kRestore, QStringLiteral("AutoSort"), false));
@@ -681,6 +727,8 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
                        .arg(item->Caption())
                        .arg(info.Options().Copies())
                        .arg(info.ShotTimeText(), info.Options().Comment().join(QLatin1Char(' ')));
+            if (const QString problem = EntryProblem(*item); !problem.isEmpty())
+                text = QStringLiteral("⚠ %1 - %2").arg(problem, text);
         }
         FStatusPanels[0]->setText(text);
     }
@@ -727,7 +775,50 @@ void TfrmMain::DrawPaperPreview() {
     imgPrev->setPixmap(QPixmap::fromImage(image));
 }
 
+void TfrmMain::installEntryMarkers() {
+    // The list view puts its own delegates back when the style changes.
+    auto *marker = findChild<TEntryMarkerDelegate *>(QStringLiteral("dlgEntryMarker"));
+    if (!marker) {
+        marker = new TEntryMarkerDelegate([this](int row) {
+            auto &items = lvFile->Items();
+            return row >= 0 && row < items.Count() ? EntryProblem(*items.Item(row)) : QString();
+        }, this);
+        marker->setObjectName(QStringLiteral("dlgEntryMarker"));
+        for (QAbstractItemView *v : {static_cast<QAbstractItemView *>(lvFile->ListView()),
+                                     static_cast<QAbstractItemView *>(lvFile->TreeView())})
+            if (v)
+                v->viewport()->installEventFilter(this);
+    }
+    if (lvFile->TreeView())
+        lvFile->TreeView()->setItemDelegate(marker);
+    if (lvFile->ListView() && lvFile->ViewStyle() != TImageViewStyle::ivsThumbnail)
+        lvFile->ListView()->setItemDelegate(marker);
+}
+
+QString TfrmMain::EntryProblem(const TImageListItem &item) {
+    if (!item.Data())
+        return {};
+    if (!FEntryChecker)
+        FEntryChecker = std::make_unique<TEntryChecker>(lvFile->ImageClasses());
+    return FEntryChecker->Problem(*item.Data());
+}
+
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ToolTip && lvFile &&
+        ((lvFile->ListView() && watched == lvFile->ListView()->viewport()) ||
+         (lvFile->TreeView() && watched == lvFile->TreeView()->viewport()))) {
+        // A broken entry's tip says what is wrong with it.
+        auto *help = static_cast<QHelpEvent *>(event);
+        QAbstractItemView *view = lvFile->ActiveView();
+        const QModelIndex index = view ? view->indexAt(help->pos()) : QModelIndex();
+        if (index.isValid() && index.row() < lvFile->Items().Count()) {
+            TImageListItem *item = lvFile->Items().Item(index.row());
+            if (const QString problem = EntryProblem(*item); !problem.isEmpty()) {
+                QToolTip::showText(help->globalPos(), QStringLiteral("%1\n%2").arg(item->AbsoluteName(), problem), view);
+                return true;
+            }
+        }
+    }
     if (watched == imgPrev && event->type() == QEvent::Resize)
         DrawPaperPreview();
     else if (watched == FStatusHost && event->type() == QEvent::Resize)
@@ -802,6 +893,9 @@ void TfrmMain::LoadStartupFiles() {
         UpdatePaperLabels();
         DrawPaperPreview();
     }
+    // What the program loaded by itself is not the user's change.
+    ClearUndo();
+    markClean();
 }
 
 bool TfrmMain::confirmStopAdding() {
@@ -828,7 +922,9 @@ void TfrmMain::AddImageFile(const QString &fileName) {
         std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(), e.what());
     }
     AddInfoItem(info);
-    listChanged();
+    beginAdd();
+    noteAdded(info);
+    endAdd();
 }
 
 TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) { return addInfoItem(info, {}); }
@@ -836,7 +932,9 @@ TImageListItem *TfrmMain::AddInfoItem(TImageInfo *info) { return addInfoItem(inf
 TImageListItem *TfrmMain::addInfoItem(TImageInfo *info, TIntSize knownSize) {
     TImageListItem *item = lvFile->AddItem(info->FileName(), info);
     item->SetSelected(info->Selected());
+    ++FQuietChecks;
     item->SetChecked(info->Checked());
+    --FQuietChecks;
     if (info->LogMode() == TImageLogging::iloStream) {
         item->SetCaption(QFileInfo(info->FileName()).fileName());
         lvFile->MakeThumbnail(item);
@@ -867,6 +965,12 @@ TImageListItem *TfrmMain::FindInfoItem(const TImageInfo *info) const {
 }
 
 void TfrmMain::fileDropped(const QStringList &files) {
+    // One drop is one step, however many folders it holds.
+    beginAdd();
+    struct End {
+        TfrmMain &w;
+        ~End() { w.endAdd(); }
+    } end{*this};
     QStringList collected;
     QString document;
     for (const QString &path : files) {
@@ -997,10 +1101,13 @@ bool TfrmMain::OpenDocument(const QString &fileName) {
         // Reading the paper binds the printer to the scratch copy.
         if (PaperPrinter().Paper() == &paper)
             PaperPrinter().SetPaper(FPaper.get());
-        if (const auto *doc = dynamic_cast<const EDocumentError *>(&e))
+        const auto *doc = dynamic_cast<const EDocumentError *>(&e);
+        if (doc)
             std::fprintf(stderr, "vellora: %s: %s\n", fileName.toLocal8Bit().constData(),
                          doc->detail().toLocal8Bit().constData());
-        ShowException(this, std::runtime_error(QString::fromUtf16(kDocumentReadErrorText).toStdString()));
+        ShowException(this, Error(DocumentReadErrorText(
+                                fileName, DocumentErrorReason(doc ? doc->reason() : TDocumentErrorReason::derDamaged,
+                                                              doc ? doc->errorNumber() : 0))));
         return false;
     }
     FPaper->Assign(paper);
@@ -1015,10 +1122,13 @@ bool TfrmMain::OpenDocument(const QString &fileName) {
     FImages->TakeAll(images);
     FDocument = fileName;
     FPaper->SetDocumentFileName(fileName);
-    FDocumentModified = false;
+    ClearUndo();
+    markClean();
     // Entries kept from before are not in the file just opened.
-    if (first > 0)
+    if (first > 0) {
+        FCleanIndex = -1;
         listChanged();
+    }
     setDocumentTitle();
     lvFile->BeginUpdate();
     for (int i = first; i < FImages->Count(); ++i)
@@ -1059,11 +1169,18 @@ void TfrmMain::PrintPaper() {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
+    TPhotoProblems problems;
     runWithProgress(QStringLiteral("印刷しています"), false,
-                    [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); });
+                    [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); },
+                    [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
+    // A print that went well needs no box; one with problems says which photos.
+    if (!problems.Empty())
+        reportPhotoProblems(QStringLiteral("印刷"), QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
+                            QString(), problems);
 }
 
-bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run) {
+bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run,
+                               const std::function<void(const TPhotoDrawReport &, int page)> &onDrawn) {
     TfrmProgress progress(this);
     progress.SetMax(FImages->Count());
     progress.SetPrompt(prompt);
@@ -1078,6 +1195,7 @@ bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std
         ~Cleanup() {
             w.FPaper->SetOnPrint(nullptr);
             w.FPaper->SetOnBeginPrint(nullptr);
+            w.FPaper->SetOnPhotoDrawn(nullptr);
             p.Finish();
             w.FProgress = nullptr;
             w.FRunning = false;
@@ -1098,6 +1216,10 @@ bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std
         cancel = progress.Canceled() || FClosing;
         canceled = canceled || cancel;
     });
+    if (onDrawn)
+        FPaper->SetOnPhotoDrawn([this, &onDrawn](const TPhotoDrawReport &report) {
+            onDrawn(report, FPaper->PrintingInfo().piNowPage);
+        });
     progress.Start();
     run();
     return canceled;
@@ -1109,7 +1231,7 @@ void TfrmMain::ApplyLayout(const TPhotoPaper &edited) {
     UpdatePaperLabels();
     DrawPaperPreview();
     UpdateStatus(StatusBit(TStatusPanel::spPrinter));
-    FDocumentModified = true;
+    markPaperModified();
 }
 
 void TfrmMain::ApplyAdjustment(double leftMM, double topMM) {
@@ -1128,7 +1250,7 @@ void TfrmMain::PrinterSetup() {
     UpdatePaperLabels();
     DrawPaperPreview();
     UpdateStatus(StatusBit(TStatusPanel::spPrinter));
-    FDocumentModified = true;
+    markPaperModified();
 }
 
 void TfrmMain::checkPrinter() {

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAbstractItemView;
 class QActionGroup;
@@ -41,6 +42,11 @@ class TPhotoOption;
 class TfrmComment;
 class TfrmImageOpt;
 class TfrmOrder;
+class TRecoveryFile;
+class TEntryChecker;
+struct TListStep;
+struct TPhotoDrawReport;
+class TPhotoProblems;
 
 // What a command asks the user to choose from the file system.
 enum class TFileQuestion : std::uint8_t { fqOpenImages, fqFolder, fqOpenDocument, fqSaveDocument };
@@ -70,7 +76,8 @@ public:
     TPhotoPaper &Paper() noexcept { return *FPaper; }
     int CheckedCount() const;
     bool DocumentModified() const noexcept { return FDocumentModified; }
-    void SetDocumentModified(bool value) { FDocumentModified = value; }
+    // True marks a change the list's undo cannot take back; false is the saved state.
+    void SetDocumentModified(bool value) { value ? markPaperModified() : markClean(); }
     TExtIniFile &Ini() noexcept { return iniMain; }
     TImageListView *ListView() const noexcept { return lvFile; }
     // The entry whose data is the record, or null.
@@ -190,6 +197,9 @@ public:
     void EditImageOptions(int tag);
     // Records in list order, with the shown check marks and selection.
     void StoreItemStates();
+    // Why the entry's photo cannot be printed (missing, unreadable, not a
+    // picture, cut short); empty when nothing is known to be wrong.
+    QString EntryProblem(const TImageListItem &item);
 
     // --- documents ------------------------------------------------------------------
     void NewPaper();
@@ -200,6 +210,35 @@ public:
     bool SaveDocument();
     // True when the caller may go on (saved, not wanted, or clean).
     bool ConfirmSave();
+
+    // --- undo of print-list edits -------------------------------------------------
+    // Each step keeps what one edit changed (the entries removed, the marks,
+    // options or order before), never a copy of the list. Undoing back to
+    // the saved state clears the modified mark.
+    void Undo();
+    void Redo();
+    bool CanUndo() const noexcept { return FStepIndex > 0; }
+    bool CanRedo() const noexcept { return FStepIndex < int(FSteps.size()); }
+    // Forgets every step (a document was opened or the list replaced).
+    void ClearUndo();
+
+    // --- recovery file ----------------------------------------------------------------
+    // While the document is modified its state is written at most every
+    // intervalMs to this process's file in `folder` (normally
+    // $XDG_DATA_HOME/Vellora/recovery), on a worker thread; a normal close or
+    // a save removes it. A folder that cannot be written disables it with one
+    // warning.
+    void EnableRecovery(const QString &folder, int intervalMs = 30000);
+    static QString DefaultRecoveryFolder();
+    QString RecoveryFileName() const;
+    // Writes now when the document is modified and waits for the write (the
+    // timer's work, for tests and benchmarks). True when a file was written.
+    bool WriteRecoveryNow();
+    // Offers the files other, ended processes left behind, newest first, and
+    // restores the one the user takes. True when one was restored.
+    bool OfferRecovery();
+    // Stops writing and leaves the file as a killed process would (tests).
+    void AbandonRecovery();
 
     // Components.
     TImageListView *lvFile;
@@ -246,7 +285,12 @@ private:
     // Runs a print run under a progress window ("prompt", then "prompt - Nページ"
     // per page, cancel between pages); nothing stays wired to the window on
     // any path. True when a cancel was asked.
-    bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run);
+    // onDrawn hears what each cell did with its photo.
+    bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run,
+                         const std::function<void(const TPhotoDrawReport &, int page)> &onDrawn = {});
+    // After a print or an export: the photos that could not be used or print blurred.
+    void reportPhotoProblems(const QString &title, const QString &instruction, const QString &done,
+                             const TPhotoProblems &problems);
     void connectExportCommands();
     void connectOrderCommand();
     void fitDefaultColumns();
@@ -255,6 +299,27 @@ private:
     void setDocumentTitle();
     void reportLostImages(const QStringList &fileNames);
     void listChanged();
+    // True when the document stores the list: list edits then count as
+    // changes. A named layout-only document does not; a new one always does.
+    bool listCounts() const;
+    void markClean();
+    void markPaperModified();
+    // Records an edit already made; the step's next apply undoes it.
+    void pushStep(std::unique_ptr<TListStep> step);
+    void applyStep(TListStep &step);
+    void afterUndoRedo();
+    std::vector<TImageInfo *> listOrder() const;
+    void pushOrderStep(std::vector<TImageInfo *> before);
+    void beginAdd();
+    void endAdd();
+    void noteAdded(TImageInfo *info);
+    void removeEntries(const QList<TImageInfo *> &infos);
+    TImageListItem *insertInfoItem(int index, TImageInfo *info, bool checked, bool selected);
+    void recoveryTick();
+    QByteArray recoverySnapshot();
+    // Empty when restored, else why not.
+    QString restoreRecovery(const QString &fileName, const QString &document, int saveType);
+    void recoveryFailed(const QString &message);
     int askYesNo(const QString &instruction, const QString &content, bool withCancel);
     QAction *makeAction(const char *name, const QString &caption, const QKeySequence &shortcut,
                         const QString &hint, bool needsSelection);
@@ -285,7 +350,27 @@ private:
     bool FSelectionQueued = false;
     bool FClearOnLoad = false;
     bool FAppending = false;   // entries go in unsorted; auto sort follows once
+    std::vector<std::unique_ptr<TListStep>> FSteps;
+    int FStepIndex = 0;      // steps before it are done
+    int FCleanIndex = 0;     // the step index of the saved state; -1 when gone
+    bool FPaperModified = false;
+    int FQuietChecks = 0;    // check marks set by the program, not by the user
+    TListStep *FTickStep = nullptr;   // the user's ticks of this event make one step
+    bool FTickOpen = false;
+    int FAddDepth = 0;
+    std::unique_ptr<TListStep> FAddStep;
+    std::unique_ptr<TRecoveryFile> FRecovery;
+    std::unique_ptr<TEntryChecker> FEntryChecker;
+    void installEntryMarkers();
+    QTimer *FRecoveryTimer = nullptr;
+    std::uint64_t FChangeCount = 0;     // raised with every change of the document
+    std::uint64_t FWrittenCount = 0;    // FChangeCount at the last recovery write
+    bool FRecoveryWritten = false;      // this process's recovery file exists
+    QString FRecoveryFolder;
 };
+
+// "ドキュメントの読み取りに失敗しました。", the file and why, one per line.
+QString DocumentReadErrorText(const QString &fileName, const QString &reason);
 
 // The twelve built-in picture formats of the open dialog, in order.
 struct TPictureFormat {

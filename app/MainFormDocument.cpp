@@ -1,6 +1,7 @@
 // The document commands of the main window: new paper, open, save, save as,
 // the question about unsaved changes and the title naming the document.
 #include "app/MainForm.h"
+#include "app/Recovery.h"
 
 #include "app/controls/QvTaskDialog.h"
 #include "model/Document.h"
@@ -8,7 +9,9 @@
 #include "model/PhotoPaper.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 namespace vellora {
@@ -37,6 +40,10 @@ struct WaitCursor {
 };
 
 } // namespace
+
+QString DocumentReadErrorText(const QString &fileName, const QString &reason) {
+    return QStringLiteral("%1\n%2\n%3").arg(QString::fromUtf16(kDocumentReadErrorText), QDir::toNativeSeparators(fileName), reason);
+}
 
 void TfrmMain::setDocumentTitle() {
     const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
@@ -77,7 +84,10 @@ bool TfrmMain::SaveDocument() {
     // embedded images of the old one are copied from it.
     QStringList lost;
     SaveDocumentFile(FDocument, *FPaper, *FImages, &lost);
-    FDocumentModified = false;
+    markClean();
+    // The work is in the document now.
+    if (FRecovery)
+        FRecovery->Remove();
     setDocumentTitle();
     if (!lost.isEmpty())
         reportLostImages(lost);
@@ -125,13 +135,25 @@ bool TfrmMain::SaveDocumentAs() {
     d.CollapsedControlText = QStringLiteral("詳細情報");
     for (int i = 0; i < 3; ++i)
         d.RadioButtons.Add(QString::fromUtf16(kSaveTypes[i].Caption), 100 + i);
-    d.DefaultRadioButtonID = 100;
-    d.SetExpandContent(QString::fromUtf16(kSaveTypes[0].Description));
-    d.OnSelect = [](TQvTaskDialog &dialog, int id) {
-        if (id >= 100 && id <= 102)
-            dialog.SetExpandContent(QString::fromUtf16(kSaveTypes[id - 100].Description));
+    // What keeps the work: the type the document has, links for a new one
+    // with photos, the layout alone only when there are no photos.
+    const int photos = lvFile->Items().Count();
+    const int preselected = !FDocument.isEmpty() ? 100 + int(FImages->SaveType()) : photos > 0 ? 101 : 100;
+    auto description = [photos](int id) {
+        QString text = QString::fromUtf16(kSaveTypes[id - 100].Description);
+        if (id == 100 && photos > 0)
+            text += QLatin1Char('\n') + QStringLiteral("レイアウト形式では、リストの%1枚の画像は保存されません。").arg(photos);
+        return text;
     };
-    int radio = 100;
+    d.DefaultRadioButtonID = preselected;
+    d.SetExpandContent(description(preselected));
+    if (preselected == 100 && photos > 0)
+        d.Options += TQvTaskDialogOption::tdoDefaultExpanded;
+    d.OnSelect = [description](TQvTaskDialog &dialog, int id) {
+        if (id >= 100 && id <= 102)
+            dialog.SetExpandContent(description(id));
+    };
+    int radio = preselected;
     bool checked = false;
     if (Ask(d, radio, checked) != idOk || radio < 100 || radio > 102)
         return false;
@@ -170,7 +192,10 @@ void TfrmMain::NewPaper() {
     FPaper->SetInfos(&lvFile->Items());
     UpdatePaperLabels();
     DrawPaperPreview();
-    FDocumentModified = false;
+    ClearUndo();
+    markClean();
+    if (FRecovery)
+        FRecovery->Remove();
     UpdateStatus(kAllStatus);
     EnableImageActions(lvFile->SelCount() > 0);
 }
@@ -181,7 +206,7 @@ void TfrmMain::OpenPaper() {
         return;
     const QString fileName = chosen.first();
     if (!IsDocumentFile(fileName))
-        throw Error(QString::fromUtf16(kDocumentReadErrorText));
+        throw Error(DocumentReadErrorText(fileName, DocumentErrorReason(TDocumentErrorReason::derNotDocument)));
     openDocumentCommand(fileName);
 }
 

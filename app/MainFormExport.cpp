@@ -11,6 +11,7 @@
 #include "app/controls/QvTaskDialog.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoPaper.h"
+#include "model/ImageInfo.h"
 #include "model/PhotoTurn.h"
 #include "print/DevicePrint.h"
 #include "settings/Helpers.h"
@@ -64,7 +65,14 @@ int showMessage(QWidget *parent, const QString &title, const TMessage &m) {
     }
     int button = 0, radio = 0;
     bool checked = false;
-    box.Execute(button, radio, checked);
+    // Through the window's question hook, which tests and scripts answer.
+    TfrmMain *window = nullptr;
+    for (QWidget *w = parent; w && !window; w = w->parentWidget())
+        window = qobject_cast<TfrmMain *>(w);
+    if (window)
+        button = window->Ask(box, radio, checked);
+    else
+        box.Execute(button, radio, checked);
     if (button == kOpenFolderID)
         QDesktopServices::openUrl(QUrl::fromLocalFile(m.OpenFolder));
     return button;
@@ -99,6 +107,15 @@ QString resolvedFolder(const QString &folder) {
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+QString problemSummary(const TPhotoProblems &problems) {
+    QStringList head;
+    if (problems.Unreadable() > 0)
+        head << QStringLiteral("読み取れなかった画像: %1個").arg(problems.Unreadable());
+    if (problems.LowResolution() > 0)
+        head << QStringLiteral("解像度が%1 ppi未満の画像: %2か所").arg(TPhotoProblems::kLowResolutionPpi).arg(problems.LowResolution());
+    return head.join(QLatin1Char('\n')) + QLatin1Char('\n') + problems.Text();
+}
+
 } // namespace
 
 void TfrmMain::ExportPaper() {
@@ -128,6 +145,11 @@ void TfrmMain::ExportPaper() {
                                                        : QStringLiteral("指定したページの範囲に出力するページがありません。")));
             return false;
         }
+        // What would stop the run is said now, before any page is drawn.
+        if (const QString problem = ExportWriteProblem(files); !problem.isEmpty()) {
+            showMessage(&d, title, errorMessage(QStringLiteral("エクスポートできません"), problem));
+            return false;
+        }
         QStringList existing;
         for (const QString &f : files)
             if (QFileInfo::exists(f))
@@ -150,9 +172,20 @@ void TfrmMain::ExportPaper() {
         return;
 
     int produced = 0;
-    const bool canceled = runWithProgress(QStringLiteral("エクスポートしています"), true, [&] {
-        produced = RunExport(*FPaper, dest, &options, fileName, startNumber);
-    });
+    TPhotoProblems problems;
+    bool canceled = false;
+    try {
+        canceled = runWithProgress(
+            QStringLiteral("エクスポートしています"), true,
+            [&] { produced = RunExport(*FPaper, dest, &options, fileName, startNumber); },
+            [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &e) {
+        const QString target = dest == TPrintDest::pdPDF ? fileName + QStringLiteral(".pdf") : fileName + QStringLiteral("*.jpg");
+        showMessage(this, title, errorMessage(QStringLiteral("エクスポートに失敗しました"), RunErrorText(e, target)));
+        return;
+    }
 
     const QString folder = QFileInfo(fileName).absolutePath();
     QString written;
@@ -178,7 +211,21 @@ void TfrmMain::ExportPaper() {
         result.Text = QStringLiteral("%1ページを書き込みました。\n%2\n%3").arg(produced).arg(folder, written);
         result.OpenFolder = folder;
     }
+    if (!problems.Empty()) {
+        // Pages with blank, partial or blurred cells are not a plain success.
+        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました。問題のある画像があります")
+                                      : QStringLiteral("エクスポートは終了しましたが、問題のある画像があります");
+        result.Icon = TTaskDialogIcon::tiWarning;
+        result.Text = problemSummary(problems) + QStringLiteral("\n\n") + result.Text;
+    }
     showMessage(this, title, result);
+}
+
+void TfrmMain::reportPhotoProblems(const QString &title, const QString &instruction, const QString &done,
+                                   const TPhotoProblems &problems) {
+    TMessage m = errorMessage(instruction, problemSummary(problems) + (done.isEmpty() ? QString() : QStringLiteral("\n\n") + done));
+    m.Icon = TTaskDialogIcon::tiWarning;
+    showMessage(this, title, m);
 }
 
 void TfrmMain::ChangeOptions() {

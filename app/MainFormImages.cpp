@@ -1,6 +1,8 @@
 // The print-list commands of the main window: adding, deleting, selecting,
 // checking, moving, sorting, the view style, comments and image options.
 #include "app/MainForm.h"
+#include "app/ListStep.h"
+#include "app/EntryCheck.h"
 
 #include "app/CommentDialog.h"
 #include "app/ImageFileReader.h"
@@ -38,6 +40,15 @@ struct ProgressSlot {
     ~ProgressSlot() { slot = previous; }
     ProgressSlot(const ProgressSlot &) = delete;
     ProgressSlot &operator=(const ProgressSlot &) = delete;
+};
+
+// The entries added while it lives make one undo step.
+struct AddGroup {
+    std::function<void()> end;
+    AddGroup(std::function<void()> b, std::function<void()> e) : end(std::move(e)) { b(); }
+    ~AddGroup() { end(); }
+    AddGroup(const AddGroup &) = delete;
+    AddGroup &operator=(const AddGroup &) = delete;
 };
 
 struct UpdateLock {
@@ -211,6 +222,7 @@ void TfrmMain::AddImages() {
     if (files.isEmpty())
         return;
     FSelectPath = QFileInfo(files.first()).absolutePath();
+    AddGroup group([this] { beginAdd(); }, [this] { endAdd(); });
     TfrmProgress progress(this);
     ProgressSlot slot(FProgress, &progress);
     progress.SetMax(int(files.size()));
@@ -257,6 +269,7 @@ void TfrmMain::addDroppedFiles(const QStringList &collected) {
 }
 
 void TfrmMain::addFromReader(TImageFileReader &reader, TfrmProgress &progress, bool pathPrompt) {
+    AddGroup group([this] { beginAdd(); }, [this] { endAdd(); });
     // Entries go in in slices of about this long with the events let
     // through between them: the window stays live however large the folder.
     constexpr std::int64_t kSliceNs = 25'000'000;
@@ -303,8 +316,9 @@ void TfrmMain::addFromReader(TImageFileReader &reader, TfrmProgress &progress, b
                 if (!entry.Error.isEmpty())
                     std::fprintf(stderr, "vellora: %s: %s\n", entry.FileName.toLocal8Bit().constData(),
                                  entry.Error.toLocal8Bit().constData());
-                addInfoItem(FImages->Add(std::move(entry.Info)), entry.ImageSize);
-                listChanged();
+                TImageInfo *info = FImages->Add(std::move(entry.Info));
+                addInfoItem(info, entry.ImageSize);
+                noteAdded(info);
                 ++added;
             }
         }
@@ -328,35 +342,26 @@ void TfrmMain::DeleteImages() {
         return;
     if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("選択した画像を削除してよろしいですか？"), false) != idYes)
         return;
-    lvFile->SetSortType(TSortType::stNone);
-    {
-        UpdateLock lock(*lvFile);
-        auto &items = lvFile->Items();
-        for (int i = items.Count() - 1; i >= 0; --i) {
-            TImageListItem *item = items.Item(i);
-            if (!item->Selected())
-                continue;
-            TImageInfo *info = item->Data();
-            item->SetData(nullptr);
-            items.Delete(i);
-            if (info)
-                FImages->Remove(info);
-        }
-    }
-    lvFile->SetSortType(TSortType::stData);
-    if (lvFile->ViewStyle() == TImageViewStyle::ivsThumbnail)
-        lvFile->Arrange();
-    listChanged();
-    UpdateStatus(kAllStatus);
-    EnableImageActions(lvFile->SelCount() > 0);
+    // The step keeps the entries, so the delete can be undone.
+    QList<TImageInfo *> selected;
+    auto &items = lvFile->Items();
+    for (int i = 0; i < items.Count(); ++i)
+        if (items.Item(i)->Selected() && items.Item(i)->Data())
+            selected << items.Item(i)->Data();
+    removeEntries(selected);
 }
 
 void TfrmMain::ClearImages() {
     if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("すべての画像を削除してよろしいですか？"), false) != idYes)
         return;
-    lvFile->Clear();
-    FImages->Clear();
-    listChanged();
+    QList<TImageInfo *> all;
+    all.reserve(FImages->Count());
+    for (int i = 0; i < FImages->Count(); ++i)
+        all << FImages->Items(i);
+    // Entries without a record (none should exist) go as well.
+    if (all.isEmpty())
+        lvFile->Clear();
+    removeEntries(all);
     UpdateStatus(kAllStatus);
     EnableImageActions(false);
 }
@@ -364,16 +369,24 @@ void TfrmMain::ClearImages() {
 // --- checks ---------------------------------------------------------------------------
 
 void TfrmMain::CheckSelected(int how) {
+    auto step = std::make_unique<TListStep>(TListStep::Kind::Checks);
     {
         UpdateLock lock(*lvFile);
+        ++FQuietChecks;
         auto &items = lvFile->Items();
         for (int i = 0; i < items.Count(); ++i) {
             TImageListItem *item = items.Item(i);
-            if (item->Selected())
-                item->SetChecked(how == 2 ? !item->Checked() : how == 1);
+            if (!item->Selected())
+                continue;
+            const bool before = item->Checked();
+            item->SetChecked(how == 2 ? !before : how == 1);
+            if (item->Checked() != before && item->Data())
+                step->Checks.emplace_back(item->Data(), before);
         }
+        --FQuietChecks;
     }
-    listChanged();
+    if (!step->Checks.empty())
+        pushStep(std::move(step));
     UpdateStatus(StatusBit(TStatusPanel::spCounts));
 }
 
@@ -385,30 +398,33 @@ void TfrmMain::MoveUp() {
     if (lvFile->SelCount() == 0)
         return;
     SetAutoSort(false);
+    std::vector<TImageInfo *> before = listOrder();
     auto &items = lvFile->Items();
     UpdateLock lock(*lvFile);
     for (int i = 1; i < items.Count(); ++i)
         if (items.Item(i)->Selected() && !items.Item(i - 1)->Selected())
             items.Move(i, i - 1);
-    listChanged();
+    pushOrderStep(std::move(before));
 }
 
 void TfrmMain::MoveDown() {
     if (lvFile->SelCount() == 0)
         return;
     SetAutoSort(false);
+    std::vector<TImageInfo *> before = listOrder();
     auto &items = lvFile->Items();
     UpdateLock lock(*lvFile);
     for (int i = items.Count() - 2; i >= 0; --i)
         if (items.Item(i)->Selected() && !items.Item(i + 1)->Selected())
             items.Move(i, i + 2);
-    listChanged();
+    pushOrderStep(std::move(before));
 }
 
 void TfrmMain::MoveFirst() {
     if (lvFile->SelCount() == 0)
         return;
     SetAutoSort(false);
+    std::vector<TImageInfo *> before = listOrder();
     auto &items = lvFile->Items();
     UpdateLock lock(*lvFile);
     int target = 0;
@@ -419,13 +435,14 @@ void TfrmMain::MoveFirst() {
             items.Move(i, target);
         ++target;
     }
-    listChanged();
+    pushOrderStep(std::move(before));
 }
 
 void TfrmMain::MoveLast() {
     if (lvFile->SelCount() == 0)
         return;
     SetAutoSort(false);
+    std::vector<TImageInfo *> before = listOrder();
     auto &items = lvFile->Items();
     UpdateLock lock(*lvFile);
     int target = items.Count();
@@ -435,7 +452,7 @@ void TfrmMain::MoveLast() {
         items.Move(i, target);
         --target;
     }
-    listChanged();
+    pushOrderStep(std::move(before));
 }
 
 // --- sorting and the view ----------------------------------------------------------------
@@ -446,8 +463,9 @@ void TfrmMain::SortOnce() {
         bool &flag;
         ~Reset() { flag = false; }
     } reset{FCustomSort};
+    std::vector<TImageInfo *> before = listOrder();
     lvFile->CustomSort([this](TImageListItem &a, TImageListItem &b) { return compareItems(a, b); });
-    listChanged();
+    pushOrderStep(std::move(before));
 }
 
 void TfrmMain::SortByColumn(int column) {
@@ -476,6 +494,7 @@ void TfrmMain::SetAutoSort(bool on) {
 void TfrmMain::SetViewStyle(TImageViewStyle style) {
     UpdateLock lock(*lvFile);
     lvFile->SetViewStyle(style);
+    installEntryMarkers();
     for (QAction *a : FViewGroup->actions())
         a->setChecked(a->data().toInt() == int(style));
 }
@@ -515,9 +534,14 @@ void TfrmMain::EditComment() {
     if (OnCommentDialog ? !OnCommentDialog(dialog) : dialog.exec() != QDialog::Accepted)
         return;
     const QStringList text = dialog.Lines();
-    for (TImageInfo *info : std::as_const(selected))
+    auto step = std::make_unique<TListStep>(TListStep::Kind::Options);
+    for (TImageInfo *info : std::as_const(selected)) {
+        auto before = std::make_unique<TPhotoOption>();
+        before->Assign(info->Options());
         info->Options().SetComment(text);
-    FDocumentModified = true;
+        step->Options.emplace_back(info, std::move(before));
+    }
+    pushStep(std::move(step));
     UpdateStatus(StatusBit(TStatusPanel::spSelection));
 }
 
@@ -537,6 +561,12 @@ void TfrmMain::EditImageOptions(int tag) {
                  false) != idYes)
         return;
     TPhotoOption &option = selected.first()->Options();
+    auto step = std::make_unique<TListStep>(TListStep::Kind::Options);
+    for (TImageInfo *info : std::as_const(selected)) {
+        auto before = std::make_unique<TPhotoOption>();
+        before->Assign(info->Options());
+        step->Options.emplace_back(info, std::move(before));
+    }
     TfrmImageOpt dialog(this, &iniMain);
     dialog.SetOption(option);
     dialog.SetPage(tag == 0 ? 1 : 0);
@@ -558,7 +588,7 @@ void TfrmMain::EditImageOptions(int tag) {
             lvFile->UpdateItem(item);
         }
     }
-    FDocumentModified = true;
+    pushStep(std::move(step));
     UpdateStatus(StatusBit(TStatusPanel::spSelection));
 }
 
@@ -582,13 +612,6 @@ void TfrmMain::StoreItemStates() {
             ++next;
         }
     }
-}
-
-void TfrmMain::listChanged() {
-    // Link and embedded documents save the list: changes to it are changes
-    // to the document.
-    if (FImages && FImages->SaveType() != TFileSaveType::fstLayout)
-        FDocumentModified = true;
 }
 
 // --- wiring -----------------------------------------------------------------------------
@@ -665,6 +688,9 @@ void TfrmMain::connectCommands() {
     };
     lvFile->OnMakeThumbnail = [this](TImageListView &, TImageListItem &item) {
         TImageInfo *info = item.Data();
+        // A finished thumbnail may change what is known about the file.
+        if (info && FEntryChecker)
+            FEntryChecker->Forget(info);
         if (info && info->ImageWidth() == 0) {
             info->SetImageSize(TIntSize{item.ImageWidth(), item.ImageHeight()});
             item.SetSubItem(3, info->ImageSizeText());

@@ -66,6 +66,7 @@ void TfrmMain::ChangeOrder() {
         return;
     }
     SetAutoSort(false);
+    std::vector<TImageInfo *> before = listOrder();
     // The list follows with its items, so thumbnails are not made again.
     QHash<const TImageInfo *, int> rank;
     rank.reserve(int(order.size()));
@@ -74,7 +75,7 @@ void TfrmMain::ChangeOrder() {
     lvFile->CustomSort([&rank](TImageListItem &a, TImageListItem &b) {
         return rank.value(a.Data(), -1) - rank.value(b.Data(), -1);
     });
-    FDocumentModified = true;
+    pushOrderStep(std::move(before));
     if (TImageListItem *first = lvFile->Selected())
         lvFile->MakeVisible(first);
     UpdateStatus(kAllStatus);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
@@ -38,7 +39,36 @@ void syncFolder(const QString &folder)
     }
 }
 
+bool hasSignature(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) && HasDocumentSignature(file.read(kDocumentSignatureSize));
+}
+
 } // namespace
+
+QString DocumentErrorReason(TDocumentErrorReason reason, int errorNumber)
+{
+    switch (reason) {
+    case TDocumentErrorReason::derUnreadable:
+        switch (errorNumber) {
+        case ENOENT: return QStringLiteral("ファイルがありません。");
+        case EACCES:
+        case EPERM: return QStringLiteral("ファイルを読み取る権限がありません。");
+        case EISDIR: return QStringLiteral("フォルダはドキュメントとして開けません。");
+        case EIO: return QStringLiteral("ディスクから読み取れません。");
+        default:
+            return errorNumber != 0
+                       ? QStringLiteral("ファイルを読み取れません（%1）。").arg(QString::fromLocal8Bit(std::strerror(errorNumber)))
+                       : QStringLiteral("ファイルを読み取れません。");
+        }
+    case TDocumentErrorReason::derNotDocument: return QStringLiteral("Vellora のドキュメントではありません。");
+    case TDocumentErrorReason::derDamaged: return QStringLiteral("ファイルが壊れているか、途中で切れています。");
+    case TDocumentErrorReason::derNewer:
+        return QStringLiteral("新しいバージョンの Vellora で作られたドキュメントのため読み取れません（またはファイルが壊れています）。");
+    }
+    return {};
+}
 
 QString DocumentTempFileName(const QString &fileName)
 {
@@ -118,7 +148,19 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         LoadPaperFromStream(stream, paper);
         images.LoadFromStream(stream);
     } catch (const std::exception &e) {
-        throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e));
+        TDocumentErrorReason reason = TDocumentErrorReason::derDamaged;
+        int errorNumber = 0;
+        if (const auto *io = dynamic_cast<const IoError *>(&e)) {
+            reason = TDocumentErrorReason::derUnreadable;
+            errorNumber = io->errorNumber();
+        } else if (!hasSignature(fileName)) {
+            reason = TDocumentErrorReason::derNotDocument;
+        } else if (const auto *format = dynamic_cast<const FormatError *>(&e);
+                   format && format->message().contains(QLatin1String("unknown"))) {
+            // Every value of a kind this version writes is known to it.
+            reason = TDocumentErrorReason::derNewer;
+        }
+        throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e), reason, errorNumber);
     }
     paper.SetDocumentFileName(fileName);
     for (int i = before; i < images.Count(); ++i)

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace vellora {
 
@@ -19,16 +20,33 @@ inline constexpr char16_t kDocumentReadErrorText[] = u"ドキュメントの読�
 inline constexpr char16_t kDocumentExtension[] = u".vlpf";
 inline constexpr char16_t kDocumentTempExtension[] = u".$vlf";
 
+// Why a document could not be read, as far as the reader can tell.
+enum class TDocumentErrorReason : std::uint8_t {
+    derUnreadable,   // the file cannot be opened or read (errno in the detail)
+    derNotDocument,  // no document signature, and not an older document either
+    derDamaged,      // cut short or inconsistent
+    derNewer,        // values this version does not know: a newer program wrote it
+};
+
 // A failed save or open. message() is one of the two texts above; detail()
 // says what went wrong underneath, for logs and the command line.
 class EDocumentError : public Error {
 public:
-    EDocumentError(const QString &message, const QString &detail) : Error(message), FDetail(detail) {}
+    EDocumentError(const QString &message, const QString &detail,
+                   TDocumentErrorReason reason = TDocumentErrorReason::derDamaged, int errorNumber = 0)
+        : Error(message), FDetail(detail), FReason(reason), FErrno(errorNumber) {}
     const QString &detail() const noexcept { return FDetail; }
+    TDocumentErrorReason reason() const noexcept { return FReason; }
+    int errorNumber() const noexcept { return FErrno; }
 
 private:
     QString FDetail;
+    TDocumentErrorReason FReason;
+    int FErrno;
 };
+
+// The reason in plain words for the user.
+QString DocumentErrorReason(TDocumentErrorReason reason, int errorNumber = 0);
 
 // The document's name with its extension changed to ".$vlf".
 QString DocumentTempFileName(const QString &fileName);

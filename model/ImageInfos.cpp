@@ -51,6 +51,23 @@ TImageInfo *TImageInfos::Insert(int index)
     return it->get();
 }
 
+TImageInfo *TImageInfos::Insert(int index, std::unique_ptr<TImageInfo> info)
+{
+    if (index < 0 || index > Count())
+        throw std::out_of_range("TImageInfos::Insert: index out of range");
+    Hook(*info);
+    return FItems.insert(FItems.begin() + index, std::move(info))->get();
+}
+
+std::unique_ptr<TImageInfo> TImageInfos::Take(int index)
+{
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("TImageInfos::Take: index out of range");
+    std::unique_ptr<TImageInfo> info = std::move(FItems[static_cast<std::size_t>(index)]);
+    FItems.erase(FItems.begin() + index);
+    return info;
+}
+
 void TImageInfos::Delete(int index)
 {
     if (index < 0 || index >= Count())

@@ -37,6 +37,10 @@ public:
     TImageInfo *Insert(int index);   // index 0..Count
     // Appends an entry made elsewhere (filled on another thread, say).
     TImageInfo *Add(std::unique_ptr<TImageInfo> info);
+    // Puts back an entry taken with Take (undo keeps entries alive that way).
+    TImageInfo *Insert(int index, std::unique_ptr<TImageInfo> info);   // index 0..Count
+    // Removes the entry without freeing it.
+    std::unique_ptr<TImageInfo> Take(int index);
     void Clear() { FItems.clear(); }
     void Delete(int index);
     int IndexOf(const TImageInfo *info) const;   // -1 when not in the list

@@ -63,6 +63,10 @@ protected:
                     FQuestions << instruction;
                     FContents << form->findChild<QLabel *>(QStringLiteral("lblContent"))->text();
                     FOpenFolderShown = form->findChild<QAbstractButton *>(QStringLiteral("cmd100")) != nullptr;
+                    if (!FGrab.isEmpty() && instruction == FGrab) {
+                        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+                        form->grab().save(QStringLiteral(VELLORA_RENDER_DIR "/export-result-problems.png"));
+                    }
                     const auto it = FAnswers.find(instruction);
                     const QString answer = it == FAnswers.end() ? QStringLiteral("btn1") : it->second;
                     // Queued: a click may open a nested loop, and this timer
@@ -130,6 +134,7 @@ protected:
     std::map<QString, std::function<void(QWidget *)>> FDialogs;
     int FExportShown = 0;
     bool FOpenFolderShown = false;
+    QString FGrab;   // the box with this instruction is rendered to PNG
     QTimer FDriver;
 };
 
@@ -251,7 +256,9 @@ TEST_F(ExportCommandsTest, ExportToPdfAndJpegFromTheMenu) {
     EXPECT_TRUE(test::runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf})
                     .contains(QStringLiteral("No syntax or stream encoding errors")));
     EXPECT_TRUE(test::runTool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
-    EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートが終了しました")});
+    // 16 × 12 pixels in a cell of the small paper print blurred: the box says so.
+    EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートは終了しましたが、問題のある画像があります")});
+    EXPECT_TRUE(FContents.last().contains(QStringLiteral("halves.jpg (1ページ 2番目の枠): 10 ppi"))) << FContents.last().toStdString();
     EXPECT_TRUE(FOpenFolderShown);
     EXPECT_EQ(QDir(FOut.path()).entryList(QDir::Files), QStringList{QStringLiteral("album.pdf")});   // no temporary left
     EXPECT_EQ(w.Progress(), nullptr);
@@ -285,7 +292,7 @@ TEST_F(ExportCommandsTest, ExportToPdfAndJpegFromTheMenu) {
     w.Action(QStringLiteral("mitExport"))->trigger();
     EXPECT_EQ(QDir(FOut.path()).entryList({QStringLiteral("page*")}, QDir::Files),
               (QStringList{QStringLiteral("page7.jpg"), QStringLiteral("page8.jpg")}));
-    EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートが終了しました")});
+    EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートは終了しましたが、問題のある画像があります")});
     EXPECT_TRUE(FContents.last().contains(QStringLiteral("page7.jpg … page8.jpg")));
 
     // A range beyond the end produces nothing, and says so.
@@ -300,6 +307,70 @@ TEST_F(ExportCommandsTest, ExportToPdfAndJpegFromTheMenu) {
     w.Action(QStringLiteral("mitExport"))->trigger();
     EXPECT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートするページがありません")});
     EXPECT_TRUE(QDir(FOut.path()).entryList({QStringLiteral("far*")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(FErrors.isEmpty()) << FErrors.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ExportCommandsTest, TheResultNamesUnreadableAndBlurredPhotosAndWriteProblemsComeFirst) {
+    TfrmMain w;
+    smallPaper(w);
+    // A sharp photo, a cut-off JPEG and one far too small for its cell.
+    QImage big(600, 450, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    const QString sharp = FOut.path() + QStringLiteral("/sharp.png");
+    ASSERT_TRUE(big.save(sharp));
+    const QString cut = FOut.path() + QStringLiteral("/cut.jpg");
+    ASSERT_TRUE(big.save(cut, "JPEG", 95));
+    {
+        QFile f(cut);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.resize(f.size() / 3);
+    }
+    w.AddImageFile(sharp);
+    w.AddImageFile(cut);
+    w.AddImageFile(image("halves.png"));
+    const QString out = FOut.path() + QStringLiteral("/out");
+    QDir().mkpath(out);
+    FAnswers[QStringLiteral("エクスポートは終了しましたが、問題のある画像があります")] = QStringLiteral("btn1");
+    FGrab = QStringLiteral("エクスポートは終了しましたが、問題のある画像があります");
+    exportWith([&](TfrmExport &d) {
+        d.edtExportDest->setText(out);
+        d.edtFileName->setText(QStringLiteral("album.pdf"));
+        d.rdoPdf->setChecked(true);
+    });
+    w.Action(QStringLiteral("mitExport"))->trigger();
+    ASSERT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートは終了しましたが、問題のある画像があります")})
+        << FErrors.join(QLatin1Char('|')).toStdString();
+    const QString text = FContents.last();
+    EXPECT_TRUE(text.contains(QStringLiteral("読み取れなかった画像: 1個"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("解像度が150 ppi未満の画像: 1か所"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("cut.jpg (1ページ 2番目の枠): 画像の一部しか読み取れません"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("halves.png (2ページ 1番目の枠): 10 ppi"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("sharp.png"))) << text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/album.pdf")));
+
+    // A folder where the PDF or the second JPEG should go: said in the
+    // dialog before any page is drawn. (A missing folder the dialog itself
+    // refuses.)
+    struct Case {
+        QString name;
+        bool pdf;
+    } cases[] = {{QStringLiteral("taken.pdf"), true}, {QStringLiteral("shot.jpg"), false}};
+    QDir().mkpath(out + QStringLiteral("/taken.pdf"));
+    QDir().mkpath(out + QStringLiteral("/shot2.jpg"));
+    for (const Case &c : cases) {
+        FQuestions.clear();
+        FContents.clear();
+        FExportShown = 0;
+        exportWith([&](TfrmExport &d) {
+            d.edtExportDest->setText(out);
+            d.edtFileName->setText(c.name);
+            (c.pdf ? d.rdoPdf : d.rdoJpeg)->setChecked(true);
+        });
+        w.Action(QStringLiteral("mitExport"))->trigger();
+        ASSERT_EQ(FQuestions, QStringList{QStringLiteral("エクスポートできません")}) << c.name.toStdString();
+        EXPECT_TRUE(FContents.last().contains(QStringLiteral("同じ名前のフォルダがあるため"))) << FContents.last().toStdString();
+        EXPECT_EQ(FExportShown, 2);   // the dialog stayed open
+    }
     EXPECT_TRUE(FErrors.isEmpty()) << FErrors.join(QLatin1Char('|')).toStdString();
 }
 
@@ -328,7 +399,7 @@ TEST_F(ExportCommandsTest, ACancelledPdfReplacesTheOldFileWithThePagesDone) {
     canceller.start();
     w.Action(QStringLiteral("mitExport"))->trigger();
     canceller.stop();
-    EXPECT_EQ(FQuestions.last(), QStringLiteral("エクスポートを中止しました"));
+    EXPECT_TRUE(FQuestions.last().startsWith(QStringLiteral("エクスポートを中止しました"))) << FQuestions.last().toStdString();
     EXPECT_TRUE(test::runTool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
     EXPECT_EQ(QDir(FOut.path()).entryList(QDir::Files), QStringList{QStringLiteral("run.pdf")});
 }

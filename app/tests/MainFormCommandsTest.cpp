@@ -495,7 +495,7 @@ TEST_F(CommandsTest, DocumentRoundTripKeepsOrderChecksCopiesAndComments) {
         EXPECT_FALSE(w.DocumentModified());
         ASSERT_EQ(FAsked.size(), 1);
         EXPECT_EQ(FAsked[0].Instruction, QStringLiteral("保存形式を選択してください。"));
-        EXPECT_EQ(FAsked[0].DefaultRadio, 100);
+        EXPECT_EQ(FAsked[0].DefaultRadio, 101);   // a new document with photos: links keep them
         EXPECT_EQ(FAsked[0].Radios, 3);
         EXPECT_EQ(FAsked[0].CollapsedControlText, QStringLiteral("詳細情報"));
         EXPECT_TRUE(FAsked[0].ExpandContent.startsWith(QStringLiteral("用紙のレイアウトと、画像ファイル名")));
@@ -586,6 +586,7 @@ TEST_F(CommandsTest, ConfirmSaveAndNewPaperAnswers) {
     hook(w);
     addLetters(w, QStringLiteral("AB"));
     w.Paper().SetPaperName(QStringLiteral("mine"));
+    w.SetDocumentModified(false);   // as if saved: only the list question comes
     FAsked.clear();
     FAnswers = {{idCancel, 0}};
     w.Action(QStringLiteral("mitNewPaper"))->trigger();

@@ -216,7 +216,7 @@ TEST_F(MainFormTest, MenusToolBarAndPopupInOrder) {
               (QStringList{"mitNewPaper", "actOpenPaper", "actSavePaper", "actSaveAs", "mitExport", "|", "actLayout",
                            "actPrint", "actPrintPreview", "mitPrinter", "mitAdjustPos", "|", "mitExit"}));
     EXPECT_EQ(menuOrder(menu("mitEdit")),
-              (QStringList{"actSelectAll", "actClearSelection", "actRevSelection", "|", "actCheck", "actClearCheck",
+              (QStringList{"actUndo", "actRedo", "|", "actSelectAll", "actClearSelection", "actRevSelection", "|", "actCheck", "actClearCheck",
                            "actRevCheck", "|", "mitOrder"}));
     EXPECT_EQ(menu("mitOrder")->title(), QStringLiteral("印刷順序(&O)"));
     EXPECT_EQ(menuOrder(menu("mitOrder")),
@@ -377,7 +377,10 @@ TEST_F(MainFormTest, CorruptStartupDocumentChangesNothing) {
     TfrmMain w({image("halves.png"), bad});
     const double width = double(w.Paper().PaperWidth());
     w.LoadStartupFiles();
-    EXPECT_EQ(FMessages, QStringList{QStringLiteral("ドキュメントの読み取りに失敗しました。")});
+    // The message names the file and why it could not be read.
+    ASSERT_EQ(FMessages.size(), 1);
+    EXPECT_EQ(FMessages[0].split(QLatin1Char('\n')).value(0), QStringLiteral("ドキュメントの読み取りに失敗しました。"));
+    EXPECT_EQ(FMessages[0].split(QLatin1Char('\n')).value(1), bad);
     EXPECT_EQ(w.Document(), QString());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
     EXPECT_EQ(w.Images().Count(), 1);
