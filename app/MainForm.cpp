@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/print/ResolutionWarnings.h"
 
 #include "app/Application.h"
 #include "app/FormSettings.h"
@@ -1059,6 +1060,8 @@ void TfrmMain::PrintPaper() {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
+    if (!ConfirmLowResolution(this, *FPaper, FPaper->PrintOptions(), &iniMain))
+        return;
     runWithProgress(QStringLiteral("印刷しています"), false,
                     [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); });
 }
