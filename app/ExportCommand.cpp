@@ -8,6 +8,7 @@
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
 #include "model/PrintRun.h"
+#include "model/StandardPapers.h"
 #include "print/DevicePrint.h"
 #include "settings/Errors.h"
 
@@ -55,17 +56,6 @@ public:
 
 private:
     struct sigaction FOld {};
-};
-
-struct PaperSpec {
-    const char *name;
-    double width, height;   // portrait, mm
-    int number;             // paper size number
-};
-const PaperSpec kPapers[] = {
-    {"A4", 210, 297, 9},        {"A5", 148, 210, 11},    {"B5", 182, 257, 13},
-    {"Letter", 215.9, 279.4, 1}, {"Postcard", 100, 148, 43}, {"L", 89, 127, kUserPaperSizeNumber},
-    {"2L", 127, 178, kUserPaperSizeNumber},
 };
 
 QString option(const ParsedArgs &args, const char *name)
@@ -126,18 +116,16 @@ void applyLayout(const ParsedArgs &args, TPhotoPaper &paper)
 {
     if (has(args, "paper")) {
         const QString name = option(args, "paper");
-        const PaperSpec *spec = nullptr;
-        for (const PaperSpec &p : kPapers) {
-            if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0)
-                spec = &p;
-        }
+        const TStandardPaper *spec = FindStandardPaper(name);
         paper.StoreOrientation(TQvOrientation::qotPortrait);
         if (spec) {
             paper.SetPaperSize(FloatSize(spec->width, spec->height));
             paper.SetPaperSizeNumber(spec->number);
-            paper.SetPaperSizeName(QLatin1String(spec->name));
+            paper.SetPaperSizeName(QString::fromUtf16(spec->name));
         } else {
-            const auto [w, h] = pairOption(args, "paper", 2000, false);
+            const auto [w, h] = pairOption(args, "paper", kMaxPaperMM, false);
+            if (!PaperSizeAllowed(w, h))
+                usage(QStringLiteral("--paper %1: %2").arg(name, PaperSizeLimitMessage()));
             paper.SetPaperSize(FloatSize(w, h));
             paper.SetPaperSizeNumber(kUserPaperSizeNumber);
             paper.SetPaperSizeName(QString());

@@ -3,6 +3,7 @@
 #include "app/Recovery.h"
 #include "app/ExportRun.h"
 #include "app/EntryCheck.h"
+#include "app/print/ResolutionWarnings.h"
 
 #include "app/Application.h"
 #include "app/FormSettings.h"
@@ -1169,6 +1170,8 @@ void TfrmMain::PrintPaper() {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
+    if (!ConfirmLowResolution(this, *FPaper, FPaper->PrintOptions(), &iniMain))
+        return;
     TPhotoProblems problems;
     runWithProgress(QStringLiteral("印刷しています"), false,
                     [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); },

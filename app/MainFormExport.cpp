@@ -3,6 +3,7 @@
 
 #include "app/ExportDialog.h"
 #include "app/ExportRun.h"
+#include "app/print/ResolutionWarnings.h"
 #include "app/FormSettings.h"
 #include "app/ImagePrevDialog.h"
 #include "app/OptionDialog.h"
@@ -168,7 +169,7 @@ void TfrmMain::ExportPaper() {
     const int startNumber = dialog.StartNumber();
     const TPrintDest dest = dialog.ExportType();
     takeRange(dialog);
-    if (!ok)
+    if (!ok || !ConfirmLowResolution(this, *FPaper, options, &iniMain))
         return;
 
     int produced = 0;

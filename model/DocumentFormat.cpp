@@ -4,10 +4,12 @@
 #include "model/LegacyDocument.h"
 #include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
+#include "model/StandardPapers.h"
 #include "model/TextArea.h"
 #include "settings/Helpers.h"
 
 #include <cstring>
+#include <vector>
 
 namespace vellora {
 
@@ -29,6 +31,13 @@ TIntSize CheckedDivide(TStream &stream, std::int32_t cx, std::int32_t cy)
         throw FormatError(QStringLiteral("document"), stream.Position(),
                           QStringLiteral("grid of %1 x %2 cells is larger than any layout").arg(cx).arg(cy));
     return divide;
+}
+
+TFloatSize CheckedPaperSize(const TFloatSize &size)
+{
+    if (!PaperSizeAllowed(static_cast<double>(size.cx), static_cast<double>(size.cy)))
+        throw FormatError(PaperSizeLimitMessage());
+    return size;
 }
 
 TQvOrientation DecodeOrientation(std::uint8_t ordinal)
@@ -230,7 +239,15 @@ bool HasDocumentSignature(const QByteArray &head)
 void SavePaperToStream(TStream &stream, const TPhotoPaper &paper)
 {
     stream.WriteBuffer(kDocumentSignature, kDocumentSignatureSize);
-    stream.WriteU16(0);   // reserved values
+    // Later settings ride in the reserved values as tag/value pairs, which a
+    // reader that knows no tags skips; a document without them is unchanged.
+    if (paper.PrintBackground()) {
+        stream.WriteU16(2);
+        stream.WriteU32(kPageBackgroundTag);
+        stream.WriteU32(1);
+    } else {
+        stream.WriteU16(0);
+    }
     stream.WriteBool(paper.Border());
     stream.WriteDouble(paper.BorderWidth());
     stream.WriteI32(paper.Divide().cx);
@@ -264,7 +281,15 @@ namespace {
 void loadCurrentPaper(TStream &stream, TPhotoPaper &paper)
 {
     const std::uint16_t reserved = stream.ReadU16();
-    stream.ReadBytes(static_cast<std::int64_t>(reserved) * 4);
+    CheckRecordCount(stream, reserved, 4, "reserved value");
+    std::vector<std::uint32_t> values(reserved);
+    for (std::uint32_t &v : values)
+        v = stream.ReadU32();
+    paper.SetPrintBackground(false);
+    for (std::size_t i = 0; i + 1 < values.size(); i += 2) {
+        if (values[i] == kPageBackgroundTag)
+            paper.SetPrintBackground((values[i + 1] & 1) != 0);
+    }
 
     paper.SetBorder(stream.ReadBool());
     paper.SetBorderWidth(stream.ReadDouble());
@@ -282,7 +307,7 @@ void loadCurrentPaper(TStream &stream, TPhotoPaper &paper)
     paper.StorePrinterName(ReadStringFromStream(stream));
     paper.SetPaperName(ReadStringFromStream(stream));
     paper.SetPaperSizeName(ReadStringFromStream(stream));
-    paper.SetPaperSize(ReadFloatSize(stream));
+    paper.SetPaperSize(CheckedPaperSize(ReadFloatSize(stream)));
     paper.SetPaperSizeNumber(stream.ReadI32());
     paper.SetPhotoScale(stream.ReadDouble());
     paper.SetPhotoSize(DecodeEnum<TPhotoSize>(stream.ReadU8(), "TPhotoSize"));

@@ -29,6 +29,10 @@ inline constexpr int kDocumentSignatureSize = 12;
 // divisions each way. More is a damaged file, not a layout to allocate.
 inline constexpr std::int64_t kMaxDocumentCells = 99 * 99;
 
+// Tag of the reserved-value pair that says the paper's background prints
+// over the whole page ("PBG1" in file order); its value's bit 0 is the flag.
+inline constexpr std::uint32_t kPageBackgroundTag = 0x31474250;
+
 // Kind byte of a free area in the lists.
 inline constexpr std::uint8_t kTextAreaKind = 0;
 inline constexpr std::uint8_t kImageAreaKind = 1;
@@ -75,6 +79,9 @@ void CheckRecordCount(TStream &stream, std::int64_t count, std::int64_t minRecor
 // A stored division: 0 or less becomes 1; a grid above kMaxDocumentCells is a FormatError.
 TIntSize CheckedDivide(TStream &stream, std::int32_t cx, std::int32_t cy);
 TQvOrientation DecodeOrientation(std::uint8_t ordinal);
+// The stored paper size; FormatError (with the user's message) beyond the
+// sizes the layout dialog allows.
+TFloatSize CheckedPaperSize(const TFloatSize &size);
 
 // A file byte as a value of an enumeration with `count` values; FormatError otherwise.
 template <typename E>

@@ -138,6 +138,7 @@ void LoadLegacyPhotoAreaFromStream(TStream &stream, TPhotoArea &cell)
 
 void LoadLegacyPaperFromStream(TStream &stream, TPhotoPaper &paper)
 {
+    paper.SetPrintBackground(false);
     const std::int32_t cx = stream.ReadI32();
     const std::int32_t cy = stream.ReadI32();
     paper.SetDivide(CheckedDivide(stream, cx, cy));
@@ -148,7 +149,7 @@ void LoadLegacyPaperFromStream(TStream &stream, TPhotoPaper &paper)
     paper.SetMargins(ReadFloatRect(stream));
     paper.StoreOrientation(DecodeOrientation(stream.ReadU8()));
     paper.SetPaperName(ReadLegacyStringFromStream(stream));
-    paper.SetPaperSize(ReadFloatSize(stream));
+    paper.SetPaperSize(CheckedPaperSize(ReadFloatSize(stream)));
     paper.SetPaperSizeNumber(stream.ReadI32());
     skip(stream, 8);
     paper.SetProtrudeWidth(static_cast<double>(stream.ReadExtended()));

@@ -80,6 +80,7 @@ void TPhotoPaper::Assign(const TPhotoPaper &source)
     SetPhotoScale(source.FPhotoScale);
     SetPhotoSize(source.FPhotoSize);
     SetPrinterName(source.FPrinterName);
+    SetPrintBackground(source.FPrintBackground);
     FPrintOptions.Assign(source.FPrintOptions);
     SetProtrudeWidth(source.FProtrudeWidth);
     SetRotate(source.FRotate);
@@ -211,6 +212,10 @@ void TPhotoPaper::SetPrinterName(const QString &name)
 
 void TPhotoPaper::Draw(QPainter &canvas, double resolution, const TFloatSize &origin)
 {
+    if (FPrintBackground) {
+        const TFloatRect sheet = FloatRect(-origin.cx, -origin.cy, FPaperSize.cx - origin.cx, FPaperSize.cy - origin.cy);
+        FBackground.Draw(canvas, resolution, sheet, false);
+    }
     FPhotoAreas.Draw(canvas, resolution, origin);
     FAreas.Draw(canvas, resolution, false, FloatPoint(-origin.cx, -origin.cy));
 }
@@ -237,8 +242,13 @@ void TPhotoPaper::DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight
     const double bai = LayoutMagnification(canvasWidth, canvasHeight);
     const QRect sheet = LayoutSheetRect(canvasWidth, canvasHeight);
     canvas.fillRect(sheet.translated(2, 2), QColor(0x80, 0x80, 0x80));
-    FBackground.Fill().DrawLayout(canvas, sheet);
-    FBackground.Frame().DrawLayout(canvas, sheet);
+    if (FPrintBackground) {
+        FBackground.Fill().DrawLayout(canvas, sheet);
+        FBackground.Frame().DrawLayout(canvas, sheet);
+    } else {
+        // The page shows no paper fill or frame, so neither does its schematic.
+        canvas.fillRect(sheet, Qt::white);
+    }
     drawLayoutCells(canvas, sheet, bai);
     drawLayoutAreas(canvas, FAreas, TFloatPoint{0, 0}, sheet, bai);
     canvas.save();

@@ -52,16 +52,20 @@ public:
     void Assign(const TPhotoPaper &source);
 
     // One page of the print run on a canvas whose pixel (0, 0) is the paper
-    // point `origin` (mm): every cell with the image of its slot, then the
-    // paper's free areas, which so see this page's images. The paper's own
-    // background reaches the page only through the cells that inherit it.
+    // point `origin` (mm): the paper's own background over the whole sheet
+    // when PrintBackground is set, every cell with the image of its slot,
+    // then the paper's free areas, which so see this page's images. Without
+    // PrintBackground the paper's background reaches the page only through
+    // the cells that inherit it.
     void Draw(QPainter &canvas, double resolution, const TFloatSize &origin);
     // The print run (model/PrintRun.h); Options null takes the paper's own. Returns the pages produced.
     int Print(TPrintDest dest, const TPrintOptions *options, const QString &filePath, int startNum);
 
     // The schematic layout preview fitted into a canvas of that many pixels:
     // sheet, cells with their numbers, and the free areas as outlines (filled
-    // where their fill is a colour).
+    // where their fill is a colour). The sheet shows the paper's fill and
+    // frame only when they print (PrintBackground); otherwise it is white, as
+    // the page will be.
     void DrawLayout(QPainter &canvas, int canvasWidth, int canvasHeight) const;
     // Magnification (px/mm) and sheet rectangle of the layout preview.
     double LayoutMagnification(int canvasWidth, int canvasHeight) const;
@@ -81,6 +85,10 @@ public:
     const TFont &Font() const noexcept { return FFont; }
     void SetFont(const TFont &font) { FFont = font; }
 
+    // "用紙全体に背景を印刷する": the paper's background is drawn over the
+    // whole page before the cells. Off for documents made before it existed.
+    bool PrintBackground() const noexcept { return FPrintBackground; }
+    void SetPrintBackground(bool value) { FPrintBackground = value; }
     bool Border() const noexcept { return FBorder; }
     void SetBorder(bool value) { FBorder = value; }
     double BorderWidth() const noexcept { return FBorderWidth; }
@@ -196,6 +204,7 @@ private:
     std::int32_t FPaperSizeNumber = 0;
     TPhotoAreas FPhotoAreas{this};
     std::vector<TImageInfo *> FPhotoList;
+    bool FPrintBackground = false;
     double FPhotoScale = 1.0;
     TPhotoSize FPhotoSize = TPhotoSize::psPaper;
     QString FPrinterName;

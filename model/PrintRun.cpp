@@ -1,5 +1,7 @@
 #include "model/PrintRun.h"
 
+#include <QCoreApplication>
+
 #include "graphics/JpegImage.h"
 #include "model/ImageListItems.h"
 #include "model/ImageInfo.h"
@@ -406,7 +408,9 @@ QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g)
 {
     QImage image(g.widthPx, g.heightPx, QImage::Format_RGB32);
     if (image.isNull())
-        throw Error(QStringLiteral("Not enough memory for a page of %1 x %2 pixels").arg(g.widthPx).arg(g.heightPx));
+        throw Error(QCoreApplication::translate("vellora", "ページ (%1 × %2 ピクセル) を作るメモリが足りません。用紙サイズか解像度を小さくしてください。")
+                        .arg(g.widthPx)
+                        .arg(g.heightPx));
     image.setDotsPerMeterX(static_cast<int>(std::lround(g.dpiX / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(g.dpiY / 0.0254)));
     image.fill(Qt::white);

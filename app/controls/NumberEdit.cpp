@@ -65,7 +65,65 @@ TNumberEdit::TNumberEdit(QWidget *parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     connect(this, &QLineEdit::returnPressed, this, &TNumberEdit::commitText);
+    connect(this, &QLineEdit::textChanged, this, &TNumberEdit::markValidity);
     refreshText();
+}
+
+void TNumberEdit::SetRefuseInvalid(bool value) {
+    FRefuseInvalid = value;
+    markValidity();
+}
+
+bool TNumberEdit::InRange(double value) const {
+    if (!std::isfinite(value))
+        return false;
+    if (value < 0 && !FValidMinus)
+        return false;
+    if (FLimit && !(value == 0.0 && FZeroEnabled)) {
+        if (FLimitOptions.contains(TLimitOption::loMin) && value < FMin)
+            return false;
+        if (FLimitOptions.contains(TLimitOption::loMax) && value > FMax)
+            return false;
+    }
+    return true;
+}
+
+bool TNumberEdit::IsValid() const {
+    if (!FRefuseInvalid)
+        return true;
+    // The sign is read here, not refused by ParseText, so that it can be told.
+    QString t = toHalfWidth(text()).trimmed();
+    t.remove(QLatin1Char(','));
+    t.remove(QLatin1Char(' '));
+    if (t.isEmpty())
+        return InRange(0.0);
+    bool ok = false;
+    const double v = FNumberType == TNumberType::ntHex ? double(t.toLongLong(&ok, 16)) : t.toDouble(&ok);
+    return ok && InRange(v);
+}
+
+QString TNumberEdit::RangeMessage() const {
+    const bool min = FLimit && FLimitOptions.contains(TLimitOption::loMin);
+    const bool max = FLimit && FLimitOptions.contains(TLimitOption::loMax);
+    const double low = min ? FMin : 0.0;
+    if (max && (min || !FValidMinus))
+        return tr("%1 から %2 までの数値を入力してください。").arg(FormatValue(low), FormatValue(FMax));
+    if (min || !FValidMinus)
+        return tr("%1 以上の数値を入力してください。").arg(FormatValue(low));
+    if (max)
+        return tr("%1 以下の数値を入力してください。").arg(FormatValue(FMax));
+    return tr("数値を入力してください。");
+}
+
+void TNumberEdit::markValidity() {
+    if (!FRefuseInvalid)
+        return;
+    const bool valid = IsValid();
+    if (valid == (property("numberInvalid").toBool() == false))
+        return;
+    setProperty("numberInvalid", !valid);
+    setStyleSheet(valid ? QString() : QStringLiteral("color: red"));
+    setToolTip(valid ? QString() : RangeMessage());
 }
 
 double TNumberEdit::applyRules(double value) const {
@@ -229,6 +287,11 @@ void TNumberEdit::refreshText() {
 }
 
 void TNumberEdit::commitText() {
+    // A refused value stays as typed, in red, so the user sees what was wrong.
+    if (FRefuseInvalid && !IsValid()) {
+        markValidity();
+        return;
+    }
     double v = 0.0;
     if (ParseText(text(), v))
         SetValue(v);
@@ -257,7 +320,7 @@ bool TNumberEdit::acceptsChar(QChar c) const {
     if (h.isDigit() && h.unicode() < 128)
         return true;
     if (h == QLatin1Char('-'))
-        return FValidMinus;
+        return FValidMinus || FRefuseInvalid;   // a refusing edit shows the sign and refuses it
     if (h == QLatin1Char(','))
         return FComma;
     if (FNumberType == TNumberType::ntHex)

@@ -76,6 +76,19 @@ public:
     void SetWrap(bool value) { FWrap = value; }
     bool AllowKeys() const noexcept { return FAllowKeys; }     // up/down arrow keys step the value
     void SetAllowKeys(bool value) { FAllowKeys = value; }
+    // Refusing edits keep a typed number outside the limits (or a minus sign
+    // where none is allowed) as typed, shown in red, instead of changing it
+    // into another value; the dialog refuses OK while one is invalid.
+    bool RefuseInvalid() const noexcept { return FRefuseInvalid; }
+    void SetRefuseInvalid(bool value);
+    // False while a refusing edit holds a text that is not an allowed value.
+    bool IsValid() const;
+    // Whether a value is within the limits (and a sign is allowed).
+    bool InRange(double value) const;
+    // "0.1 から 1200 までの数値を入力してください。"
+    QString RangeMessage() const;
+    // Takes the typed text into the value, as leaving the edit does.
+    void CommitText() { commitText(); }
 
     // Steps the value by Increment times count (negative: down), as the spin
     // buttons and the arrow keys do; raises udChanged.
@@ -101,6 +114,7 @@ private:
     double applyRules(double value) const;
     void commitText();
     void refreshText();
+    void markValidity();
     bool acceptsChar(QChar c) const;
 
     double FValue = 0.0;
@@ -119,6 +133,7 @@ private:
     bool FValidMinus = true;
     bool FWrap = false;
     bool FAllowKeys = false;
+    bool FRefuseInvalid = false;
 };
 
 // The number edit with up/down (or left/right) spin buttons inside its right

@@ -48,6 +48,7 @@ namespace {
 const QString kSection = QStringLiteral("Designer");
 const QColor kSurfaceGrey(128, 128, 128);   // 8421504
 const QColor kCellSilver(192, 192, 192);    // 12632256
+const QColor kCellAreaBlue(166, 202, 240);  // the sky blue the area chooser outlines free areas in
 // A surface side never exceeds what a widget can be.
 constexpr int kMaxPagePixels = 5000000;
 // A page too small to see even at the largest rate (a sheet of a tenth of a
@@ -619,8 +620,14 @@ void TfrmDesigner::FitAll()
     const Extended ph = FEditArea ? FEditArea->Height() : FPaper->PaperHeight();
     const int wpx = std::max(1, MMToPixel100(pw, FPpi));
     const int hpx = std::max(1, MMToPixel100(ph, FPpi));
-    const QSize client = scrDesign->viewport()->size();
-    const double r = 100.0 * std::min(double(client.width()) / wpx, double(client.height()) / hpx);
+    // The surface is three pages wide and high, so both scroll bars show once
+    // it is drawn: fit into the viewport they leave, with a little room for
+    // the page's outline, or the page's bottom and right edge are cut off.
+    const QSize client = scrDesign->maximumViewportSize()
+                         - QSize(scrDesign->verticalScrollBar()->sizeHint().width() + kFitMargin,
+                                 scrDesign->horizontalScrollBar()->sizeHint().height() + kFitMargin);
+    const double r = 100.0 * std::min(double(std::max(1, client.width())) / wpx,
+                                      double(std::max(1, client.height())) / hpx);
     FItems->SetShowRate(ClampShowRate(static_cast<long long>(r)));
     FLoadingEdits = true;
     edtShowRate->SetValue(ShowRate());
@@ -698,10 +705,32 @@ void TfrmDesigner::applyEdit(int tag, double value)
         if (*field[tag] == static_cast<Extended>(value))
             return false;
         *field[tag] = value;
+        b = KeepOnSheet(b);
         item->SetAreaBounds(b);
         return true;
     });
     FSaveSize = value;
+    // The edits show what was kept, which a typed value off the sheet is not.
+    loadEdits();
+    FSaveSize = (tag == 0 ? edtLeftPos : tag == 1 ? edtTopPos : tag == 2 ? edtWidth : edtHeight)->Value();
+}
+
+TFloatRect TfrmDesigner::KeepOnSheet(const TFloatRect &leftTopWidthHeight) const
+{
+    TFloatRect b = leftTopWidthHeight;
+    if (!FPaper)
+        return b;
+    // Positions are relative to the page being edited; a cell's own areas may
+    // lie outside the cell (a caption below it) but not off the sheet.
+    const Extended sheetLeft = FEditArea ? -FEditArea->Bounds().Left : Extended(0);
+    const Extended sheetTop = FEditArea ? -FEditArea->Bounds().Top : Extended(0);
+    const Extended sheetW = FPaper->PaperWidth(), sheetH = FPaper->PaperHeight();
+    const Extended minSize = kMinAreaMM;
+    b.Right = std::clamp(b.Right, minSize, std::max(minSize, sheetW));
+    b.Bottom = std::clamp(b.Bottom, minSize, std::max(minSize, sheetH));
+    b.Left = std::clamp(b.Left, sheetLeft, std::max(sheetLeft, sheetLeft + sheetW - b.Right));
+    b.Top = std::clamp(b.Top, sheetTop, std::max(sheetTop, sheetTop + sheetH - b.Bottom));
+    return b;
 }
 
 bool TfrmDesigner::edit(const QString &text, int list, const std::function<bool()> &change, int mergeId)
@@ -1296,6 +1325,31 @@ void TDesignSurface::paintEvent(QPaintEvent *event)
             const QRect c = scale.ToPixelRect(cells.Items(i)->Bounds(), off);
             if (c.adjusted(-1, -1, 1, 1).intersects(r))
                 p.drawRect(c.adjusted(0, 0, -1, -1));
+        }
+        // Every cell's own free areas (captions and the like) print too; they
+        // are shown, fainter and outlined, though edited in area mode.
+        const double resolution = d.FItems->PixelsPerInch() * d.ShowRate() / 100.0;
+        for (int i = 0; i < cells.Count(); ++i) {
+            TPhotoArea &cell = *cells.Items(i);
+            const TFloatPoint corner = cell.Bounds().TopLeft();
+            for (int k = 0; k < cell.Areas().Count(); ++k) {
+                TCustomArea &area = *cell.Areas().Items(k);
+                const QRect a = scale.ToPixelRect(OffsetFloatRect(area.Bounds(), corner.X, corner.Y), off).normalized();
+                if (!a.adjusted(-1, -1, 1, 1).intersects(r))
+                    continue;
+                p.save();
+                p.setOpacity(0.75);
+                p.translate(off);
+                try {
+                    area.Draw(p, resolution, true, corner);
+                } catch (const std::exception &) {
+                    // A picture that cannot be read leaves the outline alone.
+                }
+                p.restore();
+                p.setPen(QPen(kCellAreaBlue, 1, Qt::DashLine));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(a.adjusted(0, 0, -1, -1));
+            }
         }
     }
 }

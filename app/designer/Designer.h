@@ -108,6 +108,9 @@ public:
     void EscapePressed();
     void FitWidth();
     void FitAll();
+    // A free area's (left, top, width, height) kept on the sheet and at least
+    // kMinAreaMM wide and high, as typed positions and sizes are.
+    TFloatRect KeepOnSheet(const TFloatRect &leftTopWidthHeight) const;
 
     // Called by the undo commands.
     void RestoreState(const TAreasState &state, const std::vector<int> &selection);

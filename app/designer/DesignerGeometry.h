@@ -22,6 +22,11 @@ inline constexpr int kMinShowRate = 20;
 inline constexpr int kMaxShowRate = 300;
 // What the position edits take; far beyond any sheet.
 inline constexpr double kMaxDesignMM = 10000.0;
+// The smallest width and height a typed size keeps, in mm: a smaller area
+// can no longer be seen or grabbed.
+inline constexpr double kMinAreaMM = 1.0;
+// Pixels left free around the page when it is fitted into the window.
+inline constexpr int kFitMargin = 8;
 inline constexpr double kMinGridStep = 0.5;
 inline constexpr double kMaxGridStep = 1000.0;
 inline constexpr double kDefaultGridStep = 5.0;

@@ -92,6 +92,8 @@ bool ExecuteAdjust(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini)
 void TfrmAdjust::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this))
+        return;
     QDialog::accept();
 }
 

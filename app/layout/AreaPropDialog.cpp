@@ -222,6 +222,8 @@ void TfrmAreaProp::editBackground()
 void TfrmAreaProp::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this))
+        return;
     if (FArea) {
         TPhotoArea &a = *FArea;
         a.SetParentHorizontalAlign(chkParentAlign->isChecked());

@@ -27,6 +27,14 @@ TAreaFit FitAreaSize(double paper, int divisions, double wanted, double marginA,
     return {rest / 2, space};
 }
 
+TAreaFitKept FitAreaSizeKeeping(double paper, int divisions, double wanted, double marginA, double marginB,
+                                double space)
+{
+    const double total = paper - divisions * wanted - (divisions - 1) * space;
+    const double skew = marginA - marginB;
+    return {(total + skew) / 2, (total - skew) / 2};
+}
+
 TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini)
     : QDialog(parent), FPaper(paper), FIni(ini)
 {
@@ -44,6 +52,12 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     grpAdjust->setObjectName(QStringLiteral("rdgAdjust"));
     rdgAdjust = new QButtonGroup(this);
     auto *gl = new QVBoxLayout(grpAdjust);
+    // Ids: 0 centre (margins only), 1 spacing first, 2 keep the spacing and the
+    // margins' difference (the default: nothing the user set is lost).
+    auto *keep = new QRadioButton(tr("余白の配分と間隔を保って調整する"), grpAdjust);
+    keep->setObjectName(QStringLiteral("rdoAdjustKeep"));
+    rdgAdjust->addButton(keep, 2);
+    gl->addWidget(keep);
     const QString texts[] = {QStringLiteral("余白を調整する"), QStringLiteral("エリア間隔を優先して調整する")};
     for (int i = 0; i < 2; ++i) {
         auto *r = new QRadioButton(texts[i], grpAdjust);
@@ -51,8 +65,8 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
         rdgAdjust->addButton(r, i);
         gl->addWidget(r);
     }
-    rdgAdjust->button(0)->setChecked(true);
-    grpAdjust->setEnabled(paper.HorzDivide() > 1 || paper.VertDivide() > 1);
+    keep->setChecked(true);
+    rdgAdjust->button(1)->setEnabled(paper.HorzDivide() > 1 || paper.VertDivide() > 1);
 
     auto *buttons = new QDialogButtonBox(this);
     auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -79,6 +93,22 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
 void TfrmAreaSize::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this))
+        return;
+    if (rdgAdjust->checkedId() == 2) {
+        const TFloatSize space = FPaper.Space();
+        const TAreaFitKept h = FitAreaSizeKeeping(static_cast<double>(FPaper.PaperWidth()), FPaper.HorzDivide(),
+                                                  edtWidth->Value(), static_cast<double>(FPaper.MarginLeft()),
+                                                  static_cast<double>(FPaper.MarginRight()),
+                                                  FPaper.HorzDivide() > 1 ? static_cast<double>(space.cx) : 0.0);
+        const TAreaFitKept v = FitAreaSizeKeeping(static_cast<double>(FPaper.PaperHeight()), FPaper.VertDivide(),
+                                                  edtHeight->Value(), static_cast<double>(FPaper.MarginTop()),
+                                                  static_cast<double>(FPaper.MarginBottom()),
+                                                  FPaper.VertDivide() > 1 ? static_cast<double>(space.cy) : 0.0);
+        FPaper.SetMargins(FloatRect(h.marginA, v.marginA, h.marginB, v.marginB));
+        QDialog::accept();
+        return;
+    }
     const bool keepSpacing = rdgAdjust->checkedId() == 1;
     const TAreaFit h = FitAreaSize(static_cast<double>(FPaper.PaperWidth()), FPaper.HorzDivide(), edtWidth->Value(),
                                    static_cast<double>(FPaper.MarginLeft()), static_cast<double>(FPaper.MarginRight()),

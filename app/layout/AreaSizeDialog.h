@@ -23,6 +23,15 @@ struct TAreaFit {
 };
 TAreaFit FitAreaSize(double paper, int divisions, double wanted, double marginA, double marginB, bool keepSpacing);
 
+// The calculator's default: the spacing stays, and the length gained or lost
+// is shared equally by the two margins, so that a band the user left at one
+// edge (a title above the photos) stays as wide as it was against the other.
+struct TAreaFitKept {
+    double marginA = 0, marginB = 0;
+};
+TAreaFitKept FitAreaSizeKeeping(double paper, int divisions, double wanted, double marginA, double marginB,
+                                double space);
+
 class TfrmAreaSize : public QDialog {
     Q_OBJECT
 public:

@@ -237,6 +237,8 @@ void TfrmBackground::updateEnabling()
 void TfrmBackground::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this))
+        return;
     if (FBackground) {
         FFramePage->Store(FBackground->Frame());
         TBackFill &fill = FBackground->Fill();

@@ -65,6 +65,7 @@ TUpdownNumberEdit *makeNumberEdit(QWidget *parent, const QString &name, int deci
     edit->SetValidMinus(minimum < 0);
     edit->SetAllowKeys(true);
     edit->SetValue(std::clamp(0.0, minimum, maximum));
+    edit->SetRefuseInvalid(true);
     return edit;
 }
 
@@ -107,9 +108,7 @@ double TypedValue(const TNumberEdit *edit)
 
 double CommittedValue(TNumberEdit *edit)
 {
-    double v = 0;
-    if (edit->ParseText(edit->text(), v))
-        edit->SetValue(v);
+    edit->CommitText();
     return edit->Value();
 }
 
@@ -253,6 +252,26 @@ QComboBox *makeFontSizeBox(QWidget *parent, const QString &name)
 TFontControls::TFontControls(QComboBox *name, QComboBox *size, TColorBox *color, QObject *parent)
     : QObject(parent), FName(name), FSize(size), FColor(color)
 {
+    // A size outside the range shows red as it is typed; OK refuses it.
+    connect(FSize, &QComboBox::editTextChanged, this, [this] {
+        FSize->setStyleSheet(SizeValid() ? QString() : QStringLiteral("color: red"));
+    });
+}
+
+bool TFontControls::SizeValid() const
+{
+    bool ok = false;
+    const int size = FSize->currentText().trimmed().toInt(&ok);
+    return !FSize->isEnabled() || (ok && size >= kMinFontSize && size <= kMaxFontSize);
+}
+
+bool TFontControls::CheckSize(QWidget *dialog)
+{
+    if (SizeValid())
+        return true;
+    ShowError(dialog, tr("文字サイズは %1 から %2 までの整数で指定してください。").arg(kMinFontSize).arg(kMaxFontSize));
+    FSize->setFocus();
+    return false;
 }
 
 void TFontControls::Load(const TFont &font)
@@ -269,7 +288,7 @@ TFont TFontControls::Font() const
     font.Name = FName->currentText().trimmed();
     bool ok = false;
     const int size = FSize->currentText().trimmed().toInt(&ok);
-    if (ok && size > 0 && size <= 1638)
+    if (ok && size >= kMinFontSize && size <= kMaxFontSize)
         font.SetSize(size);
     font.Color = FColor->Color();
     return font;
@@ -333,6 +352,20 @@ void CommitNumberEdits(QWidget *dialog)
         if (!e->isReadOnly())
             CommittedValue(e);
     }
+}
+
+bool CheckNumberEdits(QWidget *dialog)
+{
+    for (TNumberEdit *e : dialog->findChildren<TNumberEdit *>()) {
+        if (e->isReadOnly() || !e->isEnabled() || e->IsValid())
+            continue;
+        // The page holding the edit may be hidden; the message names the value.
+        ShowError(dialog, e->RangeMessage());
+        e->setFocus();
+        e->selectAll();
+        return false;
+    }
+    return true;
 }
 
 void DisconnectChildren(QObject *dialog)

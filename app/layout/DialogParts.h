@@ -95,6 +95,13 @@ public:
     // and style on OK.
     void ChooseFont(QWidget *parent);
     void SetEnabled(bool enabled);
+    // Whether the typed size is a whole number within the range (a disabled
+    // box always is); CheckSize tells the user and focuses the box when not.
+    bool SizeValid() const;
+    bool CheckSize(QWidget *dialog);
+
+    static constexpr int kMinFontSize = 1;
+    static constexpr int kMaxFontSize = 1638;
 
 private:
     QComboBox *FName;
@@ -124,6 +131,10 @@ void ChooseLinkedArea(QWidget *parent, TExtIniFile *ini, TPhotoPaper *paper, TNu
 
 // Takes the text being typed in every number edit of the dialog into its value.
 void CommitNumberEdits(QWidget *dialog);
+
+// False, after telling the user and focusing the edit, when an enabled number
+// edit of the dialog holds a value it refuses (out of range, a minus sign).
+bool CheckNumberEdits(QWidget *dialog);
 
 // Cuts the signals of a dialog's children to the dialog: a focused number
 // edit commits its text while the window is torn down, when the dialog's

@@ -7,7 +7,9 @@
 #include "app/layout/DialogParts.h"
 #include "app/layout/SelAreaDialog.h"
 #include "app/PrinterSetupDialog.h"
+#include "model/Captions.h"
 #include "model/PaperPrinter.h"
+#include "model/StandardPapers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -193,8 +195,9 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     }
     ol->addStretch(1);
     auto *custom = new QGroupBox(QStringLiteral("カスタムサイズ (mm)"), page);
-    edtPaperWidth = makeNumberEdit(custom, QStringLiteral("edtPaperWidth"), 1, 0.1, kUnlimitedMM);
-    edtPaperHeight = makeNumberEdit(custom, QStringLiteral("edtPaperHeight"), 1, 0.1, kUnlimitedMM);
+    // The same limits as documents and the command line: a sheet the export can hold.
+    edtPaperWidth = makeNumberEdit(custom, QStringLiteral("edtPaperWidth"), 1, kMinPaperMM, kMaxPaperMM);
+    edtPaperHeight = makeNumberEdit(custom, QStringLiteral("edtPaperHeight"), 1, kMinPaperMM, kMaxPaperMM);
     auto *cl = new QGridLayout(custom);
     cl->addWidget(label(custom, QStringLiteral("横"), edtPaperWidth), 0, 0);
     cl->addWidget(edtPaperWidth, 0, 1);
@@ -202,6 +205,8 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     cl->addWidget(edtPaperHeight, 0, 3);
     btnAdjustPaper = button(page, QStringLiteral("btnAdjustPaper"), QStringLiteral("用紙サイズを現在のプリンタに合わせる(&A)..."));
     btnChangePrinter = button(page, QStringLiteral("btnChangePrinter"), QStringLiteral("プリンタ変更(&P)..."));
+    chkStandardPapers = new QCheckBox(tr("標準の用紙サイズから選ぶ (ファイルへの書き出し用)"), page);
+    chkStandardPapers->setObjectName(QStringLiteral("chkStandardPapers"));
     edtCurrentPrinter = new QLineEdit(page);
     edtCurrentPrinter->setObjectName(QStringLiteral("edtCurrentPrinter"));
     edtCurrentPrinter->setReadOnly(true);
@@ -209,13 +214,14 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     auto *l = new QGridLayout(page);
     l->addWidget(label(page, QStringLiteral("用紙サイズ"), cmbPaperSize), 0, 0);
     l->addWidget(cmbPaperSize, 0, 1);
-    l->addWidget(orient, 1, 0, 1, 2);
-    l->addWidget(custom, 2, 0, 1, 2);
-    l->addWidget(btnAdjustPaper, 3, 0, 1, 2);
-    l->addWidget(label(page, QStringLiteral("現在のプリンタ"), edtCurrentPrinter), 4, 0);
-    l->addWidget(edtCurrentPrinter, 4, 1);
-    l->addWidget(btnChangePrinter, 5, 1, Qt::AlignRight);
-    l->setRowStretch(6, 1);
+    l->addWidget(chkStandardPapers, 1, 0, 1, 2);
+    l->addWidget(orient, 2, 0, 1, 2);
+    l->addWidget(custom, 3, 0, 1, 2);
+    l->addWidget(btnAdjustPaper, 4, 0, 1, 2);
+    l->addWidget(label(page, QStringLiteral("現在のプリンタ"), edtCurrentPrinter), 5, 0);
+    l->addWidget(edtCurrentPrinter, 5, 1);
+    l->addWidget(btnChangePrinter, 6, 1, Qt::AlignRight);
+    l->setRowStretch(7, 1);
 
     // Only the user's own actions reach the printer: loading the controls must not.
     connect(cmbPaperSize, &QComboBox::activated, this, &TfrmLayout::paperSizeChosen);
@@ -226,6 +232,7 @@ void TfrmLayout::buildPaperPage(QWidget *page)
         connect(e, &TNumberEdit::valueChanged, this, &TfrmLayout::recomputeAreaSize);
         connect(e, &QLineEdit::textEdited, this, &TfrmLayout::recomputeAreaSize);
     }
+    connect(chkStandardPapers, &QCheckBox::clicked, this, &TfrmLayout::standardListToggled);
     connect(btnChangePrinter, &QPushButton::clicked, this, &TfrmLayout::changePrinter);
     connect(btnAdjustPaper, &QPushButton::clicked, this, &TfrmLayout::adjustPaper);
 }
@@ -376,10 +383,41 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     imgAreaBack = new TBackgroundSample(back, QStringLiteral("imgAreaBack"));
     imgAreaBack->setFixedSize(120, 80);
     btnAreaBackground = button(back, QStringLiteral("btnAreaBackground"), QStringLiteral("設定(&B)..."));
-    auto *kl = new QHBoxLayout(back);
-    kl->addWidget(imgAreaBack);
-    kl->addWidget(btnAreaBackground, 0, Qt::AlignBottom);
-    kl->addStretch(1);
+    chkPrintBackground = new QCheckBox(tr("用紙全体に背景を印刷する"), back);
+    chkPrintBackground->setObjectName(QStringLiteral("chkPrintBackground"));
+    auto *kl = new QGridLayout(back);
+    kl->addWidget(imgAreaBack, 0, 0);
+    kl->addWidget(btnAreaBackground, 0, 1, Qt::AlignBottom);
+    kl->addWidget(chkPrintBackground, 1, 0, 1, 2);
+    kl->setColumnStretch(2, 1);
+
+    // A caption under (or over) every photo in one step: one linked text area
+    // per cell; the choice goes back to "なし" once the captions are made.
+    auto *caption = new QGroupBox(tr("キャプション"), page);
+    caption->setObjectName(QStringLiteral("grpCaption"));
+    QStringList sources{tr("なし")};
+    sources << QStringLiteral("ファイル名") << QStringLiteral("ファイルサイズ") << QStringLiteral("ファイルの更新日")
+            << QStringLiteral("ファイルの更新時刻") << QStringLiteral("画像に指定したコメント") << QStringLiteral("画像のサイズ")
+            << QStringLiteral("(Exif)撮影日") << QStringLiteral("(Exif)撮影時刻") << QStringLiteral("(Exif)コメント")
+            << QStringLiteral("(Exif)説明") << QStringLiteral("ファイルの日付と時刻") << QStringLiteral("(Exif)撮影した日付と時刻")
+            << QStringLiteral("現在のページ番号");
+    cmbCaptionSource = makeComboBox(caption, QStringLiteral("cmbCaptionSource"), sources);
+    cmbCaptionPosition = makeComboBox(caption, QStringLiteral("cmbCaptionPosition"),
+                                      {tr("写真の下"), tr("写真の上"), tr("写真の内側 (下端)")});
+    edtCaptionHeight = makeNumberEdit(caption, QStringLiteral("edtCaptionHeight"), 1, 1, 100, 0.5);
+    edtCaptionHeight->SetValue(6);
+    cmbCaptionFontSize = makeFontSizeBox(caption, QStringLiteral("cmbCaptionFontSize"));
+    cmbCaptionFontSize->insertItem(0, tr("既定"));
+    cmbCaptionFontSize->setCurrentIndex(0);
+    auto *cl = new QGridLayout(caption);
+    cl->addWidget(label(caption, tr("テキスト"), cmbCaptionSource), 0, 0);
+    cl->addWidget(cmbCaptionSource, 0, 1);
+    cl->addWidget(label(caption, tr("位置"), cmbCaptionPosition), 0, 2);
+    cl->addWidget(cmbCaptionPosition, 0, 3);
+    cl->addWidget(label(caption, tr("高さ(mm)"), edtCaptionHeight), 1, 0);
+    cl->addWidget(edtCaptionHeight, 1, 1);
+    cl->addWidget(label(caption, tr("文字サイズ"), cmbCaptionFontSize), 1, 2);
+    cl->addWidget(cmbCaptionFontSize, 1, 3);
 
     auto *l = new QGridLayout(page);
     l->addWidget(rot, 0, 0);
@@ -387,7 +425,18 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     l->addWidget(border, 2, 0);
     l->addWidget(size, 0, 1, 2, 1);
     l->addWidget(back, 2, 1);
-    l->setRowStretch(3, 1);
+    l->addWidget(caption, 3, 0, 1, 2);
+    l->setRowStretch(4, 1);
+    for (QComboBox *c : {cmbCaptionSource, cmbCaptionPosition, cmbCaptionFontSize}) {
+        connect(c, &QComboBox::currentIndexChanged, this, [this] {
+            FScratchStale = true;
+            updateEnabling();
+        });
+    }
+    connect(edtCaptionHeight, &TNumberEdit::valueChanged, this, [this] {
+        FScratchStale = true;
+        schedulePreview();
+    });
 
     connect(rdoRotateAngle, &QRadioButton::clicked, this, [this] {
         if (cmbRotateAngle->currentIndex() < 0)
@@ -416,6 +465,7 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     for (QComboBox *c : {cmbPhotoSize, cmbSizeLimit, cmbHorzAlign, cmbVertAlign})
         connect(c, &QComboBox::activated, this, &TfrmLayout::schedulePreview);
     connect(chkFrame, &QCheckBox::toggled, this, &TfrmLayout::schedulePreview);
+    connect(chkPrintBackground, &QCheckBox::toggled, this, &TfrmLayout::schedulePreview);
     connect(btnAreaBackground, &QPushButton::clicked, this, &TfrmLayout::editBackground);
     connect(imgAreaBack, &TBackgroundSample::doubleClicked, this, &TfrmLayout::editBackground);
 }
@@ -423,6 +473,71 @@ void TfrmLayout::buildAreaPage(QWidget *page)
 bool TfrmLayout::hasPrinter() const
 {
     return !QvPrint().PrinterNames().isEmpty();
+}
+
+bool TfrmLayout::standardList() const
+{
+    return !hasPrinter() || chkStandardPapers->isChecked();
+}
+
+namespace {
+
+const QString kUserSizeName = QStringLiteral("ユーザー定義サイズ");
+
+// The standard entry of a paper: by its name, else by its size in either
+// orientation; the last entry (the user-defined size) when none matches.
+int standardEntryOf(const TPhotoPaper &paper)
+{
+    const auto papers = StandardPapers();
+    const double w = static_cast<double>(paper.PaperWidth()), h = static_cast<double>(paper.PaperHeight());
+    auto near = [](double a, double b) { return std::abs(a - b) < 0.05; };
+    auto fits = [&](const TStandardPaper &p) {
+        return (near(w, p.width) && near(h, p.height)) || (near(w, p.height) && near(h, p.width));
+    };
+    // A name whose sheet has another size is not that paper any more.
+    const TStandardPaper *named = FindStandardPaper(paper.PaperSizeName());
+    if (named && fits(*named))
+        return static_cast<int>(named - papers.data());
+    if (paper.PaperSizeName() != kUserSizeName) {
+        for (size_t i = 0; i < papers.size(); ++i) {
+            if (fits(papers[i]))
+                return static_cast<int>(i);
+        }
+    }
+    return static_cast<int>(papers.size());
+}
+
+} // namespace
+
+void TfrmLayout::standardListToggled()
+{
+    FLoading = true;
+    loadPrinterPaper();
+    selectPaperEntry();
+    FLoading = false;
+    recomputeAreaSize();
+}
+
+void TfrmLayout::standardPaperChosen(int index)
+{
+    FScratchStale = true;
+    const auto papers = StandardPapers();
+    if (index >= 0 && index < static_cast<int>(papers.size())) {
+        const TStandardPaper &p = papers[static_cast<size_t>(index)];
+        const bool landscape = FPaper.Orientation() == TQvOrientation::qotLandscape;
+        FPaper.SetPaperSize(landscape ? FloatSize(p.height, p.width) : FloatSize(p.width, p.height));
+        FPaper.SetPaperSizeNumber(p.number);
+        FPaper.SetPaperSizeName(QString::fromUtf16(p.name));
+    } else {
+        FPaper.SetPaperSizeNumber(kUserPaperSizeNumber);
+        FPaper.SetPaperSizeName(kUserSizeName);
+    }
+    FLoading = true;
+    edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
+    edtPaperHeight->SetValue(static_cast<double>(FPaper.PaperHeight()));
+    setCustomEnabled(index >= static_cast<int>(papers.size()));
+    FLoading = false;
+    recomputeAreaSize();
 }
 
 void TfrmLayout::setCustomEnabled(bool enabled)
@@ -445,6 +560,20 @@ void TfrmLayout::loadPrinterPaper()
     TQvPrint &print = QvPrint();
     cmbPaperSize->clear();
     FPaperNumbers.clear();
+    // Without a printer the built-in list is the only one; with one, the box
+    // switches between the printer's papers and the built-in ones.
+    chkStandardPapers->setEnabled(hasPrinter());
+    if (!hasPrinter())
+        chkStandardPapers->setChecked(true);
+    if (standardList()) {
+        for (const TStandardPaper &p : StandardPapers()) {
+            cmbPaperSize->addItem(StandardPaperCaption(p));
+            FPaperNumbers.push_back(p.number);
+        }
+        cmbPaperSize->addItem(kUserSizeName);
+        FPaperNumbers.push_back(kUserPaperSizeNumber);
+        return;
+    }
     const QStringList names = print.PaperSizeNames();
     cmbPaperSize->addItems(names);
     for (int i = 0; i < names.size(); ++i)
@@ -454,6 +583,15 @@ void TfrmLayout::loadPrinterPaper()
 void TfrmLayout::selectPaperEntry()
 {
     TQvPrint &print = QvPrint();
+    if (standardList()) {
+        const int entry = standardEntryOf(FPaper);
+        cmbPaperSize->setCurrentIndex(entry);
+        rdgOrientation->button(static_cast<int>(FPaper.Orientation()))->setChecked(true);
+        edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
+        edtPaperHeight->SetValue(static_cast<double>(FPaper.PaperHeight()));
+        setCustomEnabled(entry == cmbPaperSize->count() - 1);
+        return;
+    }
     const QStringList names = print.PaperSizeNames();
     const int entry = FindPaperSizeEntry(names, FPaperNumbers, FPaper.PaperSizeName(), FPaper.PaperSizeNumber());
     if (entry >= 0 || !hasPrinter()) {
@@ -509,6 +647,7 @@ void TfrmLayout::loadControls()
     cmbVertAlign->setCurrentIndex(Ord(FPaper.VerticalAlign()));
     chkFrame->setChecked(FPaper.Border());
     edtBorderWidth->SetValue(FPaper.BorderWidth());
+    chkPrintBackground->setChecked(FPaper.PrintBackground());
     imgAreaBack->SetBackground(&FPaper.Background());
     FLoading = false;
     updateEnabling();
@@ -522,6 +661,10 @@ void TfrmLayout::updateEnabling()
     const int size = cmbPhotoSize->currentIndex();
     edtProtrudeWidth->setEnabled(size == Ord(TPhotoSize::psLarge));
     edtPhotoScale->setEnabled(size == Ord(TPhotoSize::psScale));
+    const bool caption = cmbCaptionSource->currentIndex() > 0;
+    cmbCaptionPosition->setEnabled(caption);
+    edtCaptionHeight->setEnabled(caption);
+    cmbCaptionFontSize->setEnabled(caption);
     schedulePreview();
 }
 
@@ -564,6 +707,25 @@ void TfrmLayout::applyTo(TPhotoPaper &paper, bool typed) const
     paper.SetVerticalAlign(static_cast<TPhotoAlign>(cmbVertAlign->currentIndex()));
     paper.SetBorder(chkFrame->isChecked());
     paper.SetBorderWidth(value(edtBorderWidth));
+    paper.SetPrintBackground(chkPrintBackground->isChecked());
+}
+
+bool TfrmLayout::captionSpec(const TPhotoPaper &paper, TCaptionSpec &spec) const
+{
+    const int source = cmbCaptionSource->currentIndex();
+    if (source <= 0)
+        return false;
+    spec.source = static_cast<TTextSourceType>(source);   // "なし" stands where the fixed text would
+    spec.position = static_cast<TCaptionPosition>(std::max(0, cmbCaptionPosition->currentIndex()));
+    spec.height = TypedValue(edtCaptionHeight);
+    bool ok = false;
+    const int size = cmbCaptionFontSize->currentText().trimmed().toInt(&ok);
+    spec.parentFont = !(ok && size >= TFontControls::kMinFontSize && size <= TFontControls::kMaxFontSize);
+    if (!spec.parentFont) {
+        spec.font = paper.Font();
+        spec.font.SetSize(size);
+    }
+    return true;
 }
 
 int TfrmLayout::typedDivision(const TNumberEdit *edit)
@@ -577,6 +739,18 @@ void TfrmLayout::ApplyControls()
     // Text still being typed counts, as it would once the edit is left.
     CommitNumberEdits(this);
     applyTo(FPaper, false);
+    TCaptionSpec caption;
+    if (captionSpec(FPaper, caption)) {
+        if (ApplyCaptions(FPaper, caption)) {
+            // Made once; choosing a caption again adds another.
+            FLoading = true;
+            cmbCaptionSource->setCurrentIndex(0);
+            FLoading = false;
+            loadControls();
+        } else {
+            ShowError(this, tr("キャプションの高さが大きすぎて写真エリアに収まりません。"));
+        }
+    }
 }
 
 void TfrmLayout::schedulePreview()
@@ -597,6 +771,12 @@ void TfrmLayout::refreshPreview()
     }
     FScratch.SetPaperSize(FloatSize(TypedValue(edtPaperWidth), TypedValue(edtPaperHeight)));
     applyTo(FScratch, true);
+    TCaptionSpec caption;
+    if (captionSpec(FScratch, caption)) {
+        // Shown as it will be made; the scratch copy is taken afresh next time.
+        ApplyCaptions(FScratch, caption);
+        FScratchStale = true;
+    }
     imgLayout->update();
 }
 
@@ -604,6 +784,11 @@ void TfrmLayout::refreshPreview()
 
 void TfrmLayout::paperSizeChosen(int index)
 {
+    if (standardList()) {
+        // A built-in paper is the document's own; the printer is not asked.
+        standardPaperChosen(index);
+        return;
+    }
     FScratchStale = true;
     TQvPrint &print = QvPrint();
     FPrinterTouched = true;
@@ -630,7 +815,7 @@ void TfrmLayout::orientationChosen(int id)
     FScratchStale = true;
     TQvPrint &print = QvPrint();
     const auto wanted = static_cast<TQvOrientation>(id);
-    if (!hasPrinter()) {
+    if (standardList()) {
         // The document's own paper turns.
         FPaper.SetOrientation(wanted);
     } else {
@@ -661,14 +846,17 @@ void TfrmLayout::customSizeLeft()
     const double h = CommittedValue(edtPaperHeight);
     if (w == static_cast<double>(FPaper.PaperWidth()) && h == static_cast<double>(FPaper.PaperHeight()))
         return;
+    // A size outside the limits stays red in its edit and is refused on OK.
+    if (!PaperSizeAllowed(w, h) || !edtPaperWidth->IsValid() || !edtPaperHeight->IsValid())
+        return;
     FPaper.SetPaperSize(FloatSize(w, h));
     FScratchStale = true;
-    if (!hasPrinter()) {
+    if (standardList()) {
         // No printer names the typed size, so the old name ("A4") would stay
         // on a sheet that is no longer A4: call it what a printer's list calls
         // a user-defined size.
         FPaper.SetPaperSizeNumber(kUserPaperSizeNumber);
-        FPaper.SetPaperSizeName(QStringLiteral("ユーザー定義サイズ"));
+        FPaper.SetPaperSizeName(kUserSizeName);
         return;
     }
     FPrinterTouched = true;
@@ -703,6 +891,8 @@ void TfrmLayout::changePrinter()
         ShowError(this, QString::fromUtf8(e.what()));
     }
     FLoading = true;
+    // The paper now comes from the new printer's list.
+    chkStandardPapers->setChecked(false);
     edtCurrentPrinter->setText(print.CurrentPrinterName());
     FPaper.SetPrinterName(print.CurrentPrinterName());
     loadPrinterPaper();
@@ -730,6 +920,8 @@ void TfrmLayout::adjustPaper()
         ShowError(this, QString::fromUtf8(e.what()));
     }
     FLoading = true;
+    chkStandardPapers->setChecked(false);
+    loadPrinterPaper();
     cmbPaperSize->setCurrentIndex(QvPrint().PaperSizeIndex());
     rdgOrientation->button(static_cast<int>(FPaper.Orientation()))->setChecked(true);
     edtPaperWidth->SetValue(static_cast<double>(FPaper.PaperWidth()));
@@ -792,7 +984,22 @@ void TfrmLayout::designer()
 
 void TfrmLayout::accept()
 {
+    CommitNumberEdits(this);
+    if (!CheckNumberEdits(this) || !FFontControls->CheckSize(this))
+        return;
     recomputeAreaSize();
+    {
+        TCaptionSpec caption;
+        if (captionSpec(FPaper, caption)) {
+            FScratch.Assign(FPaper);
+            applyTo(FScratch, false);
+            FScratchStale = true;
+            if (!CaptionFits(FScratch, caption)) {
+                ShowError(this, tr("キャプションの高さが大きすぎて写真エリアに収まりません。"));
+                return;
+            }
+        }
+    }
     if (edtAreaWidth->Value() <= 0 || edtAreaHeight->Value() <= 0) {
         ShowError(this, QStringLiteral("写真エリアのサイズが 0 以下になります。余白、分割数、間隔を見直してください。"));
         return;

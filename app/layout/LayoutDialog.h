@@ -25,6 +25,7 @@ class QTreeWidget;
 namespace vellora {
 
 class TBackgroundSample;
+struct TCaptionSpec;
 class TColorBox;
 class TExtIniFile;
 class TFontControls;
@@ -70,7 +71,14 @@ private:
     void schedulePreview();
     void refreshPreview();
     void updateEnabling();
+    // The caption the controls ask for; false when "なし" is chosen.
+    bool captionSpec(const TPhotoPaper &paper, TCaptionSpec &spec) const;
     bool hasPrinter() const;
+    // The paper list shows the built-in standard papers: without a printer,
+    // or when the user picks a paper for export only.
+    bool standardList() const;
+    void standardListToggled();
+    void standardPaperChosen(int index);
     void setCustomEnabled(bool enabled);
 
     void paperSizeChosen(int index);
@@ -104,6 +112,7 @@ private:
     TUpdownNumberEdit *edtPaperWidth, *edtPaperHeight;
     QPushButton *btnAdjustPaper, *btnChangePrinter;
     QLineEdit *edtCurrentPrinter;
+    QCheckBox *chkStandardPapers;
     // "基本レイアウト"
     TUpdownNumberEdit *edtMarginLeft, *edtMarginRight, *edtMarginTop, *edtMarginBottom;
     TNumberEdit *edtAreaWidth, *edtAreaHeight;
@@ -120,6 +129,9 @@ private:
     TUpdownNumberEdit *edtProtrudeWidth, *edtPhotoScale, *edtBorderWidth;
     QCheckBox *chkFrame;
     TBackgroundSample *imgAreaBack;
+    QCheckBox *chkPrintBackground;
+    QComboBox *cmbCaptionSource, *cmbCaptionPosition, *cmbCaptionFontSize;
+    TUpdownNumberEdit *edtCaptionHeight;
     QPushButton *btnAreaBackground;
     // bottom
     QPushButton *btnDesigner, *btnArea, *btnOk, *btnCancel;

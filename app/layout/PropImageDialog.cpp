@@ -124,6 +124,8 @@ void TfrmPropImage::selectArea()
 void TfrmPropImage::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this))
+        return;
     if (FArea) {
         TImageArea &a = *FArea;
         a.Background().Fill().SetStyle(TFillStyle::fisImage);

@@ -263,6 +263,8 @@ void TfrmPropText::editBackground()
 void TfrmPropText::accept()
 {
     CommitNumberEdits(this);
+    if (!CheckNumberEdits(this) || !FFontControls->CheckSize(this))
+        return;
     if (FArea) {
         TTextArea &a = *FArea;
         a.SetSource(static_cast<TTextSourceType>(cmbSource->currentIndex()));

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/print/PreviewForm.h"
 #include "app/print/PrintForm.h"
+#include "app/print/ResolutionWarnings.h"
 #include "model/PhotoPaper.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@ void InstallPrintWindows(TfrmMain &main)
         preview.SetIniFile(&m.Ini());
         preview.SetTitle(QFileInfo(m.Paper().DocumentFileName()).completeBaseName());
         preview.SetPaper(&m.Paper());
+        new TPreviewResolution(preview);   // owned by the window
         return preview.exec();
     };
     for (const char *name : {"actPrint", "actPrintPreview"}) {

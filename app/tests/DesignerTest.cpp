@@ -455,17 +455,22 @@ TEST(Designer, ATypedValueReachesItsItemBeforeAClickSelectsAnother)
     x->selectAll();
     QTest::keyClicks(x, QStringLiteral("-12.5"));
     QTest::keyClick(x, Qt::Key_Return);
-    expectBounds(b, -12.5, 40, -2.5, 50);
+    // Off the sheet it is kept on it, as a drag keeps items on the surface,
+    // and the edit shows where.
+    expectBounds(b, 0, 40, 10, 50);
+    EXPECT_DOUBLE_EQ(x->Value(), 0);
     EXPECT_TRUE(f.d->isVisible());
     // Spin buttons apply at once.
     auto *w = f.d->findChild<TUpdownNumberEdit *>(QStringLiteral("edtWidth"));
     w->upButton()->click();
     EXPECT_NEAR(mm(b->Right() - b->Left()), 10.1, kEps);
-    // Out of range: positions stop at ±10000 mm, sizes at 0.
+    // Out of range: positions stay on the 100 mm sheet, sizes at least 1 mm.
     x->SetValue(-25000);
-    EXPECT_NEAR(mm(b->Left()), -10000, kEps);
+    EXPECT_NEAR(mm(b->Left()), 0, kEps);
+    x->SetValue(5000);
+    EXPECT_NEAR(mm(b->Left()), 100 - 10.1, kEps);
     w->SetValue(-3);
-    EXPECT_NEAR(mm(b->Right() - b->Left()), 0, kEps);
+    EXPECT_NEAR(mm(b->Right() - b->Left()), 1, kEps);
     EXPECT_EQ(f.d->UndoStack()->count(), 5);
 }
 
@@ -597,6 +602,49 @@ TEST(Designer, RightClickSelectsAndCtrlPOpensTheProperties)
     QTest::mouseDClick(f.item(1), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     EXPECT_EQ(opened, 2);
     EXPECT_EQ(f.d->UndoStack()->count(), 0);   // cancelled: no step
+}
+
+TEST(Designer, OpensWithTheWholePageInViewInBothModes)
+{
+    Fixture f;
+    f.paper.SetPaperSize(FloatSize(210, 297));   // A4, taller than the window is wide
+    f.paper.PhotoAreas().AdjustAreas();
+    f.d = std::make_unique<TfrmDesigner>(nullptr, &f.ini, 127, f.openers);
+    f.d->SetPaper(&f.paper);
+    f.d->resize(900, 700);
+    f.d->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.d.get()));
+    QApplication::processEvents();
+    auto pageInView = [&] {
+        QScrollArea *area = f.d->ScrollArea();
+        const QRect page = f.d->PrintableRect().translated(-area->horizontalScrollBar()->value(),
+                                                           -area->verticalScrollBar()->value());
+        return area->viewport()->rect().contains(page);
+    };
+    EXPECT_TRUE(pageInView()) << f.d->ShowRate();
+    f.d->SetEditMode(TEditMode::emArea, 3);
+    QApplication::processEvents();
+    EXPECT_TRUE(pageInView()) << f.d->ShowRate();
+    saveRender(*f.d, QStringLiteral("designer-fit-area"));
+}
+
+TEST(Designer, TheWholePageShowsEveryCellsOwnAreas)
+{
+    Fixture f;
+    TPhotoArea &cell = *f.paper.PhotoAreas().Items(3);
+    TTextArea *caption = cell.Areas().AddText();
+    caption->SetBounds(FloatRect(2, 2, 30, 12));
+    caption->SetText(QStringLiteral(" "));   // no sample text over the probed pixel
+    caption->Background().Fill().SetStyle(TFillStyle::fisSolid);
+    caption->Background().Fill().SetColor(0x000000FF);   // red
+    f.open();
+    const QImage surface = f.d->Surface()->grab().toImage();
+    const QPoint inside = f.surfaceAt(mm(cell.Left()) + 16, mm(cell.Top()) + 7);
+    const QColor shown = surface.pixelColor(inside * surface.devicePixelRatio());
+    EXPECT_GT(shown.red(), 200);
+    EXPECT_LT(shown.green(), 120);
+    // It belongs to the cell: no item of the whole page stands for it.
+    EXPECT_EQ(f.d->Items().Count(), 0);
 }
 
 TEST(Designer, FittingTheWidthCentresTheHorizontalBar)

@@ -204,6 +204,8 @@ TEST(ExportCommand, BadArgumentsAreRefusedBeforeAnythingIsWritten)
         {{"--export", "pdf", "--output", prefix, "--margins", "-3", photos}, 2, "--margins needs"},
         {{"--export", "pdf", "--output", prefix, "--margins", "200", "--paper", "L", photos}, 2, "no room"},
         {{"--export", "pdf", "--output", prefix, "--paper", "Z9", photos}, 2, "--paper needs"},
+        // The sheet limit the layout dialog and documents share.
+        {{"--export", "pdf", "--output", prefix, "--paper", "1500x200", photos}, 2, "(1 to 1200)"},
         {{"--export", "pdf", "--output", prefix, "--grid", "2x2", "--start-area", "5", photos}, 2,
          "--start-area needs a whole number from 1 to 4"},
         {{"--export", "pdf", "--output", prefix, "--copies", "2", photos}, 2, "--copies belongs to --print"},

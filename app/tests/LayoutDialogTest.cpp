@@ -19,6 +19,8 @@
 #include "model/DocumentFormat.h"
 #include "model/ImageInfos.h"
 #include "model/PaperPrinter.h"
+#include "model/StandardPapers.h"
+#include "model/TextArea.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryService.h"
 #include "settings/IniFile.h"
@@ -704,4 +706,177 @@ TEST(LayoutDialog, MainWindowLayoutCommandTakesTheCopyOnlyOnOk)
         EXPECT_TRUE(w.DocumentModified());
     }
     qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+namespace {
+
+// The program-wide printer replaced by one whose system has no printers.
+struct NoPrinterFixture {
+    std::unique_ptr<TQvPrint> previous = SetQvPrint(std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TMemoryService>(std::make_shared<TFakeSystem>()))));
+    QStringList messages;
+    NoPrinterFixture()
+    {
+        SetMessageHook([this](const QString &, const QString &text) {
+            messages << text;
+            return true;
+        });
+    }
+    ~NoPrinterFixture()
+    {
+        SetMessageHook({});
+        PaperPrinter().SetPaper(nullptr);
+        SetQvPrint(std::move(previous));
+    }
+};
+
+int entryOf(QWidget &dialog, const QString &caption)
+{
+    return child<QComboBox>(dialog, "cmbPaperSize")->findText(caption);
+}
+
+} // namespace
+
+TEST(LayoutDialog, WithoutPrinterTheStandardPapersAreOffered)
+{
+    NoPrinterFixture f;
+    TPhotoPaper main;
+    main.SetPaperSize(FloatSize(100, 150));
+    TfrmLayout dialog;
+    dialog.SetPaper(main);
+    auto *box = child<QComboBox>(dialog, "cmbPaperSize");
+    ASSERT_EQ(box->count(), static_cast<int>(StandardPapers().size()) + 1);
+    EXPECT_EQ(box->itemText(box->count() - 1), QStringLiteral("ユーザー定義サイズ"));
+    // A size no standard paper has is the user-defined one, typed in the edits.
+    EXPECT_EQ(box->currentIndex(), box->count() - 1);
+    EXPECT_TRUE(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->isEnabled());
+
+    choose(dialog, "cmbPaperSize", entryOf(dialog, QStringLiteral("A4 (210 × 297 mm)")));
+    EXPECT_EQ(dialog.Paper().PaperSize(), FloatSize(210, 297));
+    EXPECT_EQ(dialog.Paper().PaperSizeName(), QStringLiteral("A4"));
+    EXPECT_EQ(dialog.Paper().PaperSizeNumber(), 9);
+    EXPECT_FALSE(child<TUpdownNumberEdit>(dialog, "edtPaperWidth")->isEnabled());
+    EXPECT_EQ(child<TNumberEdit>(dialog, "edtAreaWidth")->text(),
+              QString::number(static_cast<double>(210 - dialog.Paper().MarginLeft() - dialog.Paper().MarginRight()), 'f', 1));
+    clickButton(dialog, "rdoLandscape");
+    EXPECT_EQ(dialog.Paper().PaperSize(), FloatSize(297, 210));
+    choose(dialog, "cmbPaperSize", entryOf(dialog, QStringLiteral("L判 (89 × 127 mm)")));
+    EXPECT_EQ(dialog.Paper().PaperSize(), FloatSize(127, 89));   // still landscape
+    EXPECT_EQ(dialog.Paper().PaperSizeNumber(), kUserPaperSizeNumber);
+    dialog.grab().save(pngPath(QStringLiteral("frmLayout-standard-papers")));
+    dialog.show();
+    clickButton(dialog, "btnOk");
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Paper().PaperSizeName(), QStringLiteral("L判"));
+
+    // Opened again, the document's paper is the entry shown.
+    TfrmLayout again;
+    again.SetPaper(dialog.Paper());
+    EXPECT_EQ(child<QComboBox>(again, "cmbPaperSize")->currentText(), QStringLiteral("L判 (89 × 127 mm)"));
+}
+
+TEST(LayoutDialog, WithAPrinterTheStandardPapersServeAnExportOnlyLayout)
+{
+    PrinterFixture f;
+    TPhotoPaper paper;
+    TfrmLayout dialog;
+    dialog.SetPaper(paper);
+    auto *standard = child<QCheckBox>(dialog, "chkStandardPapers");
+    EXPECT_TRUE(standard->isEnabled());
+    EXPECT_FALSE(standard->isChecked());
+    const int printerPapers = child<QComboBox>(dialog, "cmbPaperSize")->count();
+    const TDeviceSettings before = f.applied();
+    standard->click();
+    EXPECT_EQ(child<QComboBox>(dialog, "cmbPaperSize")->count(), static_cast<int>(StandardPapers().size()) + 1);
+    choose(dialog, "cmbPaperSize", entryOf(dialog, QStringLiteral("2L判 (127 × 178 mm)")));
+    EXPECT_EQ(dialog.Paper().PaperSize(), FloatSize(127, 178));
+    // The printer is not asked to take a paper only the export needs.
+    EXPECT_EQ(f.applied().paperSize, before.paperSize);
+    standard->click();
+    EXPECT_EQ(child<QComboBox>(dialog, "cmbPaperSize")->count(), printerPapers);
+}
+
+TEST(LayoutDialog, OkRefusesOutOfRangeValuesInRedAndSaysWhy)
+{
+    struct Case {
+        const char *edit;
+        QString typed;
+    } const cases[] = {
+        {"edtDivHorz", QStringLiteral("-3")},
+        {"edtDivVert", QStringLiteral("100")},
+        {"edtPaperWidth", QStringLiteral("10000")},
+        {"edtPaperHeight", QStringLiteral("-50")},
+        {"edtBorderWidth", QStringLiteral("11")},
+        {"edtPhotoScale", QStringLiteral("5")},
+        {"cmbFontSize", QStringLiteral("2000")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.edit);
+        NoPrinterFixture f;
+        TPhotoPaper main;
+        main.SetPaperSize(FloatSize(100, 150));
+        main.SetPhotoSize(TPhotoSize::psScale);
+        TfrmLayout dialog;
+        dialog.SetPaper(main);
+        const QByteArray before = bytesOf(dialog.Paper());
+        if (auto *box = dialog.findChild<QComboBox *>(QLatin1String(c.edit))) {
+            box->setEditText(c.typed);
+            EXPECT_TRUE(box->styleSheet().contains(QStringLiteral("red")));
+        } else {
+            auto *edit = child<TNumberEdit>(dialog, c.edit);
+            edit->setText(c.typed);
+            emit edit->editingFinished();
+            EXPECT_EQ(edit->text(), c.typed);
+            EXPECT_TRUE(edit->styleSheet().contains(QStringLiteral("red")));
+        }
+        dialog.show();
+        clickButton(dialog, "btnOk");
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        ASSERT_EQ(f.messages.size(), 1);
+        EXPECT_TRUE(f.messages[0].contains(QStringLiteral("入力してください")) ||
+                    f.messages[0].contains(QStringLiteral("指定してください")))
+            << f.messages[0].toStdString();
+        // Nothing was silently changed into another value.
+        EXPECT_EQ(bytesOf(dialog.Paper()), before);
+        dialog.reject();
+    }
+}
+
+TEST(LayoutDialog, CaptionsAndAPrintedPageBackgroundComeFromTheDialogAlone)
+{
+    NoPrinterFixture f;
+    TPhotoPaper main;
+    main.SetPaperSize(FloatSize(210, 297));
+    main.SetMargins(FloatRect(10, 10, 10, 10));
+    TfrmLayout dialog;
+    dialog.SetPaper(main);
+    child<TUpdownNumberEdit>(dialog, "edtDivHorz")->SetValue(2);
+    child<TUpdownNumberEdit>(dialog, "edtDivVert")->SetValue(3);
+    child<TUpdownNumberEdit>(dialog, "edtSpaceVert")->SetValue(5);
+    auto *source = child<QComboBox>(dialog, "cmbCaptionSource");
+    EXPECT_FALSE(child<QComboBox>(dialog, "cmbCaptionPosition")->isEnabled());
+    source->setCurrentIndex(source->findText(QStringLiteral("(Exif)撮影日")));
+    EXPECT_TRUE(child<QComboBox>(dialog, "cmbCaptionPosition")->isEnabled());
+    child<TUpdownNumberEdit>(dialog, "edtCaptionHeight")->SetValue(8);
+    child<QCheckBox>(dialog, "chkPrintBackground")->setChecked(true);
+    QApplication::processEvents();   // the preview shows the captions to come
+    dialog.grab().save(pngPath(QStringLiteral("frmLayout-caption")));
+    dialog.show();
+    clickButton(dialog, "btnOk");
+    ASSERT_EQ(dialog.Paper().PhotoAreas().Count(), 6);
+    const TPhotoPaper &p = dialog.Paper();
+    EXPECT_TRUE(p.PrintBackground());
+    // Three rows of (297 − 20 − 2 × 5) / 3 = 89 mm, less the 8 mm caption each.
+    for (int i = 0; i < 6; ++i) {
+        const TPhotoArea &cell = *p.PhotoAreas().Items(i);
+        EXPECT_NEAR(static_cast<double>(cell.Height()), 81.0, 1e-9);
+        ASSERT_EQ(cell.Areas().Count(), 1);
+        const auto *text = dynamic_cast<const TTextArea *>(cell.Areas().Items(0));
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->Source(), TTextSourceType::tstExifDate);
+        EXPECT_EQ(text->LinkAreaIndex(), i);
+        EXPECT_NEAR(static_cast<double>(text->Bounds().Top), 81.0, 1e-9);
+    }
+    // Made once: the choice is back at "なし".
+    EXPECT_EQ(source->currentIndex(), 0);
 }

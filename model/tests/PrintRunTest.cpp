@@ -8,6 +8,7 @@
 #include "model/PhotoPaper.h"
 #include "model/PicturePrefetcher.h"
 #include "model/PrintRun.h"
+#include "model/ResolutionCheck.h"
 #include "model/TextArea.h"
 #include "print/DevicePrint.h"
 #include "print/MemoryPrint.h"
@@ -626,6 +627,84 @@ TEST(PrintRunWithoutPrinter, ExportsThePapersOwnSizeAndPrintingSaysSo)
             ADD_FAILURE() << "printing without a printer did not fail";
         } catch (const Error &e) {
             EXPECT_STREQ(e.what(), kNoPrinterMessage);
+        }
+    }
+    SetQvPrint(std::move(old));
+}
+
+TEST(PrintRunWithoutPrinter, APageBackgroundPrintsOnlyWhenAsked)
+{
+    auto old = SetQvPrint(std::make_unique<TMemoryPrint>());
+    {
+        TPhotoPaper paper;
+        paper.SetPaperSize(FloatSize(89, 127));
+        paper.SetMargins(FloatRect(15, 15, 15, 15));
+        paper.PhotoAreas().AdjustAreas();
+        paper.Background().Fill().SetStyle(TFillStyle::fisSolid);
+        paper.Background().Fill().SetColor(0x00B0E0F8);   // cream, $00BBGGRR
+        TImageListItems list;
+        TImageInfo info;
+        info.SetFileName(photoFile('A'), TImageLogging::iloLink);
+        list.Add(&info, true);
+        paper.SetInfos(&list);
+        const QString dir = scratchDir(QStringLiteral("print-run-page-background"));
+        TPrintRunSettings settings;
+        settings.exportDpi = 50;
+        for (const bool on : {false, true}) {
+            SCOPED_TRACE(on);
+            paper.SetPrintBackground(on);
+            const QString prefix = dir + (on ? QStringLiteral("/on") : QStringLiteral("/off"));
+            QFile::remove(prefix + QStringLiteral("1.jpg"));
+            ASSERT_EQ(RunPrint(paper, TPrintDest::pdJpeg, nullptr, prefix, 1, settings), 1);
+            const QImage page(prefix + QStringLiteral("1.jpg"));
+            // The margin shows the paper's background only when it prints;
+            // the cell, which inherits it, shows the photo either way.
+            const QColor margin = page.pixelColor(MMToDevice(50, 5), MMToDevice(50, 5));
+            const QColor expected = on ? QColor(0xF8, 0xE0, 0xB0) : QColor(Qt::white);
+            EXPECT_NEAR(margin.red(), expected.red(), 12);
+            EXPECT_NEAR(margin.green(), expected.green(), 12);
+            EXPECT_NEAR(margin.blue(), expected.blue(), 12);
+            EXPECT_EQ(classify(page.pixel(page.width() / 2, page.height() / 2)), 'A');
+        }
+    }
+    SetQvPrint(std::move(old));
+}
+
+TEST(PrintRunWithoutPrinter, PhotosPrintingBelow150PpiAreListedBeforeTheRun)
+{
+    auto old = SetQvPrint(std::make_unique<TMemoryPrint>());
+    {
+        // A 160 × 120 photo fitted whole: turned upright into an 89 × 127 mm
+        // sheet its 120 pixels span 89 mm (34 ppi); 160 pixels over 20 mm are 203 ppi.
+        struct Case {
+            double width, height;
+            std::size_t listed;
+        } const cases[] = {{89, 127, 1}, {20, 15, 0}};
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.width);
+            TPhotoPaper paper;
+            paper.SetPaperSize(FloatSize(c.width, c.height));
+            paper.SetMargins(FloatRect(0, 0, 0, 0));
+            paper.SetPhotoSize(TPhotoSize::psPhoto);
+            paper.PhotoAreas().AdjustAreas();
+            TImageListItems list;
+            TImageInfo info;
+            info.SetFileName(photoFile('B'), TImageLogging::iloLink);
+            list.Add(&info, true);
+            paper.SetInfos(&list);
+            int heard = 0;
+            paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &) { ++heard; });
+            const auto photos = FindLowResolutionPhotos(paper, paper.PrintOptions());
+            ASSERT_EQ(photos.size(), c.listed);
+            EXPECT_EQ(heard, 0);   // the paper's own listener is not told of the check
+            paper.SetOnPhotoDrawn(nullptr);
+            if (c.listed) {
+                EXPECT_EQ(photos[0].info, &info);
+                EXPECT_EQ(photos[0].page, 1);
+                EXPECT_EQ(photos[0].cell, 0);
+                EXPECT_NEAR(photos[0].ppi, 120 / (89 / 25.4), 1.5);
+                EXPECT_EQ(LowResolutionLine(photos[0]), QStringLiteral("B.jpg: 34 ppi (1 ページ、エリア 1)"));
+            }
         }
     }
     SetQvPrint(std::move(old));

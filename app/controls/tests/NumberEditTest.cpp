@@ -198,3 +198,57 @@ TEST(UpdownNumberEdit, SpinButtonsStepWithinLimitsAndWrap) {
     edit.SetVisibleUpdown(false);
     EXPECT_TRUE(edit.upButton()->isHidden());
 }
+
+TEST(NumberEdit, RefusingEditsKeepWhatWasTypedInRedInsteadOfChangingIt) {
+    struct Case {
+        const char *what;
+        double min, max;
+        bool validMinus;
+        QString typed;
+        bool valid;
+        double value;   // after leaving the edit (the old value 5 where refused)
+    } const cases[] = {
+        {"in range", 1, 99, false, QStringLiteral("7"), true, 7},
+        {"a minus where none is allowed", 1, 99, false, QStringLiteral("-3"), false, 5},
+        {"a full-width minus too", 0.1, 1200, false, QStringLiteral("－50"), false, 5},
+        {"above the maximum", 0.1, 1200, false, QStringLiteral("10000"), false, 5},
+        {"below the minimum", 1, 99, false, QStringLiteral("0"), false, 5},
+        {"a minus where one is allowed", -100, 100, true, QStringLiteral("-3"), true, -3},
+        {"not a number", 1, 99, false, QStringLiteral("abc"), false, 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TNumberEdit edit;
+        edit.SetMin(c.min);
+        edit.SetMax(c.max);
+        edit.SetLimit(true);
+        edit.SetZeroEnabled(false);
+        edit.SetValidMinus(c.validMinus);
+        edit.SetValue(5);
+        edit.SetRefuseInvalid(true);
+        edit.setText(c.typed);
+        EXPECT_EQ(edit.IsValid(), c.valid);
+        emit edit.returnPressed();
+        EXPECT_DOUBLE_EQ(edit.Value(), c.value);
+        if (c.valid) {
+            EXPECT_EQ(edit.text(), edit.FormatValue(c.value));
+            EXPECT_TRUE(edit.styleSheet().isEmpty());
+        } else {
+            // The typed text stays, red, until it is corrected.
+            EXPECT_EQ(edit.text(), c.typed);
+            EXPECT_TRUE(edit.styleSheet().contains(QStringLiteral("red")));
+            EXPECT_FALSE(edit.RangeMessage().isEmpty());
+        }
+    }
+    // A refusing edit shows a typed minus sign rather than dropping it.
+    TNumberEdit edit;
+    edit.SetValidMinus(false);
+    edit.SetRefuseInvalid(true);
+    edit.show();
+    edit.setFocus();
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("-3"));
+    EXPECT_EQ(edit.text(), QStringLiteral("-3"));
+    EXPECT_FALSE(edit.IsValid());
+    EXPECT_EQ(edit.RangeMessage(), QStringLiteral("0 以上の数値を入力してください。"));
+}
