@@ -2,11 +2,13 @@
 
 #include "app/Application.h"
 #include "app/FormSettings.h"
+#include "app/PluginStatus.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/DropDst.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
 #include "graphics/GraphicClassList.h"
+#include "graphics/QvIcon.h"
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
@@ -150,7 +152,8 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     }
     // 3. Column widths.
     RestoreListView(kMainImageList, lvFile);
-    // 4. Picture formats, the plug-ins' among them.
+    // 4. Picture formats, the plug-ins' among them; their troubles are told here.
+    ConnectPluginsToWindow(*this);
     if (!TSPIs::Instance()) {
         spiMain = std::make_unique<TSPIs>();
         spiMain->SetGraphicPreview(false);
