@@ -268,6 +268,7 @@ private:
     std::unique_ptr<TPhotoPaper> FPaper;
     QString FSelectPath;
     TSortColumn FSortCol = TSortColumn::socFileName;
+    bool FSortDescending = false;   // a second click on the column's header
     QString FSusieExt;
     QString FSusieFilter;
     std::unique_ptr<TSPIs> spiMain;   // the image plug-ins, for the window's whole life
