@@ -769,6 +769,7 @@ void TfrmMain::BuildPictureFilter() {
         FSusieExt += QStringLiteral("*.") + ext;
         FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
     }
+    addRegisteredFormats();
     if (!spiMain)
         return;
     SearchSusieFolder(*spiMain, iniMain.ReadStr(kOption, QStringLiteral("Susie"), QString()));
@@ -780,6 +781,23 @@ void TfrmMain::BuildPictureFilter() {
             registry.Add(dotted, &SPIBitmapClass());
         else if (registry.GraphicClass(index) != &SPIBitmapClass())
             continue;
+        FSusieExt += QStringLiteral(";*.") + ext;
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(description, ext);
+    }
+}
+
+// Formats the list decodes beyond the classic ones above (icons), so that
+// every file the list takes can also be chosen; plug-in formats follow later.
+void TfrmMain::addRegisteredFormats() {
+    const TGraphicClassList &registry = lvFile->ImageClasses();
+    const QStringList listed = FSusieExt.split(QLatin1Char(';'));
+    for (int i = 0; i < registry.Count(); ++i) {
+        const TGraphicClassListItem &item = registry.Item(i);
+        const QString ext = item.Extension.mid(1).toLower();
+        if (!item.GraphicClass || item.GraphicClass == &SPIBitmapClass() || ext.isEmpty()
+            || listed.contains(QStringLiteral("*.") + ext))
+            continue;
+        const QString description = item.GraphicClass == &IconClass() ? QvIconPictureDescription() : item.GraphicClass->Name;
         FSusieExt += QStringLiteral(";*.") + ext;
         FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(description, ext);
     }

@@ -219,6 +219,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void addRegisteredFormats();   // registry formats beyond the classic list
     void createComponents();
     void createActions();
     void createMenus();
