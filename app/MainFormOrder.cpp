@@ -60,6 +60,10 @@ void TfrmMain::ChangeOrder() {
     // nothing.
     if (!storeStates(*this))
         StoreItemStates();
+    // OK on the order as it was changes nothing that is saved.
+    bool changed = int(order.size()) != FImages->Count();
+    for (int i = 0; !changed && i < FImages->Count(); ++i)
+        changed = FImages->Items(i) != order[std::size_t(i)];
     try {
         FImages->Reorder(order);
     } catch (const std::invalid_argument &) {
@@ -74,7 +78,8 @@ void TfrmMain::ChangeOrder() {
     lvFile->CustomSort([&rank](TImageListItem &a, TImageListItem &b) {
         return rank.value(a.Data(), -1) - rank.value(b.Data(), -1);
     });
-    FDocumentModified = true;
+    if (changed)
+        FDocumentModified = true;
     if (TImageListItem *first = lvFile->Selected())
         lvFile->MakeVisible(first);
     UpdateStatus(kAllStatus);
