@@ -518,7 +518,8 @@ private:
 
 // A new cache file name in folder (the temporary folder when empty): a
 // created "vlt" temporary file, or else a free "Vellora<4 hex digits>.tmp"
-// (numbered when taken), created exclusively. Empty when both fail.
+// (numbered when taken), created exclusively. Empty when both fail. Stale
+// cache files of earlier runs in the folder are swept first.
 QString NewThumbnailCacheFileName(const QString &folder);
 
 // The copy-count badge of the main window in the lower right of iconRect.
