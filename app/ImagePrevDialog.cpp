@@ -1,11 +1,15 @@
 #include "app/ImagePrevDialog.h"
 
+#include "app/PluginStatus.h"
+#include "app/ReadProblems.h"
 #include "app/print/ZoomPanView.h"
+#include "graphics/GraphicClassList.h"
 #include "imagelist/ImageListView.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoArea.h"
 #include "model/PhotoPlacement.h"
 #include "model/PhotoTurn.h"
+#include "plugins/SPIBmp.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -13,7 +17,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -27,6 +34,11 @@ namespace vellora {
 namespace {
 constexpr int kMinRate = 20;
 constexpr int kMaxRate = 200;
+// Fitting may go below the smallest step, so that any photo fits.
+constexpr int kMinFitRate = 1;
+// The size the window has until it is placed: by the stored placement, or
+// else around the photo when first shown.
+const QSize kUnplacedSize(640, 520);
 
 // The quarter turns the print run gives an entry: its own fixed rotation,
 // else the one it was last drawn with (an automatic rotation depends on the
@@ -40,7 +52,16 @@ int printQuarters(const TImageInfo &info) {
 } // namespace
 
 int TfrmImagePrev::ZoomInRate(int rate) { return rate + 20 > kMaxRate ? 100 : rate + 20; }
-int TfrmImagePrev::ZoomOutRate(int rate) { return std::max(kMinRate, rate - 20); }
+int TfrmImagePrev::ZoomOutRate(int rate) { return rate <= kMinRate ? rate : std::max(kMinRate, rate - 20); }
+
+QSize TfrmImagePrev::WindowSizeFor(QSize photo, QSize available, QSize chrome, int minWidth, int margin) {
+    const QSize most(available.width() * 8 / 10, available.height() * 8 / 10);
+    const QSize want = photo.isEmpty() ? QSize(0, 0) : photo + QSize(2 * margin, 2 * margin);
+    // Every button of the bar shows, even past the 80 % on a small screen.
+    const int width = std::max(std::min(want.width() + chrome.width(), most.width()), std::min(minWidth, available.width()));
+    const int height = std::min(std::max(want.height(), 200) + chrome.height(), most.height());
+    return {width, height};
+}
 
 TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileName, QWidget *parent)
     : QDialog(parent), FList(list), FDocumentFileName(documentFileName) {
@@ -105,9 +126,9 @@ TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileNa
     stbMain->addWidget(lblImageSize);
     root->addWidget(stbMain);
 
-    connect(actZoomIn, &QAction::triggered, this, [this] { SetShowRate(ZoomInRate(FShowRate)); });
-    connect(actZoomOut, &QAction::triggered, this, [this] { SetShowRate(ZoomOutRate(FShowRate)); });
-    connect(actActualSize, &QAction::triggered, this, [this] { SetShowRate(100); });
+    connect(actZoomIn, &QAction::triggered, this, [this] { zoomTo(ZoomInRate(FShowRate), viewCentre()); });
+    connect(actZoomOut, &QAction::triggered, this, [this] { zoomTo(ZoomOutRate(FShowRate), viewCentre()); });
+    connect(actActualSize, &QAction::triggered, this, [this] { zoomTo(100, viewCentre()); });
     connect(actFitWidth, &QAction::triggered, this, [this] { SetShowRate(FitWidthRate()); });
     connect(actFitAll, &QAction::triggered, this, [this] { SetShowRate(FitAllRate()); });
     connect(actFirstPage, &QAction::triggered, this, [this] { SetPage(0); });
@@ -119,9 +140,13 @@ TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileNa
     connect(cmbRate->lineEdit(), &QLineEdit::editingFinished, this, [this] { rateEntered(); });
     connect(edtPage, &QLineEdit::editingFinished, this, [this] { pageEntered(); });
     connect(viwImage, &TZoomPanView::zoomRequested, this, [this](int steps) {
-        SetShowRate(steps > 0 ? std::min(kMaxRate, FShowRate + 20) : ZoomOutRate(FShowRate));
+        zoomTo(steps > 0 ? std::min(kMaxRate, FShowRate + 20) : ZoomOutRate(FShowRate), viewCentre());
     });
-    resize(640, 520);
+    // Ctrl+wheel zooms about the point under the pointer.
+    viwImage->viewport()->installEventFilter(this);
+    // Every button stays on the bar (none behind its overflow arrow).
+    FBar = bar;
+    resize(kUnplacedSize);
     SetPage(FList.Items().Count() > 0 ? 0 : -1);
 }
 
@@ -129,6 +154,7 @@ TfrmImagePrev::~TfrmImagePrev() {
     // Hiding moves the focus, and a focused edit reports its text as
     // finished then: no handler may run on a half-destroyed window.
     edtPage->disconnect(this);
+    cmbRate->disconnect(this);
     cmbRate->lineEdit()->disconnect(this);
 }
 
@@ -146,15 +172,51 @@ void TfrmImagePrev::SetPage(int index) {
 }
 
 void TfrmImagePrev::SetShowRate(int rate) {
-    FShowRate = std::clamp(rate, kMinRate, kMaxRate);
+    FShowRate = std::clamp(rate, kMinFitRate, kMaxRate);
     compose();
     updateControls();
 }
 
+QPoint TfrmImagePrev::viewCentre() const { return viwImage->viewport()->rect().center(); }
+
+void TfrmImagePrev::zoomTo(int rate, QPoint anchor) {
+    // The photo's point under the anchor (as a fraction of the photo) stays
+    // under it at the new rate.
+    QScrollBar *h = viwImage->horizontalScrollBar();
+    QScrollBar *v = viwImage->verticalScrollBar();
+    const auto fraction = [this](int picture, int view, int scroll, int at) {
+        const int x = picture < view ? at - (view - picture) / 2 : at + scroll;
+        return double(x - FMargin) / std::max(1, picture - 2 * FMargin);
+    };
+    const QSize before = viwImage->PictureSize();
+    const QSize view = viwImage->viewport()->size();
+    const double fx = fraction(before.width(), view.width(), h->value(), anchor.x());
+    const double fy = fraction(before.height(), view.height(), v->value(), anchor.y());
+    SetShowRate(rate);
+    const QSize after = viwImage->PictureSize();
+    h->setValue(int(std::lround(FMargin + fx * (after.width() - 2 * FMargin) - anchor.x())));
+    v->setValue(int(std::lround(FMargin + fy * (after.height() - 2 * FMargin) - anchor.y())));
+}
+
+bool TfrmImagePrev::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == viwImage->viewport() && event->type() == QEvent::Wheel) {
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        if ((wheel->modifiers() & Qt::ControlModifier) && wheel->angleDelta().y() != 0) {
+            const int rate =
+                wheel->angleDelta().y() > 0 ? std::min(kMaxRate, FShowRate + 20) : ZoomOutRate(FShowRate);
+            zoomTo(rate, wheel->position().toPoint());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TfrmImagePrev::load() {
+    const int serial = ++FLoadSerial;
     FImage = QImage();
     FFullSize = QSize();
     FTurn = {};
+    FOrientation = 1;
     FError.clear();
     lblFileName->clear();
     lblImageSize->clear();
@@ -165,37 +227,73 @@ void TfrmImagePrev::load() {
     TImageListItem *item = FList.Items()[FPage];
     const TImageInfo *info = item ? item->Data() : nullptr;
     lblFileName->setText(info ? info->FileName() : QString());
-    try {
-        if (!info)
-            throw std::runtime_error("no record");
-        // Decoded at the reduction the largest zoom needs of the view.
-        const int rate = FShowRate;
-        TLoadedPicture p = LoadAreaPicture(*info, FDocumentFileName, [rate](QSize full) {
-            return QSize(std::max(1, full.width() * std::max(rate, 100) / 100),
-                         std::max(1, full.height() * std::max(rate, 100) / 100));
-        });
+    if (!info) {
+        FError = tr("画像を読み込めません。");
+        compose();
+        return;
+    }
+    // Decoded at the reduction the largest zoom needs of the view.
+    const int rate = FShowRate;
+    const QString document = FDocumentFileName;
+    TLoadedPicture p;
+    QString failure;
+    const auto read = [&p, &failure, info, document, rate] {
+        try {
+            p = LoadAreaPicture(*info, document, [rate](QSize full) {
+                return QSize(std::max(1, full.width() * std::max(rate, 100) / 100),
+                             std::max(1, full.height() * std::max(rate, 100) / 100));
+            });
+        } catch (const std::exception &e) {
+            failure = QString::fromUtf8(e.what());
+        }
+    };
+    if (mayUsePlugins(*info)) {
+        // A plug-in may take long or hang: the window stays usable meanwhile,
+        // and Escape stops the reading.
+        FError = tr("読み込み中…\n%1").arg(info->FileName());
+        compose();
+        FLoading = true;
+        const bool finished = RunOffUiThread(read);
+        FLoading = false;
+        if (serial != FLoadSerial)
+            return;   // another page was asked for meanwhile
+        if (!finished)
+            failure = QStringLiteral("the call was cancelled");
+        FError.clear();
+    } else {
+        read();
+    }
+    if (failure.isEmpty()) {
         // Shown as it prints: upright when photos are turned so, then turned
         // as the print run turns this entry.
+        FOrientation = p.orientation;
         FTurn = ThenQuarters(ExifRotate() ? UprightTurn(p.orientation) : TPixelTurn{}, printQuarters(*info));
         FImage = TurnImage(p.image, FTurn);
         FFullSize = p.fullSize.isEmpty() ? p.image.size() : p.fullSize;
         if (FImage.isNull())
-            FError = QStringLiteral("画像を読み込めません。\n%1").arg(info->FileName());
-    } catch (const std::exception &e) {
-        FError = QStringLiteral("画像を読み込めません。\n%1").arg(QString::fromUtf8(e.what()));
+            failure = p.problem;
     }
-    // The size the file says, as the list shows it.
-    if (!FFullSize.isEmpty())
-        lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(FFullSize.width()).arg(FFullSize.height()));
+    if (FImage.isNull())
+        FError = tr("画像を読み込めません: %1。\n%2").arg(ReadProblemText(failure), info->FileName());
+    // The photo's upright size, as the list shows it (the print turn aside).
+    const QSize upright = TurnedSize(FFullSize, ExifRotate() ? UprightTurn(FOrientation) : TPixelTurn{});
+    if (!upright.isEmpty())
+        lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
     FFullSize = TurnedSize(FFullSize, FTurn);
     compose();
+}
+
+bool TfrmImagePrev::mayUsePlugins(const TImageInfo &info) {
+    // Only the built-in decoders are known to come back at once.
+    const TGraphicClass *cls = FindGraphicClass(info.FileName(), false);
+    return !cls || cls == &SPIBitmapClass();
 }
 
 int TfrmImagePrev::FitWidthRate() const {
     if (FFullSize.isEmpty())
         return 100;
     const int width = viwImage->viewport()->width() - 2 * FMargin;
-    return std::clamp(int(std::floor(double(width) * 100 / FFullSize.width())), kMinRate, kMaxRate);
+    return std::clamp(int(std::floor(double(width) * 100 / FFullSize.width())), kMinFitRate, kMaxRate);
 }
 
 int TfrmImagePrev::FitAllRate() const {
@@ -204,7 +302,7 @@ int TfrmImagePrev::FitAllRate() const {
     const int width = viwImage->viewport()->width() - 2 * FMargin;
     const int height = viwImage->viewport()->height() - 2 * FMargin;
     const double r = std::min(double(width) * 100 / FFullSize.width(), double(height) * 100 / FFullSize.height());
-    return std::clamp(int(std::floor(r)), kMinRate, kMaxRate);
+    return std::clamp(int(std::floor(r)), kMinFitRate, kMaxRate);
 }
 
 void TfrmImagePrev::compose() {
@@ -281,11 +379,30 @@ void TfrmImagePrev::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
+void TfrmImagePrev::fitWindowToPhoto() {
+    QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return;
+    const QRect available = shown->availableGeometry();
+    // Everything around the photo's view: bar, status bar and frames.
+    layout()->activate();
+    const QSize chrome = size() - viwImage->viewport()->size();
+    const QSize wanted = WindowSizeFor(FFullSize, available.size(), chrome, FBar->sizeHint().width(), FMargin);
+    resize(wanted);
+    QRect frame(QPoint(0, 0), wanted);
+    frame.moveCenter((parentWidget() ? parentWidget()->window()->geometry() : available).center());
+    move(std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() - wanted.width())),
+         std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() - wanted.height())));
+}
+
 void TfrmImagePrev::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (FFirstShow) {
         FFirstShow = false;
-        SetShowRate(std::min(100, FitWidthRate()));
+        if (size() == kUnplacedSize)
+            fitWindowToPhoto();
+        // The whole photo, at most at its own size.
+        SetShowRate(std::min(100, FitAllRate()));
     }
 }
 

@@ -16,9 +16,11 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QStatusBar;
+class QToolBar;
 
 namespace vellora {
 
+class TImageInfo;
 class TImageListView;
 class TZoomPanView;
 
@@ -32,14 +34,19 @@ public:
     int Page() const noexcept { return FPage; }
     void SetPage(int index);
     int ShowRate() const noexcept { return FShowRate; }
-    void SetShowRate(int rate);        // 20..200
+    void SetShowRate(int rate);        // 1..200 (the steps and the box: 20..200)
     int Margin() const noexcept { return FMargin; }
 
     // The zoom steps: +20 (past 200 back to 100) and -20 (not below 20).
     static int ZoomInRate(int rate);
-    static int ZoomOutRate(int rate);
+    static int ZoomOutRate(int rate);   // a fitted rate below 20 stays
+    // The window size that shows a photo of that size (upright, at 100 %)
+    // whole with the margins: at most 80 % of the available screen, but at
+    // least minWidth (the bar's) where the whole screen allows. chrome is what
+    // the window adds around the photo's view.
+    static QSize WindowSizeFor(QSize photo, QSize available, QSize chrome, int minWidth, int margin);
     // The largest rate at which the picture fits the width (or the whole
-    // view) with the margins and without a scroll bar.
+    // view) with the margins and without a scroll bar; down to 1 %.
     int FitWidthRate() const;
     int FitAllRate() const;
 
@@ -64,6 +71,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void load();
@@ -71,6 +79,12 @@ private:
     void rateEntered();
     void pageEntered();
     void updateControls();
+    // Zooms so that the photo's point at anchor (viewport coordinates) stays there.
+    void zoomTo(int rate, QPoint anchor);
+    QPoint viewCentre() const;
+    void fitWindowToPhoto();
+    // Whether reading the entry may go through an image plug-in.
+    static bool mayUsePlugins(const TImageInfo &info);
 
     TImageListView &FList;
     QString FDocumentFileName;
@@ -82,6 +96,10 @@ private:
     QImage FImage;          // decoded, perhaps reduced, turned as shown
     QSize FFullSize;        // the whole image's pixels, turned as shown
     TPixelTurn FTurn;
+    int FOrientation = 1;   // Exif orientation of the shown photo
+    int FLoadSerial = 0;    // a load finding it changed drops its result
+    bool FLoading = false;  // a plug-in reads the photo now
+    QToolBar *FBar = nullptr;
     QString FError;
 };
 

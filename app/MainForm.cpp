@@ -7,11 +7,13 @@
 
 #include "app/Application.h"
 #include "app/FormSettings.h"
+#include "app/PluginStatus.h"
 #include "app/PrinterSetupDialog.h"
 #include "app/controls/DropDst.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
 #include "graphics/GraphicClassList.h"
+#include "graphics/QvIcon.h"
 #include "model/Document.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
@@ -159,7 +161,8 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     }
     // 3. Column widths.
     RestoreListView(kMainImageList, lvFile);
-    // 4. Picture formats, the plug-ins' among them.
+    // 4. Picture formats, the plug-ins' among them; their troubles are told here.
+    ConnectPluginsToWindow(*this);
     if (!TSPIs::Instance()) {
         spiMain = std::make_unique<TSPIs>();
         spiMain->SetGraphicPreview(false);
@@ -243,6 +246,7 @@ void TfrmMain::createComponents() {
     lvFile->SetMultiSelect(true);
     lvFile->SetReadOnly(true);
     lvFile->SetRowSelect(true);
+    lvFile->SetHideSelection(false);   // the selection stays seen while the focus is elsewhere
     lvFile->SetThumbnailMode(TIVThumbnailMode::tmDraft);
     lvFile->SetUseThread(true);
     lvFile->AddColumn(QStringLiteral("ファイル名"), 150);
@@ -251,6 +255,7 @@ void TfrmMain::createComponents() {
     lvFile->AddColumn(QStringLiteral("ファイルサイズ"), 60, Qt::AlignRight);
     lvFile->AddColumn(QStringLiteral("横×縦"), 60, Qt::AlignRight);
     lvFile->AddColumn(QStringLiteral("コピー"), 50, Qt::AlignRight);
+    lvFile->SetSortIndicator(0, false);   // the header makes room for its arrow before the widths are fitted
     fitDefaultColumns();
     lvFile->SetViewStyle(TImageViewStyle::ivsThumbnail);
     lvFile->SetSortType(TSortType::stData);
@@ -694,6 +699,9 @@ void TfrmMain::SaveSettings() {
 void TfrmMain::UpdateSortChecks() {
     for (QAction *a : FSortGroup->actions())
         a->setChecked(a->data().toInt() == int(FSortCol));
+    // The details view's header shows the column and the direction.
+    static constexpr int kColumnOf[] = {0, 1, 2, 3, 4, 4, 5};   // by TSortColumn
+    lvFile->SetSortIndicator(kColumnOf[std::size_t(FSortCol)], FSortDescending);
 }
 
 QString TfrmMain::NewCacheFileName() {
@@ -720,6 +728,8 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
                                       .arg(lvFile->Items().Count())
                                       .arg(CheckedCount())
                                       .arg(lvFile->SelCount()));
+    if (panels & StatusBit(TStatusPanel::spCounts))
+        layoutStatus();   // the counts may have grown past their panel
     if (panels & StatusBit(TStatusPanel::spSelection)) {
         QString text;
         if (TImageListItem *item = lvFile->Selected(); item && item->Data()) {
@@ -741,10 +751,12 @@ int TfrmMain::StatusPanelWidth(int panel) const { return FStatusPanels[panel]->w
 
 void TfrmMain::layoutStatus() {
     const int h = FStatusHost->height();
-    const int first = std::max(kStatusMinSelection, FStatusHost->width() - kStatusCountsWidth - kStatusPrinterWidth);
+    // The counts are never cut: their panel grows with them.
+    const int counts = std::max(kStatusCountsWidth, FStatusPanels[1]->sizeHint().width() + 8);
+    const int first = std::max(kStatusMinSelection, FStatusHost->width() - counts - kStatusPrinterWidth);
     FStatusPanels[0]->setGeometry(0, 0, first, h);
-    FStatusPanels[1]->setGeometry(first, 0, kStatusCountsWidth, h);
-    FStatusPanels[2]->setGeometry(first + kStatusCountsWidth, 0, kStatusPrinterWidth, h);
+    FStatusPanels[1]->setGeometry(first, 0, counts, h);
+    FStatusPanels[2]->setGeometry(first + counts, 0, kStatusPrinterWidth, h);
 }
 
 void TfrmMain::UpdatePaperLabels() {
@@ -849,6 +861,7 @@ void TfrmMain::BuildPictureFilter() {
         FSusieExt += QStringLiteral("*.") + ext;
         FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
     }
+    addRegisteredFormats();
     if (!spiMain)
         return;
     SearchSusieFolder(*spiMain, iniMain.ReadStr(kOption, QStringLiteral("Susie"), QString()));
@@ -860,6 +873,23 @@ void TfrmMain::BuildPictureFilter() {
             registry.Add(dotted, &SPIBitmapClass());
         else if (registry.GraphicClass(index) != &SPIBitmapClass())
             continue;
+        FSusieExt += QStringLiteral(";*.") + ext;
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(description, ext);
+    }
+}
+
+// Formats the list decodes beyond the classic ones above (icons), so that
+// every file the list takes can also be chosen; plug-in formats follow later.
+void TfrmMain::addRegisteredFormats() {
+    const TGraphicClassList &registry = lvFile->ImageClasses();
+    const QStringList listed = FSusieExt.split(QLatin1Char(';'));
+    for (int i = 0; i < registry.Count(); ++i) {
+        const TGraphicClassListItem &item = registry.Item(i);
+        const QString ext = item.Extension.mid(1).toLower();
+        if (!item.GraphicClass || item.GraphicClass == &SPIBitmapClass() || ext.isEmpty()
+            || listed.contains(QStringLiteral("*.") + ext))
+            continue;
+        const QString description = item.GraphicClass == &IconClass() ? QvIconPictureDescription() : item.GraphicClass->Name;
         FSusieExt += QStringLiteral(";*.") + ext;
         FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(description, ext);
     }
@@ -951,7 +981,8 @@ TImageListItem *TfrmMain::addInfoItem(TImageInfo *info, TIntSize knownSize) {
 }
 
 void TfrmMain::setSubItems(TImageListItem &item, const TImageInfo &info) {
-    item.SetSubItems(QStringList{info.ShotTimeText(), info.FileTimeText(), info.FileSizeText(), info.ImageSizeText(),
+    item.SetSubItems(QStringList{info.ShotTimeText(), info.FileTimeText(), info.FileSizeText(),
+                                 ImageSizeText(info.UprightImageSize()),
                                  QString::number(info.Options().Copies())});
 }
 
@@ -1001,22 +1032,28 @@ int TfrmMain::compareItems(TImageListItem &a, TImageListItem &b) const {
     if (!x || !y)
         return 0;
     auto cmp = [](auto l, auto r) { return l < r ? -1 : (r < l ? 1 : 0); };
-    switch (FSortCol) {
-    case TSortColumn::socFileName: return a.Caption().compare(b.Caption(), Qt::CaseInsensitive);
-    case TSortColumn::socShotDate: return cmp(x->ShotTime(), y->ShotTime());
-    case TSortColumn::socFileDate: return cmp(x->FileTime(), y->FileTime());
-    case TSortColumn::socFileSize: return cmp(x->FileSize(), y->FileSize());
-    case TSortColumn::socImageWidth: {
-        const int c = cmp(x->ImageWidth(), y->ImageWidth());
-        return c != 0 ? c : cmp(x->ImageHeight(), y->ImageHeight());
-    }
-    case TSortColumn::socImageHeight: {
-        const int c = cmp(x->ImageHeight(), y->ImageHeight());
-        return c != 0 ? c : cmp(x->ImageWidth(), y->ImageWidth());
-    }
-    case TSortColumn::socCopies: return cmp(x->Options().Copies(), y->Options().Copies());
-    }
-    return 0;
+    const int order = [&] {
+        switch (FSortCol) {
+        case TSortColumn::socFileName: return a.Caption().compare(b.Caption(), Qt::CaseInsensitive);
+        case TSortColumn::socShotDate: return cmp(x->ShotTime(), y->ShotTime());
+        case TSortColumn::socFileDate: return cmp(x->FileTime(), y->FileTime());
+        case TSortColumn::socFileSize: return cmp(x->FileSize(), y->FileSize());
+        // By the size the column shows: upright.
+        case TSortColumn::socImageWidth: {
+            const TIntSize l = x->UprightImageSize(), r = y->UprightImageSize();
+            const int c = cmp(l.cx, r.cx);
+            return c != 0 ? c : cmp(l.cy, r.cy);
+        }
+        case TSortColumn::socImageHeight: {
+            const TIntSize l = x->UprightImageSize(), r = y->UprightImageSize();
+            const int c = cmp(l.cy, r.cy);
+            return c != 0 ? c : cmp(l.cx, r.cx);
+        }
+        case TSortColumn::socCopies: return cmp(x->Options().Copies(), y->Options().Copies());
+        }
+        return 0;
+    }();
+    return FSortDescending ? -order : order;
 }
 
 // --- the document -------------------------------------------------------------------------

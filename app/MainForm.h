@@ -258,6 +258,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void addRegisteredFormats();   // registry formats beyond the classic list
     void createComponents();
     void createActions();
     void createMenus();
@@ -333,6 +334,7 @@ private:
     std::unique_ptr<TPhotoPaper> FPaper;
     QString FSelectPath;
     TSortColumn FSortCol = TSortColumn::socFileName;
+    bool FSortDescending = false;   // a second click on the column's header
     QString FSusieExt;
     QString FSusieFilter;
     std::unique_ptr<TSPIs> spiMain;   // the image plug-ins, for the window's whole life

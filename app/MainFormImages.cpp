@@ -469,16 +469,26 @@ void TfrmMain::SortOnce() {
 }
 
 void TfrmMain::SortByColumn(int column) {
-    switch (column) {
-    case 0: FSortCol = TSortColumn::socFileName; break;
-    case 1: FSortCol = TSortColumn::socShotDate; break;
-    case 2: FSortCol = TSortColumn::socFileDate; break;
-    case 3: FSortCol = TSortColumn::socFileSize; break;
-    case 4:
-        FSortCol = FSortCol == TSortColumn::socImageWidth ? TSortColumn::socImageHeight : TSortColumn::socImageWidth;
-        break;
-    case 5: FSortCol = TSortColumn::socCopies; break;
-    default: return;
+    static constexpr TSortColumn kByColumn[] = {TSortColumn::socFileName, TSortColumn::socShotDate,
+                                                TSortColumn::socFileDate, TSortColumn::socFileSize,
+                                                TSortColumn::socImageWidth, TSortColumn::socCopies};
+    if (column < 0 || column >= int(std::size(kByColumn)))
+        return;
+    const TSortColumn old = FSortCol;
+    if (column == 4) {
+        // Width, then height; each pair of clicks turns the order round:
+        // width up, height up, width down, height down.
+        const bool bySize = old == TSortColumn::socImageWidth || old == TSortColumn::socImageHeight;
+        if (old == TSortColumn::socImageWidth) {
+            FSortCol = TSortColumn::socImageHeight;
+        } else {
+            FSortCol = TSortColumn::socImageWidth;
+            FSortDescending = bySize && !FSortDescending;
+        }
+    } else {
+        FSortCol = kByColumn[column];
+        // A second click on the same column turns the order round.
+        FSortDescending = old == FSortCol && !FSortDescending;
     }
     UpdateSortChecks();
     SortOnce();
@@ -659,6 +669,7 @@ void TfrmMain::connectCommands() {
         SetActionPending(a, false);
         connect(a, &QAction::triggered, this, [this, a] {
             FSortCol = TSortColumn(a->data().toInt());
+            FSortDescending = false;
             UpdateSortChecks();
             runGuarded([this] { SortOnce(); });
         });
@@ -693,7 +704,7 @@ void TfrmMain::connectCommands() {
             FEntryChecker->Forget(info);
         if (info && info->ImageWidth() == 0) {
             info->SetImageSize(TIntSize{item.ImageWidth(), item.ImageHeight()});
-            item.SetSubItem(3, info->ImageSizeText());
+            item.SetSubItem(3, ImageSizeText(info->UprightImageSize()));
         }
     };
 

@@ -75,6 +75,8 @@ void TfrmMain::ChangeOrder() {
     lvFile->CustomSort([&rank](TImageListItem &a, TImageListItem &b) {
         return rank.value(a.Data(), -1) - rank.value(b.Data(), -1);
     });
+    // An order step is only kept when the order changed, so OK on the order
+    // as it was leaves the document unmodified.
     pushOrderStep(std::move(before));
     if (TImageListItem *first = lvFile->Selected())
         lvFile->MakeVisible(first);

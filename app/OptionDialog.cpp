@@ -1,4 +1,5 @@
 #include "app/OptionDialog.h"
+#include "app/PluginStatus.h"
 
 #include "app/controls/QvTaskDialog.h"
 #include "model/PhotoTurn.h"
@@ -63,6 +64,8 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     grid->addWidget(edtSusiePath, 3, 0);
     grid->addWidget(btnSusiePath, 3, 1);
     root->addWidget(folders);
+    // The plug-ins found, their formats and state.
+    root->addWidget(new TPluginListPanel(this));
 
     auto *startup = new QGroupBox(QStringLiteral("起動時に開くファイル"), this);
     startup->setObjectName(QStringLiteral("grpDefaultDocument"));

@@ -642,8 +642,33 @@ bool TQvIcon::Empty() const noexcept
     return std::all_of(FImages.begin(), FImages.end(), [](const auto &image) { return image->Empty(); });
 }
 
+void TQvIcon::SetLargestAsPicture(bool on)
+{
+    FLargestAsPicture = on;
+    changed();
+}
+
 QImage TQvIcon::displayImage() const
 {
+    if (FLargestAsPicture) {
+        // A picture is scaled to its place afterwards: the most pixels, then
+        // the deepest colours, make the best of it.
+        int best = -1;
+        for (int i = 0; i < Count(); ++i) {
+            const TQvIconImage &image = Images(i);
+            if (image.Handle().isNull())
+                continue;
+            if (best < 0)
+                best = i;
+            const TQvIconImage &b = Images(best);
+            const qint64 area = qint64(image.Width()) * image.Height();
+            const qint64 bestArea = qint64(b.Width()) * b.Height();
+            if (area > bestArea || (area == bestArea && image.BitCount() > b.BitCount()))
+                best = i;
+        }
+        if (best >= 0)
+            return Images(best).Handle();
+    }
     // The picture a true-colour canvas shows at the icon's own size.
     int w = FWidth, h = FHeight, bits = 32;
     const int index = NearestIcon(w, h, bits);
@@ -659,6 +684,7 @@ std::unique_ptr<TGraphic> CreateQvIconGraphic()
 {
     auto icon = std::make_unique<TQvIcon>();
     icon->SetQtFallback(true);
+    icon->SetLargestAsPicture(true);
     return icon;
 }
 

@@ -118,6 +118,10 @@ public:
     void SetStretchMode(TQvIconStretchMode mode) { FStretchMode = mode; }
     bool QtFallback() const noexcept { return FQtFallback; }
     void SetQtFallback(bool on) { FQtFallback = on; }
+    // The graphic's picture (what a print or a viewer takes) is the largest
+    // image rather than the one nearest the preferred size.
+    bool LargestAsPicture() const noexcept { return FLargestAsPicture; }
+    void SetLargestAsPicture(bool on);
 
     int Count() const noexcept { return static_cast<int>(FImages.size()); }
     const TQvIconImage &Images(int index) const { return *FImages.at(static_cast<std::size_t>(index)); }
@@ -188,10 +192,12 @@ private:
     std::vector<std::unique_ptr<TQvIconImage>> FImages;
     TQvIconStretchMode FStretchMode = TQvIconStretchMode::smAuto;
     bool FQtFallback = false;
+    bool FLargestAsPicture = false;
 };
 
 // The class the picture registries use for ".ico": TQvIcon with Qt's reader
-// as the fallback. Its description in the picture loader is "アイコン".
+// as the fallback, giving its largest image as the picture. Its description
+// in the picture loader is "アイコン".
 std::unique_ptr<TGraphic> CreateQvIconGraphic();
 QString QvIconPictureExtension();     // "ico"
 QString QvIconPictureDescription();   // "アイコン"

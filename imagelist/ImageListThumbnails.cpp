@@ -406,6 +406,8 @@ void TImageListView::DeleteCache(const QString &FileName)
 
 QString NewThumbnailCacheFileName(const QString &folder)
 {
+    // Files a crashed run left behind go before a new one is made.
+    SweepStaleThumbnailCaches(folder);
     QString name;
     if (CreateTempFileName(folder, QStringLiteral("vlt"), name))
         return name;

@@ -105,6 +105,19 @@ TImageListView::TImageListView(QWidget *parent)
                 report(selected, true);
             });
 
+    connect(FModel, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { measureListNames(first, last); });
+    connect(FModel, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                if (topLeft.column() == 0)
+                    measureListNames(topLeft.row(), bottomRight.row());
+            });
+    // Removing keeps the width (a wider cell cuts nothing); a new list is measured afresh.
+    connect(FModel, &QAbstractItemModel::modelReset, this, [this] {
+        FListTextWidth = -1;
+        updateListCell();
+    });
+
     updateBackColor();
     applyViewStyle();
 }
@@ -290,12 +303,75 @@ void TImageListView::applyViewStyle()
     }
     FListView->setMovement(QListView::Static);
     FListView->setUniformItemSizes(true);
-    FListView->setLayoutMode(QListView::Batched);
+    // The list style lays out in columns, which a batched layout leaves at
+    // its first batch; with cells all alike one pass is cheap at any count.
+    FListView->setLayoutMode(FViewStyle == TImageViewStyle::ivsList ? QListView::SinglePass : QListView::Batched);
+    FListTextWidth = -1;
+    if (FViewStyle == TImageViewStyle::ivsList)
+        updateListCell();
+    else
+        FListView->setGridSize(QSize());
     FStack->setCurrentWidget(FViewStyle == TImageViewStyle::ivsReport ? static_cast<QWidget *>(FTreeView)
                                                                        : static_cast<QWidget *>(FListView));
     FListView->doItemsLayout();
     FModel->columnsChanged();
     applyColumns();
+}
+
+void TImageListView::measureListNames(int first, int last)
+{
+    if (FViewStyle != TImageViewStyle::ivsList || FDestroying)
+        return;
+    const bool whole = FListTextWidth < 0;
+    if (whole) {
+        first = 0;
+        last = FItems->Count() - 1;
+        FListTextWidth = 0;
+    }
+    const QFontMetrics metrics(FListView->font());
+    int widest = FListTextWidth;
+    for (int row = std::max(0, first); row <= last && row < FItems->Count(); ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(FItems->Item(row)->Caption()));
+    if (widest == FListTextWidth && !whole)
+        return;
+    FListTextWidth = widest;
+    updateListCell();
+}
+
+void TImageListView::updateListCell()
+{
+    if (FViewStyle != TImageViewStyle::ivsList || FDestroying)
+        return;
+    if (FListTextWidth < 0) {
+        measureListNames(0, FItems->Count() - 1);
+        return;
+    }
+    // Every cell is as wide as the widest name asks, so no name is cut while
+    // the view is wide enough; a name wider than the view is cut in the
+    // middle (the elide mode), keeping its end and extension.
+    QSize cell(FListTextWidth + 24, FListView->fontMetrics().height() + 4);
+    if (FItems->Count() > 0) {
+        QStyleOptionViewItem option;
+        option.initFrom(FListView);
+        option.font = FListView->font();
+        option.decorationSize = FListView->iconSize();
+        option.textElideMode = FListView->textElideMode();
+        const QModelIndex first = FModel->index(0, 0);
+        const QSize hint = FListView->itemDelegateForIndex(first)->sizeHint(option, first);
+        const int overhead = hint.width() - QFontMetrics(option.font).horizontalAdvance(FItems->Item(0)->Caption());
+        // A little taller than the hint, so underscores below the baseline show.
+        cell = QSize(FListTextWidth + std::max(0, overhead) + 4, hint.height() + 2);
+    }
+    cell.setWidth(std::max(16, std::min(cell.width(), FListView->viewport()->width() - 2)));
+    if (FListView->gridSize() != cell)
+        FListView->setGridSize(cell);
+}
+
+void TImageListView::SetSortIndicator(int column, bool descending)
+{
+    QHeaderView *header = FTreeView->header();
+    header->setSortIndicatorShown(column >= 0);
+    header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TImageListView::SetMultiSelect(bool value)
@@ -482,6 +558,8 @@ void TImageListView::changeEvent(QEvent *event)
 
 bool TImageListView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Resize && FListView && watched == FListView->viewport())
+        updateListCell();
     if (event->type() == QEvent::KeyPress && (watched == FListView || watched == FTreeView)) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Space && FCheckBoxes && key->modifiers() == Qt::NoModifier) {

@@ -398,6 +398,9 @@ public:
     // The widgets, for hosts that tune them and for tests.
     QListView *ListView() const noexcept { return FListView; }
     QTreeView *TreeView() const noexcept { return FTreeView; }
+    // The report header's sort arrow on column (none below 0), pointing down
+    // when descending.
+    void SetSortIndicator(int column, bool descending);
     QAbstractItemView *ActiveView() const;
     TImageListModel *Model() const noexcept { return FModel; }
     QItemSelectionModel *SelectionModel() const noexcept { return FSelection; }
@@ -441,6 +444,10 @@ private:
     void itemRemoved(TImageListItem &item);
     void updateBackColor();
     void applyViewStyle();
+    // The list style's cells: measured names of rows first..last, and the
+    // one cell size of every entry.
+    void measureListNames(int first, int last);
+    void updateListCell();
     void applyColumns();
     void updateGeometry2();
     void sortIfNeeded();
@@ -488,6 +495,7 @@ private:
     bool FCacheErrorReported = false;
     bool FOwnsTempFile = false;   // the view made its own cache file and removes it
     std::uint64_t FNextHandle = 1;
+    int FListTextWidth = -1;   // widest name in the list style, pixels; -1 = measure again
 
     std::unique_ptr<TImageListViewItems> FItems;
     TImageListModel *FModel = nullptr;
@@ -510,7 +518,8 @@ private:
 
 // A new cache file name in folder (the temporary folder when empty): a
 // created "vlt" temporary file, or else a free "Vellora<4 hex digits>.tmp"
-// (numbered when taken), created exclusively. Empty when both fail.
+// (numbered when taken), created exclusively. Empty when both fail. Stale
+// cache files of earlier runs in the folder are swept first.
 QString NewThumbnailCacheFileName(const QString &folder);
 
 // The copy-count badge of the main window in the lower right of iconRect.

@@ -165,12 +165,26 @@ QByteArray encodeThumb(const QImage &thumb, const TGraphicClass *thumbnailClass)
     return graphic->SaveToData();
 }
 
+// A whole picture far larger than its thumbnail is first reduced smoothly to
+// about twice the thumbnail, as the JPEG decoder's own scaling does: the
+// draft mode's nearest pixel then looks alike for every source, instead of
+// aliasing fine detail of pictures decoded at full size.
+QImage reduceSmoothly(const QImage &image, QSize target)
+{
+    if (image.width() <= 2 * target.width() || image.height() <= 2 * target.height())
+        return image;
+    return image.scaled(2 * target.width(), 2 * target.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB888);
+}
+
 bool finish(const TThumbJob &job, QImage image, QSize full, TThumbJobResult &result)
 {
     if (image.isNull() || stopped(job))
         return false;
     QSize target = ThumbnailSizeFor(full, job.ThumbSize);
     image = image.convertToFormat(QImage::Format_RGB888);
+    if (image.size() == full && job.Mode == TIVThumbnailMode::tmDraft)
+        image = reduceSmoothly(image, target);
     if (image.size() == full)
         ResampleThumbnail(image, job.ThumbSize, job.Mode);
     else
@@ -456,14 +470,19 @@ bool MakeFromImageFile(const TThumbJob &job, TThumbJobResult &result) noexcept
             return finish(job, TJpegImage::decodeJpeg(data, scale), full, result);
         }
         QImage image;
-        if (!job.GraphicClass->Format.isEmpty() && QImageReader::supportedImageFormats().contains(job.GraphicClass->Format)) {
-            QImageReader reader(job.Path, job.GraphicClass->Format);
+        // A class is read by the toolkit only when the toolkit knows the
+        // file: a plug-in class names the form it converts to, not the one
+        // it reads, and must decode the file itself.
+        QImageReader reader(job.Path, job.GraphicClass->Format);
+        if (!job.GraphicClass->Format.isEmpty() && QImageReader::supportedImageFormats().contains(job.GraphicClass->Format)
+            && reader.canRead()) {
             reader.setAutoTransform(false);
             const QSize s = reader.size();
             if (s.isValid() && std::int64_t(s.width()) * s.height() > kMaxDecodedPixels)
                 return false;
             image = reader.read();
         } else {
+            reader.setDevice(nullptr);
             std::lock_guard lock(pluginMutex());
             std::unique_ptr<TGraphic> graphic = job.GraphicClass->Create();
             graphic->LoadFromFile(job.Path);
@@ -508,7 +527,13 @@ TThumbJobResult RunThumbJob(const TThumbJob &job) noexcept
             if (image.isNull() || stopped(job))
                 return result;
             image = toRgb888OnWhite(image);
-            ResampleThumbnail(image, job.ThumbSize, job.Mode);
+            const QSize full = image.size();
+            if (job.Mode == TIVThumbnailMode::tmDraft)
+                image = reduceSmoothly(image, ThumbnailSizeFor(full, job.ThumbSize));
+            if (image.size() == full)
+                ResampleThumbnail(image, job.ThumbSize, job.Mode);
+            else
+                image = ResampleTo(image, ThumbnailSizeFor(full, job.ThumbSize), job.Mode);
             result.Encoded = encodeThumb(image, job.ThumbnailClass);
             if (!result.Encoded.isEmpty())
                 result.Thumb = image;

@@ -3,12 +3,17 @@
 #include "graphics/BmpReader.h"
 #include "graphics/GraphicClass.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QIODevice>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <QDir>
+#include <QRegularExpression>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vellora {
@@ -159,12 +164,40 @@ QImage DecodeThumbnail(const QByteArray &data, const TGraphicClass *thumbnailCla
 }
 
 TThumbnailCache::TThumbnailCache() = default;
-TThumbnailCache::~TThumbnailCache() = default;
+
+TThumbnailCache::~TThumbnailCache()
+{
+    Close();
+    unlock();
+}
 
 void TThumbnailCache::SetFileName(const QString &fileName)
 {
     Close();
+    if (fileName != FFileName)
+        unlock();
     FFileName = fileName;
+    lock();
+}
+
+void TThumbnailCache::lock()
+{
+    // A shared lock for as long as the name is ours: the start-up sweep of
+    // another run passes over a file that some run still uses.
+    if (FLockFd >= 0 || FFileName.isEmpty())
+        return;
+    FLockFd = ::open(QFile::encodeName(FFileName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (FLockFd >= 0 && ::flock(FLockFd, LOCK_SH | LOCK_NB) != 0) {
+        ::close(FLockFd);
+        FLockFd = -1;
+    }
+}
+
+void TThumbnailCache::unlock()
+{
+    if (FLockFd >= 0)
+        ::close(FLockFd);
+    FLockFd = -1;
 }
 
 bool TThumbnailCache::Open()
@@ -189,6 +222,7 @@ bool TThumbnailCache::Open()
         return false;
     }
     FFile = std::move(file);
+    lock();
     loadIndex();
     return true;
 }
@@ -397,6 +431,41 @@ bool TThumbnailCache::Delete(const TDigest &key)
         addRecord(e.Key, std::move(e.R));
     FValidEnd = write;
     return true;
+}
+
+int SweepStaleThumbnailCaches(const QString &folder, std::int64_t minAgeSeconds)
+{
+    // Only our own names: "vlt" + six characters (a made temporary file) or
+    // "Vellora" + four hex digits and a number (the fallback name).
+    static const QRegularExpression ours(QStringLiteral("^(vlt[A-Za-z0-9]{6}|Vellora[0-9A-F]{4}[0-9]*)\\.tmp$"));
+    const QDir dir(folder.isEmpty() ? QDir::tempPath() : folder);
+    const std::int64_t now = QDateTime::currentSecsSinceEpoch();
+    int removed = 0;
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!ours.match(name).hasMatch())
+            continue;
+        const QString path = dir.filePath(name);
+        const QByteArray native = QFile::encodeName(path);
+        const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // Ours: a regular file of this user, not touched for a while (a run
+        // that is starting has not locked its new file yet), that no run
+        // holds, and that reads as whole cache records.
+        bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()
+                     && now - std::int64_t(st.st_mtime) >= minAgeSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (stale && st.st_size > 0) {
+            QFile file;
+            stale = file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)
+                    && ScanCacheRecords(file, st.st_size, [](const TCacheRecordInfo &) {}) == st.st_size;
+        }
+        // Removed while the lock is held, so no run can take it up meanwhile.
+        if (stale && ::unlink(native.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
 }
 
 } // namespace vellora

@@ -109,6 +109,8 @@ private:
     void addRecord(const TDigest &key, Record record);
     const std::vector<Record> *recordsOf(const TDigest &key) const;
     bool cutTail();
+    void lock();
+    void unlock();
 
     QString FFileName;
     std::unique_ptr<QFile> FFile;
@@ -119,6 +121,14 @@ private:
     std::size_t FRecordCount = 0;
     std::int64_t FValidEnd = 0;
     QString FLastError;
+    int FLockFd = -1;   // holds a shared lock on the file while the name is ours
 };
+
+// Removes thumbnail cache files of earlier runs that ended without deleting
+// them: files of this user in folder (the temporary folder when empty) with
+// the names NewThumbnailCacheFileName makes, at least minAgeSeconds old,
+// locked by no running view, and made of whole cache records. The number
+// removed.
+int SweepStaleThumbnailCaches(const QString &folder, std::int64_t minAgeSeconds = 60);
 
 } // namespace vellora

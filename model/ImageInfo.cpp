@@ -1,5 +1,6 @@
 #include "model/ImageInfo.h"
 
+#include "model/PhotoTurn.h"
 #include "settings/Helpers.h"
 
 #include <QBuffer>
@@ -189,6 +190,14 @@ QString FileTimeText(TDateTime time, const QLocale &locale)
     if (dt.time() != QTime(0, 0))
         text += QLatin1Char(' ') + locale.toString(dt.time(), longTimeFormat(locale));
     return text;
+}
+
+TIntSize TImageInfo::UprightImageSize() const noexcept
+{
+    const int orientation = static_cast<int>(FOrientation);
+    if (ExifRotate() && orientation >= 5 && orientation <= 8)
+        return {FImageSize.cy, FImageSize.cx};
+    return FImageSize;
 }
 
 QString ImageSizeText(TIntSize size)

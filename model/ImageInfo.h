@@ -109,6 +109,9 @@ public:
     void SetImageSize(TIntSize size) { FImageSize = size; }
     std::int32_t ImageWidth() const noexcept { return FImageSize.cx; }
     std::int32_t ImageHeight() const noexcept { return FImageSize.cy; }
+    // The size as the photo is seen: width and height trade places for Exif
+    // orientations 5 to 8 while photos are shown upright (ExifRotate()).
+    TIntSize UprightImageSize() const noexcept;
 
     const QString &Descriptin() const noexcept { return FDescription; }
     const QString &ExifComment() const noexcept { return FExifComment; }

@@ -32,6 +32,29 @@ int reductionFor(QSize full, QSize need)
 
 } // namespace
 
+namespace {
+
+TPictureWait &pictureWait()
+{
+    static TPictureWait wait;
+    return wait;
+}
+
+} // namespace
+
+void SetPictureWait(TPictureWait wait)
+{
+    pictureWait() = std::move(wait);
+}
+
+void WaitForPicture(const std::function<void()> &work)
+{
+    if (pictureWait())
+        pictureWait()(work);
+    else
+        work();
+}
+
 TLoadedPicture LoadPictureForRun(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
 {
     try {
@@ -166,7 +189,8 @@ TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const T
     const QString documentFileName = FPaper.DocumentFileName();
     auto job = FJobs.find(slot);
     if (job != FJobs.end() && job->second.info == &info) {
-        Decoded decoded = job->second.result.get();
+        Decoded decoded;
+        WaitForPicture([&] { decoded = job->second.result.get(); });
         FJobs.erase(job);
         // A place in the budget is free again.
         prepare(FPaper.PhotoAreas().ImageIndex() / FCells + 1);
@@ -181,7 +205,9 @@ TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const T
             ++FHits;
             return std::move(decoded.picture);
         }
-        return LoadPictureForRun(info, documentFileName, needed);
+        TLoadedPicture again;
+        WaitForPicture([&] { again = LoadPictureForRun(info, documentFileName, needed); });
+        return again;
     }
     QSize asked;
     QSize answer;
@@ -199,7 +225,8 @@ TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const T
             return QSize();
         };
     }
-    TLoadedPicture picture = LoadPictureForRun(info, documentFileName, recording);
+    TLoadedPicture picture;
+    WaitForPicture([&] { picture = LoadPictureForRun(info, documentFileName, recording); });
     if (asked.isValid() && !asked.isEmpty()) {
         remember(cell, asked, needed, answer);
         prepare(FPaper.PhotoAreas().ImageIndex() / FCells + 1);

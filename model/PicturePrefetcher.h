@@ -22,6 +22,7 @@
 #include <QThreadPool>
 
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -30,6 +31,14 @@
 namespace vellora {
 
 class TPhotoPaper;
+
+// How the UI thread waits while a print run reads a picture (work reads it
+// and may run on any thread): by default it simply runs. The window installs
+// a wait that keeps it responsive, so that a plug-in that hangs can be
+// stopped (the picture then comes back with a problem).
+using TPictureWait = std::function<void(const std::function<void()> &work)>;
+void SetPictureWait(TPictureWait wait);
+void WaitForPicture(const std::function<void()> &work);
 
 class PicturePrefetcher {
 public:

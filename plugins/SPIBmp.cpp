@@ -115,8 +115,11 @@ bool TInSPIAbleData::tryPlugin(TInSPI &plugin, std::int64_t offset, bool preview
         if (FPicture.Empty() && !aborted && plugin.GetPicture(source, onProgress, FPicture) != SPI_SUCCESS)
             FPicture.Clear();
     } catch (const ESpiHostError &) {
-        // The plug-in failed (and was named); the next one may read the file.
+        // The plug-in failed (and was named); the next one may read the file,
+        // unless the user stopped the reading.
         FPicture.Clear();
+        if (TSpiHost::Instance().Cancelled())
+            aborted = true;
     }
     if (aborted) {
         // A cancel stops the whole attempt rather than passing to the next plug-in.

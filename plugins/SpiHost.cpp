@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,6 +21,9 @@ namespace vellora {
 using namespace spiproto;
 
 namespace {
+
+// How soon a running call notices Cancel.
+constexpr int kCancelSliceMs = 50;
 
 std::uint32_t le32(const std::uint8_t *p)
 {
@@ -320,14 +324,75 @@ void TSpiHost::logLocked(const QString &message)
         FLog(message);
 }
 
+void TSpiHost::SetOnProblem(TProblemEvent event)
+{
+    std::lock_guard lock(FMutex);
+    FOnProblem = std::move(event);
+}
+
+std::vector<TPluginProblem> TSpiHost::Problems() const
+{
+    std::lock_guard lock(FMutex);
+    return FProblems;
+}
+
+void TSpiHost::problemLocked(const QString &plugin, const QString &reason, bool disabled)
+{
+    for (const TPluginProblem &p : FProblems)
+        if (p.Plugin == plugin)
+            return;
+    FProblems.push_back(TPluginProblem{plugin, reason, disabled});
+    if (FOnProblem)
+        FOnProblem(FProblems.back());
+}
+
+void TSpiHost::Cancel()
+{
+    // Taken up by the running call within a wait slice; between calls it
+    // has nothing to stop, and the next call starts afresh.
+    if (FCallRunning.load())
+        FCancelRequested.store(true);
+}
+
+Received TSpiHost::receiveCancellable(const QString &plugin, Message &message)
+{
+    // Waits in short slices for the helper's next message, so that Cancel
+    // is answered at once; the whole message is read once it has begun.
+    int silent = 0;
+    for (;;) {
+        if (FCancelRequested.load())
+            cancelledLocked(plugin);
+        pollfd p{FSocket, POLLIN, 0};
+        const int slice = std::min(kCancelSliceMs, std::max(1, FTimeout - silent));
+        const int n = poll(&p, 1, slice);
+        if (n > 0)
+            return receiveMessage(FSocket, message, FTimeout);
+        if (n < 0 && errno != EINTR)
+            return Received::error;
+        if (n == 0 && (silent += slice) >= FTimeout)
+            return Received::timeout;
+    }
+}
+
+void TSpiHost::cancelledLocked(const QString &plugin)
+{
+    stopLocked();
+    FCancelled.store(true);
+    throw ESpiHostError(QStringLiteral("%1: the call was cancelled").arg(plugin));
+}
+
 void TSpiHost::start()
 {
     const QByteArray path = FExecutable.toLocal8Bit();
     if (access(path.constData(), X_OK) != 0) {
         const QString message = QStringLiteral("the plug-in helper %1 cannot be run; image plug-ins are not used")
                                     .arg(FExecutable);
-        if (!FMissingLogged)
+        if (!FMissingLogged) {
             logLocked(message);
+            problemLocked(QString(),
+                          QStringLiteral("補助プログラム %1 を実行できないため、画像プラグインは使われません").arg(FExecutable),
+                          false);
+        }
         FMissingLogged = true;
         throw ESpiHostError(message);
     }
@@ -395,10 +460,12 @@ void TSpiHost::stopLocked()
     FAbortFd = -1;
 }
 
-void TSpiHost::pluginFailed(const QString &plugin, const QString &why)
+void TSpiHost::pluginFailed(const QString &plugin, const QString &why, const QString &reason)
 {
-    if (FDisabled.insert(plugin).second)
+    if (FDisabled.insert(plugin).second) {
         logLocked(QStringLiteral("%1: %2; the plug-in is disabled for this session").arg(plugin, why));
+        problemLocked(plugin, reason, true);
+    }
     throw ESpiHostError(QStringLiteral("%1: %2").arg(plugin, why));
 }
 
@@ -407,9 +474,19 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
 {
     if (FDisabled.count(plugin))
         throw ESpiHostError(QStringLiteral("%1: the plug-in is disabled for this session").arg(plugin));
+    FCancelRequested.store(false);
+    FCancelled.store(false);
     if (FSocket < 0)
         start();
+    // Cancel may stop the call from now on, until it is over.
+    FCallRunning.store(true);
+    struct Running {
+        std::atomic<bool> &running;
+        ~Running() { running.store(false); }
+    } running{FCallRunning};
     const auto died = [&](const QString &how) {
+        if (FCancelRequested.load())
+            cancelledLocked(plugin);
         int status = 0;
         pid_t done = 0;
         if (FPid > 0) {
@@ -421,17 +498,24 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
         }
         const QString why = done > 0 ? QStringLiteral("the plug-in ended its helper process (%1)").arg(statusText(status))
                                      : how;
+        const QString reason = done <= 0 ? QStringLiteral("プラグインの補助プロセスが応答しなくなりました")
+                               : WIFSIGNALED(status)
+                                   ? QStringLiteral("プラグインが異常終了しました（シグナル %1）").arg(WTERMSIG(status))
+                                   : QStringLiteral("プラグインが処理の途中で終了しました（終了コード %1）").arg(WEXITSTATUS(status));
         stopLocked();
-        pluginFailed(plugin, why);
+        pluginFailed(plugin, why, reason);
     };
     if (!sendMessage(FSocket, request, fd))
         died(QStringLiteral("the helper process stopped answering"));
     for (;;) {
         Reply reply;
-        const Received r = receiveMessage(FSocket, reply.message, FTimeout);
+        const Received r = receiveCancellable(plugin, reply.message);
         if (r == Received::timeout) {
+            if (FCancelRequested.load())
+                cancelledLocked(plugin);
             stopLocked();
-            pluginFailed(plugin, QStringLiteral("no answer within %1 s; the call was stopped").arg(FTimeout / 1000.0));
+            pluginFailed(plugin, QStringLiteral("no answer within %1 s; the call was stopped").arg(FTimeout / 1000.0),
+                         QStringLiteral("%1 秒以内に応答がなかったため、呼び出しを打ち切りました").arg(FTimeout / 1000.0));
         }
         if (r != Received::message)
             died(QStringLiteral("the helper process stopped answering"));
@@ -442,7 +526,7 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
             const std::int32_t denom = rd.i32();
             if (!rd.complete()) {
                 stopLocked();
-                pluginFailed(plugin, QStringLiteral("its helper process sent a malformed progress message"));
+                pluginFailed(plugin, QStringLiteral("its helper process sent a malformed progress message"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
             }
             bool stop = false;
             try {
@@ -467,7 +551,8 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
         }
         if (m.type != expected) {
             stopLocked();
-            pluginFailed(plugin, QStringLiteral("its helper process sent an unexpected reply (%1)").arg(m.type));
+            pluginFailed(plugin, QStringLiteral("its helper process sent an unexpected reply (%1)").arg(m.type),
+                         QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
         }
         return reply;
     }
@@ -482,7 +567,7 @@ TPluginDescription TSpiHost::Load(const QString &plugin)
     TPluginDescription d;
     if (!DecodeLoadedReply(reply.message.payload, d)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed description"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed description"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
     }
     return d;
 }
@@ -498,7 +583,7 @@ std::int32_t TSpiHost::IsSupported(const QString &plugin, const QByteArray &file
     const std::int32_t result = r.i32();
     if (!r.complete()) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed result"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed result"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
     }
     return result;
 }
@@ -532,7 +617,7 @@ std::int32_t TSpiHost::GetPictureInfo(const QString &plugin, const TSpiSource &s
     std::int32_t result = 0;
     if (!DecodePictureInfoReply(reply.message.payload, result, info, text)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture information"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture information"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
     }
     return result;
 }
@@ -552,12 +637,13 @@ std::int32_t TSpiHost::GetPicture(const QString &plugin, const TSpiSource &sourc
     std::uint64_t infoSize = 0, bitsSize = 0, bitsOffset = 0;
     if (!DecodePictureReply(reply.message.payload, result, infoSize, bitsSize, bitsOffset)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture reply"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture reply"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
     }
     if (result != SPI_SUCCESS)
         return result;
     const auto rejected = [&](const QString &why) {
         logLocked(QStringLiteral("%1: picture rejected: %2").arg(plugin, why));
+        problemLocked(plugin, QStringLiteral("プラグインが不正な画像データを返しました（%1）").arg(why), false);
         return SPI_BROKEN_DATA;
     };
     const int memfd = reply.message.fd;

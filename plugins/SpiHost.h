@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +21,11 @@
 #include <span>
 #include <sys/types.h>
 #include <vector>
+
+namespace spiproto {
+enum class Received;
+struct Message;
+} // namespace spiproto
 
 namespace vellora {
 
@@ -111,9 +117,19 @@ bool DecodePictureInfoReply(std::span<const std::uint8_t> payload, std::int32_t 
 bool DecodePictureReply(std::span<const std::uint8_t> payload, std::int32_t &result, std::uint64_t &infoSize,
                         std::uint64_t &bitsSize, std::uint64_t &bitsOffset);
 
+// A plug-in trouble as the user is told of it: which plug-in (empty for the
+// helper itself), why, in Japanese, and whether the plug-in is now disabled
+// for the session.
+struct TPluginProblem {
+    QString Plugin;
+    QString Reason;
+    bool Disabled = false;
+};
+
 class TSpiHost {
 public:
     using TLog = std::function<void(const QString &)>;
+    using TProblemEvent = std::function<void(const TPluginProblem &)>;
     // num of denom; true asks the plug-in to stop.
     using TProgress = std::function<bool(std::int32_t num, std::int32_t denom)>;
 
@@ -128,6 +144,18 @@ public:
     // Where plug-in failures are reported (default: standard error).
     void SetLog(TLog log);
     void Log(const QString &message);
+    // Told once per plug-in and session of its first trouble (on the thread
+    // that met it), for the user.
+    void SetOnProblem(TProblemEvent event);
+    // The first trouble of each plug-in this session.
+    std::vector<TPluginProblem> Problems() const;
+
+    // Stops the call that runs now, from any thread, within 50 ms: the
+    // helper is killed (the next call starts a new one) and the call fails
+    // with ESpiHostError; the plug-in is not blamed. Calls made after it run.
+    void Cancel();
+    // The call of this thread failed through Cancel.
+    bool Cancelled() const noexcept { return FCancelled.load(); }
 
     TPluginDescription Load(const QString &plugin);
     std::int32_t IsSupported(const QString &plugin, const QByteArray &fileName,
@@ -157,7 +185,10 @@ private:
     struct Reply;
     Reply call(const QString &plugin, const std::vector<std::uint8_t> &request, int fd, std::uint8_t expected,
                const TProgress *progress = nullptr);
-    [[noreturn]] void pluginFailed(const QString &plugin, const QString &why);
+    [[noreturn]] void pluginFailed(const QString &plugin, const QString &why, const QString &reason);
+    void problemLocked(const QString &plugin, const QString &reason, bool disabled);
+    [[noreturn]] void cancelledLocked(const QString &plugin);
+    spiproto::Received receiveCancellable(const QString &plugin, spiproto::Message &message);
 
     mutable std::mutex FMutex;
     QString FExecutable;
@@ -169,6 +200,11 @@ private:
     void *FAbortPage = nullptr;
     std::set<QString> FDisabled;
     bool FMissingLogged = false;
+    TProblemEvent FOnProblem;
+    std::vector<TPluginProblem> FProblems;
+    std::atomic<bool> FCallRunning{false};
+    std::atomic<bool> FCancelRequested{false};
+    std::atomic<bool> FCancelled{false};
 };
 
 } // namespace vellora

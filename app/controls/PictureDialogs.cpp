@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace vellora {
@@ -16,8 +17,20 @@ QStringList ToQtNameFilters(const QString &filter) {
         QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString &p : patterns)
             p = p.trimmed();
-        // Qt reads the patterns from the last brackets: the description's
-        // own "(*.jpg;*.jpeg)" would be taken as one pattern.
+        // A description that already ends in its patterns, as "JPEGイメージ
+        // (*.jpg)" does, names them once: the dialog adds them itself.
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open >= 0 && description.endsWith(QLatin1Char(')'))) {
+            QStringList named = description.mid(open + 1, description.size() - open - 2)
+                                    .split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+            QStringList sortedPatterns = patterns;
+            named.sort(Qt::CaseInsensitive);
+            sortedPatterns.sort(Qt::CaseInsensitive);
+            if (named == sortedPatterns)
+                description = description.left(open).trimmed();
+        }
+        // Qt reads the patterns from the last brackets: other brackets of the
+        // description would be taken as patterns.
         description.replace(QLatin1Char('('), QStringLiteral("（")).replace(QLatin1Char(')'), QStringLiteral("）"));
         result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }

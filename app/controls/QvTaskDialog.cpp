@@ -143,6 +143,18 @@ void TQvTaskDialog::SetPosition(int value) {
 
 // --- the emulation window --------------------------------------------------
 
+QString TTaskDialogXPForm::commonButtonCaption(TQvCommonButton button) {
+    switch (button) {
+    case TQvCommonButton::cbOk: return tr("OK");
+    case TQvCommonButton::cbYes: return tr("はい(&Y)");
+    case TQvCommonButton::cbNo: return tr("いいえ(&N)");
+    case TQvCommonButton::cbCancel: return tr("キャンセル(&C)");
+    case TQvCommonButton::cbRetry: return tr("再試行(&R)");
+    case TQvCommonButton::cbClose: return tr("閉じる(&C)");
+    }
+    return {};
+}
+
 QIcon TTaskDialogXPForm::ShieldIcon() {
     // Drawn rather than loaded, so it is sharp at any scale.
     QIcon icon;
@@ -348,6 +360,9 @@ TTaskDialogXPForm::TTaskDialogXPForm(TQvTaskDialog &dialog, QWidget *parent)
             if (!buttons.contains(i.button))
                 continue;
             QPushButton *b = box->addButton(i.standard);
+            // Our own captions: each with its accelerator, and none taken
+            // twice within a dialog, which would leave Alt+key doing nothing.
+            b->setText(commonButtonCaption(i.button));
             b->setObjectName(QStringLiteral("btn%1").arg(i.id));
             b->setAutoDefault(false);
             const int id = i.id;

@@ -203,6 +203,8 @@ public:
 
     static QIcon StandardIcon(TTaskDialogIcon icon, const QIcon &glyph);
     static QIcon ShieldIcon();
+    // The caption of a common button, with its accelerator.
+    static QString commonButtonCaption(TQvCommonButton button);
 
 protected:
     void reject() override;

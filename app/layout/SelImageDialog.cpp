@@ -1,6 +1,9 @@
 #include "app/layout/SelImageDialog.h"
 
 #include "app/layout/DialogParts.h"
+#include "app/PluginStatus.h"
+#include "app/ReadProblems.h"
+#include "plugins/SPIBmp.h"
 #include "graphics/GraphicClassList.h"
 #include "model/Background.h"
 
@@ -91,12 +94,24 @@ QImage LoadFlatPicture(const QString &path)
                         .arg(size.width())
                         .arg(size.height()));
     QImage picture;
-    try {
-        std::unique_ptr<TGraphic> graphic = LoadGraphicFile(path);
-        picture = graphic->Image();
-    } catch (const std::exception &e) {
-        throw Error(QStringLiteral("%1 を読み込めません: %2").arg(shown, QString::fromUtf8(e.what())));
+    QString failure;
+    const auto read = [&picture, &failure, path] {
+        try {
+            picture = LoadGraphicFile(path)->Image();
+        } catch (const std::exception &e) {
+            failure = QString::fromUtf8(e.what());
+        }
+    };
+    // A plug-in may take long or hang: the window stays usable, Escape stops it.
+    const TGraphicClass *cls = FindGraphicClass(path, false);
+    if (!cls || cls == &SPIBitmapClass()) {
+        if (!RunOffUiThread(read))
+            failure = QStringLiteral("the call was cancelled");
+    } else {
+        read();
     }
+    if (!failure.isEmpty())
+        throw Error(QStringLiteral("%1 を読み込めません: %2。").arg(shown, ReadProblemText(failure)));
     if (picture.isNull())
         throw Error(QStringLiteral("%1 を読み込めません。").arg(shown));
     if (static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels)

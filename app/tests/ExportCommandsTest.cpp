@@ -11,6 +11,7 @@
 #include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoTurn.h"
+#include "plugins/SpiHost.h"
 #include "print/tests/PrintTestSupport.h"
 #include "settings/IniFile.h"
 #include "testsupport/OrientedPhoto.h"
@@ -22,6 +23,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +37,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <thread>
 
 using namespace vellora;
 
@@ -402,6 +407,70 @@ TEST_F(ExportCommandsTest, ACancelledPdfReplacesTheOldFileWithThePagesDone) {
     EXPECT_TRUE(FQuestions.last().startsWith(QStringLiteral("エクスポートを中止しました"))) << FQuestions.last().toStdString();
     EXPECT_TRUE(test::runTool(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
     EXPECT_EQ(QDir(FOut.path()).entryList(QDir::Files), QStringList{QStringLiteral("run.pdf")});
+}
+
+// An export whose photos a plug-in never reads: the window's timers keep
+// firing while the run waits, and 中止 ends the run within a second.
+TEST_F(ExportCommandsTest, AHangingPluginNeitherFreezesAnExportNorOutlastsItsCancel) {
+    const QString plugins = FOut.path() + QStringLiteral("/plugins");
+    QDir().mkpath(plugins);
+    // It claims ".qqq" files, which no other plug-in reads.
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELLORA_FAULTY_DIR "/hang-qqq.spi"), plugins + QStringLiteral("/hang.spi")));
+    QDir().mkpath(FConfig.path() + QStringLiteral("/Vellora"));
+    {
+        QFile ini(FConfig.path() + QStringLiteral("/Vellora/Vellora.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Option]\r\nSusie=" + plugins.toUtf8() + "\r\n");
+    }
+    TSpiHost &host = TSpiHost::Instance();
+    const int oldTimeout = host.Timeout();
+    host.SetTimeout(20000);
+    TfrmMain w;
+    smallPaper(w);
+    // The list's thumbnail worker meets the plug-in first; it is stopped too.
+    std::atomic<bool> listDone{false};
+    std::thread stopper([&] {
+        while (!listDone.load()) {
+            host.Cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    for (int i = 0; i < 4; ++i) {
+        const QString pam = FOut.path() + QStringLiteral("/photo%1.qqq").arg(i);
+        QFile f(pam);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("QQQ picture bytes that only the hanging plug-in claims");
+        f.close();
+        w.AddImageFile(pam);
+    }
+    w.ListView()->WaitForThumbnails();
+    listDone = true;
+    stopper.join();
+
+    exportWith([this](TfrmExport &d) {
+        d.edtExportDest->setText(FOut.path());
+        d.edtFileName->setText(QStringLiteral("hang.pdf"));
+        d.rdoPdf->setChecked(true);
+    });
+    int ticks = 0;
+    QElapsedTimer sinceCancel;
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        ++ticks;
+        // Half a second into the run, 中止.
+        if (TfrmProgress *p = w.Progress(); p && p->isVisible() && ticks > 25 && !sinceCancel.isValid()) {
+            sinceCancel.start();
+            p->cancelClicked();
+        }
+    });
+    watcher.start();
+    w.Action(QStringLiteral("mitExport"))->trigger();
+    watcher.stop();
+    ASSERT_TRUE(sinceCancel.isValid()) << "the run ended before it could be cancelled";
+    EXPECT_LT(sinceCancel.elapsed(), 1000);
+    EXPECT_GT(ticks, 25);
+    host.SetTimeout(oldTimeout);
 }
 
 TEST_F(ExportCommandsTest, OptionsWriteFoldersAndMoveTheThumbnailCache) {

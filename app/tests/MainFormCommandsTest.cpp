@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -30,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QMimeData>
 #include <QDropEvent>
 #include <QUrl>
@@ -160,6 +162,27 @@ TEST_F(CommandsTest, SortsAreStableColumnFourAlternatesAndTheRadioFollows) {
     w.lvFile->OnColumnClick(*w.lvFile, 4);
     EXPECT_EQ(order(w), QStringLiteral("cbda"));   // height, ties by width
     EXPECT_TRUE(w.Action(QStringLiteral("actSortImageHeight"))->isChecked());
+    // Two more clicks: the same two, descending; then ascending again.
+    QHeaderView *header = w.lvFile->TreeView()->header();
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 4);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    w.lvFile->OnColumnClick(*w.lvFile, 4);
+    EXPECT_EQ(order(w), QStringLiteral("bdac"));   // width down, ties by height down, b before d kept
+    EXPECT_TRUE(w.Action(QStringLiteral("actSortImageWidth"))->isChecked());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    w.lvFile->OnColumnClick(*w.lvFile, 4);
+    EXPECT_EQ(order(w), QStringLiteral("abdc"));
+    w.lvFile->OnColumnClick(*w.lvFile, 4);
+    EXPECT_EQ(order(w), QStringLiteral("cabd"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    // Another column starts ascending; its second click turns it round.
+    w.lvFile->OnColumnClick(*w.lvFile, 0);
+    EXPECT_EQ(order(w), QStringLiteral("abcd"));
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    w.lvFile->OnColumnClick(*w.lvFile, 0);
+    EXPECT_EQ(order(w), QStringLiteral("dcba"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     w.Action(QStringLiteral("actSortFileName"))->trigger();
     EXPECT_EQ(order(w), QStringLiteral("abcd"));
     // A one-off sort leaves later adds at the end; auto sort places them.

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QListView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -399,6 +400,10 @@ TEST_F(MainFormTest, PictureFilterAndImageFilesAgree) {
     EXPECT_FALSE(w.IsImageFile(QStringLiteral("/a/noext")));
     EXPECT_TRUE(w.PictureFilter().startsWith(QStringLiteral("すべての画像ファイル(*.jpg;*.jpeg;")));
     EXPECT_TRUE(w.PictureFilter().contains(QStringLiteral("|JPEGイメージ(*.jpg)|*.jpg|JPEGイメージ(*.jpeg)|*.jpeg|")));
+    // Icons load, so they can be chosen too, once.
+    EXPECT_TRUE(patterns.contains(QStringLiteral("*.ico")));
+    EXPECT_EQ(w.PictureFilter().count(QStringLiteral("|アイコン(*.ico)|*.ico")), 1);
+    EXPECT_EQ(patterns.count(QStringLiteral("*.jpg")), 1);
 }
 
 // The sample plug-in beside the build's program adds its formats after the
@@ -415,7 +420,7 @@ TEST_F(MainFormTest, PluginFormatsJoinTheFilterAndTheList) {
     // The picture dialog offers them in its filter list.
     TQvOpenPictureDialog dialog(&w);
     dialog.SetFilter(w.PictureFilter());
-    EXPECT_TRUE(dialog.nameFilters().contains(QStringLiteral("Portable Arbitrary Map（*.pam） (*.pam)")))
+    EXPECT_TRUE(dialog.nameFilters().contains(QStringLiteral("Portable Arbitrary Map (*.pam)")))
         << dialog.nameFilters().join(QLatin1Char('|')).toStdString();
     dialog.selectNameFilter(dialog.nameFilters().constFirst());
     dialog.resize(760, 460);
@@ -449,6 +454,32 @@ TEST_F(MainFormTest, StatusBarTextsLabelsAndPanelWidths) {
     w.resize(400, 500);
     QTRY_COMPARE(w.StatusPanelWidth(0), 100);
     EXPECT_LT(w.width(), 550);
+
+    // Counts wider than their panel (large numbers, a large font) widen it.
+    w.resize(1000, 500);
+    auto *counts = w.findChild<QLabel *>(QStringLiteral("stsPanel1"));
+    ASSERT_NE(counts, nullptr);
+    counts->setFont(QFont(counts->font().family(), 20));
+    w.UpdateStatus(kAllStatus);
+    QApplication::processEvents();
+    EXPECT_GT(counts->sizeHint().width(), 200);
+    EXPECT_GE(w.StatusPanelWidth(1), counts->sizeHint().width());
+}
+
+TEST_F(MainFormTest, TheSelectedThumbnailKeepsItsFrameWithoutFocus) {
+    TfrmMain w;
+    w.resize(900, 600);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.AddImageFile(image("halves.png"));
+    w.lvFile->SetSelected(w.lvFile->Items().Item(0));
+    w.lvFile->ListView()->clearFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(w.lvFile->ListView()->hasFocus());
+    const QRect cell = w.lvFile->ItemCellRect(w.lvFile->Items().Item(0));
+    const QImage shot = w.lvFile->ListView()->viewport()->grab().toImage();
+    // The unfocused selection frame: 3 pixels of silver, 2 inside the cell.
+    EXPECT_EQ(QColor(shot.pixel(cell.left() + 2, cell.center().y())), QColor(0xC0, 0xC0, 0xC0));
 }
 
 TEST_F(MainFormTest, PreviewIsDrawnAtTheDevicePixelRatioAndNotWhenTiny) {

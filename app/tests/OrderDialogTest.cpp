@@ -393,6 +393,16 @@ TEST_F(OrderTest, MainWindowTakesTheOrderKeepsRecordsAndSavesIt) {
     EXPECT_FALSE(w.DocumentModified());
     EXPECT_TRUE(w.Action(QStringLiteral("actAutoSort"))->isChecked());
 
+    // OK on the same order changes nothing that is saved.
+    w.OnOrderDialog = [](TfrmOrder &d) {
+        d.actAddAll->trigger();
+        d.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return d.result() == QDialog::Accepted;
+    };
+    w.Action(QStringLiteral("actOrder"))->trigger();
+    EXPECT_EQ(listOrder(w), QStringLiteral("ABCDE"));
+    EXPECT_FALSE(w.DocumentModified());
+
     // E, then C, then OK: A, B, D follow.
     w.OnOrderDialog = [](TfrmOrder &d) {
         EXPECT_EQ(names(d.Remaining()), QStringLiteral("ABCDE"));

@@ -314,6 +314,33 @@ TEST(QvIcon, NearestImageBySizeThenDepthFirstOnTies)
     EXPECT_EQ(none.NearestIcon(w, h, bits), -1);
 }
 
+TEST(QvIcon, PictureOfAMultiSizeIconIsItsLargestImage)
+{
+    // Written smallest first, as icon files usually are.
+    TQvIcon made;
+    for (const auto &[size, bits] : {std::pair{16, 8}, {48, 4}, {48, 8}, {32, 8}}) {
+        made.SetWidth(size);
+        made.SetHeight(size);
+        made.SetBitCount(bits);
+        made.AddIcon(sampleArt(size, size));
+    }
+    const QByteArray file = made.SaveToData();
+
+    // Loaded for a picture (print, viewer, thumbnail): the 48-pixel, 8-bit image.
+    std::unique_ptr<TGraphic> picture = IconClass().Create();
+    picture->LoadFromData(file);
+    EXPECT_EQ(picture->Image().size(), QSize(48, 48));
+    EXPECT_EQ(picture->Image(), dynamic_cast<TQvIcon &>(*picture).Images(2).Handle());
+    // Shown at a size, the nearest image is still the one taken.
+    auto &icon = dynamic_cast<TQvIcon &>(*picture);
+    int w = 16, h = 16, bits = 8;
+    EXPECT_EQ(icon.NearestIcon(w, h, bits), 0);
+    // A plain icon object keeps its picture at its preferred size.
+    TQvIcon plain;
+    plain.LoadFromData(file);
+    EXPECT_EQ(plain.Image().size(), QSize(16, 16));
+}
+
 TEST(QvIcon, StretchModesPlaceThePictureOnTheIcon)
 {
     // Transparent but for an opaque right half.

@@ -740,6 +740,62 @@ TEST(ImageListWidget, LongNamesThatShareAPrefixStayApartWhenCut)
     shot.save(renderDir() + QStringLiteral("/long-names.png"));
 }
 
+namespace {
+
+// What the list style's delegate asks for an item: the whole name with its
+// check box and icon.
+QSize wantedCell(QListView *list, const QModelIndex &index)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.font = list->font();
+    option.decorationSize = list->iconSize();
+    option.textElideMode = list->textElideMode();
+    return list->itemDelegateForIndex(index)->sizeHint(option, index);
+}
+
+} // namespace
+
+TEST(ImageListWidget, ListStyleShowsEveryEntryWithWholeNames)
+{
+    QStringList names;
+    for (int i = 0; i < 1000; ++i)
+        names << QStringLiteral("DSC_%1_夏休みの海").arg(i + 1, 4, 10, QLatin1Char('0'));
+    auto view = plainView(names);
+    view->setFont(QFont(testFontFamily(), 9));
+    view->SetCheckBoxes(true);
+    view->SetViewStyle(TImageViewStyle::ivsThumbnail);
+    view->resize(700, 400);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    // Through another style first: switching must not leave a stale layout.
+    view->SetViewStyle(TImageViewStyle::ivsList);
+    QListView *list = view->ListView();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_End);
+    QApplication::processEvents();
+    const QModelIndex last = view->Model()->index(999, 0);
+    EXPECT_EQ(list->currentIndex(), last);
+    const QRect lastRect = list->visualRect(last);
+    EXPECT_FALSE(lastRect.isEmpty());
+    EXPECT_TRUE(list->viewport()->rect().contains(lastRect)) << lastRect.x() << "," << lastRect.y();
+    EXPECT_EQ(list->indexAt(lastRect.center()), last);
+    for (int row : {0, 1, 500, 998, 999}) {
+        const QModelIndex index = view->Model()->index(row, 0);
+        EXPECT_GE(list->visualRect(index).width(), wantedCell(list, index).width()) << row;
+    }
+    list->viewport()->grab().save(renderDir() + QStringLiteral("/list-style-end.png"));
+
+    // A name wider than the view is cut to the view, in the middle.
+    TImageListItem *longOne = view->Items().Add(
+        QStringLiteral("/nowhere/IMG_20260801_summer_holiday_by_the_sea_with_the_whole_family_0001.txt"));
+    view->resize(300, 400);
+    QApplication::processEvents();
+    const QModelIndex longIndex = view->Model()->index(longOne->Index(), 0);
+    EXPECT_LE(list->visualRect(longIndex).width(), list->viewport()->width());
+    EXPECT_GT(list->visualRect(longIndex).width(), list->viewport()->width() / 2);
+}
+
 TEST(ImageListView, AddImageFilesAsksProgressAndSurvivesAClearFromIt)
 {
     const QString dir = scratchDir(QStringLiteral("ilv-addfiles"));

@@ -4,6 +4,7 @@
 
 #include "testsupport/TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -264,4 +265,53 @@ TEST(ThumbnailCache, DecodeRejectsForeignBytes)
     QByteArray bmp = EncodeThumbnailBmp(thumb(4, 4));
     EXPECT_TRUE(DecodeThumbnail(bmp.left(60), nullptr).isNull());
     EXPECT_FALSE(DecodeThumbnail(bmp, nullptr).isNull());
+}
+
+TEST(ThumbnailCache, StartUpSweepTakesOnlyStaleCacheFilesOfOurOwn)
+{
+    const QString dir = scratchDir(QStringLiteral("cache-sweep"));
+    const QByteArray records = recordBytes(ThumbnailKey(QStringLiteral("/a.jpg")), 3, "abc")
+                               + recordBytes(ThumbnailKey(QStringLiteral("/b.jpg")), 2, "de");
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    auto make = [&](const QString &name, const QByteArray &bytes, bool old) {
+        const QString path = dir + QLatin1Char('/') + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        if (old) {
+            EXPECT_TRUE(f.open(QIODevice::ReadWrite));
+            EXPECT_TRUE(f.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+        }
+        return path;
+    };
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        bool old;
+        bool inUse;
+        bool removed;
+    } cases[] = {
+        {"vltAb12Cd.tmp", records, true, false, true},          // left by a crashed run
+        {"vltEmpty1.tmp", QByteArray(), true, false, true},     // made, never written
+        {"VelloraBEEF2.tmp", records, true, false, true},       // the fallback name
+        {"vltInUse1.tmp", records, true, true, false},          // another run holds it
+        {"vltYoung1.tmp", records, false, false, false},        // a run that is starting
+        {"vltNotOur.tmp", QByteArray("not a cache file at all, just text"), true, false, false},
+        {"vlt.tmp", records, true, false, false},               // not a name we make
+        {"photo.tmp", records, true, false, false},
+    };
+    TThumbnailCache user;   // holds its file as a running view does
+    for (const auto &c : cases) {
+        const QString path = make(QLatin1String(c.name), c.bytes, c.old);
+        if (c.inUse)
+            user.SetFileName(path);
+    }
+    EXPECT_EQ(SweepStaleThumbnailCaches(dir), 3);
+    for (const auto &c : cases)
+        EXPECT_EQ(QFileInfo::exists(dir + QLatin1Char('/') + QLatin1String(c.name)), !c.removed) << c.name;
+    // Once its user lets it go, it is stale too.
+    user.SetFileName(QString());
+    EXPECT_EQ(SweepStaleThumbnailCaches(dir), 1);
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/vltInUse1.tmp")));
 }

@@ -195,6 +195,32 @@ TEST(MakeThumbnail, TransparentImagesGoOnWhite)
     EXPECT_EQ(r.ImageSize.cx, 20);
 }
 
+TEST(MakeThumbnail, DraftThumbnailsOfWholePicturesAreSmoothFromEverySource)
+{
+    // One-pixel stripes: a smooth reduction gives an even grey, a nearest-pixel
+    // one from the full picture black and white bands.
+    QImage stripes(1601, 1201, QImage::Format_RGB888);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixelColor(x, y, (x + y) % 2 ? Qt::white : Qt::black);
+    const QString path = scratchDir(QStringLiteral("imagelist-stripes")) + QStringLiteral("/stripes.png");
+    ASSERT_TRUE(stripes.save(path));
+    TThumbJob fromFile = jobFor(path);
+    fromFile.GraphicClass = &PngImageClass();
+    TThumbJob fromHost = jobFor(path);
+    fromHost.Load = [stripes] { return stripes; };   // a picture kept in a document
+    for (TThumbJob job : {fromFile, fromHost}) {
+        job.Mode = TIVThumbnailMode::tmDraft;
+        const TThumbJobResult r = RunThumbJob(job);
+        ASSERT_EQ(r.Thumb.size(), QSize(160, 120));
+        int far = 0;
+        for (int y = 0; y < r.Thumb.height(); ++y)
+            for (int x = 0; x < r.Thumb.width(); ++x)
+                far += std::abs(qGray(r.Thumb.pixel(x, y)) - 128) > 40;
+        EXPECT_EQ(far, 0) << (job.Load ? "host picture" : "file");
+    }
+}
+
 TEST(MakeThumbnail, BadFilesGiveNoThumbnailQuickly)
 {
     const QString dir = scratchDir(QStringLiteral("imagelist-bad"));

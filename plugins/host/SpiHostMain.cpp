@@ -15,8 +15,10 @@
 #include <mutex>
 #include <cstdlib>
 #include <string>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -388,10 +390,31 @@ void handlePicture(Reader &r, int fd)
 // The allocator of SpiAlloc in this process (see vellora/spi.h).
 extern "C" __attribute__((visibility("default"))) const SpiAllocator SpiHostAllocator = {hostAlloc, hostRelease};
 
+// A plug-in may keep this process busy for ever, while the program ends,
+// even abnormally. A watch ends this process with the program: the socket's
+// other end closes with the program, and the parent changes when it is gone.
+// (A parent-death signal would follow the program's thread that started
+// this process, and such threads come and go.)
+void watchProgram()
+{
+    const pid_t program = getppid();
+    if (program == 1)
+        _exit(0);
+    std::thread([program] {
+        for (;;) {
+            pollfd p{gSocket, POLLRDHUP, 0};
+            const int n = poll(&p, 1, 200);
+            if (getppid() != program || (n > 0 && (p.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL))))
+                _exit(0);
+        }
+    }).detach();
+}
+
 int main()
 {
     // Whatever a plug-in prints must not reach the program as a reply.
     dup2(STDERR_FILENO, STDOUT_FILENO);
+    watchProgram();
     void *page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, kAbortFd, 0);
     if (page != MAP_FAILED)
         gAbort = static_cast<std::atomic<std::int32_t> *>(page);

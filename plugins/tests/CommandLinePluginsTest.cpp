@@ -10,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace vellora {
@@ -105,6 +107,82 @@ TEST(CommandLinePlugins, InfoSearchesTheFolderOfTheSettingsFile)
     EXPECT_EQ(facts[QLatin1String("imageWidth")].toInt(), 60);
     EXPECT_EQ(facts[QLatin1String("imageHeight")].toInt(), 40);
     EXPECT_EQ(r.err.count(QStringLiteral("/exit.spi: the plug-in ended its helper process")), 1) << r.err.toStdString();
+}
+
+// The helper processes whose parent is pid (their names are vellora-spi-host).
+QList<int> helpersOf(qint64 pid)
+{
+    QList<int> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const int child = entry.toInt(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid ...
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (rest.size() > 1 && rest[1].toLongLong() == pid && line.contains("(vellora-spi-ho"))
+            found << child;
+    }
+    return found;
+}
+
+bool alive(int pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close > 0 && line.mid(close + 2, 1) != "Z";   // a zombie has ended
+}
+
+TEST(CommandLinePlugins, AHelperBusyInAPluginEndsWhenTheProgramIsKilled)
+{
+    const QString home = makeHome("cli-killed");
+    const QString user = home + QStringLiteral("/data/Vellora/plugins");
+    QDir().mkpath(user);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELLORA_FAULTY_DIR "/hang.spi"), user + QStringLiteral("/00-hang.spi")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("/nonexistent"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VELLORA_EXE), {QStringLiteral("--export"), QStringLiteral("pdf"), QStringLiteral("--output"),
+                                          home + QStringLiteral("/out"), home + QStringLiteral("/photos")});
+    ASSERT_TRUE(p.waitForStarted());
+    // The export reaches the hanging plug-in: its helper is then busy.
+    QList<int> helpers;
+    for (int i = 0; i < 300 && helpers.isEmpty() && p.state() == QProcess::Running; ++i) {
+        p.waitForFinished(50);
+        helpers = helpersOf(p.processId());
+    }
+    ASSERT_EQ(helpers.size(), 1) << p.readAllStandardError().toStdString();
+    // Until the plug-in sits in its endless pause() (system call 34), so the
+    // helper is busy and not waiting for the next request.
+    const auto paused = [&] {
+        QFile call(QStringLiteral("/proc/%1/syscall").arg(helpers[0]));
+        return call.open(QIODevice::ReadOnly) && call.readAll().startsWith("34 ");
+    };
+    for (int i = 0; i < 200 && !paused(); ++i)
+        QThread::msleep(20);
+    EXPECT_TRUE(paused());
+    ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+    p.waitForFinished();
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        ended = !alive(helpers[0]);
+        if (!ended)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(ended) << "the helper " << helpers[0] << " outlived the program";
+    if (!ended)
+        ::kill(helpers[0], SIGKILL);
 }
 
 } // namespace

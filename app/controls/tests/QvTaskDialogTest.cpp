@@ -8,12 +8,15 @@
 #include <QCommandLinkButton>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMainWindow>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace vellora;
 using O = TQvTaskDialogOption;
@@ -356,4 +359,53 @@ TEST(QvTaskDialog, Render) {
         f.done(0);
     });
     d.Execute();
+}
+
+TEST(QvTaskDialog, EveryCommonButtonAnswersItsAccelerator) {
+    // The program speaks Japanese; the standard captions come from there.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    struct Case {
+        TQvCommonButtons buttons;
+        Qt::Key key;
+        int expected;
+    } cases[] = {
+        {{TQvCommonButton::cbYes, TQvCommonButton::cbNo}, Qt::Key_Y, idYes},
+        {{TQvCommonButton::cbYes, TQvCommonButton::cbNo}, Qt::Key_N, idNo},
+        {{TQvCommonButton::cbYes, TQvCommonButton::cbNo, TQvCommonButton::cbCancel}, Qt::Key_N, idNo},
+        {{TQvCommonButton::cbYes, TQvCommonButton::cbNo, TQvCommonButton::cbCancel}, Qt::Key_C, idCancel},
+        {{TQvCommonButton::cbOk, TQvCommonButton::cbCancel}, Qt::Key_C, idCancel},
+        {{TQvCommonButton::cbRetry, TQvCommonButton::cbCancel}, Qt::Key_R, idRetry},
+        {{TQvCommonButton::cbClose}, Qt::Key_C, idClose},
+    };
+    for (const Case &c : cases) {
+        TQvTaskDialog d;
+        d.Buttons = c.buttons;
+        d.SetInstruction(QStringLiteral("画像を削除しますか"));
+        d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
+        QStringList captions;
+        whenShown(d, [&](TTaskDialogXPForm &f) {
+            for (QPushButton *b : f.findChildren<QPushButton *>())
+                if (b->isVisible())
+                    captions << b->text();
+            f.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+            QWidget *focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : &f, c.key, Qt::AltModifier);
+            // A button pressed by its accelerator clicks after a short flash.
+            QPointer<TTaskDialogXPForm> form(&f);
+            for (int i = 0; i < 100 && form && form->isVisible(); ++i)
+                QTest::qWait(10);
+            if (form && form->isVisible())
+                form->done(0);
+        });
+        int button = -5;
+        int radio = 0;
+        bool checked = false;
+        ASSERT_TRUE(d.Execute(button, radio, checked));
+        EXPECT_EQ(button, c.expected) << "Alt+" << QKeySequence(c.key).toString().toStdString() << " among "
+                                      << captions.join(QStringLiteral(" / ")).toStdString();
+    }
+    QApplication::removeTranslator(&qtTexts);
 }
