@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/print/ResolutionWarnings.h"
 
 #include "app/controls/DropDst.h"
 #include "app/controls/PictureDialogs.h"
@@ -47,6 +48,8 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Small test photos print soft; the warning has its own tests.
+        SetLowResolutionAsk([](const QStringList &, bool &) { return true; });
         ASSERT_TRUE(FConfig.isValid());
         FOldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
@@ -69,6 +72,7 @@ protected:
         FAnswerer.start();
     }
     void TearDown() override {
+        SetLowResolutionAsk({});
         SetExceptionHandler({});
         qputenv("XDG_CONFIG_HOME", FOldConfig);
     }
