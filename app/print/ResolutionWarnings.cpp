@@ -90,7 +90,8 @@ TPreviewResolution::TPreviewResolution(TfrmPrev &preview) : QObject(&preview), F
     preview.scbPreview->viewport()->setMouseTracking(true);
     preview.scbPreview->viewport()->installEventFilter(this);
 
-    if (TPhotoPaper *paper = preview.Paper()) {
+    FPaper = preview.Paper();
+    if (TPhotoPaper *paper = FPaper) {
         // The page maker tells the paper of each photo a made page drew, with
         // the paper's current page set to that page.
         FPrevious = paper->OnPhotoDrawn();
@@ -112,8 +113,10 @@ TPreviewResolution::TPreviewResolution(TfrmPrev &preview) : QObject(&preview), F
 
 TPreviewResolution::~TPreviewResolution()
 {
-    if (TPhotoPaper *paper = FPreview.Paper())
-        paper->SetOnPhotoDrawn(FPrevious);
+    // Runs while the window is torn down: the paper, which outlives it, is
+    // reached through the pointer kept, not through the window.
+    if (FPaper)
+        FPaper->SetOnPhotoDrawn(FPrevious);
 }
 
 std::map<int, double> TPreviewResolution::CellPpi(int page) const

@@ -58,6 +58,7 @@ private:
     double mmToPixels() const;
 
     TfrmPrev &FPreview;
+    TPhotoPaper *FPaper = nullptr;
     TPhotoDrawnEvent FPrevious;
     QLabel *FLabel;
     QRect FSheet;                           // the sheet on the picture last composed

@@ -1,5 +1,6 @@
 // The main window's export, options and help commands and their dialogs.
 #include "app/ExportDialog.h"
+#include "app/print/ResolutionWarnings.h"
 #include "app/ExportRun.h"
 #include "app/MainForm.h"
 #include "app/OptionDialog.h"
@@ -49,6 +50,8 @@ namespace {
 class ExportCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Small test photos print soft; the warning has its own tests.
+        SetLowResolutionAsk([](const QStringList &, bool &) { return true; });
         ASSERT_TRUE(FConfig.isValid());
         ASSERT_TRUE(FOut.isValid());
         FOldConfig = qgetenv("XDG_CONFIG_HOME");
@@ -103,6 +106,7 @@ protected:
         FDriver.start();
     }
     void TearDown() override {
+        SetLowResolutionAsk({});
         FDriver.stop();
         TfrmProgress::SetPumpInterval(40);
         SetExceptionHandler({});

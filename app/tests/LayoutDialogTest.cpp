@@ -763,6 +763,7 @@ TEST(LayoutDialog, WithoutPrinterTheStandardPapersAreOffered)
     choose(dialog, "cmbPaperSize", entryOf(dialog, QStringLiteral("L判 (89 × 127 mm)")));
     EXPECT_EQ(dialog.Paper().PaperSize(), FloatSize(127, 89));   // still landscape
     EXPECT_EQ(dialog.Paper().PaperSizeNumber(), kUserPaperSizeNumber);
+    QApplication::processEvents();   // the preview follows
     dialog.grab().save(pngPath(QStringLiteral("frmLayout-standard-papers")));
     dialog.show();
     clickButton(dialog, "btnOk");

@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/print/ResolutionWarnings.h"
 
 #include "app/controls/DropDst.h"
 #include "app/controls/PictureDialogs.h"
@@ -48,6 +49,8 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Small test photos print soft; the warning has its own tests.
+        SetLowResolutionAsk([](const QStringList &, bool &) { return true; });
         ASSERT_TRUE(FConfig.isValid());
         FOldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
@@ -70,6 +73,7 @@ protected:
         FAnswerer.start();
     }
     void TearDown() override {
+        SetLowResolutionAsk({});
         SetExceptionHandler({});
         qputenv("XDG_CONFIG_HOME", FOldConfig);
     }
