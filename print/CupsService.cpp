@@ -156,6 +156,23 @@ void takeStandardFromDriver(TDeviceSettings &s)
     }
 }
 
+// The server's message about a queue (why it refuses jobs, as given to
+// cupsreject -r): the destination list does not carry it.
+QString stateMessage(const char *queue)
+{
+    char uri[1024];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s", queue);
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-state-message");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString message;
+    if (ipp_attribute_t *a = response ? ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT) : nullptr)
+        message = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    ippDelete(response);
+    return message;
+}
+
 // The queue's default paper: its saved choice, else media-default (libcups'
 // own default reads the former only and else assumes Letter), matched by
 // its media name, its borderless variant or else its size; A4 when the queue
@@ -319,6 +336,8 @@ std::vector<TPrinterEntry> TCupsService::Printers()
         e.accepting = !(accepting && std::string_view(accepting) == "false");
         if (const char *message = cupsGetOption("printer-state-message", d.num_options, d.options))
             e.stateMessage = QString::fromUtf8(message);
+        if (!e.accepting && e.stateMessage.isEmpty())
+            e.stateMessage = stateMessage(d.name);
         if (const char *location = cupsGetOption("printer-location", d.num_options, d.options))
             e.location = QString::fromUtf8(location);
         e.isDefault = d.is_default != 0;

@@ -652,6 +652,7 @@ TEST(DriverOptionsCups, RefusingQueuesAreListedAndAServerThatIsAwayIsNotNoPrinte
     ASSERT_NE(closed, printers.end());
     EXPECT_FALSE(closed->accepting);
     EXPECT_FALSE(closed->hidden);
+    EXPECT_FALSE(closed->stateMessage.isEmpty()) << "the server's reason, for the message";
     const auto office = std::find_if(printers.begin(), printers.end(),
                                      [](const TPrinterEntry &e) { return e.name == QLatin1String("VelloraOffice"); });
     ASSERT_NE(office, printers.end());
