@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -180,12 +181,17 @@ void applyPrinterOptions(const QStringList &given, const QString &printerName)
     TJwPrinter &jw = device->JwPrinter();
     const QString printer = device->CurrentPrinterName();
     const TDriverOptions options = jw.DriverOptions();
+    // By the printer's own keywords, or for duplex, colour mode and
+    // resolution also by the other name of the same setting (the IPP name on
+    // a PPD queue, the PPD keyword on a queue without one).
+    TDriverValues wanted;
     for (const QString &item : given) {
         const qsizetype eq = item.indexOf(QLatin1Char('='));
         if (eq <= 0)
             usage(QStringLiteral("--printer-option needs NAME=CHOICE, not \"%1\"").arg(item));
         const QString keyword = item.left(eq), choice = item.mid(eq + 1);
-        const TDriverOption *o = options.find(keyword);
+        const TDriverChoiceMatch match = MatchDriverChoice(options, keyword, choice);
+        const TDriverOption *o = options.find(match.keyword);
         if (!o)
             throw Error(QStringLiteral("%1: the printer %2 has no such option (see --list-printers --json)")
                             .arg(keyword, printer));
@@ -195,19 +201,30 @@ void applyPrinterOptions(const QStringList &given, const QString &printerName)
         QStringList choices;
         for (const TDriverChoice &c : o->choices)
             choices << c.choice;
-        const QStringList parts = o->kind == TDriverOptionKind::dokPickMany ? choice.split(QLatin1Char(','))
-                                                                              : QStringList{choice};
-        for (const QString &part : parts) {
-            if (!choices.contains(part))
-                throw Error(QStringLiteral("%1=%2: not a choice of the printer %3 (choices: %4)")
-                                .arg(keyword, choice, printer, choices.join(QStringLiteral(", "))));
+        QString chosen = match.choice;
+        if (chosen.isEmpty() && o->kind == TDriverOptionKind::dokPickMany && o->keyword == keyword) {
+            const QStringList parts = choice.split(QLatin1Char(','));
+            if (std::all_of(parts.begin(), parts.end(), [&](const QString &p) { return choices.contains(p); }))
+                chosen = choice;
         }
-        const auto conflicts = DriverConflicts(options, jw.DriverValues(), keyword, choice);
+        if (chosen.isEmpty())
+            throw Error(QStringLiteral("%1=%2: not a choice of the printer %3 (%4: %5)")
+                            .arg(keyword, choice, printer, o->keyword, choices.join(QStringLiteral(", "))));
+        wanted[o->keyword] = chosen;
+    }
+    // Checked once every option is known, so that their order does not
+    // matter: each against the others given and the defaults of the rest.
+    TDriverValues values = jw.DriverValues();
+    for (const auto &[keyword, choice] : wanted)
+        values[keyword] = choice;
+    for (const auto &[keyword, choice] : wanted) {
+        const auto conflicts = DriverConflicts(options, values, keyword, choice);
         if (!conflicts.empty())
             throw Error(QStringLiteral("%1=%2: the printer %3 cannot do this together with %4=%5")
                             .arg(keyword, choice, printer, conflicts.front().first, conflicts.front().second));
-        jw.SetDriverValue(keyword, choice);
     }
+    for (const auto &[keyword, choice] : wanted)
+        jw.SetDriverValue(keyword, choice);
     device->ApplySettings();
 }
 
@@ -351,6 +368,8 @@ int run(const ParsedArgs &args)
     }
     const std::unique_ptr<QGuiApplication> app = ensureGuiApplication();
     SetQvPrint(MakeSystemPrint());
+    if (printing && QvPrint().PrinterNames().isEmpty() && !SystemPrintServerReachable())
+        throw Error(QString::fromUtf8(kPrintServerDownMessage));
 
     TPhotoPaper paper;
     TImageInfos infos;
@@ -372,6 +391,15 @@ int run(const ParsedArgs &args)
         if (!QvPrint().PrinterNames().contains(name))
             throw Error(QStringLiteral("%1: no such printer (see --list-printers)").arg(name));
         paper.SetPrinterName(name);
+    }
+    if (printing) {
+        // A queue that refuses jobs is named with the server's reason.
+        if (auto *device = dynamic_cast<TDevicePrint *>(&QvPrint())) {
+            const QString name = paper.PrinterName().isEmpty() ? device->CurrentPrinterName() : paper.PrinterName();
+            if (const TPrinterEntry *e = device->JwPrinter().Entry(name); e && !e->accepting)
+                throw Error(QStringLiteral("%1: the printer does not accept jobs (%2)")
+                                .arg(name, e->stateMessage.isEmpty() ? QStringLiteral("rejecting jobs") : e->stateMessage));
+        }
     }
     if (printing && !args.printerOptions.isEmpty())
         applyPrinterOptions(args.printerOptions, paper.PrinterName());

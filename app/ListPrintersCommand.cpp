@@ -54,6 +54,11 @@ QJsonObject describe(TJwPrinter &jw, const QString &name)
     QJsonObject printer;
     printer[QStringLiteral("name")] = name;
     printer[QStringLiteral("port")] = jw.Port();
+    if (const TPrinterEntry *e = jw.Entry(name)) {
+        printer[QStringLiteral("location")] = e->location;
+        printer[QStringLiteral("accepting_jobs")] = e->accepting;
+        printer[QStringLiteral("state_message")] = e->stateMessage;
+    }
     const TJwPrintCaps caps = jw.PrintCaps();
     QJsonArray capNames;
     for (int i = 0; i < static_cast<int>(std::size(kCapNames)); ++i) {
@@ -104,6 +109,13 @@ void printText(const QJsonArray &printers, const QString &defaultName)
         const QString name = p[QStringLiteral("name")].toString();
         out += name + (name == defaultName ? QStringLiteral(" (default)\n") : QStringLiteral("\n"));
         out += QStringLiteral("  port: ") + p[QStringLiteral("port")].toString() + QLatin1Char('\n');
+        if (!p[QStringLiteral("location")].toString().isEmpty())
+            out += QStringLiteral("  location: ") + p[QStringLiteral("location")].toString() + QLatin1Char('\n');
+        if (!p[QStringLiteral("accepting_jobs")].toBool(true)) {
+            const QString message = p[QStringLiteral("state_message")].toString();
+            out += QStringLiteral("  state: not accepting jobs") + (message.isEmpty() ? QString() : QStringLiteral(" (") + message + QLatin1Char(')'))
+                   + QLatin1Char('\n');
+        }
         QStringList caps;
         for (const auto &c : p[QStringLiteral("capabilities")].toArray())
             caps << c.toString();
@@ -156,6 +168,9 @@ int listPrintersCommand(const ParsedArgs &args)
     QStringList names;
     try {
         names = jw.PrinterNames();
+    } catch (const EJwPrinterServerDown &) {
+        std::fprintf(stderr, "%s\n", kPrintServerDownMessage);
+        return 1;
     } catch (const EJwPrinterNoPrinter &) {
         // Listed as none below.
     }

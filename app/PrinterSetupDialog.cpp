@@ -1,8 +1,11 @@
 #include "app/PrinterSetupDialog.h"
 
 #include "app/controls/DropDst.h"
+#include "app/print/DriverOptionsPanel.h"
+#include "app/print/PrinterFaults.h"
 #include "print/DevicePrint.h"
 #include "print/JwPrinter.h"
+#include "settings/Errors.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace vellora {
@@ -24,6 +28,7 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
       radPortrait(new QRadioButton(QStringLiteral("縦(&O)"), this)),
       radLandscape(new QRadioButton(QStringLiteral("横(&A)"), this)),
       lblPrinterState(new QLabel(this)),
+      lblPrinterStatus(new QLabel(this)),
       FPrinter(printer) {
     setObjectName(QStringLiteral("dlgPrinter"));
     setWindowTitle(QStringLiteral("プリンタの設定"));
@@ -33,11 +38,14 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
     radPortrait->setObjectName(QStringLiteral("radPortrait"));
     radLandscape->setObjectName(QStringLiteral("radLandscape"));
     lblPrinterState->setObjectName(QStringLiteral("lblPrinterState"));
+    lblPrinterStatus->setObjectName(QStringLiteral("lblPrinterStatus"));
+    lblPrinterStatus->setWordWrap(true);
 
     auto *printerBox = new QGroupBox(QStringLiteral("プリンタ"), this);
     auto *printerForm = new QFormLayout(printerBox);
     printerForm->addRow(QStringLiteral("プリンタ名(&N):"), cmbPrinter);
     printerForm->addRow(QStringLiteral("場所:"), lblPrinterState);
+    printerForm->addRow(tr("状態:"), lblPrinterStatus);
     cmbPrinter->setMinimumWidth(280);
 
     auto *paperBox = new QGroupBox(QStringLiteral("用紙"), this);
@@ -69,25 +77,87 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
 
     connect(cmbPrinter, &QComboBox::currentIndexChanged, this, &TJwPrinterSetupDialog::printerChosen);
     connect(cmbPaper, &QComboBox::currentIndexChanged, this, [this](int i) {
-        if (!FFilling && i >= 0)
-            FPrinter.SetPaperSizeIndex(i);
+        if (!FFilling && i >= 0) {
+            guarded([this, i] { FPrinter.SetPaperSizeIndex(i); });
+            RefreshConstraints();
+        }
     });
     connect(cmbSource, &QComboBox::currentIndexChanged, this, [this](int i) {
-        if (!FFilling && i >= 0)
-            FPrinter.SetBinIndex(i);
+        if (!FFilling && i >= 0) {
+            guarded([this, i] { FPrinter.SetBinIndex(i); });
+            RefreshConstraints();
+        }
     });
     connect(radPortrait, &QRadioButton::toggled, this, [this](bool on) {
         if (!FFilling && on)
-            FPrinter.SetOrientation(TJwPaperOrientation::jwOrPortrait);
+            guarded([this] { FPrinter.SetOrientation(TJwPaperOrientation::jwOrPortrait); });
     });
     connect(radLandscape, &QRadioButton::toggled, this, [this](bool on) {
         if (!FFilling && on)
-            FPrinter.SetOrientation(TJwPaperOrientation::jwOrLandScape);
+            guarded([this] { FPrinter.SetOrientation(TJwPaperOrientation::jwOrLandScape); });
     });
 
-    FStartIndex = FPrinter.Index();
-    fillPrinters();
-    fillSettings();
+    guarded([this] { FStartIndex = FPrinter.Index(); });
+    guarded([this] { fillPrinters(); });
+    guarded([this] { fillSettings(); });
+}
+
+QString TJwPrinterSetupDialog::printerName() const {
+    return cmbPrinter->currentText();
+}
+
+bool TJwPrinterSetupDialog::guarded(const std::function<void()> &command) {
+    return RunPrinterCommand(this, printerName(), command);
+}
+
+void TJwPrinterSetupDialog::SetPrinterFixed(bool fixed) {
+    cmbPrinter->setEnabled(!fixed);
+    cmbPrinter->setToolTip(fixed ? tr("印刷ダイアログで選んだプリンタの設定です。") : QString());
+}
+
+void TJwPrinterSetupDialog::RefreshConstraints() {
+    TDriverOptions options;
+    try {
+        options = FPrinter.DriverOptions();
+    } catch (const std::exception &) {
+        return;
+    }
+    if (options.constraints.empty())
+        return;
+    // Each paper and tray is checked as if chosen, with the other values of now.
+    auto check = [&](QComboBox *combo, const char *keyword, auto numberOf, bool paper) {
+        auto *model = qobject_cast<QStandardItemModel *>(combo->model());
+        for (int i = 0; model && i < combo->count(); ++i) {
+            QString reason;
+            try {
+                const int number = numberOf(i);
+                const TDriverValues values = paper ? FPrinter.ConstraintValuesWith(number, -1)
+                                                   : FPrinter.ConstraintValuesWith(-1, number);
+                const auto it = values.find(QLatin1String(keyword));
+                if (it != values.end()) {
+                    const auto conflicts = DriverConflicts(options, values, it->first, it->second);
+                    if (!conflicts.empty())
+                        reason = DriverConflictText(options, conflicts);
+                }
+            } catch (const std::exception &) {
+            }
+            QStandardItem *item = model->item(i);
+            item->setEnabled(reason.isEmpty() || i == combo->currentIndex());
+            item->setToolTip(reason);
+        }
+    };
+    if (cmbPaper->count() > 0)
+        check(cmbPaper, "PageSize", [this](int i) { return FPrinter.PaperSizeNumbers(i); }, true);
+    if (cmbSource->count() > 0) {
+        std::vector<TBinEntry> bins;
+        try {
+            bins = FPrinter.Bins();
+        } catch (const std::exception &) {
+        }
+        check(cmbSource, "InputSlot",
+              [&bins](int i) { return i < static_cast<int>(bins.size()) ? bins[static_cast<size_t>(i)].number : -1; },
+              false);
+    }
 }
 
 void TJwPrinterSetupDialog::fillPrinters() {
@@ -134,9 +204,14 @@ void TJwPrinterSetupDialog::fillSettings() {
         radLandscape->setChecked(landscape);
         radPortrait->setChecked(!landscape);
     }
-    const QString port = FPrinter.Port();
-    lblPrinterState->setText(port);
+    // Where the printer stands, as the server says; and whether it takes jobs.
+    const TPrinterEntry *entry = FPrinter.Entry(printerName());
+    lblPrinterState->setText(entry ? entry->location : QString());
+    lblPrinterStatus->setText(!entry            ? QString()
+                              : entry->accepting ? tr("印刷を受け付けています")
+                                                 : tr("印刷を受け付けていません（%1）").arg(RefusalReason(*entry)));
     FFilling = false;
+    RefreshConstraints();
 }
 
 void TJwPrinterSetupDialog::SetPaperFixed(bool fixed) {
@@ -148,31 +223,45 @@ void TJwPrinterSetupDialog::printerChosen(int index) {
     if (FFilling || index < 0)
         return;
     // Settings made for the previous printer do not carry over.
-    FPrinter.DiscardModification();
-    FPrinter.SetIndex(index);
-    fillSettings();
+    guarded([this, index] {
+        FPrinter.DiscardModification();
+        FPrinter.SetIndex(index);
+        fillSettings();
+    });
 }
 
 bool TJwPrinterSetupDialog::Execute() { return exec() == QDialog::Accepted; }
 
 void TJwPrinterSetupDialog::accept() {
-    FPrinter.ApplySettings();
-    FPrinter.ForceUpdate();
+    // A printer that cannot take the settings any more keeps the dialog open.
+    if (!guarded([this] {
+            FPrinter.ApplySettings();
+            FPrinter.ForceUpdate();
+        }))
+        return;
     QDialog::accept();
 }
 
 void TJwPrinterSetupDialog::reject() {
-    FPrinter.DiscardModification();
-    if (FPrinter.Index() != FStartIndex)
-        FPrinter.SetIndex(FStartIndex);
+    guarded([this] {
+        FPrinter.DiscardModification();
+        if (FPrinter.Index() != FStartIndex)
+            FPrinter.SetIndex(FStartIndex);
+    });
     QDialog::reject();
 }
 
 bool ExecuteSystemPrinterSetup(QWidget *parent) {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    if (device && device->PrinterNames().isEmpty() && !device->JwPrinter().ServerReachable()) {
+        const TPrinterFault f = ServerDownFault({});
+        throw Error(f.instruction + QLatin1Char('\n') + f.text);
+    }
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("プリンタがインストールされていません。"));
     TJwPrinterSetupDialog dialog(device->JwPrinter(), parent);
+    // Duplex, resolution, colour mode and the printer's own options too.
+    AddDriverOptions(dialog, device->JwPrinter(), false);
     if (!dialog.Execute())
         return false;
     device->Update();

@@ -2,10 +2,12 @@
 // TJwPrinter (printer, paper size, paper source, orientation). Changes go to
 // the printer's working copy; OK applies them and makes TJwPrinter re-read
 // what the printer took (ForceUpdate), Cancel discards them and returns to
-// the printer that was selected before. UI thread only.
+// the printer that was selected before. Faults of the printer (gone, server
+// down) are shown as messages and leave the dialog usable. UI thread only.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -28,7 +30,8 @@ public:
     QComboBox *cmbSource;
     QRadioButton *radPortrait;
     QRadioButton *radLandscape;
-    QLabel *lblPrinterState;
+    QLabel *lblPrinterState;     // "場所": the queue's location
+    QLabel *lblPrinterStatus;    // whether it takes jobs
 
     void accept() override;
     void reject() override;
@@ -36,11 +39,20 @@ public:
     // Paper size and orientation shown but not changed, for whichever
     // printer is chosen (the caller's layout owns them).
     void SetPaperFixed(bool fixed);
+    // The printer shown but not changed: the dialog edits the printer its
+    // caller chose (the print dialog's "詳細設定").
+    void SetPrinterFixed(bool fixed);
+    // Papers and trays that the printer's constraints forbid with the
+    // values of now are disabled, with the reason.
+    void RefreshConstraints();
 
 private:
     void fillPrinters();
     void fillSettings();
     void printerChosen(int index);
+    QString printerName() const;
+    // Runs a command on the printer; a fault is shown and false returned.
+    bool guarded(const std::function<void()> &command);
 
     TJwPrinter &FPrinter;
     int FStartIndex = -1;

@@ -1,6 +1,7 @@
 #include "model/PrintRun.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include "graphics/JpegImage.h"
 #include "model/ImageListItems.h"
@@ -14,6 +15,7 @@
 #include "settings/Version.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 
@@ -237,6 +239,19 @@ void pageLoop(RunState &run, Produce produce)
     }
 }
 
+// The job's name: the document's title, or for a document not saved yet
+// the name of its first photo; empty (the spooler's own name) otherwise.
+QString jobTitle(TPhotoPaper &paper)
+{
+    if (!paper.DocumentFileName().isEmpty())
+        return QFileInfo(paper.DocumentFileName()).completeBaseName();
+    for (const TImageInfo *info : paper.PhotoList()) {
+        if (info && !info->FileName().isEmpty())
+            return QFileInfo(info->FileName()).fileName();
+    }
+    return {};
+}
+
 void printToPrinter(RunState &run)
 {
     TDevicePrint *device = printingDevice();
@@ -244,27 +259,43 @@ void printToPrinter(RunState &run)
         throw EJwPrinterNoPrinter(std::string(kNoPrinterMessage));
     device->SetCopies(run.opts.Copies);
     device->SetCollate(run.opts.Collate);
+    device->SetTitle(jobTitle(run.paper));
+    // A printer that cannot make copies gets the pages as often as asked:
+    // each page again (uncollated) or the whole range again (collated).
+    const int repeat = device->HasCopies() ? 1 : std::max<int>(1, run.opts.Copies);
+    const int passes = run.opts.Collate ? repeat : 1;
+    const int each = run.opts.Collate ? 1 : repeat;
     // The job starts with the first produced page: a range without pages
     // sends no blank sheet.
     bool started = false;
     try {
-        pageLoop(run, [&](int page) {
-            if (!started) {
-                device->BeginPrint();
-                started = true;
-            } else {
-                device->NewPage();
-            }
-            QPainter *canvas = device->Canvas();
-            if (!canvas)
-                throw std::logic_error("print job without a canvas");
-            TPageGeometry g;
-            g.dpiX = device->DPI().cx;
-            g.dpiY = device->DPI().cy;
-            g.left = device->MMLeftMargin();
-            g.top = device->MMTopMargin();
-            DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
-        });
+        int produced = 0;
+        for (int pass = 0; pass < passes && !run.canceled; ++pass) {
+            // The pages of the document are counted once.
+            if (pass == 1)
+                produced = run.produced;
+            pageLoop(run, [&](int page) {
+                for (int i = 0; i < each; ++i) {
+                    if (!started) {
+                        device->BeginPrint();
+                        started = true;
+                    } else {
+                        device->NewPage();
+                    }
+                    QPainter *canvas = device->Canvas();
+                    if (!canvas)
+                        throw std::logic_error("print job without a canvas");
+                    TPageGeometry g;
+                    g.dpiX = device->DPI().cx;
+                    g.dpiY = device->DPI().cy;
+                    g.left = device->MMLeftMargin();
+                    g.top = device->MMTopMargin();
+                    DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
+                }
+            });
+        }
+        if (passes > 1 && produced > 0)
+            run.produced = produced;
     } catch (...) {
         if (started)
             device->Abort();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cups/ppd.h>
 #include <algorithm>
+#include <cmath>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
@@ -76,6 +77,7 @@ void addGroup(const ppd_group_t &g, TCupsDriverInfo &info)
             for (int c = 0; c < o.num_choices; ++c) {
                 const QString choice = QString::fromUtf8(o.choices[c].choice);
                 info.inputSlotForSource.emplace(MediaSourceForInputSlot(choice), choice);
+                info.inputSlotText.emplace(choice, text(o.choices[c].text, o.choices[c].choice));
             }
         }
         addOption(o, name, installable, info.options);
@@ -137,6 +139,55 @@ void addIppConstraints(cups_dest_t *dest, cups_dinfo_t *info, TDriverOptions &ou
     }
 }
 
+// Duplex, colour mode and resolution of a printer without a PPD, from its
+// -supported attributes, when the printer offers a choice and
+// job-creation-attributes did not name them.
+void addStandardIppOptions(cups_dest_t *dest, cups_dinfo_t *info, TDriverOptions &out)
+{
+    for (const char *name : {"sides", "print-color-mode", "printer-resolution"}) {
+        if (out.find(QLatin1String(name)))
+            continue;
+        ipp_attribute_t *supported = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, name);
+        if (!supported || ippGetCount(supported) < 2)
+            continue;
+        const bool resolution = ippGetValueTag(supported) == IPP_TAG_RESOLUTION;
+        TDriverOption option;
+        option.keyword = QLatin1String(name);
+        option.text = CupsText(cupsLocalizeDestOption(CUPS_HTTP_DEFAULT, dest, info, name), name, name);
+        auto valueOf = [&](ipp_attribute_t *a, int i) {
+            if (!resolution)
+                return QString::fromUtf8(ippGetString(a, i, nullptr));
+            int y = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int x = ippGetResolution(a, i, &y, &units);
+            if (units != IPP_RES_PER_INCH)
+                return QString();
+            return x == y ? QStringLiteral("%1dpi").arg(x) : QStringLiteral("%1x%2dpi").arg(x).arg(y);
+        };
+        for (int c = 0; c < ippGetCount(supported); ++c) {
+            const QString value = valueOf(supported, c);
+            if (value.isEmpty() || option.find(value))
+                continue;
+            QString text;
+            if (resolution) {
+                const auto [x, y] = ParseResolutionChoice(value);
+                text = x == y ? QStringLiteral("%1 dpi").arg(x) : QStringLiteral("%1×%2 dpi").arg(x).arg(y);
+            } else {
+                const QByteArray v = value.toUtf8();
+                text = CupsText(cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, dest, info, name, v.constData()),
+                                QByteArray(name) + '.' + v, v);
+            }
+            option.choices.push_back({value, text});
+        }
+        if (ipp_attribute_t *def = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, name))
+            option.defaultChoice = valueOf(def, 0);
+        if (!option.find(option.defaultChoice))
+            option.defaultChoice = option.choices.empty() ? QString() : option.choices.front().choice;
+        if (option.choices.size() > 1)
+            out.options.push_back(std::move(option));
+    }
+}
+
 // The IPP attributes of a job that are not standard settings and have a
 // list of keywords or names to choose from.
 TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
@@ -179,6 +230,7 @@ TCupsDriverInfo readIpp(cups_dest_t *dest, cups_dinfo_t *info)
         if (!option.choices.empty())
             out.options.push_back(std::move(option));
     }
+    addStandardIppOptions(dest, info, out);
     addIppConstraints(dest, info, out);
     return result;
 }
@@ -197,11 +249,13 @@ QString CupsText(const char *localized, const QByteArray &key, const QByteArray 
     return QString::fromUtf8(raw);
 }
 
-QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured)
+QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured, const QString &ppdText)
 {
     static const QByteArray kBorderless("_borderless");
     const QByteArray base = media.endsWith(kBorderless) ? media.chopped(kBorderless.size()) : media;
-    const QString name = CupsText(nullptr, "media." + base, QByteArray());
+    QString name = CupsText(nullptr, "media." + base, QByteArray());
+    if (name.isEmpty())
+        name = ppdText;
     if (name.isEmpty())
         return measured && *measured ? QString::fromUtf8(measured) : QString::fromUtf8(media);
     if (!borderless)
@@ -253,6 +307,17 @@ bool ReadPpdDriverOptions(const QByteArray &path, int numDestOptions, cups_optio
     out = {};
     for (int i = 0; i < ppd->num_groups; ++i)
         addGroup(ppd->groups[i], out);
+    if (ppd_option_t *pageSize = ppdFindOption(ppd, "PageSize")) {
+        for (int i = 0; i < ppd->num_sizes; ++i) {
+            const ppd_size_t &size = ppd->sizes[i];
+            const ppd_choice_t *choice = ppdFindChoice(pageSize, size.name);
+            if (!choice || size.width <= 0 || size.length <= 0)
+                continue;
+            out.pageSizes.push_back({QString::fromUtf8(size.name), text(choice->text, size.name),
+                                     static_cast<int>(std::lround(size.width * 2540.0 / 72.0)),
+                                     static_cast<int>(std::lround(size.length * 2540.0 / 72.0))});
+        }
+    }
     for (int i = 0; i < ppd->num_consts; ++i) {
         const ppd_const_t &c = ppd->consts[i];
         out.options.constraints.push_back({QString::fromUtf8(c.option1), QString::fromUtf8(c.choice1),

@@ -15,6 +15,15 @@ struct TCupsDriverInfo {
     // The PPD's InputSlot choice of each IPP media-source keyword: a PPD
     // printer's filters read the tray from InputSlot only.
     std::map<QString, QString> inputSlotForSource;
+    // The PPD's text of each InputSlot choice ("Tray 1").
+    std::map<QString, QString> inputSlotText;
+    // The PPD's page sizes: the PageSize choice, its text and its size in
+    // hundredths of a millimetre, for naming the media the server lists.
+    struct PageSize {
+        QString choice, text;
+        int width = 0, length = 0;
+    };
+    std::vector<PageSize> pageSizes;
 };
 
 // What CUPS shows for `key` (an IPP attribute name, or "name.value"), given
@@ -24,10 +33,11 @@ QString CupsText(const char *localized, const QByteArray &key, const QByteArray 
 
 // The name shown for the media keyword `media`: CUPS's English name of the
 // size ("A4") when it has one, with the locale's borderless mark when the
-// size has no margins; else `measured`, what cupsLocalizeDestMedia gave
-// ("69 x 95 mm"), else the keyword. CUPS's translations other than English
-// name no sizes, only their measures.
-QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured);
+// size has no margins; else the PPD's text of the size (`ppdText`, with the
+// same mark), else `measured`, what cupsLocalizeDestMedia gave ("69 x 95
+// mm"), else the keyword. CUPS's translations other than English name no
+// sizes, only their measures.
+QString CupsMediaText(const QByteArray &media, bool borderless, const char *measured, const QString &ppdText = {});
 
 // The IPP media-source keyword that the server gives a PPD InputSlot choice.
 QString MediaSourceForInputSlot(const QString &choice);

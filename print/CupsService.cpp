@@ -12,6 +12,7 @@
 #include <cmath>
 #include <memory>
 #include <cups/cups.h>
+#include <cups/pwg.h>
 #include <set>
 
 namespace vellora {
@@ -132,6 +133,98 @@ int tenths(int hundredths)
     return (hundredths + 5) / 10;
 }
 
+// Duplex, colour mode and resolution are chosen among the printer's own
+// options; the standard settings report what was chosen there (the pages'
+// resolution included).
+void takeStandardFromDriver(TDeviceSettings &s)
+{
+    for (const auto &[keyword, choice] : s.driverOptions) {
+        const auto [name, value] = IppEquivalent(keyword, choice);
+        if (name == QLatin1String("sides")) {
+            s.duplex = value == QLatin1String("one-sided")              ? 1
+                       : value == QLatin1String("two-sided-short-edge") ? 3
+                                                                        : 2;
+        } else if (name == QLatin1String("print-color-mode")) {
+            s.color = value.contains(QLatin1String("monochrome")) || value == QLatin1String("bi-level") ? 1 : 2;
+        } else if (name == QLatin1String("printer-resolution")) {
+            const auto [x, y] = ParseResolutionChoice(value);
+            if (x > 0) {
+                s.printQuality = x;
+                s.yResolution = y;
+            }
+        }
+    }
+}
+
+// The server's message about a queue (why it refuses jobs, as given to
+// cupsreject -r): the destination list does not carry it.
+QString stateMessage(const char *queue)
+{
+    char uri[1024];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s", queue);
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-state-message");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString message;
+    if (ipp_attribute_t *a = response ? ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT) : nullptr)
+        message = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    ippDelete(response);
+    return message;
+}
+
+// The queue's default paper: its saved choice, else media-default (libcups'
+// own default reads the former only and else assumes Letter), matched by
+// its media name, its borderless variant or else its size; A4 when the queue
+// has no default or none matches, else the first of the list.
+int defaultPaper(const Dest &d, const std::vector<TPaperEntry> &papers)
+{
+    QByteArray def(cupsGetOption("media", d.dest.dest->num_options, d.dest.dest->options));
+    if (def.isEmpty())
+        def = d.defaultString("media").toUtf8();
+    int width = 0, length = 0;   // hundredths of a millimetre
+    if (ipp_attribute_t *col = d.defaults("media-col")) {
+        if (ipp_t *c = ippGetCollection(col, 0)) {
+            if (ipp_attribute_t *size = ippFindAttribute(c, "media-size", IPP_TAG_BEGIN_COLLECTION)) {
+                ipp_t *sc = ippGetCollection(size, 0);
+                ipp_attribute_t *x = ippFindAttribute(sc, "x-dimension", IPP_TAG_INTEGER);
+                ipp_attribute_t *y = ippFindAttribute(sc, "y-dimension", IPP_TAG_INTEGER);
+                width = x ? ippGetInteger(x, 0) : 0;
+                length = y ? ippGetInteger(y, 0) : 0;
+            }
+        }
+    }
+    if (!def.isEmpty()) {
+        // A saved PPD size name ("A4") or a PWG name gives the size too.
+        if (const pwg_media_t *m = pwgMediaForPWG(def.constData()); m && m->width > 0)
+            width = m->width, length = m->length;
+        else if (const pwg_media_t *p = pwgMediaForPPD(def.constData()); p && p->width > 0)
+            width = p->width, length = p->length, def = p->pwg;
+    }
+    static const QByteArray kBorderless("_borderless");
+    const QByteArray base = def.endsWith(kBorderless) ? def.chopped(kBorderless.size()) : def;
+    if (!base.isEmpty()) {
+        for (const QByteArray &name : {def, base, base + kBorderless}) {
+            for (const auto &p : papers) {
+                if (p.number != 256 && p.media.toUtf8() == name)
+                    return p.number;
+            }
+        }
+    }
+    if (width > 0 && length > 0) {
+        for (const auto &p : papers) {
+            if (p.number != 256 && std::abs(p.widthTenthMM * 10 - width) <= 100
+                && std::abs(p.lengthTenthMM * 10 - length) <= 100)
+                return p.number;
+        }
+    }
+    for (const auto &p : papers) {
+        if (p.number == 9)
+            return 9;
+    }
+    return papers.front().number;
+}
+
 // Pages drawn into a PDF document spooled to a temporary file, sent as one
 // job at the end. A page of photos at printer resolution is megabytes of
 // PDF, so a document in memory would grow with every page.
@@ -226,6 +319,10 @@ std::vector<TPrinterEntry> TCupsService::Printers()
 {
     cups_dest_t *dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    // No destination and a failed request: the server is not there (as
+    // opposed to a server without printers).
+    const ipp_status_t status = cupsLastError();
+    FReachable = count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND;
     std::vector<TPrinterEntry> list;
     for (int i = 0; i < count; ++i) {
         const cups_dest_t &d = dests[i];
@@ -233,8 +330,16 @@ std::vector<TPrinterEntry> TCupsService::Printers()
             continue;
         TPrinterEntry e;
         e.name = QString::fromUtf8(d.name);
+        // A queue that refuses jobs is still listed, with its state: the
+        // user learns why it cannot print rather than that it is gone.
         const char *accepting = cupsGetOption("printer-is-accepting-jobs", d.num_options, d.options);
-        e.hidden = accepting && std::string_view(accepting) == "false";
+        e.accepting = !(accepting && std::string_view(accepting) == "false");
+        if (const char *message = cupsGetOption("printer-state-message", d.num_options, d.options))
+            e.stateMessage = QString::fromUtf8(message);
+        if (!e.accepting && e.stateMessage.isEmpty())
+            e.stateMessage = stateMessage(d.name);
+        if (const char *location = cupsGetOption("printer-location", d.num_options, d.options))
+            e.location = QString::fromUtf8(location);
         e.isDefault = d.is_default != 0;
         if (const char *uri = cupsGetOption("device-uri", d.num_options, d.options))
             e.port = QString::fromUtf8(uri);
@@ -284,6 +389,15 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
     TDeviceSettings &s = det.defaults;
     using C = TJwPrintCap;
     s.fields.include(C::jwPcOrientation);
+    TCupsDriverInfo driver = ReadCupsDriverOptions(d.dest.dest, d.info.info);
+    // The PPD's name of a size the server names only by its measures.
+    auto ppdSize = [&](const cups_size_t &size) -> const TCupsDriverInfo::PageSize * {
+        for (const auto &p : driver.pageSizes) {
+            if (std::abs(p.width - size.width) <= 100 && std::abs(p.length - size.length) <= 100)
+                return &p;
+        }
+        return nullptr;
+    };
 
     // Media with their margins. Each media name is listed once; numbers of
     // media outside the public table that happen to meet are moved on to the
@@ -312,8 +426,28 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         const char *measured =
             server ? cupsLocalizeDestMedia(server.get(), d.dest.dest, d.info.info, flags, &size) : nullptr;
         const bool borderless = !size.left && !size.top && !size.right && !size.bottom;
-        lists.papers.push_back({number, CupsMediaText(size.media, borderless, measured), media,
+        const TCupsDriverInfo::PageSize *ppd = ppdSize(size);
+        if (ppd)
+            det.pageSizeForPaper[number] = ppd->choice;
+        lists.papers.push_back({number, CupsMediaText(size.media, borderless, measured, ppd ? ppd->text : QString()), media,
                                 tenths(size.width), tenths(size.length), size.left, size.top, size.right, size.bottom});
+    }
+    // A size of the public table under a name of the PPD's own (cups-pdf's
+    // A4 is "custom_209.9x297.04mm") is that size: documents name it by its
+    // public number, unless the list has that size under its own name.
+    for (auto &p : lists.papers) {
+        if (p.number <= 256)
+            continue;
+        const pwg_media_t *pwg = pwgMediaForSize(p.widthTenthMM * 10, p.lengthTenthMM * 10);
+        const int known = pwg ? paperNumberForMedia(QString::fromUtf8(pwg->pwg)) : 0;
+        if (known <= 0 || known >= 256 || used.count(known))
+            continue;
+        used.insert(known);
+        if (auto it = det.pageSizeForPaper.find(p.number); it != det.pageSizeForPaper.end()) {
+            det.pageSizeForPaper[known] = it->second;
+            det.pageSizeForPaper.erase(it);
+        }
+        p.number = known;
     }
     // Custom sizes: "custom_min_WxHunit" and "custom_max_..." among the media.
     const QStringList mediaSupported = d.supportedStrings("media");
@@ -332,22 +466,11 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         lists.avail.include(TJwAvailInfo::jwAvPaperSize);
         s.fields.include(C::jwPcPaperSize);
         s.fields.include(C::jwPcFormName);
-        s.paperSize = lists.papers.front().number;
-        // The queue's saved choice, else the printer's default (libcups'
-        // own default reads the former only and else assumes Letter).
-        QString def = QString::fromUtf8(cupsGetOption("media", d.dest.dest->num_options, d.dest.dest->options));
-        if (def.isEmpty())
-            def = d.defaultString("media");
-        cups_size_t size{};
-        if (def.isEmpty() && cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, flags, &size))
-            def = QString::fromUtf8(size.media);
-        for (const auto &p : lists.papers) {
-            if (p.media == def)
-                s.paperSize = p.number;
-        }
+        s.paperSize = defaultPaper(d, lists.papers);
     }
 
-    const QStringList sources = d.supportedStrings("media-source");
+    QStringList sources = d.supportedStrings("media-source");
+    sources.removeDuplicates();   // a PPD's "Default" and "Auto" are both "auto"
     for (qsizetype i = 0; i < sources.size(); ++i) {
         int number = binNumberForSource(sources[i]);
         if (number == 0)
@@ -357,7 +480,15 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         const QByteArray value = sources[i].toUtf8();
         const char *text = cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, "media-source",
                                                  value.constData());
-        lists.bins.push_back({number, CupsText(text, "media-source." + value, value), sources[i]});
+        QString name = CupsText(text, "media-source." + value, value);
+        // A tray the server has no words for is named by the PPD.
+        if (name == sources[i]) {
+            if (auto slot = driver.inputSlotForSource.find(sources[i]); slot != driver.inputSlotForSource.end()) {
+                if (auto t = driver.inputSlotText.find(slot->second); t != driver.inputSlotText.end())
+                    name = t->second;
+            }
+        }
+        lists.bins.push_back({number, name, sources[i]});
     }
     if (!lists.bins.empty()) {
         lists.avail.include(TJwAvailInfo::jwAvBin);
@@ -421,10 +552,10 @@ const TCupsService::Details &TCupsService::details(const QString &printer)
         s.fields.include(C::jwPcMediaType);
     if (const char *uri = cupsGetOption("device-uri", d.dest.dest->num_options, d.dest.dest->options))
         s.port = QString::fromUtf8(uri);
-    TCupsDriverInfo driver = ReadCupsDriverOptions(d.dest.dest, d.info.info);
     det.driverOptions = std::move(driver.options);
     det.inputSlotForSource = std::move(driver.inputSlotForSource);
     s.driverOptions = CheckedDriverValues(det.driverOptions, {});
+    takeStandardFromDriver(s);
     return FCache.emplace(printer, std::move(det)).first->second;
 }
 
@@ -449,6 +580,7 @@ TDeviceSettings TCupsService::Merge(const QString &printer, const TDeviceSetting
     if (det.lists.maxCopies > 0)
         s.copies = std::clamp(s.copies, 1, det.lists.maxCopies);
     s.driverOptions = CheckedDriverValues(det.driverOptions, s.driverOptions);
+    takeStandardFromDriver(s);
     return s;
 }
 
@@ -472,6 +604,20 @@ std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, cons
                                                     const QString &title)
 {
     const Details &det = details(printer);
+    // Paper and tray against the printer's constraints (A4 from the
+    // envelope feeder, duplex on a size the duplexer cannot turn).
+    TDriverValues chosen = CheckedDriverValues(det.driverOptions, settings.driverOptions);
+    for (const auto &[keyword, choice] : StandardChoices(printer, settings))
+        chosen[keyword] = choice;
+    for (const char *standard : {"PageSize", "InputSlot"}) {
+        const auto it = chosen.find(QLatin1String(standard));
+        if (it == chosen.end())
+            continue;
+        const auto conflicts = DriverConflicts(det.driverOptions, chosen, it->first, it->second);
+        if (!conflicts.empty())
+            throw Error(QStringLiteral("the printer %1 cannot print with %2=%3 together with %4=%5")
+                            .arg(printer, it->first, it->second, conflicts.front().first, conflicts.front().second));
+    }
     using C = TJwPrintCap;
     auto options = std::make_unique<Options>();
     const TJwPrintCaps caps = det.defaults.fields;
@@ -498,29 +644,55 @@ std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, cons
                                                        ? QStringLiteral("separate-documents-collated-copies")
                                                        : QStringLiteral("separate-documents-uncollated-copies"));
     }
-    if (caps.contains(C::jwPcDuplex)) {
+    // The printer's own options, as the printer takes them; installable
+    // hardware is the queue's business, not the job's. Duplex, colour mode
+    // and resolution go as the PPD keyword and as the IPP attribute the
+    // server maps it to, so that both say the same.
+    std::set<QString> sent;
+    for (const auto &[keyword, choice] : CheckedDriverValues(det.driverOptions, settings.driverOptions)) {
+        const TDriverOption *o = det.driverOptions.find(keyword);
+        if (!o || o->readOnly)
+            continue;
+        options->add(keyword.toUtf8().constData(), choice);
+        sent.insert(keyword);
+        const auto [name, value] = IppEquivalent(keyword, choice);
+        if (!name.isEmpty() && name != keyword && !sent.count(name)) {
+            options->add(name.toUtf8().constData(), value);
+            sent.insert(name);
+        }
+    }
+    if (caps.contains(C::jwPcDuplex) && !sent.count(QStringLiteral("sides"))) {
         options->add("sides", settings.duplex == 1   ? QStringLiteral("one-sided")
                               : settings.duplex == 3 ? QStringLiteral("two-sided-short-edge")
                                                      : QStringLiteral("two-sided-long-edge"));
     }
-    if (caps.contains(C::jwPcColor))
+    if (caps.contains(C::jwPcColor) && !sent.count(QStringLiteral("print-color-mode")))
         options->add("print-color-mode", settings.color == 2 ? QStringLiteral("color") : QStringLiteral("monochrome"));
-    if (caps.contains(C::jwPcPrintQuality) && settings.printQuality > 0) {
+    if (caps.contains(C::jwPcPrintQuality) && settings.printQuality > 0
+        && !sent.count(QStringLiteral("printer-resolution"))) {
         const int y = settings.yResolution > 0 ? settings.yResolution : settings.printQuality;
         options->add("printer-resolution", y == settings.printQuality
                                                ? QString::number(y) + QStringLiteral("dpi")
                                                : QString::number(settings.printQuality) + QLatin1Char('x')
                                                      + QString::number(y) + QStringLiteral("dpi"));
     }
-    // The printer's own options, as the printer takes them; installable
-    // hardware is the queue's business, not the job's.
-    for (const auto &[keyword, choice] : CheckedDriverValues(det.driverOptions, settings.driverOptions)) {
-        const TDriverOption *o = det.driverOptions.find(keyword);
-        if (o && !o->readOnly)
-            options->add(keyword.toUtf8().constData(), choice);
-    }
     const TDeviceGeometry g = Geometry(printer, settings);
     return std::make_unique<CupsJobImpl>(printer, title, options.release(), g, &FLastJobId);
+}
+
+TDriverValues TCupsService::StandardChoices(const QString &printer, const TDeviceSettings &settings)
+{
+    const Details &det = details(printer);
+    TDriverValues values;
+    if (auto it = det.pageSizeForPaper.find(settings.paperSize); it != det.pageSizeForPaper.end())
+        values[QStringLiteral("PageSize")] = it->second;
+    for (const auto &b : det.lists.bins) {
+        if (b.number != settings.defaultSource)
+            continue;
+        if (auto slot = det.inputSlotForSource.find(b.source); slot != det.inputSlotForSource.end())
+            values[QStringLiteral("InputSlot")] = slot->second;
+    }
+    return values;
 }
 
 TDriverOptions TCupsService::DriverOptions(const QString &printer)

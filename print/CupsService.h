@@ -4,8 +4,8 @@
 //
 // How the desktop notions map onto CUPS:
 // - The printers are the CUPS destinations without instances, sorted by name.
-//   A destination that does not accept jobs is hidden: the user cannot print
-//   to it, so it is not offered.
+//   A destination that does not accept jobs is listed with its state; a job
+//   for it is refused with the reason.
 // - The port of a printer is its device URI.
 // - Paper numbers come from PaperNumbers.h; a destination that accepts custom
 //   sizes lists the user-defined size (256), sent as a "custom_..." media.
@@ -28,6 +28,7 @@ public:
     explicit TCupsService(const QString &server = {});
 
     std::vector<TPrinterEntry> Printers() override;
+    bool Reachable() override { return FReachable; }
     QStringList Ports() override;
     TDeviceSettings DefaultSettings(const QString &printer) override;
     TDeviceLists Lists(const QString &printer, const TDeviceSettings &settings) override;
@@ -36,6 +37,7 @@ public:
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
     TDriverOptions DriverOptions(const QString &printer) override;
+    TDriverValues StandardChoices(const QString &printer, const TDeviceSettings &settings) override;
     QStringList StateReasons(const QString &printer) override;
 
     // The id of the last job this service sent, 0 before the first.
@@ -48,6 +50,8 @@ public:
         TResolution defaultResolution;
         TDriverOptions driverOptions;
         std::map<QString, QString> inputSlotForSource;
+        // The PPD's PageSize choice of each paper number.
+        std::map<int, QString> pageSizeForPaper;
         // When the network printer behind a queue without a driver was asked.
         std::optional<std::chrono::steady_clock::time_point> deviceAsked;
     };
@@ -58,6 +62,7 @@ private:
 
     std::map<QString, Details> FCache;
     int FLastJobId = 0;
+    bool FReachable = true;
 };
 
 } // namespace vellora

@@ -716,10 +716,21 @@ void TDevicePrint::PrintOutOffset(int offsetX, int offsetY, bool useSetting)
         std::rethrow_exception(failure);
 }
 
+namespace {
+bool gSystemReachable = true;
+}
+
+bool SystemPrintServerReachable()
+{
+    return gSystemReachable;
+}
+
 std::unique_ptr<TQvPrint> MakeSystemPrint()
 {
+    gSystemReachable = true;
     try {
         auto print = std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TCupsService>()));
+        gSystemReachable = print->JwPrinter().ServerReachable();
         if (!print->PrinterNames().isEmpty())
             return print;
     } catch (const Error &) {

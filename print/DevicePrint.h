@@ -313,9 +313,16 @@ enum TDrawTextFormat : unsigned {
 // program starts and exports; printing then reports that no printer is
 // installed.
 std::unique_ptr<TQvPrint> MakeSystemPrint();
+// Whether the printing system answered when MakeSystemPrint last asked it
+// (false: no printer because the print server cannot be reached).
+bool SystemPrintServerReachable();
 
 // The message printing commands show when there is no printer to print to.
 inline constexpr const char *kNoPrinterMessage =
     "No printer is installed. Install a printer to print; exporting to PDF or JPEG works without one.";
+// The same when the print server does not answer.
+inline constexpr const char *kPrintServerDownMessage =
+    "Cannot connect to the print server: it does not answer, so no printer can be listed or printed to. "
+    "Start the print server (CUPS) or check CUPS_SERVER; exporting to PDF or JPEG works without it.";
 
 } // namespace vellora

@@ -1,9 +1,10 @@
 // The printer's own options (a driver's settings beyond the standard device
 // settings): what they are, which choices they offer, what they are set to by
 // default and which combinations the printer cannot do. They come from the
-// queue's PPD or, without one, from the printer's IPP attributes. Options
-// that the standard settings already cover (paper, tray, resolution, duplex,
-// colour) are left out, so each setting appears once. Nothing here throws.
+// queue's PPD or, without one, from the printer's IPP attributes. Paper and
+// tray are left out (the layout and the setup dialog own them); duplex,
+// resolution and colour mode are options like the vendor's, so that their
+// constraints and installable hardware hold for them too. Nothing here throws.
 #pragma once
 
 #include <QString>
@@ -57,6 +58,26 @@ struct TDriverOptions {
 
 // The keywords of the standard settings, which the lists leave out.
 bool IsStandardDriverKeyword(const QString &keyword);
+
+// The IPP attribute and value that a PPD's Duplex, ColorModel or Resolution
+// choice stands for ("sides" "two-sided-long-edge", "print-color-mode"
+// "monochrome", "printer-resolution" "1200dpi"), as the server maps them.
+// An IPP name with a value is returned as it is; empty for anything else.
+std::pair<QString, QString> IppEquivalent(const QString &keyword, const QString &choice);
+
+// The option of `options` that `keyword`=`choice` names: the keyword itself
+// when the printer has it, else the PPD keyword for an IPP name or the IPP
+// name for a PPD keyword, with the choice that means the same. Empty when
+// nothing matches (the keyword of the result then says which option was
+// found, if any, for the message).
+struct TDriverChoiceMatch {
+    QString keyword;            // the printer's own keyword, empty when none
+    QString choice;             // its choice, empty when none means the same
+};
+TDriverChoiceMatch MatchDriverChoice(const TDriverOptions &options, const QString &keyword, const QString &choice);
+
+// A resolution choice ("600dpi", "600x1200dpi"), or {0, 0}.
+std::pair<int, int> ParseResolutionChoice(const QString &choice);
 
 // The options whose chosen values conflict with choosing `choice` for
 // `keyword` (the other option's keyword and value). Values not given are the

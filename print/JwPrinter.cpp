@@ -1,5 +1,6 @@
 #include "print/JwPrinter.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -11,6 +12,7 @@ using Avail = TJwAvailInfo;
 TJwPrinter::TJwPrinter(std::unique_ptr<TPrinterService> service) : FService(std::move(service))
 {
     FAllInfo = FService->Printers();
+    FReachable = FService->Reachable();
 }
 
 TJwPrinter::~TJwPrinter()
@@ -31,6 +33,8 @@ void TJwPrinter::checkNoPrinter()
             return;
     }
     FIndex = -1;
+    if (!FReachable)
+        throw EJwPrinterServerDown(std::string("TJwPrinter.CheckNoPrinter: Print Server Unreachable"));
     throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
 }
 
@@ -170,6 +174,15 @@ QString TJwPrinter::DefaultPrinterName()
     return {};
 }
 
+const TPrinterEntry *TJwPrinter::Entry(const QString &name) const
+{
+    for (const auto &p : FAllInfo) {
+        if (!p.hidden && p.name == name)
+            return &p;
+    }
+    return nullptr;
+}
+
 QStringList TJwPrinter::PortNames()
 {
     FPorts = FService->Ports();
@@ -256,6 +269,13 @@ std::vector<TPaperEntry> TJwPrinter::Papers()
     checkSupported(Cap::jwPcPaperSize, "TJwPrinter.GetPaperSizeNames: PaperSize is not Supported");
     checkAvail(Avail::jwAvPaperSize, "TJwPrinter.GetPaperSizeNames: No Papersize Info Available");
     return FLists.papers;
+}
+
+std::vector<TBinEntry> TJwPrinter::Bins()
+{
+    checkSupported(Cap::jwPcDefaultSource, "TJwPrinter.GetBinNames: Bin is not Supported");
+    checkAvail(Avail::jwAvBin, "TJwPrinter.GetBinNames: No Bin Info Available");
+    return FLists.bins;
 }
 
 int TJwPrinter::NumPaperSizes()
@@ -575,6 +595,24 @@ TDriverValues TJwPrinter::DriverValues()
     return settings().driverOptions;
 }
 
+TDriverValues TJwPrinter::ConstraintValues()
+{
+    return ConstraintValuesWith(-1, -1);
+}
+
+TDriverValues TJwPrinter::ConstraintValuesWith(int paperNumber, int binNumber)
+{
+    TDeviceSettings s = settings();
+    if (paperNumber >= 0)
+        s.paperSize = paperNumber;
+    if (binNumber >= 0)
+        s.defaultSource = binNumber;
+    TDriverValues values = s.driverOptions;
+    for (const auto &[keyword, choice] : FService->StandardChoices(device().name, s))
+        values[keyword] = choice;
+    return values;
+}
+
 void TJwPrinter::SetDriverValue(const QString &keyword, const QString &choice)
 {
     const TDriverOptions options = DriverOptions();
@@ -672,10 +710,16 @@ QPainter *TJwPrinter::Canvas()
 void TJwPrinter::CheckSystemChanged()
 {
     std::vector<TPrinterEntry> fresh = FService->Printers();
-    if (fresh == FAllInfo) {
+    FReachable = FService->Reachable();
+    const bool sameQueues = std::equal(fresh.begin(), fresh.end(), FAllInfo.begin(), FAllInfo.end(),
+                                       [](const TPrinterEntry &a, const TPrinterEntry &b) { return a.sameQueue(b); });
+    if (sameQueues) {
+        // A queue that starts or stops taking jobs keeps its settings.
+        const bool stateChanged = fresh != FAllInfo;
+        FAllInfo = std::move(fresh);
         const QStringList before = FPorts;
         const QStringList ports = PortNames();
-        if (ports != before && OnSystemChanged)
+        if ((stateChanged || ports != before) && OnSystemChanged)
             OnSystemChanged();
         return;
     }
@@ -687,10 +731,13 @@ void TJwPrinter::CheckSystemChanged()
     // printer is still there, and falls back to the default otherwise.
     FDevice = -1;
     for (int i = 0; i < static_cast<int>(FAllInfo.size()); ++i) {
-        if (FAllInfo[static_cast<size_t>(i)].name == selected)
+        if (FAllInfo[static_cast<size_t>(i)].name == selected && !FAllInfo[static_cast<size_t>(i)].hidden)
             FDevice = i;
     }
-    FDeviceSettings.reset();
+    // The settings made for a printer that is still there stay (another
+    // queue coming or going is no reason to lose them).
+    if (FDevice < 0)
+        FDeviceSettings.reset();
     FIndex = -1;
     DiscardModification();
     if (OnSystemChanged)

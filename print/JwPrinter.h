@@ -28,6 +28,11 @@ VELLORA_JW_ERROR(EJWPrinterRangeError)
 VELLORA_JW_ERROR(EJWPrinterPaperSizeError)
 VELLORA_JW_ERROR(EJwPrinterBinError)
 VELLORA_JW_ERROR(EJwPrinterNoPrinter)
+// No printer because the printing system does not answer (not "none installed").
+class EJwPrinterServerDown : public EJwPrinterNoPrinter {
+public:
+    using EJwPrinterNoPrinter::EJwPrinterNoPrinter;
+};
 VELLORA_JW_ERROR(EJwPrinterNotSupported)
 VELLORA_JW_ERROR(EJwPrinterNoInfo)
 VELLORA_JW_ERROR(EJwPrinterIllegalIndex)
@@ -51,6 +56,10 @@ public:
     void SetIndex(int index);
     QStringList PrinterNames();
     QString DefaultPrinterName();   // empty when no visible printer is the default
+    // The listed state of a visible printer by name; null when it is not listed.
+    const TPrinterEntry *Entry(const QString &name) const;
+    // Whether the printing system answered when the printers were last read.
+    bool ServerReachable() const { return FReachable; }
     QStringList PortNames();
     QString Port();
     void SetPort(const QString &port);
@@ -77,6 +86,7 @@ public:
     int BinNumber();
     void SetBinNumber(int number);
     QStringList BinNames();
+    std::vector<TBinEntry> Bins();           // the bin list with the system's names
     int NumBins();
     int BinIndex();
     void SetBinIndex(int index);
@@ -102,6 +112,11 @@ public:
     // The printer's own options and their values in the working copy.
     TDriverOptions DriverOptions();
     TDriverValues DriverValues();
+    // DriverValues with the choices the paper and the tray make ("PageSize",
+    // "InputSlot"), for checking the constraints.
+    TDriverValues ConstraintValues();
+    // The same with another paper and tray (numbers; -1 keeps the current).
+    TDriverValues ConstraintValuesWith(int paperNumber, int binNumber);
     // Sets one option's value; a read-only or unknown option, or an unknown
     // choice, throws EJwPrinterNotSupported. An empty choice of an option
     // without a default takes the choice back: the printer decides.
@@ -152,6 +167,7 @@ private:
 
     std::unique_ptr<TPrinterService> FService;
     std::vector<TPrinterEntry> FAllInfo;
+    bool FReachable = true;
     QStringList FPorts;
     int FDevice = -1;                        // position in FAllInfo; -1 = the default printer
     std::optional<TDeviceSettings> FDeviceSettings;

@@ -94,6 +94,8 @@ TFakeDevice TMemoryService::StandardDevice(const QString &name)
 
 const TFakeDevice &TMemoryService::device(const QString &name) const
 {
+    if (FSystem->unreachable)
+        throw Error(QStringLiteral("the print server cannot be reached"));
     for (const auto &d : FSystem->devices) {
         if (d.entry.name == name)
             return d;
@@ -104,6 +106,8 @@ const TFakeDevice &TMemoryService::device(const QString &name) const
 std::vector<TPrinterEntry> TMemoryService::Printers()
 {
     std::vector<TPrinterEntry> list;
+    if (FSystem->unreachable)
+        return list;
     for (const auto &d : FSystem->devices)
         list.push_back(d.entry);
     return list;
@@ -158,6 +162,8 @@ TDeviceGeometry TMemoryService::Geometry(const QString &printer, const TDeviceSe
 std::unique_ptr<TPrinterJob> TMemoryService::StartJob(const QString &printer, const TDeviceSettings &settings,
                                                       const QString &title)
 {
+    if (!device(printer).entry.accepting)
+        throw Error(QStringLiteral("the printer %1 is not accepting jobs").arg(printer));
     const TDeviceGeometry g = Geometry(printer, settings);
     FSystem->jobs.push_back({printer, title, settings, {}, false, false});
     return std::make_unique<MemoryJob>(FSystem, FSystem->jobs.size() - 1, g);

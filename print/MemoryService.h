@@ -32,6 +32,7 @@ struct TFakeSystem {
     QStringList extraPorts;
     std::vector<TFakeJob> jobs;
     int mergeCount = 0;         // how often settings reached a printer
+    bool unreachable = false;   // the printing system does not answer
 };
 
 class TMemoryService : public TPrinterService {
@@ -43,6 +44,7 @@ public:
     static TFakeDevice StandardDevice(const QString &name);
 
     std::vector<TPrinterEntry> Printers() override;
+    bool Reachable() override { return !FSystem->unreachable; }
     QStringList Ports() override;
     TDeviceSettings DefaultSettings(const QString &printer) override;
     TDeviceLists Lists(const QString &printer, const TDeviceSettings &settings) override;

@@ -81,7 +81,17 @@ struct TPrinterEntry {
     bool hidden = false;        // not offered to the user
     bool isDefault = false;
     QString port;
+    // The queue's state: whether it takes jobs now, the server's message
+    // about it (printer-state-message) and where it stands.
+    bool accepting = true;
+    QString stateMessage;
+    QString location;
     bool operator==(const TPrinterEntry &) const = default;
+    // The same queue as far as the settings are concerned (the state aside).
+    bool sameQueue(const TPrinterEntry &o) const
+    {
+        return name == o.name && hidden == o.hidden && isDefault == o.isDefault && port == o.port;
+    }
 };
 
 struct TPaperEntry {
@@ -147,8 +157,11 @@ class TPrinterService {
 public:
     virtual ~TPrinterService() = default;
 
-    // Every printer, hidden ones included, in a stable order.
+    // Every printer, hidden ones included, in a stable order. Empty, with
+    // Reachable() false, when the printing system cannot be asked.
     virtual std::vector<TPrinterEntry> Printers() = 0;
+    // Whether the last Printers() reached the printing system.
+    virtual bool Reachable() { return true; }
     virtual QStringList Ports() = 0;
     // The printer's own settings, as a job gets them when it asks for nothing.
     virtual TDeviceSettings DefaultSettings(const QString &printer) = 0;
@@ -164,6 +177,15 @@ public:
     virtual QStringList StateReasons(const QString &printer)
     {
         (void)printer;
+        return {};
+    }
+    // The choices of the printer's own options that the standard settings
+    // make (a PPD's "PageSize" and "InputSlot" for the paper and the tray),
+    // for checking them against the options' constraints; none by default.
+    virtual TDriverValues StandardChoices(const QString &printer, const TDeviceSettings &settings)
+    {
+        (void)printer;
+        (void)settings;
         return {};
     }
     // The printer's own options beyond the standard settings; none by default.

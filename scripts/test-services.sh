@@ -12,7 +12,15 @@
 # Queues made here:
 #   VelloraPDF     PDF printer (PPD), writes each job to out/VelloraPDF.pdf
 #   VelloraPS      PostScript printer (PPD), writes each job to out/VelloraPS.ps
-#   VelloraClosed  a queue that rejects jobs; the program does not offer it
+#   VelloraClosed  a queue that rejects jobs; the program lists it with its state
+#   VelloraColor   colour laser PPD (pxlcolor) with its duplexer installed
+#   VelloraNoDuplex the same PPD without the duplexer
+#   VelloraCupsPdf the cups-pdf PPD (every size borderless, default A4)
+#   VelloraOffice  an office PPD with trays and paper/tray/duplex constraints
+#   VelloraPhoto   a photo printer PPD of our own (made from the generic PDF
+#                  one): glossy paper needs the photo feed
+# The last four are stopped (cupsdisable): their jobs wait in the queue with
+# every attribute readable, and no filter renders them.
 set -uo pipefail
 
 action=${1:-}
@@ -120,6 +128,38 @@ EOF
     admin -p VelloraClosed -E -v "file:///dev/null" \
         -m drv:///sample.drv/generic.ppd -o printer-is-shared=false || ok=0
     cupsreject VelloraClosed || ok=0
+    local ppds=/usr/share/ppd
+    admin -p VelloraColor -E -v "file:///dev/null" -P "$ppds/cupsfilters/pxlcolor.ppd" \
+        -o printer-is-shared=false -o OptionDuplex=True || ok=0
+    admin -p VelloraNoDuplex -E -v "file:///dev/null" -P "$ppds/cupsfilters/pxlcolor.ppd" \
+        -o printer-is-shared=false || ok=0
+    admin -p VelloraCupsPdf -E -v "file:///dev/null" -P "$ppds/cups-pdf/CUPS-PDF_opt.ppd" \
+        -o printer-is-shared=false || ok=0
+    admin -p VelloraOffice -E -v "file:///dev/null" -P "$ppds/cupsfilters/Fuji_Xerox-DocuPrint_CM305_df-PDF.ppd" \
+        -o printer-is-shared=false -L "2F office" || ok=0
+    local photo="$dir/vellora-photo.ppd"
+    sed -e 's/^\*NickName:.*/*NickName: "Vellora Photo Test"/' -e 's/^\*ShortNickName:.*/*ShortNickName: "Vellora Photo Test"/' \
+        "$ppds/cupsfilters/Generic-PDF_Printer-PDF.ppd" >"$photo"
+    cat >>"$photo" <<'PPD'
+*OpenUI *VelloraPaper/Photo Paper: PickOne
+*OrderDependency: 10 AnySetup *VelloraPaper
+*DefaultVelloraPaper: Plain
+*VelloraPaper Plain/Plain: ""
+*VelloraPaper Glossy/Glossy: ""
+*CloseUI: *VelloraPaper
+*OpenUI *VelloraFeed/Photo Feed: PickOne
+*OrderDependency: 10 AnySetup *VelloraFeed
+*DefaultVelloraFeed: Main
+*VelloraFeed Main/Main Tray: ""
+*VelloraFeed Photo/Photo Tray: ""
+*CloseUI: *VelloraFeed
+*UIConstraints: *VelloraPaper Glossy *VelloraFeed Main
+*UIConstraints: *VelloraFeed Main *VelloraPaper Glossy
+PPD
+    admin -p VelloraPhoto -E -v "file:///dev/null" -P "$photo" -o printer-is-shared=false || ok=0
+    for q in VelloraColor VelloraNoDuplex VelloraCupsPdf VelloraOffice VelloraPhoto; do
+        cupsdisable "$q" || ok=0
+    done
     admin -d VelloraPDF || ok=0
     if [[ $ok -ne 1 ]]; then
         stop

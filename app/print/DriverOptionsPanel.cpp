@@ -1,9 +1,11 @@
 #include "app/print/DriverOptionsPanel.h"
 
 #include "app/PrinterSetupDialog.h"
+#include "app/print/PrinterFaults.h"
 #include "print/JwPrinter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -14,20 +16,22 @@
 
 namespace vellora {
 
-namespace {
-
-QString reasonText(const TDriverOptions &options, const std::vector<std::pair<QString, QString>> &conflicts)
+QString DriverConflictText(const TDriverOptions &options, const std::vector<std::pair<QString, QString>> &conflicts)
 {
     QStringList parts;
     for (const auto &[keyword, choice] : conflicts) {
         const TDriverOption *o = options.find(keyword);
         const TDriverChoice *c = o ? o->find(choice) : nullptr;
-        parts << QStringLiteral("「%1」が「%2」").arg(o ? o->text : keyword, c ? c->text : choice);
+        // The paper and the tray are not options of the panel.
+        QString name = o ? o->text : keyword;
+        if (keyword == QLatin1String("PageSize"))
+            name = QCoreApplication::translate("TDriverOptionsPanel", "用紙サイズ");
+        else if (keyword == QLatin1String("InputSlot"))
+            name = QCoreApplication::translate("TDriverOptionsPanel", "給紙方法");
+        parts << QStringLiteral("「%1」が「%2」").arg(name, c ? c->text : choice);
     }
     return parts.join(QStringLiteral("、")) + QStringLiteral("のため選べません");
 }
-
-} // namespace
 
 TDriverOptionsPanel::TDriverOptionsPanel(TJwPrinter &printer, QWidget *parent)
     : QGroupBox(QStringLiteral("プリンタ固有の設定"), parent), FPrinter(printer)
@@ -40,10 +44,22 @@ TDriverOptionsPanel::TDriverOptionsPanel(TJwPrinter &printer, QWidget *parent)
     btnDefault->setObjectName(QStringLiteral("btnDefault"));
     outer->addWidget(btnDefault, 0, Qt::AlignRight);
     connect(btnDefault, &QPushButton::clicked, this, [this] {
-        FPrinter.ResetDriverValues();
+        guarded([this] { FPrinter.ResetDriverValues(); });
         refresh();
+        emit valuesChanged();
     });
     Reload();
+}
+
+bool TDriverOptionsPanel::guarded(const std::function<void()> &command)
+{
+    QString printer;
+    try {
+        if (const int index = FPrinter.Index(); index >= 0)
+            printer = FPrinter.PrinterNames().value(index);
+    } catch (const std::exception &) {
+    }
+    return RunPrinterCommand(window(), printer, command);
 }
 
 QWidget *TDriverOptionsPanel::Control(const QString &keyword) const
@@ -59,8 +75,8 @@ void TDriverOptionsPanel::Reload()
     TDriverOptions options;
     try {
         options = FPrinter.DriverOptions();
-    } catch (const EJwPrinter &) {
-        // No printer: nothing of its own to show.
+    } catch (const std::exception &) {
+        // No printer, or one that does not answer: nothing of its own to show.
     }
     setVisible(!options.options.empty());
     for (const TDriverOption &o : options.options) {
@@ -73,9 +89,10 @@ void TDriverOptionsPanel::Reload()
                 const QString wanted = on ? QStringLiteral("True") : QStringLiteral("False");
                 for (const TDriverChoice &c : o.choices) {
                     if (c.choice.compare(wanted, Qt::CaseInsensitive) == 0)
-                        FPrinter.SetDriverValue(o.keyword, c.choice);
+                        guarded([this, &o, &c] { FPrinter.SetDriverValue(o.keyword, c.choice); });
                 }
                 refresh();
+                emit valuesChanged();
             });
             FForm->addRow(box);
             control = box;
@@ -89,8 +106,9 @@ void TDriverOptionsPanel::Reload()
             connect(combo, &QComboBox::currentIndexChanged, this, [this, o, combo](int index) {
                 if (FFilling || index < 0)
                     return;
-                FPrinter.SetDriverValue(o.keyword, combo->itemData(index).toString());
+                guarded([this, &o, combo, index] { FPrinter.SetDriverValue(o.keyword, combo->itemData(index).toString()); });
                 refresh();
+                emit valuesChanged();
             });
             FForm->addRow(o.text + QLatin1Char(':'), combo);
             control = combo;
@@ -111,8 +129,9 @@ void TDriverOptionsPanel::refresh()
     TDriverValues values;
     try {
         options = FPrinter.DriverOptions();
-        values = FPrinter.DriverValues();
-    } catch (const EJwPrinter &) {
+        values = FPrinter.ConstraintValues();
+    } catch (const std::exception &) {
+        // The printer went: its controls stay as they were.
     }
     for (const TDriverOption &o : options.options) {
         QWidget *control = Control(o.keyword);
@@ -123,7 +142,7 @@ void TDriverOptionsPanel::refresh()
                 const QString other = box->isChecked() ? QStringLiteral("False") : QStringLiteral("True");
                 const auto conflicts = DriverConflicts(options, values, o.keyword, other);
                 box->setEnabled(conflicts.empty());
-                box->setToolTip(conflicts.empty() ? QString() : reasonText(options, conflicts));
+                box->setToolTip(conflicts.empty() ? QString() : DriverConflictText(options, conflicts));
             }
         } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
             combo->setCurrentIndex(combo->findData(value));
@@ -132,21 +151,26 @@ void TDriverOptionsPanel::refresh()
                 const auto conflicts = DriverConflicts(options, values, o.keyword, combo->itemData(i).toString());
                 QStandardItem *item = model->item(i);
                 item->setEnabled(conflicts.empty() || i == combo->currentIndex());
-                item->setToolTip(conflicts.empty() ? QString() : reasonText(options, conflicts));
+                item->setToolTip(conflicts.empty() ? QString() : DriverConflictText(options, conflicts));
             }
         }
     }
     FFilling = false;
 }
 
-TDriverOptionsPanel *AddDriverOptions(TJwPrinterSetupDialog &dialog, TJwPrinter &printer)
+TDriverOptionsPanel *AddDriverOptions(TJwPrinterSetupDialog &dialog, TJwPrinter &printer, bool fixPaper)
 {
     // Paper and orientation belong to the layout: shown, not changed here.
-    dialog.SetPaperFixed(true);
+    if (fixPaper)
+        dialog.SetPaperFixed(true);
     auto *panel = new TDriverOptionsPanel(printer, &dialog);
     if (auto *layout = qobject_cast<QVBoxLayout *>(dialog.layout()))
         layout->insertWidget(std::max(0, layout->count() - 1), panel);
     QObject::connect(dialog.cmbPrinter, &QComboBox::currentIndexChanged, panel, [panel] { panel->Reload(); });
+    for (QComboBox *combo : {dialog.cmbPaper, dialog.cmbSource})
+        QObject::connect(combo, &QComboBox::currentIndexChanged, panel, [panel] { panel->Refresh(); });
+    QObject::connect(panel, &TDriverOptionsPanel::valuesChanged, &dialog, [&dialog] { dialog.RefreshConstraints(); });
+    dialog.RefreshConstraints();
     return panel;
 }
 

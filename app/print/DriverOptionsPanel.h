@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -17,6 +18,10 @@ class QPushButton;
 namespace vellora {
 
 class TJwPrinter;
+struct TDriverOptions;
+
+// "「両面」が「長辺綴じ」のため選べません": why a choice is not free.
+QString DriverConflictText(const TDriverOptions &options, const std::vector<std::pair<QString, QString>> &conflicts);
 
 class TDriverOptionsPanel : public QGroupBox {
     Q_OBJECT
@@ -28,10 +33,18 @@ public:
     // The control of an option, by keyword (object name "drv_" + keyword).
     QWidget *Control(const QString &keyword) const;
 
+    // Shows the values and conflicts of now (after the paper or tray changed).
+    void Refresh() { refresh(); }
+
     QPushButton *btnDefault;
+
+Q_SIGNALS:
+    // A value changed (the dialog checks its paper and tray against it).
+    void valuesChanged();
 
 private:
     void refresh();
+    bool guarded(const std::function<void()> &command);
 
     TJwPrinter &FPrinter;
     QFormLayout *FForm;
@@ -40,7 +53,10 @@ private:
 };
 
 // Adds the panel to a printer setup dialog above its buttons, with paper and
-// orientation read-only (the layout owns them). Returns the panel.
-TDriverOptionsPanel *AddDriverOptions(class TJwPrinterSetupDialog &dialog, TJwPrinter &printer);
+// orientation read-only (the layout owns them) unless `fixPaper` is false.
+// The panel and the dialog's paper and tray check each other's constraints.
+// Returns the panel.
+TDriverOptionsPanel *AddDriverOptions(class TJwPrinterSetupDialog &dialog, TJwPrinter &printer,
+                                      bool fixPaper = true);
 
 } // namespace vellora

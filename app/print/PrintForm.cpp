@@ -5,12 +5,17 @@
 #include "app/controls/QvTaskDialog.h"
 #include "app/layout/SelAreaDialog.h"
 #include "app/print/DriverOptionsPanel.h"
+#include "app/print/PrinterFaults.h"
 #include "model/PhotoPaper.h"
 #include "model/PrintRun.h"
 #include "print/DevicePrint.h"
+#include "print/JwPrinter.h"
+#include "settings/Errors.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vellora {
@@ -28,6 +34,20 @@ TDevicePrint *device()
 {
     auto *d = dynamic_cast<TDevicePrint *>(&QvPrint());
     return d && !d->PrinterNames().isEmpty() ? d : nullptr;
+}
+
+// The printing system is there but does not answer.
+bool serverDown()
+{
+    auto *d = dynamic_cast<TDevicePrint *>(&QvPrint());
+    return d && !d->JwPrinter().ServerReachable();
+}
+
+// A queue's name in the list, with its state when it takes no jobs.
+QString printerItemText(TDevicePrint &d, const QString &name)
+{
+    const TPrinterEntry *e = d.JwPrinter().Entry(name);
+    return e && !e->accepting ? QCoreApplication::translate("TfrmPrint", "%1（受付停止中）").arg(name) : name;
 }
 
 TUpdownNumberEdit *numberEdit(QWidget *parent, const char *name, int min, int max)
@@ -158,10 +178,12 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
     setTabOrder(btnPrint, btnPreview);
     setTabOrder(btnPreview, btnClose);
 
-    connect(cmbPrinter, &QComboBox::activated, this, &TfrmPrint::printerChosen);
+    connect(cmbPrinter, &QComboBox::activated, this, [this](int index) { guarded([this, index] { printerChosen(index); }); });
     connect(btnProperty, &QPushButton::clicked, this, [this] {
-        if (EditPrinterProperties())
-            updateCopies();
+        guarded([this] {
+            if (EditPrinterProperties())
+                updateCopies();
+        });
     });
     connect(rdoTargetAll, &QRadioButton::toggled, this, [this] { updatePages(); });
     connect(edtCopies, &TNumberEdit::valueChanged, this, [this] { chkCollate->setEnabled(edtCopies->AsInteger() > 1); });
@@ -181,12 +203,31 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
         });
     }
     connect(btnPrint, &QPushButton::clicked, this, [this] {
-        if (checkBeforePrint())
+        bool ok = false;
+        guarded([this, &ok] { ok = checkBeforePrint(); });
+        if (ok)
             done(kPrintDialogPrint);
     });
     connect(btnPreview, &QPushButton::clicked, this, [this] { done(kPrintDialogPreview); });
     connect(btnClose, &QPushButton::clicked, this, [this] { done(kPrintDialogClose); });
-    fillPrinters();
+    guarded([this] { fillPrinters(); });
+    // The list follows the server while the dialog is open.
+    FPoll = new QTimer(this);
+    FPoll->setObjectName(QStringLiteral("tmrPrinters"));
+    FPoll->setInterval(3000);
+    connect(FPoll, &QTimer::timeout, this, [this] { pollPrinters(); });
+    FPoll->start();
+}
+
+bool TfrmPrint::guarded(const std::function<void()> &command)
+{
+    return RunPrinterCommand(this, chosenPrinter(), command,
+                             [this](const TPrinterFault &f) { ShowErrorBox(f.instruction, f.text); });
+}
+
+QString TfrmPrint::chosenPrinter() const
+{
+    return cmbPrinter->currentData().toString();
 }
 
 TfrmPrint::~TfrmPrint()
@@ -203,7 +244,8 @@ void TfrmPrint::fillPrinters()
     cmbPrinter->clear();
     TDevicePrint *d = device();
     if (!d) {
-        const QString why = QStringLiteral("プリンタがインストールされていないため、印刷できません。");
+        const QString why = serverDown() ? ServerDownFault({}).text
+                                         : tr("プリンタがインストールされていないため、印刷できません。");
         cmbPrinter->setEnabled(false);
         btnProperty->setEnabled(false);
         btnPrint->setEnabled(false);
@@ -212,9 +254,54 @@ void TfrmPrint::fillPrinters()
         lblPrinterState->hide();
         return;
     }
-    cmbPrinter->addItems(d->PrinterNames());
+    cmbPrinter->setEnabled(true);
+    btnProperty->setEnabled(true);
+    btnPrint->setEnabled(true);
+    btnPrint->setToolTip(QString());
+    lblPrinterNote->clear();
+    for (const QString &name : d->PrinterNames())
+        cmbPrinter->addItem(printerItemText(*d, name), name);
     cmbPrinter->setCurrentIndex(d->PrinterIndex());
     updateState();
+}
+
+void TfrmPrint::pollPrinters()
+{
+    auto *d = dynamic_cast<TDevicePrint *>(&QvPrint());
+    // Not under a message box or the setup dialog: they work on what is shown.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!d || !isVisible() || (modal && modal != this))
+        return;
+    try {
+        d->JwPrinter().CheckSystemChanged();
+    } catch (const std::exception &) {
+        // Asked again on the next tick.
+    }
+    // Refilled only when what it shows changed: the user may be choosing.
+    QStringList shown, now;
+    for (int i = 0; i < cmbPrinter->count(); ++i)
+        shown << cmbPrinter->itemText(i);
+    const bool wasEnabled = cmbPrinter->isEnabled();
+    TDevicePrint *current = device();
+    if (current) {
+        for (const QString &name : current->PrinterNames())
+            now << printerItemText(*current, name);
+    }
+    const QString before = chosenPrinter();
+    if (shown != now || wasEnabled != (current != nullptr)) {
+        guarded([this] {
+            fillPrinters();
+            updateCopies();
+        });
+        // The printer went and the system chose another: the paper follows.
+        const QString after = chosenPrinter();
+        if (FPaper && !after.isEmpty() && after != before) {
+            FPaper->SetPrinterName(after);
+            emit printerChanged(after);
+        }
+    } else if (current) {
+        updateState();
+    }
 }
 
 void TfrmPrint::SetPaper(TPhotoPaper *paper)
@@ -222,18 +309,22 @@ void TfrmPrint::SetPaper(TPhotoPaper *paper)
     FPaper = paper;
     FLoading = true;
     const TPrintOptions &o = paper->PrintOptions();
-    if (TDevicePrint *d = device()) {
-        const qsizetype index = d->PrinterNames().indexOf(paper->PrinterName());
-        if (!paper->PrinterName().isEmpty() && index >= 0 && d->CurrentPrinterName() != paper->PrinterName()) {
-            d->SetPrinterIndex(static_cast<int>(index));
-            d->ApplySettings();
+    guarded([this, paper] {
+        if (TDevicePrint *d = device()) {
+            const qsizetype index = d->PrinterNames().indexOf(paper->PrinterName());
+            if (!paper->PrinterName().isEmpty() && index >= 0 && d->CurrentPrinterName() != paper->PrinterName()) {
+                d->SetPrinterIndex(static_cast<int>(index));
+                d->ApplySettings();
+            }
+            const QSignalBlocker block(cmbPrinter);
+            cmbPrinter->setCurrentIndex(d->PrinterIndex());
+            updateState();
         }
-        const QSignalBlocker block(cmbPrinter);
-        cmbPrinter->setCurrentIndex(d->PrinterIndex());
-    }
+    });
     (o.CheckOnly ? rdoTargetChecked : rdoTargetAll)->setChecked(true);
-    updateCopies();
+    edtCopies->SetMax(kMaxRunCopies);
     edtCopies->SetValue(o.Copies);
+    guarded([this] { updateCopies(); });
     chkCollate->setChecked(o.Collate);
     chkCollate->setEnabled(edtCopies->AsInteger() > 1);
     edtStartArea->SetMax(std::max(1, paper->HorzDivide() * paper->VertDivide()));
@@ -278,20 +369,15 @@ void TfrmPrint::updatePages()
 void TfrmPrint::updateCopies()
 {
     TDevicePrint *d = device();
-    // Copies beyond a signed byte cannot be kept; a printer without copies
-    // prints once, and says so.
+    // Copies beyond a signed byte cannot be kept. A printer that cannot make
+    // copies gets its pages repeated by the print run, so the count stays.
     const bool copies = d && d->HasCopies();
-    const int max = copies ? std::clamp(d->MaxCopies(), 1, kMaxRunCopies) : 1;
+    const int max = copies ? std::clamp(d->MaxCopies(), 1, kMaxRunCopies) : kMaxRunCopies;
     edtCopies->SetMax(max);
-    edtCopies->setEnabled(copies);
-    if (!copies) {
-        edtCopies->SetValue(1);
-        edtCopies->setToolTip(QStringLiteral("このプリンタは部数の指定に対応していません。"));
-    } else {
-        edtCopies->setToolTip(QString());
-    }
+    edtCopies->setEnabled(d != nullptr);
+    edtCopies->setToolTip(QString());
     if (d && !copies)
-        lblPrinterNote->setText(QStringLiteral("このプリンタは部数の指定に対応していないため、1部だけ印刷します。"));
+        lblPrinterNote->setText(tr("このプリンタは部数の指定に対応していないため、ページを繰り返して部数分を印刷します。"));
     else if (d)
         lblPrinterNote->clear();
     chkCollate->setEnabled(edtCopies->AsInteger() > 1);
@@ -335,14 +421,18 @@ void TfrmPrint::updateState()
 {
     TDevicePrint *d = device();
     QStringList reasons;
+    QString refusal;
     if (d) {
+        const QString name = chosenPrinter().isEmpty() ? d->CurrentPrinterName() : chosenPrinter();
+        if (const TPrinterEntry *e = d->JwPrinter().Entry(name); e && !e->accepting)
+            refusal = tr("状態: 印刷を受け付けていません（%1）").arg(RefusalReason(*e));
         try {
-            reasons = d->JwPrinter().Service().StateReasons(d->CurrentPrinterName());
+            reasons = d->JwPrinter().Service().StateReasons(name);
         } catch (const std::exception &) {
             // The state is a hint; a printer that does not answer shows none.
         }
     }
-    lblPrinterState->setText(PrinterStateText(reasons));
+    lblPrinterState->setText(refusal.isEmpty() ? PrinterStateText(reasons) : refusal);
     lblPrinterState->setVisible(!lblPrinterState->text().isEmpty());
 }
 
@@ -351,11 +441,19 @@ void TfrmPrint::printerChosen(int index)
     TDevicePrint *d = device();
     if (!d || index < 0)
         return;
-    d->SetPrinterIndex(index);
+    const QString name = cmbPrinter->itemData(index).toString();
+    const qsizetype position = d->PrinterNames().indexOf(name);
+    if (position < 0) {
+        fillPrinters();
+        throw Error(tr("プリンタ「%1」が見つかりません。").arg(name));
+    }
+    d->SetPrinterIndex(static_cast<int>(position));
     d->ApplySettings();
     // The run binds the paper's printer again: the choice must be the paper's.
-    if (FPaper)
+    if (FPaper && FPaper->PrinterName() != d->CurrentPrinterName()) {
         FPaper->SetPrinterName(d->CurrentPrinterName());
+        emit printerChanged(d->CurrentPrinterName());
+    }
     updateCopies();
     updateState();
 }
@@ -388,23 +486,53 @@ void TfrmPrint::writeOptions()
 bool TfrmPrint::checkBeforePrint()
 {
     if (PageCount() == 0) {
-        ShowErrorBox(QStringLiteral("印刷するページがありません"),
-                     QStringLiteral("印刷データが存在しないため、印刷できません。"));
+        ShowErrorBox(tr("印刷するページがありません"), tr("印刷データが存在しないため、印刷できません。"));
         return false;
     }
-    // The printer may have gone while the dialog was open.
-    TDevicePrint *d = device();
-    const QString chosen = cmbPrinter->currentText();
-    if (d) {
-        d->JwPrinter().CheckSystemChanged();
-        if (!d->PrinterNames().contains(chosen)) {
-            ShowErrorBox(QStringLiteral("プリンタが見つかりません"),
-                         QStringLiteral("プリンタ「%1」が見つからないため、印刷できません。").arg(chosen));
-            fillPrinters();
+    // The printer may have gone, stopped taking jobs or lost its server while
+    // the dialog was open: asked afresh.
+    const QString chosen = chosenPrinter();
+    auto refill = [this] {
+        fillPrinters();
+        updateCopies();
+    };
+    if (auto *system = dynamic_cast<TDevicePrint *>(&QvPrint())) {
+        system->JwPrinter().CheckSystemChanged();
+        if (!system->JwPrinter().ServerReachable()) {
+            const TPrinterFault f = ServerDownFault(chosen);
+            ShowErrorBox(f.instruction, f.text);
+            refill();
             return false;
         }
     }
-    return d != nullptr;
+    TDevicePrint *d = device();
+    if (!d) {
+        ShowErrorBox(tr("プリンタがありません"), tr("プリンタがインストールされていないため、印刷できません。"));
+        refill();
+        return false;
+    }
+    if (chosen.isEmpty() || !d->PrinterNames().contains(chosen)) {
+        ShowErrorBox(tr("プリンタが見つかりません"),
+                     tr("プリンタ「%1」が見つからないため、印刷できません。").arg(chosen));
+        refill();
+        return false;
+    }
+    if (const TPrinterEntry *e = d->JwPrinter().Entry(chosen); e && !e->accepting) {
+        const TPrinterFault f = RefusalFault(*e);
+        ShowErrorBox(f.instruction, f.text);
+        refill();
+        return false;
+    }
+    // The job goes to the printer shown, with its settings.
+    if (d->CurrentPrinterName() != chosen) {
+        d->SetPrinterIndex(static_cast<int>(d->PrinterNames().indexOf(chosen)));
+        d->ApplySettings();
+    }
+    if (FPaper && FPaper->PrinterName() != chosen) {
+        FPaper->SetPrinterName(chosen);
+        emit printerChanged(chosen);
+    }
+    return true;
 }
 
 void TfrmPrint::done(int result)
@@ -428,7 +556,17 @@ bool TfrmPrint::EditPrinterProperties()
     TDevicePrint *d = device();
     if (!d)
         return false;
+    // The settings of the printer this dialog prints to, and of no other.
+    const QString chosen = chosenPrinter();
+    if (!chosen.isEmpty() && d->CurrentPrinterName() != chosen) {
+        const qsizetype index = d->PrinterNames().indexOf(chosen);
+        if (index < 0)
+            throw Error(tr("プリンタ「%1」が見つかりません。").arg(chosen));
+        d->SetPrinterIndex(static_cast<int>(index));
+        d->ApplySettings();
+    }
     TJwPrinterSetupDialog dialog(d->JwPrinter(), this);
+    dialog.SetPrinterFixed(true);
     AddDriverOptions(dialog, d->JwPrinter());
     if (!dialog.Execute())
         return false;

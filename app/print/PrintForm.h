@@ -2,10 +2,15 @@
 // (which images, copies, collation, the start area, the page range and the
 // print mode) whenever it closes. Closes with 100 (print), 101 (preview) or
 // 11 (閉じる, Esc, close box). The printer choice takes effect at once and is
-// written into the paper, so the run prints where the user chose. UI thread.
+// written into the paper, so the run prints where the user chose. The
+// printer list follows the print server while the dialog is open (queues
+// that come, go or stop taking jobs, a server that stops answering and comes
+// back); faults of the printer are shown as messages, never thrown out of
+// the dialog's handlers. UI thread.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace vellora {
 
@@ -59,6 +65,10 @@ public:
 
     void done(int result) override;
 
+Q_SIGNALS:
+    // The user chose another printer here (the paper's printer changed).
+    void printerChanged(const QString &name);
+
 protected:
     // The area chooser (mode smCheck) preselecting `area` (0-based); returns
     // the chosen area or -1 when cancelled.
@@ -68,7 +78,11 @@ protected:
     virtual void ShowErrorBox(const QString &instruction, const QString &text);
 
 private:
+    // Runs a command that talks to the printer; a fault is shown and false returned.
+    bool guarded(const std::function<void()> &command);
+    QString chosenPrinter() const;
     void fillPrinters();
+    void pollPrinters();
     void printerChosen(int index);
     void updateCopies();
     void updateState();
@@ -79,6 +93,7 @@ private:
 
     TPhotoPaper *FPaper = nullptr;
     bool FLoading = false;
+    QTimer *FPoll = nullptr;
 };
 
 } // namespace vellora

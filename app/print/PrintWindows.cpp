@@ -16,6 +16,11 @@ void InstallPrintWindows(TfrmMain &main)
     main.OnPrintDialog = [](TfrmMain &m) {
         TfrmPrint dialog(&m);
         dialog.SetPaper(&m.Paper());
+        // Another printer is a change of the document, shown at once.
+        QObject::connect(&dialog, &TfrmPrint::printerChanged, &m, [&m] {
+            m.UpdateStatus(StatusBit(TStatusPanel::spPrinter));
+            m.SetDocumentModified(true);
+        });
         return dialog.exec();
     };
     main.OnPreviewWindow = [](TfrmMain &m) {

@@ -270,12 +270,6 @@ TEST(ExportCommand, InterruptLeavesAPdfOfThePagesProduced)
     EXPECT_EQ(pdfInfo(pdf, "Pages").toInt(), produced);
 }
 
-TEST(ExportCommand, PrintingWithoutAPrinterSaysSo)
-{
-    const Result r = runVellora({"--print", photoFolder()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains("No printer is installed")) << r.err.toStdString();
-}
 
 TEST(ExportCommand, PrintsARealJobThroughThePrintServer)
 {
@@ -346,6 +340,96 @@ TEST(ExportCommand, PrinterOptionsAreListedAndSentWithTheJob)
     ASSERT_TRUE(queue.waitIdle());
     EXPECT_EQ(jobAttribute(0, "ret", queue.name()), "dark");
     EXPECT_EQ(jobAttribute(0, "lowsupplies", queue.name()), "stop");
+}
+
+TEST(ExportCommand, TwoSidedGreyAtTheBestResolutionByEitherNameInEitherOrder)
+{
+    VELLORA_REQUIRE_CUPS();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), privateCupsServer());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    QProcess list;
+    list.setProcessEnvironment(env);
+    list.start(QStringLiteral(VELLORA_EXE), {QStringLiteral("--list-printers"), QStringLiteral("--json")});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    QMap<QString, QJsonObject> printers;
+    for (const auto &p : QJsonDocument::fromJson(list.readAllStandardOutput()).object()[QStringLiteral("printers")].toArray())
+        printers[p.toObject()[QStringLiteral("name")].toString()] = p.toObject();
+    QStringList options;
+    for (const auto &o : printers[QStringLiteral("VelloraColor")][QStringLiteral("options")].toArray())
+        options << o.toObject()[QStringLiteral("name")].toString();
+    for (const char *keyword : {"Duplex", "Resolution", "ColorModel"})
+        EXPECT_TRUE(options.contains(QLatin1String(keyword))) << keyword;
+    // The cups-pdf queue's own default, A4; a refusing queue listed with its state.
+    EXPECT_EQ(printers[QStringLiteral("VelloraCupsPdf")][QStringLiteral("paper_number")].toInt(), 9);
+    ASSERT_TRUE(printers.contains(QStringLiteral("VelloraClosed")));
+    EXPECT_FALSE(printers[QStringLiteral("VelloraClosed")][QStringLiteral("accepting_jobs")].toBool(true));
+
+    const QStringList base{"--print", "--printer", "VelloraColor", "--grid", "1x1", "--pages", "1", photoFolder()};
+    const QStringList orders[] = {
+        {"--printer-option", "sides=two-sided-long-edge", "--printer-option", "print-color-mode=monochrome",
+         "--printer-option", "printer-resolution=1200dpi"},
+        {"--printer-option", "Resolution=1200dpi", "--printer-option", "ColorModel=Gray", "--printer-option",
+         "Duplex=DuplexNoTumble"},
+    };
+    for (const QStringList &given : orders) {
+        const Result r = runVellora(given + base, env);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const std::pair<const char *, const char *> expected[] = {{"Duplex", "DuplexNoTumble"},
+                                                                  {"sides", "two-sided-long-edge"},
+                                                                  {"ColorModel", "Gray"},
+                                                                  {"print-color-mode", "monochrome"},
+                                                                  {"printer-resolution", "1200dpi"}};
+        for (const auto &[name, value] : expected)
+            EXPECT_EQ(jobAttribute(0, name, QStringLiteral("VelloraColor")), QLatin1String(value)) << name;
+    }
+    // Without the duplexer: refused with the reason, whichever name is used.
+    const Result bare = runVellora({"--printer-option", "sides=two-sided-long-edge", "--print", "--printer",
+                                    "VelloraNoDuplex", "--grid", "1x1", photoFolder()},
+                                   env);
+    EXPECT_EQ(bare.exitCode, 1);
+    EXPECT_TRUE(bare.err.contains("OptionDuplex=False")) << bare.err.toStdString();
+    // A queue that refuses jobs says so, with the server's reason.
+    const Result closed = runVellora({"--print", "--printer", "VelloraClosed", "--grid", "1x1", photoFolder()}, env);
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_TRUE(closed.err.contains("does not accept jobs")) << closed.err.toStdString();
+}
+
+TEST(ExportCommand, TheConflictCheckDoesNotDependOnTheOrderOfTheOptions)
+{
+    VELLORA_REQUIRE_CUPS();
+    // Glossy paper needs the photo feed; the main tray is the default.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), privateCupsServer());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QStringList base{"--print", "--printer", "VelloraPhoto", "--grid", "1x1", "--pages", "1", photoFolder()};
+    const QStringList glossy{"--printer-option", "VelloraPaper=Glossy"};
+    const QStringList photoFeed{"--printer-option", "VelloraFeed=Photo"};
+    const QStringList mainFeed{"--printer-option", "VelloraFeed=Main"};
+    for (const QStringList &given : {glossy + photoFeed, photoFeed + glossy}) {
+        const Result r = runVellora(given + base, env);
+        EXPECT_EQ(r.exitCode, 0) << given.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(jobAttribute(0, "VelloraPaper", QStringLiteral("VelloraPhoto")), "Glossy");
+        EXPECT_EQ(jobAttribute(0, "VelloraFeed", QStringLiteral("VelloraPhoto")), "Photo");
+    }
+    for (const QStringList &given : {glossy, glossy + mainFeed, mainFeed + glossy}) {
+        const Result r = runVellora(given + base, env);
+        EXPECT_EQ(r.exitCode, 1) << given.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("cannot do this together")) << r.err.toStdString();
+    }
+}
+
+TEST(ExportCommand, PrintingWithoutAPrintServerSaysSo)
+{
+    // No server behind the socket: not "no printer installed".
+    const QProcessEnvironment env = noPrinterEnvironment();
+    const Result print = runVellora({"--print", photoFolder()}, env);
+    EXPECT_EQ(print.exitCode, 1);
+    EXPECT_TRUE(print.err.contains("Cannot connect to the print server")) << print.err.toStdString();
+    const Result list = runVellora({"--list-printers"}, env);
+    EXPECT_EQ(list.exitCode, 1);
+    EXPECT_TRUE(list.err.contains("Cannot connect to the print server")) << list.err.toStdString();
 }
 
 TEST(ExportCommand, AQueueWithoutAPpdListsReadableOptionsAndSendsThem)

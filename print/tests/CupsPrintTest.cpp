@@ -58,14 +58,21 @@ QString pdfInfo(const QString &pdf, const QString &key)
 
 } // namespace
 
-TEST(CupsPrint, ListsTheQueuesAndHidesOneThatRejectsJobs)
+TEST(CupsPrint, ListsTheQueuesWithOneThatRejectsJobsAndRefusesItsJob)
 {
     VELLORA_REQUIRE_CUPS();
     auto print = cupsPrint();
     const QStringList names = print->PrinterNames();
     EXPECT_TRUE(names.contains(QStringLiteral("VelloraPDF")));
     EXPECT_TRUE(names.contains(QStringLiteral("VelloraPS")));
-    EXPECT_FALSE(names.contains(QStringLiteral("VelloraClosed")));
+    // Listed with its state, so that the user learns why it does not print.
+    ASSERT_TRUE(names.contains(QStringLiteral("VelloraClosed")));
+    ASSERT_NE(print->JwPrinter().Entry(QStringLiteral("VelloraClosed")), nullptr);
+    EXPECT_FALSE(print->JwPrinter().Entry(QStringLiteral("VelloraClosed"))->accepting);
+    ASSERT_TRUE(print->TrySetPrinter(QStringLiteral("VelloraClosed")));
+    print->BeginPrint();
+    print->Canvas()->drawRect(0, 0, 10, 10);
+    EXPECT_THROW(print->EndPrint(), Error);
     QStringList sorted = names;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(names, sorted);

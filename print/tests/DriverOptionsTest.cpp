@@ -8,9 +8,11 @@
 #include "print/CupsDriverOptions.h"
 #include "print/tests/FakeIppPrinter.h"
 #include "print/tests/PrintTestSupport.h"
+#include "settings/Errors.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cups/cups.h>
 #include <gtest/gtest.h>
@@ -158,9 +160,13 @@ TEST(DriverOptionsCups, QueuesListTheirOwnOptionsOnce)
     VELLORA_REQUIRE_CUPS();
     TCupsService cups(privateCupsServer());
     const TDriverOptions ps = cups.DriverOptions(QStringLiteral("VelloraPS"));
-    // Paper, tray and duplex are standard settings, not listed again.
-    for (const char *standard : {"PageSize", "PageRegion", "InputSlot", "Duplex"})
+    // Paper and tray have their own controls, not listed again; duplex is
+    // an option like the vendor's, listed once.
+    for (const char *standard : {"PageSize", "PageRegion", "InputSlot"})
         EXPECT_FALSE(hasKeyword(ps, standard)) << standard;
+    EXPECT_EQ(std::count_if(ps.options.begin(), ps.options.end(),
+                            [](const TDriverOption &o) { return o.keyword == QLatin1String("Duplex"); }),
+              1);
     const TDriverOption *duplexer = ps.find(QStringLiteral("Option1"));
     ASSERT_NE(duplexer, nullptr);
     EXPECT_TRUE(duplexer->readOnly);
@@ -169,8 +175,7 @@ TEST(DriverOptionsCups, QueuesListTheirOwnOptionsOnce)
     EXPECT_FALSE(ps.constraints.empty());
 
     const TDriverOptions pdf = cups.DriverOptions(QStringLiteral("VelloraPDF"));
-    for (const char *standard : {"Resolution", "ColorModel", "Duplex", "PageSize"})
-        EXPECT_FALSE(hasKeyword(pdf, standard)) << standard;
+    EXPECT_FALSE(hasKeyword(pdf, "PageSize"));
     const TDriverOption *ret = pdf.find(QStringLiteral("ret"));
     ASSERT_NE(ret, nullptr);
     EXPECT_EQ(ret->text, QStringLiteral("Resolution Enhancement"));
@@ -227,7 +232,7 @@ TEST(DriverOptionsCups, AQueueWithoutAPpdOffersItsIppOptions)
     EXPECT_TRUE(delivery->defaultChoice.isEmpty()) << delivery->defaultChoice.toStdString();
     // Standard settings have their own controls; collections, numbers and
     // enumerations are no list of choices.
-    for (const char *other : {"media", "media-col", "sides", "print-color-mode", "multiple-document-handling",
+    for (const char *other : {"media", "media-col", "multiple-document-handling",
                               "copies", "number-up", "print-quality", "orientation-requested", "finishings-col"})
         EXPECT_FALSE(hasKeyword(options, other)) << other;
 
@@ -464,4 +469,200 @@ TEST(DriverOptionsCups, StateReasonsOfAStoppedQueue)
     ASSERT_EQ(QProcess::execute(QStringLiteral("cupsdisable"), {queue.name()}), 0);
     EXPECT_TRUE(cups.StateReasons(queue.name()).contains(QStringLiteral("paused")));
     EXPECT_TRUE(cups.StateReasons(QStringLiteral("NoSuchQueue")).isEmpty());
+}
+
+TEST(DriverOptions, DuplexColourAndResolutionByEitherName)
+{
+    // What the server makes of a PPD's choice.
+    struct Equivalent {
+        const char *keyword, *choice, *name, *value;
+    } const equivalents[] = {
+        {"Duplex", "None", "sides", "one-sided"},
+        {"Duplex", "DuplexNoTumble", "sides", "two-sided-long-edge"},
+        {"Duplex", "DuplexTumble", "sides", "two-sided-short-edge"},
+        {"ColorModel", "Gray", "print-color-mode", "monochrome"},
+        {"ColorModel", "KGray", "print-color-mode", "monochrome"},
+        {"ColorModel", "RGB", "print-color-mode", "color"},
+        {"Resolution", "1200dpi", "printer-resolution", "1200dpi"},
+        {"Resolution", "600x1200dpi", "printer-resolution", "600x1200dpi"},
+        {"Resolution", "Fine", "", ""},
+        {"printer-resolution", "1200x1200dpi", "printer-resolution", "1200dpi"},
+        {"sides", "two-sided-long-edge", "sides", "two-sided-long-edge"},
+        {"ret", "dark", "", ""},
+    };
+    for (const auto &e : equivalents) {
+        const auto [name, value] = IppEquivalent(QLatin1String(e.keyword), QLatin1String(e.choice));
+        EXPECT_EQ(name, QLatin1String(e.name)) << e.keyword << '=' << e.choice;
+        EXPECT_EQ(value, QLatin1String(e.value)) << e.keyword << '=' << e.choice;
+    }
+
+    // A PPD queue takes the IPP names; a queue without a PPD the PPD keywords.
+    TDriverOptions ppd;
+    ppd.options.push_back({QStringLiteral("Duplex"), QStringLiteral("Double-Sided"), {}, TDriverOptionKind::dokPickOne,
+                           {{QStringLiteral("None"), {}}, {QStringLiteral("DuplexNoTumble"), {}}, {QStringLiteral("DuplexTumble"), {}}},
+                           QStringLiteral("None"), false});
+    ppd.options.push_back({QStringLiteral("ColorModel"), QStringLiteral("Output Mode"), {}, TDriverOptionKind::dokPickOne,
+                           {{QStringLiteral("RGB"), {}}, {QStringLiteral("Gray"), {}}}, QStringLiteral("RGB"), false});
+    ppd.options.push_back({QStringLiteral("Resolution"), QStringLiteral("Resolution"), {}, TDriverOptionKind::dokPickOne,
+                           {{QStringLiteral("600dpi"), {}}, {QStringLiteral("1200dpi"), {}}}, QStringLiteral("600dpi"), false});
+    TDriverOptions ipp;
+    ipp.options.push_back({QStringLiteral("sides"), QStringLiteral("Sides"), {}, TDriverOptionKind::dokPickOne,
+                           {{QStringLiteral("one-sided"), {}}, {QStringLiteral("two-sided-short-edge"), {}}},
+                           QStringLiteral("one-sided"), false});
+    struct Match {
+        const TDriverOptions *options;
+        const char *keyword, *choice, *foundKeyword, *foundChoice;
+    } const matches[] = {
+        {&ppd, "sides", "two-sided-long-edge", "Duplex", "DuplexNoTumble"},
+        {&ppd, "print-color-mode", "monochrome", "ColorModel", "Gray"},
+        {&ppd, "printer-resolution", "1200dpi", "Resolution", "1200dpi"},
+        {&ppd, "printer-resolution", "1200x1200dpi", "Resolution", "1200dpi"},
+        {&ppd, "printer-resolution", "300dpi", "Resolution", ""},      // not a choice: said so
+        {&ppd, "Duplex", "DuplexTumble", "Duplex", "DuplexTumble"},
+        {&ppd, "Duplex", "Sideways", "Duplex", ""},
+        {&ipp, "Duplex", "DuplexTumble", "sides", "two-sided-short-edge"},
+        {&ipp, "ColorModel", "Gray", "", ""},                          // no such option
+        {&ppd, "nosuch", "x", "", ""},
+    };
+    for (const auto &m : matches) {
+        const TDriverChoiceMatch found = MatchDriverChoice(*m.options, QLatin1String(m.keyword), QLatin1String(m.choice));
+        EXPECT_EQ(found.keyword, QLatin1String(m.foundKeyword)) << m.keyword << '=' << m.choice;
+        EXPECT_EQ(found.choice, QLatin1String(m.foundChoice)) << m.keyword << '=' << m.choice;
+    }
+}
+
+TEST(DriverOptionsCups, DuplexResolutionAndColourModeAreChoicesWithTheirConstraints)
+{
+    VELLORA_REQUIRE_CUPS();
+    TCupsService cups(privateCupsServer());
+    const TDriverOptions colour = cups.DriverOptions(QStringLiteral("VelloraColor"));
+    for (const char *keyword : {"Duplex", "Resolution", "ColorModel"})
+        EXPECT_TRUE(hasKeyword(colour, keyword)) << keyword;
+    const TDriverValues installed = CheckedDriverValues(colour, {});
+    EXPECT_TRUE(DriverConflicts(colour, installed, QStringLiteral("Duplex"), QStringLiteral("DuplexNoTumble")).empty());
+    // Without the duplexer, two-sided printing is not free, and says why.
+    const TDriverOptions bare = cups.DriverOptions(QStringLiteral("VelloraNoDuplex"));
+    const auto conflicts = DriverConflicts(bare, CheckedDriverValues(bare, {}), QStringLiteral("Duplex"),
+                                           QStringLiteral("DuplexNoTumble"));
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(conflicts[0].first, QStringLiteral("OptionDuplex"));
+    // A choice that cannot be made falls back when the printer merges it.
+    TDeviceSettings s = cups.DefaultSettings(QStringLiteral("VelloraNoDuplex"));
+    s.driverOptions[QStringLiteral("Duplex")] = QStringLiteral("DuplexNoTumble");
+    EXPECT_EQ(cups.Merge(QStringLiteral("VelloraNoDuplex"), s).driverOptions.at(QStringLiteral("Duplex")),
+              QStringLiteral("None"));
+    // The resolution chosen is the pages' resolution.
+    s = cups.DefaultSettings(QStringLiteral("VelloraColor"));
+    s.driverOptions[QStringLiteral("Resolution")] = QStringLiteral("1200dpi");
+    s = cups.Merge(QStringLiteral("VelloraColor"), s);
+    EXPECT_EQ(s.printQuality, 1200);
+    EXPECT_EQ(cups.Geometry(QStringLiteral("VelloraColor"), s).dpiX, 1200);
+}
+
+TEST(DriverOptionsCups, TwoSidedGreyAtTheBestResolutionReachesTheJob)
+{
+    VELLORA_REQUIRE_CUPS();
+    TCupsService *service = nullptr;
+    auto print = cupsPrint(&service);
+    ASSERT_TRUE(print->TrySetPrinter(QStringLiteral("VelloraColor")));
+    TJwPrinter &jw = print->JwPrinter();
+    jw.SetDriverValue(QStringLiteral("Duplex"), QStringLiteral("DuplexNoTumble"));
+    jw.SetDriverValue(QStringLiteral("ColorModel"), QStringLiteral("Gray"));
+    jw.SetDriverValue(QStringLiteral("Resolution"), QStringLiteral("1200dpi"));
+    print->ApplySettings();
+    EXPECT_EQ(print->DPI().cx, 1200);
+    print->SetTitle(QStringLiteral("two-sided grey"));
+    print->BeginPrint();
+    print->Canvas()->drawRect(10, 10, 100, 100);
+    print->EndPrint();
+    const int job = service->LastJobId();
+    ASSERT_GT(job, 0);
+    // As the PPD keyword and as the IPP attribute the server maps it to.
+    const std::pair<const char *, const char *> expected[] = {
+        {"Duplex", "DuplexNoTumble"}, {"sides", "two-sided-long-edge"},
+        {"ColorModel", "Gray"},       {"print-color-mode", "monochrome"},
+        {"Resolution", "1200dpi"},    {"printer-resolution", "1200dpi"},
+        {"job-name", "two-sided grey"},
+    };
+    for (const auto &[name, value] : expected)
+        EXPECT_EQ(jobAttribute(job, name), QLatin1String(value)) << name;
+}
+
+TEST(DriverOptionsCups, DefaultPaperTrayNamesAndPaperTrayDuplexConstraints)
+{
+    VELLORA_REQUIRE_CUPS();
+    TCupsService cups(privateCupsServer());
+    // Every size of the cups-pdf queue is borderless; its default is A4.
+    const TDeviceSettings pdf = cups.DefaultSettings(QStringLiteral("VelloraCupsPdf"));
+    EXPECT_EQ(pdf.paperSize, 9);
+    const TDeviceLists pdfLists = cups.Lists(QStringLiteral("VelloraCupsPdf"), pdf);
+    QStringList paperNames;
+    for (const auto &p : pdfLists.papers)
+        paperNames << p.name;
+    const QRegularExpression measured(QStringLiteral("^[0-9.]+ x [0-9.]+ mm"));
+    EXPECT_TRUE(std::none_of(paperNames.begin(), paperNames.end(),
+                             [&](const QString &n) { return measured.match(n).hasMatch(); }))
+        << "a size the PPD names is not shown by its measures: " << paperNames.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(cups.DefaultSettings(QStringLiteral("VelloraOffice")).paperSize, 9);
+    EXPECT_EQ(cups.DefaultSettings(QStringLiteral("VelloraColor")).paperSize, 1) << "Letter, the PPD's default";
+
+    // Readable tray names, each tray once.
+    for (const char *queue : {"VelloraOffice", "VelloraColor"}) {
+        const TDeviceLists lists = cups.Lists(QLatin1String(queue), cups.DefaultSettings(QLatin1String(queue)));
+        QStringList trays;
+        for (const auto &b : lists.bins)
+            trays << b.name;
+        QStringList unique = trays;
+        unique.removeDuplicates();
+        EXPECT_EQ(unique, trays) << queue;
+        for (const auto &b : lists.bins)
+            EXPECT_NE(b.name, b.source) << queue << ": " << b.source.toStdString();
+        if (QLatin1String(queue) == QLatin1String("VelloraOffice"))
+            EXPECT_TRUE(trays.contains(QStringLiteral("Tray 1")) && trays.contains(QStringLiteral("Manual Feeder")))
+                << trays.join(QLatin1Char(',')).toStdString();
+    }
+
+    // The office printer cannot print A5 two-sided, nor two-sided from the
+    // manual feeder: the panel greys duplex, and a job is refused.
+    TDeviceSettings office = cups.DefaultSettings(QStringLiteral("VelloraOffice"));
+    office.paperSize = 11;
+    office.driverOptions[QStringLiteral("Duplex")] = QStringLiteral("DuplexNoTumble");
+    TDriverValues values = office.driverOptions;
+    for (const auto &[k, v] : cups.StandardChoices(QStringLiteral("VelloraOffice"), office))
+        values[k] = v;
+    EXPECT_EQ(values.at(QStringLiteral("PageSize")), QStringLiteral("A5"));
+    const TDriverOptions options = cups.DriverOptions(QStringLiteral("VelloraOffice"));
+    EXPECT_FALSE(DriverConflicts(options, values, QStringLiteral("Duplex"), QStringLiteral("DuplexNoTumble")).empty());
+    try {
+        cups.StartJob(QStringLiteral("VelloraOffice"), office, QStringLiteral("refused"));
+        ADD_FAILURE() << "A5 two-sided was accepted";
+    } catch (const Error &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("PageSize=A5"))) << e.what();
+    }
+}
+
+TEST(DriverOptionsCups, RefusingQueuesAreListedAndAServerThatIsAwayIsNotNoPrinter)
+{
+    VELLORA_REQUIRE_CUPS();
+    TCupsService cups(privateCupsServer());
+    const auto printers = cups.Printers();
+    EXPECT_TRUE(cups.Reachable());
+    const auto closed = std::find_if(printers.begin(), printers.end(),
+                                     [](const TPrinterEntry &e) { return e.name == QLatin1String("VelloraClosed"); });
+    ASSERT_NE(closed, printers.end());
+    EXPECT_FALSE(closed->accepting);
+    EXPECT_FALSE(closed->hidden);
+    EXPECT_FALSE(closed->stateMessage.isEmpty()) << "the server's reason, for the message";
+    const auto office = std::find_if(printers.begin(), printers.end(),
+                                     [](const TPrinterEntry &e) { return e.name == QLatin1String("VelloraOffice"); });
+    ASSERT_NE(office, printers.end());
+    EXPECT_EQ(office->location, QStringLiteral("2F office"));
+    EXPECT_TRUE(office->accepting);
+
+    // A server that is not there: no printers, and said so.
+    const QString gone = QStringLiteral(VELLORA_BUILD_DIR "/cups/no-such.sock");
+    TJwPrinter jw(std::make_unique<TCupsService>(gone));
+    EXPECT_FALSE(jw.ServerReachable());
+    EXPECT_THROW(jw.PrinterNames(), EJwPrinterServerDown);
+    cupsSetServer(privateCupsServer().toUtf8().constData());
 }

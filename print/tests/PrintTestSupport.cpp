@@ -42,8 +42,16 @@ QString jobAttribute(int jobId, const char *name, const QString &queue)
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
     ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     QString value;
-    if (ipp_attribute_t *a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr)
-        value = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    if (ipp_attribute_t *a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr) {
+        if (ippGetValueTag(a) == IPP_TAG_RESOLUTION) {
+            int y = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int x = ippGetResolution(a, 0, &y, &units);
+            value = x == y ? QStringLiteral("%1dpi").arg(x) : QStringLiteral("%1x%2dpi").arg(x).arg(y);
+        } else {
+            value = QString::fromUtf8(ippGetString(a, 0, nullptr));
+        }
+    }
     ippDelete(response);
     return value;
 }

@@ -222,26 +222,63 @@ TEST_F(PrintForm, CopiesFollowThePrinterAndTheChoiceReachesTheJob)
     PrintDialog d;
     d.SetPaper(&paper);
     ASSERT_EQ(d.cmbPrinter->count(), 3);
+    // A printer without copies keeps the count: the run repeats the pages.
     struct Case {
         const char *printer;
         int max;
-        bool enabled;
-    } const cases[] = {{"Office", 50, true}, {"Photo", kMaxRunCopies, true}, {"Simple", 1, false}};
+        bool note;
+    } const cases[] = {{"Office", 50, false}, {"Photo", kMaxRunCopies, false}, {"Simple", kMaxRunCopies, true}};
     for (const Case &c : cases) {
         const int index = d.cmbPrinter->findText(QLatin1String(c.printer));
         d.cmbPrinter->setCurrentIndex(index);
         emit d.cmbPrinter->activated(index);
         EXPECT_EQ(d.edtCopies->Max(), c.max) << c.printer;
-        EXPECT_EQ(d.edtCopies->isEnabled(), c.enabled) << c.printer;
-        EXPECT_EQ(d.lblPrinterNote->text().isEmpty(), c.enabled) << c.printer;
+        EXPECT_TRUE(d.edtCopies->isEnabled()) << c.printer;
+        EXPECT_EQ(!d.lblPrinterNote->text().isEmpty(), c.note) << c.printer;
         EXPECT_EQ(paper.PrinterName(), QLatin1String(c.printer));
     }
-    d.cmbPrinter->setCurrentIndex(1);
-    emit d.cmbPrinter->activated(1);
-    d.btnPrint->click();
-    ASSERT_EQ(d.result(), kPrintDialogPrint);
+    d.edtCopies->SetValue(3);
+    d.chkCollate->setChecked(false);
+    d.btnClose->click();
+    EXPECT_EQ(paper.PrintOptions().Copies, 3) << "never silently one copy";
+    // Uncollated: each page three times; collated: the range three times.
+    // Four red photos fill page 1, one blue photo starts page 2.
+    const QString dir = scratchDir(QStringLiteral("print-form-copies"));
+    list.Clear();
+    infos.clear();
+    for (int i = 0; i < 5; ++i) {
+        const QString photo = dir + QStringLiteral("/%1.jpg").arg(i);
+        QImage image(60, 40, QImage::Format_RGB32);
+        image.fill(i < 4 ? Qt::red : Qt::blue);
+        ASSERT_TRUE(image.save(photo, "JPEG"));
+        infos.push_back(std::make_unique<TImageInfo>());
+        infos.back()->SetFileName(photo, TImageLogging::iloLink);
+        list.Add(infos.back().get(), true);
+    }
+    for (const bool collate : {false, true}) {
+        system->jobs.clear();
+        TPrintOptions o = paper.PrintOptions();
+        o.Collate = collate;
+        EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, &o, QString(), 1), 2) << "pages of the document";
+        ASSERT_EQ(system->jobs.size(), 1u);
+        EXPECT_EQ(system->jobs[0].printer, QStringLiteral("Simple"));
+        EXPECT_EQ(system->jobs[0].title, QStringLiteral("0.jpg")) << "a new document is named by its first photo";
+        const auto &pages = system->jobs[0].pages;
+        ASSERT_EQ(pages.size(), 6u) << collate;
+        QString order;
+        for (const QImage &page : pages)
+            order += page == pages[0] ? QLatin1Char('1') : QLatin1Char('2');
+        EXPECT_EQ(order, collate ? QStringLiteral("121212") : QStringLiteral("111222"));
+    }
+    PrintDialog again;
+    again.SetPaper(&paper);
+    again.cmbPrinter->setCurrentIndex(1);
+    emit again.cmbPrinter->activated(1);
+    again.btnPrint->click();
+    ASSERT_EQ(again.result(), kPrintDialogPrint);
     // The run binds the paper's printer: the dialog's choice.
-    EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 1);
+    system->jobs.clear();
+    EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 2);
     ASSERT_EQ(system->jobs.size(), 1u);
     EXPECT_EQ(system->jobs[0].printer, QStringLiteral("Photo"));
 }
@@ -288,6 +325,119 @@ TEST_F(PrintForm, NothingToPrintOrAVanishedPrinterStopsWithAMessage)
     EXPECT_TRUE(d.boxes[0].contains(QStringLiteral("Photo"))) << d.boxes[0].toStdString();
     EXPECT_TRUE(system->jobs.empty());
     render(d, "frmPrint");
+}
+
+TEST_F(PrintForm, ARefusingQueueOrAServerThatStopsAnsweringGivesAMessageAndTheDialogStays)
+{
+    add(2);
+    PrintDialog d;
+    d.SetPaper(&paper);
+    d.show();
+    // "Photo" starts refusing jobs while the dialog is open.
+    d.cmbPrinter->setCurrentIndex(1);
+    emit d.cmbPrinter->activated(1);
+    system->devices[1].entry.accepting = false;
+    system->devices[1].entry.stateMessage = QStringLiteral("Maintenance until noon");
+    d.btnPrint->click();
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(d.boxes.size(), 1);
+    EXPECT_TRUE(d.boxes[0].startsWith(QStringLiteral("プリンタが印刷を受け付けていません|"))) << d.boxes[0].toStdString();
+    EXPECT_TRUE(d.boxes[0].contains(QStringLiteral("Photo")) && d.boxes[0].contains(QStringLiteral("Maintenance until noon")))
+        << d.boxes[0].toStdString();
+    // Still listed, with its state, and still chosen.
+    EXPECT_EQ(d.cmbPrinter->currentData().toString(), QStringLiteral("Photo"));
+    EXPECT_TRUE(d.cmbPrinter->currentText().contains(QStringLiteral("受付停止")));
+    EXPECT_TRUE(d.lblPrinterState->text().contains(QStringLiteral("Maintenance until noon")));
+    EXPECT_TRUE(system->jobs.empty());
+
+    // The server stops answering: said so, not "no printer installed".
+    system->devices[1].entry.accepting = true;
+    system->unreachable = true;
+    d.boxes.clear();
+    d.btnPrint->click();
+    EXPECT_TRUE(d.isVisible());
+    ASSERT_EQ(d.boxes.size(), 1);
+    EXPECT_TRUE(d.boxes[0].startsWith(QStringLiteral("印刷サーバーに接続できません|"))) << d.boxes[0].toStdString();
+    EXPECT_FALSE(d.btnPrint->isEnabled());
+    EXPECT_TRUE(d.lblPrinterNote->text().contains(QStringLiteral("印刷サーバー"))) << d.lblPrinterNote->text().toStdString();
+    d.btnProperty->click();   // disabled: nothing happens, nothing thrown
+    render(d, "frmPrint-server-down");
+
+    // It answers again: the next poll brings the printers back.
+    system->unreachable = false;
+    auto *poll = d.findChild<QTimer *>(QStringLiteral("tmrPrinters"));
+    ASSERT_NE(poll, nullptr);
+    ASSERT_TRUE(QMetaObject::invokeMethod(poll, "timeout", Qt::DirectConnection));
+    EXPECT_TRUE(d.btnPrint->isEnabled());
+    EXPECT_EQ(d.cmbPrinter->count(), 2);
+    d.boxes.clear();
+    d.btnPrint->click();
+    EXPECT_TRUE(d.boxes.isEmpty()) << d.boxes.join(QLatin1Char(';')).toStdString();
+    EXPECT_EQ(d.result(), kPrintDialogPrint);
+}
+
+TEST_F(PrintForm, DetailedSettingsEditTheChosenPrinterAndTheJobGetsThem)
+{
+    add(2);
+    PrintDialog d;
+    d.SetPaper(&paper);
+    int changes = 0;
+    QObject::connect(&d, &TfrmPrint::printerChanged, [&] { ++changes; });
+    d.cmbPrinter->setCurrentIndex(0);
+    emit d.cmbPrinter->activated(0);   // "Office", the printer with options
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto *setup = qobject_cast<TJwPrinterSetupDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        // No printer list of its own: it edits the print dialog's printer.
+        EXPECT_FALSE(setup->cmbPrinter->isEnabled());
+        seen << setup->cmbPrinter->currentText();
+        auto *toner = setup->findChild<QCheckBox *>(QStringLiteral("drv_Toner"));
+        ASSERT_NE(toner, nullptr);
+        toner->setChecked(true);
+        setup->accept();
+    });
+    d.btnProperty->click();
+    EXPECT_EQ(seen, QStringList{QStringLiteral("Office")});
+    d.btnPrint->click();
+    ASSERT_EQ(d.result(), kPrintDialogPrint);
+    EXPECT_EQ(paper.PrinterName(), QStringLiteral("Office"));
+    EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 1);
+    ASSERT_EQ(system->jobs.size(), 1u);
+    EXPECT_EQ(system->jobs[0].printer, QStringLiteral("Office"));
+    EXPECT_EQ(system->jobs[0].settings.driverOptions.at(QStringLiteral("Toner")), QStringLiteral("True"));
+    EXPECT_GE(changes, 0);
+}
+
+TEST_F(PrintForm, ChoosingAnotherPrinterMarksTheDocumentAndTheStatusBarFollows)
+{
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        TfrmMain w;
+        InstallPrintWindows(w);
+        w.SetDocumentModified(false);
+        const QString before = w.StatusText(2);
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<TfrmPrint *>(QApplication::activeModalWidget())) {
+                const int other = dialog->cmbPrinter->currentIndex() == 0 ? 1 : 0;
+                dialog->cmbPrinter->setCurrentIndex(other);
+                emit dialog->cmbPrinter->activated(other);
+                dialog->btnClose->click();
+            } else if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                box->done(0);
+            }
+        });
+        closer.start();
+        w.RunPrintCommands(false);
+        EXPECT_TRUE(w.DocumentModified());
+        EXPECT_NE(w.StatusText(2), before);
+        EXPECT_EQ(w.StatusText(2), w.Paper().PrinterName());
+    }
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_F(PrintForm, PrinterOptionsInTheSetupDialog)
@@ -358,7 +508,9 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
     ASSERT_TRUE(noPpd.ok());
     TJwPrinter jw(std::make_unique<TCupsService>(privateCupsServer()));
     const QStringList names = jw.PrinterNames();
-    for (const QString &queue : {QStringLiteral("VelloraPDF"), QStringLiteral("VelloraPS"), noPpd.name()}) {
+    for (const QString &queue : {QStringLiteral("VelloraPDF"), QStringLiteral("VelloraPS"), noPpd.name(),
+                                 QStringLiteral("VelloraColor"), QStringLiteral("VelloraNoDuplex"),
+                                 QStringLiteral("VelloraOffice"), QStringLiteral("VelloraCupsPdf")}) {
         ASSERT_TRUE(names.contains(queue)) << queue.toStdString();
         jw.SetIndex(static_cast<int>(names.indexOf(queue)));
         TJwPrinterSetupDialog dialog(jw);
@@ -368,6 +520,34 @@ TEST(PrintFormCups, OptionsOfTheTestQueuesRender)
         QApplication::processEvents();
         QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
         EXPECT_TRUE(dialog.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-options-%1.png").arg(queue)));
+        if (queue == QLatin1String("VelloraColor") || queue == QLatin1String("VelloraNoDuplex")) {
+            // Duplex, resolution and colour mode are offered; without the
+            // duplexer two-sided printing is greyed, with the reason.
+            auto *duplex = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("Duplex")));
+            ASSERT_TRUE(duplex && panel->Control(QStringLiteral("Resolution")) && panel->Control(QStringLiteral("ColorModel")));
+            const auto *model = qobject_cast<QStandardItemModel *>(duplex->model());
+            const QStandardItem *longEdge = model->item(duplex->findData(QStringLiteral("DuplexNoTumble")));
+            const bool installed = queue == QLatin1String("VelloraColor");
+            EXPECT_EQ(longEdge->isEnabled(), installed) << queue.toStdString();
+            EXPECT_EQ(longEdge->toolTip().contains(QStringLiteral("Duplexer")), !installed) << longEdge->toolTip().toStdString();
+        }
+        if (queue == QLatin1String("VelloraOffice")) {
+            // Trays by the PPD's names; the location of the queue, not its device.
+            QStringList trays;
+            for (int i = 0; i < dialog.cmbSource->count(); ++i)
+                trays << dialog.cmbSource->itemText(i);
+            EXPECT_TRUE(trays.contains(QStringLiteral("Tray 1"))) << trays.join(QLatin1Char(',')).toStdString();
+            EXPECT_EQ(dialog.lblPrinterState->text(), QStringLiteral("2F office"));
+            // Two-sided from the manual feeder is not free.
+            auto *duplex = qobject_cast<QComboBox *>(panel->Control(QStringLiteral("Duplex")));
+            ASSERT_NE(duplex, nullptr);
+            duplex->setCurrentIndex(duplex->findData(QStringLiteral("DuplexNoTumble")));
+            const auto *sources = qobject_cast<QStandardItemModel *>(dialog.cmbSource->model());
+            const int manual = dialog.cmbSource->findText(QStringLiteral("Manual Feeder"));
+            ASSERT_GE(manual, 0);
+            EXPECT_FALSE(sources->item(manual)->isEnabled());
+            EXPECT_FALSE(sources->item(manual)->toolTip().isEmpty());
+        }
         if (queue == noPpd.name()) {
             // An option without a default starts at "the printer decides" and
             // goes back to it: then the job does not carry it.
