@@ -28,6 +28,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 
+#include <stdexcept>
+
 namespace vellora {
 
 namespace {
@@ -606,6 +608,22 @@ void TfrmMain::EditImageOptions(int tag) {
 
 void TfrmMain::StoreItemStates() {
     auto &items = lvFile->Items();
+    // Records follow the list, so a saved document reopens in the order
+    // shown: in one step when every record has its entry (the usual case;
+    // a search per entry would grow with the square of the list).
+    std::vector<TImageInfo *> order;
+    order.reserve(std::size_t(items.Count()));
+    for (int i = 0; i < items.Count(); ++i)
+        if (TImageInfo *info = items.Item(i)->Data()) {
+            info->SetChecked(items.Item(i)->Checked());
+            info->SetSelected(items.Item(i)->Selected());
+            order.push_back(info);
+        }
+    try {
+        FImages->Reorder(order);
+        return;
+    } catch (const std::invalid_argument &) {
+    }
     int next = 0;
     for (int i = 0; i < items.Count(); ++i) {
         TImageInfo *info = items.Item(i)->Data();

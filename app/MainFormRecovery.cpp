@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <exception>
 
 namespace vellora {
 
@@ -104,7 +105,14 @@ void TfrmMain::recoveryTick() {
     }
     if (FRecoveryWritten && FWrittenCount == FChangeCount)
         return;
-    QByteArray bytes = recoverySnapshot();
+    QByteArray bytes;
+    try {
+        bytes = recoverySnapshot();
+    } catch (const std::exception &e) {
+        // Not a reason to interrupt the user every 30 seconds: said once.
+        recoveryFailed(QString::fromUtf8(e.what()));
+        return;
+    }
     FWrittenCount = FChangeCount;
     FRecoveryWritten = true;
     TRecoveryInfo info;
