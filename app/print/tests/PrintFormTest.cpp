@@ -657,6 +657,67 @@ TEST(PrintFormCups, TheLayoutDialogOffersThePaperOfQueuesWithoutAPpd)
     }
 }
 
+TEST(PrintFormCups, APhotoPageTwoSidedInGreyAtTheBestResolutionFromTheWindow)
+{
+    VELLORA_REQUIRE_CUPS();
+    QApplication::setFont(QFont(testFontFamily(), 9));
+    auto owned = std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(privateCupsServer())));
+    TDevicePrint *print = owned.get();
+    struct Restore {
+        std::unique_ptr<TQvPrint> old;
+        ~Restore() { SetQvPrint(std::move(old)); }
+    } restore{SetQvPrint(std::move(owned))};
+    TImageListItems list;
+    TImageInfo info;
+    const QString photo = scratchDir(QStringLiteral("print-form-cups-duplex")) + QStringLiteral("/photo.jpg");
+    QImage image(120, 80, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    ASSERT_TRUE(image.save(photo, "JPEG"));
+    info.SetFileName(photo, TImageLogging::iloLink);
+    list.Add(&info, true);
+    TPhotoPaper paper;
+    paper.SetInfos(&list);
+
+    TfrmPrint d;
+    d.SetPaper(&paper);
+    const int colour = d.cmbPrinter->findData(QStringLiteral("VelloraColor"));
+    ASSERT_GE(colour, 0);
+    d.cmbPrinter->setCurrentIndex(colour);
+    emit d.cmbPrinter->activated(colour);
+    QTimer::singleShot(0, [&] {
+        auto *setup = qobject_cast<TJwPrinterSetupDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        EXPECT_EQ(setup->cmbPrinter->currentText(), QStringLiteral("VelloraColor"));
+        const std::pair<const char *, const char *> choices[] = {
+            {"drv_Duplex", "DuplexNoTumble"}, {"drv_ColorModel", "Gray"}, {"drv_Resolution", "1200dpi"}};
+        for (const auto &[name, choice] : choices) {
+            auto *combo = setup->findChild<QComboBox *>(QLatin1String(name));
+            ASSERT_NE(combo, nullptr) << name;
+            combo->setCurrentIndex(combo->findData(QLatin1String(choice)));
+            EXPECT_EQ(combo->currentData().toString(), QLatin1String(choice)) << name;
+        }
+        setup->show();
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
+        EXPECT_TRUE(setup->grab().save(QStringLiteral(VELLORA_RENDER_DIR "/dlgPrinter-details-VelloraColor.png")));
+        setup->accept();
+    });
+    d.btnProperty->click();
+    d.btnPrint->click();
+    ASSERT_EQ(d.result(), kPrintDialogPrint);
+    EXPECT_EQ(paper.Print(TPrintDest::pdPrinter, nullptr, QString(), 1), 1);
+    auto *cups = dynamic_cast<TCupsService *>(&print->JwPrinter().Service());
+    ASSERT_NE(cups, nullptr);
+    const int job = cups->LastJobId();
+    ASSERT_GT(job, 0);
+    const std::pair<const char *, const char *> expected[] = {
+        {"sides", "two-sided-long-edge"}, {"print-color-mode", "monochrome"}, {"printer-resolution", "1200dpi"},
+        {"Duplex", "DuplexNoTumble"},     {"job-name", "photo.jpg"}};
+    for (const auto &[name, value] : expected)
+        EXPECT_EQ(jobAttribute(job, name), QLatin1String(value)) << name;
+}
+
 TEST_F(PrintForm, MainWindowOpensTheDialogAndThePreview)
 {
     QTemporaryDir config;
