@@ -1,6 +1,7 @@
 #include "app/designer/GridDialog.h"
 
 #include "app/controls/NumberEdit.h"
+#include "app/layout/DialogParts.h"
 #include "model/Background.h"
 #include "settings/IniFile.h"
 
@@ -52,6 +53,8 @@ TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(in
     edtGridStep->SetZeroEnabled(false);
     edtGridStep->SetLimit(true);
     edtGridStep->SetValue(static_cast<double>(s.GridStep));
+    edtGridStep->SetValidMinus(false);
+    edtGridStep->SetRefuseInvalid(true);
     edtGridStep->setFixedWidth(90);
 
     btnGridColor = new QPushButton(this);
@@ -149,6 +152,10 @@ TDesignerSettings TfrmGrid::Settings() const
 
 void TfrmGrid::accept()
 {
+    // A typed step below 0.5 mm (or negative) is refused, not changed.
+    edtGridStep->CommitText();
+    if (!CheckNumberEdits(this))
+        return;
     if (FIni) {
         const TDesignerSettings s = Settings();
         FIni->WriteBool(kSection, QStringLiteral("GridAdsorp"), s.GridAdsorp);

@@ -6,6 +6,7 @@
 #include "app/designer/Designer.h"
 #include "app/designer/DesignerUndo.h"
 #include "app/designer/GridDialog.h"
+#include "app/layout/DialogParts.h"
 #include "app/designer/PositioningDialog.h"
 #include "app/layout/LayoutDialog.h"
 #include "app/layout/SelAreaDialog.h"
@@ -804,6 +805,29 @@ TEST(Designer, UnusableSettingsFallBackToTheDefaults)
     EXPECT_EQ(ReadDesignerSettings(&f.ini).GridStep, kDefaultGridStep);
     f.ini.WriteStr(kDesigner, QStringLiteral("GridStep"), QStringLiteral("1e9"));
     EXPECT_EQ(ReadDesignerSettings(&f.ini).GridStep, kDefaultGridStep);
+}
+
+TEST(Designer, AGridStepTypedBelowTheMinimumIsRefusedNotChanged)
+{
+    Fixture f;
+    QStringList messages;
+    SetMessageHook([&](const QString &, const QString &text) {
+        messages << text;
+        return true;
+    });
+    {
+        TfrmGrid g(nullptr, &f.ini);
+        auto *step = g.findChild<TNumberEdit *>(QStringLiteral("edtGridStep"));
+        step->setText(QStringLiteral("0.2"));
+        g.accept();
+        EXPECT_NE(g.result(), QDialog::Accepted);
+        EXPECT_EQ(step->text(), QStringLiteral("0.2"));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("0.50 から"))) << messages[0].toStdString();
+        g.reject();
+    }
+    SetMessageHook({});
+    EXPECT_FALSE(f.ini.SectionExists(kDesigner));
 }
 
 TEST(Designer, TheGridCommandTakesTheDialogsChoices)

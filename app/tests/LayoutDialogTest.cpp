@@ -230,6 +230,31 @@ TEST(LayoutDialog, AreaSizeCalculatorCentresTheAreas)
     EXPECT_DOUBLE_EQ(wide.margin, 5);
 }
 
+TEST(LayoutDialog, AreaSizeCalculatorKeepsSpacingAndATitleBandByDefault)
+{
+    struct Case {
+        double paper;
+        int divisions;
+        double wanted, marginA, marginB, space;
+        TAreaFitKept expected;
+    } const cases[] = {
+        // A4 height, 3 rows, a 30 mm title band over a 10 mm margin: rows of
+        // 82.3 mm made 80 free 7 mm, shared by both margins; the band stays
+        // 20 mm deeper than the bottom margin and the spacing stays 5.
+        {297, 3, 80, 30, 10, 5, {33.5, 13.5}},
+        // One column: no spacing counts.
+        {210, 1, 190, 10, 10, 99, {10, 10}},
+        // The size the areas already have: nothing moves.
+        {210, 2, 100, 8, 2, 0, {8, 2}},
+    };
+    for (const Case &c : cases) {
+        const TAreaFitKept fit = FitAreaSizeKeeping(c.paper, c.divisions, c.wanted, c.marginA, c.marginB,
+                                                    c.divisions > 1 ? c.space : 0.0);
+        EXPECT_DOUBLE_EQ(fit.marginA, c.expected.marginA) << c.paper << " " << c.wanted;
+        EXPECT_DOUBLE_EQ(fit.marginB, c.expected.marginB) << c.paper << " " << c.wanted;
+    }
+}
+
 TEST(LayoutDialog, AreaSizeDialogWritesMarginsAndTheLayoutReloadsThem)
 {
     PrinterFixture f;
