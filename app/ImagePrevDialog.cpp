@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -252,6 +253,11 @@ void TfrmImagePrev::load() {
         // and Escape stops the reading.
         FError = tr("読み込み中…\n%1").arg(info->FileName());
         compose();
+        if (!isVisible()) {
+            // Read once the window shows, so that it is seen waiting.
+            FLoadWhenShown = true;
+            return;
+        }
         FLoading = true;
         const bool finished = RunOffUiThread(read);
         FLoading = false;
@@ -399,10 +405,24 @@ void TfrmImagePrev::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (FFirstShow) {
         FFirstShow = false;
-        if (size() == kUnplacedSize)
+        FAutoPlaced = size() == kUnplacedSize;
+        if (FAutoPlaced)
             fitWindowToPhoto();
         // The whole photo, at most at its own size.
         SetShowRate(std::min(100, FitAllRate()));
+    }
+    if (FLoadWhenShown && !FLoadScheduled) {
+        FLoadScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            FLoadScheduled = false;
+            FLoadWhenShown = false;
+            load();
+            // The photo's size is known only now.
+            if (FAutoPlaced && !FFullSize.isEmpty()) {
+                fitWindowToPhoto();
+                SetShowRate(std::min(100, FitAllRate()));
+            }
+        });
     }
 }
 

@@ -36,6 +36,8 @@ public:
     int ShowRate() const noexcept { return FShowRate; }
     void SetShowRate(int rate);        // 1..200 (the steps and the box: 20..200)
     int Margin() const noexcept { return FMargin; }
+    // A plug-in reads the shown photo now (the window stays usable).
+    bool Loading() const noexcept { return FLoading || FLoadWhenShown; }
 
     // The zoom steps: +20 (past 200 back to 100) and -20 (not below 20).
     static int ZoomInRate(int rate);
@@ -99,6 +101,9 @@ private:
     int FOrientation = 1;   // Exif orientation of the shown photo
     int FLoadSerial = 0;    // a load finding it changed drops its result
     bool FLoading = false;  // a plug-in reads the photo now
+    bool FLoadWhenShown = false;   // a plug-in photo waits for the window to show
+    bool FLoadScheduled = false;
+    bool FAutoPlaced = false;      // sized around the photo, not by a stored placement
     QToolBar *FBar = nullptr;
     QString FError;
 };

@@ -320,10 +320,16 @@ TEST_F(ImagePrevTest, AHangingPluginNeitherFreezesTheViewerNorOutlastsEscape) {
     QElapsedTimer opening;
     opening.start();
     TfrmImagePrev d(*w.ListView(), QString());
+    // The window shows first, waiting; then the plug-in is asked.
+    EXPECT_TRUE(d.Loading());
+    d.show();
+    while (d.Loading() && opening.elapsed() < 15000)
+        QTest::qWait(20);
     const qint64 waited = opening.elapsed();
     ASSERT_TRUE(sinceEscape.isValid()) << "the viewer did not wait for the plug-in";
     EXPECT_LT(sinceEscape.elapsed(), 1000);
     EXPECT_GE(waited, 550);
+    EXPECT_LT(waited, 2500);   // not the helper's 20 s time limit
     EXPECT_GT(ticks, 10) << "the window's timers stood still while the plug-in was waited for";
     EXPECT_EQ(d.Page(), 0);
     EXPECT_TRUE(d.lblImageSize->text().isEmpty());
