@@ -1,6 +1,7 @@
 #include "app/print/DriverOptionsPanel.h"
 
 #include "app/PrinterSetupDialog.h"
+#include "app/print/PrinterColorPanel.h"
 #include "print/JwPrinter.h"
 
 #include <QCheckBox>
@@ -147,6 +148,7 @@ TDriverOptionsPanel *AddDriverOptions(TJwPrinterSetupDialog &dialog, TJwPrinter 
     if (auto *layout = qobject_cast<QVBoxLayout *>(dialog.layout()))
         layout->insertWidget(std::max(0, layout->count() - 1), panel);
     QObject::connect(dialog.cmbPrinter, &QComboBox::currentIndexChanged, panel, [panel] { panel->Reload(); });
+    AddPrinterColorPanel(dialog);
     return panel;
 }
 

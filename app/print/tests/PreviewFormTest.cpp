@@ -655,3 +655,46 @@ TEST_F(PreviewForm, AFitKeepsFittingAfterATypedRateWhateverTheRateBoxDoesNext)
     EXPECT_EQ(prev.ShowRate(), 200);
     EXPECT_EQ(box->currentText(), QStringLiteral("200%"));
 }
+
+TEST_F(PreviewForm, SoftProofSimulatesThePrinterProfileAndMarksColoursOutOfItsGamut)
+{
+    add(4);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    waitReady(prev);
+    // Without a printer profile there is nothing to simulate: it says so.
+    prev.actSoftProof->trigger();
+    EXPECT_FALSE(prev.actSoftProof->isChecked());
+    ASSERT_EQ(prev.boxes.size(), 1);
+    EXPECT_TRUE(prev.boxes.at(0).contains(QStringLiteral("カラープロファイルが設定されていません")));
+
+    auto greys = [](const QImage &image) {
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x) {
+                const QRgb p = rgb.pixel(x, y);
+                n += std::abs(qRed(p) - 128) <= 2 && std::abs(qGreen(p) - 128) <= 2 && std::abs(qBlue(p) - 128) <= 2;
+            }
+        return n;
+    };
+    const QImage plain = prev.Shown();
+    // SMPTE-C's gamut is a little smaller than sRGB's: the saturated swatches
+    // fall outside it.
+    const QString printer = QvPrint().CurrentPrinterName();
+    SetPrinterColorFor(printer, TPrinterColor{QStringLiteral("/usr/share/color/icc/colord/SMPTE-C-RGB.icc")});
+    prev.actSoftProof->trigger();
+    ASSERT_TRUE(prev.actSoftProof->isChecked());
+    EXPECT_TRUE(prev.actGamutWarning->isEnabled());
+    waitReady(prev);
+    EXPECT_EQ(shownCells(prev), QStringLiteral("ABCD"));   // colours close to the originals
+    prev.actGamutWarning->trigger();
+    waitReady(prev);
+    EXPECT_GT(greys(prev.Shown()), greys(plain) + 100);
+    render(prev, "frmPrev-soft-proof-gamut");
+    prev.actSoftProof->trigger();
+    waitReady(prev);
+    EXPECT_EQ(prev.Shown(), plain);
+    SetPrinterColorFor(printer, {});
+}
