@@ -168,7 +168,9 @@ struct TransformFactory {
         if (components == 1)
             return {};   // grey pixels are decoded to sRGB grey already
         const Profile out = sRgb();
-        const cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION;
+        // Photos rarely repeat a pixel: LittleCMS's one-pixel cache only costs
+        // a comparison per pixel.
+        const cmsUInt32Number flags = cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE;
         if (components == 3) {
             cmsHTRANSFORM t = cmsCreateTransform(source, kRgb32Type, out.get(), kRgb32Type, INTENT_PERCEPTUAL, flags);
             if (!t)

@@ -4,6 +4,8 @@
 #include "app/print/PreviewForm.h"
 
 #include "app/print/PageMaker.h"
+#include "app/print/PrinterColorPanel.h"
+#include "app/PrinterSetupDialog.h"
 
 #include "app/controls/NumberEdit.h"
 #include "model/ImageInfo.h"
@@ -17,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -696,5 +699,53 @@ TEST_F(PreviewForm, SoftProofSimulatesThePrinterProfileAndMarksColoursOutOfItsGa
     prev.actSoftProof->trigger();
     waitReady(prev);
     EXPECT_EQ(prev.Shown(), plain);
+    SetPrinterColorFor(printer, {});
+}
+
+TEST_F(PreviewForm, ThePrinterSetupKeepsAnOutputProfilePerPrinterAndInTheSettings)
+{
+    auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    ASSERT_NE(device, nullptr);
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    SetPrinterColorSettings(&ini);
+    const QString profile = QStringLiteral("/usr/share/color/icc/colord/AdobeRGB1998.icc");
+    {
+        TJwPrinterSetupDialog dialog(device->JwPrinter());
+        TPrinterColorPanel *panel = AddPrinterColorPanel(dialog);
+        EXPECT_EQ(panel->cmbColorProfile->currentText(), QStringLiteral("なし"));
+        EXPECT_FALSE(panel->cmbRenderingIntent->isEnabled());
+        // The system's colour folder is listed by the profiles' descriptions.
+        const int at = panel->cmbColorProfile->findData(profile);
+        ASSERT_GE(at, 0);
+        EXPECT_FALSE(panel->cmbColorProfile->itemText(at).endsWith(QLatin1String(".icc")));
+        panel->cmbColorProfile->setCurrentIndex(at);
+        EXPECT_TRUE(panel->cmbRenderingIntent->isEnabled());
+        panel->cmbRenderingIntent->setCurrentIndex(1);
+        panel->chkBlackPoint->setChecked(false);
+        dialog.show();
+        render(dialog, "dlgPrinter-color-profile");
+        dialog.accept();
+    }
+    const QString printer = QvPrint().CurrentPrinterName();
+    const TPrinterColor chosen = PrinterColorFor(printer);
+    EXPECT_EQ(chosen.profile, profile);
+    EXPECT_EQ(chosen.intent, TRenderIntent::riRelativeColorimetric);
+    EXPECT_FALSE(chosen.blackPointCompensation);
+    EXPECT_EQ(ini.ReadStr(QStringLiteral("PrinterColor"), printer, QString()), profile + QStringLiteral("|1|0"));
+    // Read back as the program does at start.
+    SetPrinterColorFor(printer, {});
+    LoadPrinterColors(ini);
+    EXPECT_EQ(PrinterColorFor(printer), chosen);
+    // Cancel changes nothing.
+    {
+        TJwPrinterSetupDialog dialog(device->JwPrinter());
+        TPrinterColorPanel *panel = AddPrinterColorPanel(dialog);
+        EXPECT_EQ(panel->Value(), chosen);
+        panel->cmbColorProfile->setCurrentIndex(0);
+        dialog.reject();
+    }
+    EXPECT_EQ(PrinterColorFor(printer), chosen);
+    SetPrinterColorSettings(nullptr);
     SetPrinterColorFor(printer, {});
 }
