@@ -94,6 +94,7 @@ int runWindow(int argc, char **argv) {
     try {
         paths = windowPaths(QApplication::arguments().mid(1));
         ApplyExifRotate(parseArguments(QApplication::arguments().mid(1)));
+        ApplyColorManage(parseArguments(QApplication::arguments().mid(1)));
     } catch (const UsageError &e) {
         std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
         return 2;

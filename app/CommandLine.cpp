@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 
+#include "graphics/ColorManagement.h"
+
 #include "app/Application.h"
 #include "app/ListPrintersCommand.h"
 #include "app/InfoCommand.h"
 #include "app/ExportCommand.h"
 #include "app/ShowDocumentCommand.h"
+#include "app/print/PrinterColorPanel.h"
 #include "model/PhotoTurn.h"
 #include "plugins/PluginSetup.h"
 #include "settings/Helpers.h"
@@ -56,6 +59,7 @@ const OptionSpec kOptions[] = {
     {"dpi", true, false},
     {"printer-option", true, false},
     {"exif-rotate", true, false},
+    {"color-manage", true, false},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -200,6 +204,35 @@ void ApplyExifRotate(const ParsedArgs &args)
         throw UsageError{QStringLiteral("--exif-rotate takes on or off, not \"%1\"").arg(it->second)};
 }
 
+bool ColorManageSetting()
+{
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    ini.SetFileName(GetSpecialFolder(TSpecialFolder::sfAppData) + QStringLiteral("Vellora/Vellora.ini"));
+    ini.SetDefaultFolder(TDefaultFolder::dfUser);
+    // The printers' output profiles come from the same file.
+    LoadPrinterColors(ini);
+    return ini.ReadBool(QStringLiteral("Option"), QStringLiteral("ColorManage"), true);
+}
+
+void ApplyColorManage(const ParsedArgs &args)
+{
+    // Also reads the printers' output profiles, whatever the switch says.
+    const bool setting = ColorManageSetting();
+    const auto it = args.options.find(QStringLiteral("color-manage"));
+    if (it == args.options.end()) {
+        SetColorManage(setting);
+        return;
+    }
+    const QString value = it->second.trimmed().toLower();
+    if (value == QLatin1String("on"))
+        SetColorManage(true);
+    else if (value == QLatin1String("off"))
+        SetColorManage(false);
+    else
+        throw UsageError{QStringLiteral("--color-manage takes on or off, not \"%1\"").arg(it->second)};
+}
+
 QString helpText()
 {
     return QStringLiteral(
@@ -223,7 +256,9 @@ QString helpText()
         "  Letter, Legal, 4x6in, 5x7in, 8x10in, or the Japanese names), --landscape, --grid COLSxROWS, --margins MM,\n"
         "  --spacing MM, --fit photo|paper|large|scale\n"
         "Photos: --exif-rotate on|off turns photos upright by their Exif orientation\n"
-        "  (default: the setting ExifRotate of section Option, on when not set)\n"
+        "  (default: the setting ExifRotate of section Option, on when not set);\n"
+        "  --color-manage on|off converts photos by their colour profiles to sRGB and tags\n"
+        "  the output as sRGB (default: the setting ColorManage of section Option, on)\n"
         "A lone -- ends the options, so that a path may begin with a dash.\n"
         "Exit status: 0 done, 1 failed, 2 bad arguments, 3 finished, but some images\n"
         "  could not be read (each is named on standard error), 130 cancelled.\n");
@@ -266,6 +301,7 @@ int runMain(int argc, char **argv)
         return runWindow(argc, argv);
     try {
         ApplyExifRotate(parsed);
+        ApplyColorManage(parsed);
     } catch (const UsageError &e) {
         std::fprintf(stderr, "vellora: %s\n", e.message.toLocal8Bit().constData());
         return 2;

@@ -38,6 +38,10 @@ bool ExifRotateSetting();
 // Sets the program-wide ExifRotate() switch from --exif-rotate on|off, or
 // from the settings file without it. UsageError for any other value.
 void ApplyExifRotate(const ParsedArgs &args);
+// The same for ColorManage() ("Option"/"ColorManage", --color-manage on|off);
+// the setting's reader also loads the printers' output profiles.
+bool ColorManageSetting();
+void ApplyColorManage(const ParsedArgs &args);
 
 int runMain(int argc, char **argv);
 

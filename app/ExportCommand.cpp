@@ -424,6 +424,7 @@ int run(const ParsedArgs &args)
     // Photos that could not be read are named once each; the run goes on
     // without them and ends with its own exit status.
     std::set<QString> unreadable;
+    std::set<QString> colorWarned;   // photos whose colour profile was refused, named once each
     paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &report) {
         const QString name = report.info ? report.info->FileName() : QString();
         if (!report.problem.isEmpty()) {
@@ -432,6 +433,11 @@ int run(const ParsedArgs &args)
             progress.end();
             std::fprintf(stderr, "vellora: %s: %s (%s)\n", name.toLocal8Bit().constData(),
                          report.problem.toLocal8Bit().constData(), report.drawn ? "drawn in part" : "cell left empty");
+        }
+        if (!report.colorProblem.isEmpty() && colorWarned.insert(name).second) {
+            progress.end();
+            std::fprintf(stderr, "vellora: %s: %s; drawn as sRGB\n", name.toLocal8Bit().constData(),
+                         report.colorProblem.toLocal8Bit().constData());
         }
         if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < kLowResolutionPpi) {
             progress.end();

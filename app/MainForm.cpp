@@ -9,6 +9,7 @@
 #include "app/FormSettings.h"
 #include "app/PluginStatus.h"
 #include "app/PrinterSetupDialog.h"
+#include "app/print/PrinterColorPanel.h"
 #include "app/controls/DropDst.h"
 #include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
@@ -127,6 +128,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));
+    SetPrinterColorSettings(&iniMain);   // the printers' output profiles are kept here
 
     createComponents();
     createActions();
@@ -188,6 +190,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
 }
 
 TfrmMain::~TfrmMain() {
+    SetPrinterColorSettings(nullptr);
     if (FPrinterTimer)
         FPrinterTimer->stop();
     if (auto *device = dynamic_cast<TDevicePrint *>(&QvPrint()))

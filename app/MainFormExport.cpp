@@ -1,5 +1,6 @@
 // The main window's export, options, help and image viewer commands.
 #include "app/MainForm.h"
+#include "graphics/ColorManagement.h"
 
 #include "app/ExportDialog.h"
 #include "app/ExportRun.h"
@@ -234,10 +235,11 @@ void TfrmMain::ChangeOptions() {
     const QString oldSusie = iniMain.ReadDirectory(kOption, QStringLiteral("Susie"), QString());
     const QString oldCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
     const bool oldRotate = ExifRotate();
+    const bool oldColor = ColorManage();
     TfrmOption dialog(iniMain, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (ExifRotate() != oldRotate) {
+    if (ExifRotate() != oldRotate || ColorManage() != oldColor) {
         lvFile->ActiveView()->viewport()->update();
         DrawPaperPreview();
     }
@@ -245,7 +247,9 @@ void TfrmMain::ChangeOptions() {
     const QString newCache = iniMain.ReadDirectory(kOption, QStringLiteral("CachePath"), temp);
     if (resolvedFolder(oldSusie) != resolvedFolder(newSusie))
         BuildPictureFilter();
-    if (resolvedFolder(oldCache) == resolvedFolder(newCache))
+    // Thumbnails are kept as shown: switching colour management makes them
+    // again, in a new cache file.
+    if (resolvedFolder(oldCache) == resolvedFolder(newCache) && ColorManage() == oldColor)
         return;
     const QString name = NewThumbnailCacheFileName(IncludeTrailingPathDelimiter(newCache));
     if (name.isEmpty()) {

@@ -1,6 +1,8 @@
 #include "app/OptionDialog.h"
 #include "app/PluginStatus.h"
 
+#include "graphics/ColorManagement.h"
+
 #include "app/controls/QvTaskDialog.h"
 #include "model/PhotoTurn.h"
 #include "settings/Helpers.h"
@@ -83,6 +85,10 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     chkExifRotate = new QCheckBox(QStringLiteral("Exif の向き情報に合わせて写真を回転する"), images);
     chkExifRotate->setObjectName(QStringLiteral("chkExifRotate"));
     imageRows->addWidget(chkExifRotate);
+    chkColorManage = new QCheckBox(tr("カラーマネジメントを行う"), images);
+    chkColorManage->setObjectName(QStringLiteral("chkColorManage"));
+    chkColorManage->setToolTip(tr("写真の埋め込みカラープロファイルに従って色を sRGB に変換し、出力に sRGB プロファイルを付けます"));
+    imageRows->addWidget(chkColorManage);
     root->addWidget(images);
     root->addStretch();
 
@@ -103,6 +109,7 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtDefaultDocument->setText(FIni.ReadStr(kOption, QStringLiteral("AutoLoad"), QString()));
     // What the program does now: --exif-rotate may have overridden the setting.
     chkExifRotate->setChecked(ExifRotate());
+    chkColorManage->setChecked(ColorManage());
 
     connect(btnTemporaryPath, &QPushButton::clicked, this,
             [this] { pickFolder(edtTemporaryPath, QStringLiteral("テンポラリフォルダ")); });
@@ -176,6 +183,10 @@ void TfrmOption::okClicked() {
     if (chkExifRotate->isChecked() != ExifRotate()) {
         FIni.WriteBool(kOption, QStringLiteral("ExifRotate"), chkExifRotate->isChecked());
         SetExifRotate(chkExifRotate->isChecked());
+    }
+    if (chkColorManage->isChecked() != ColorManage()) {
+        FIni.WriteBool(kOption, QStringLiteral("ColorManage"), chkColorManage->isChecked());
+        SetColorManage(chkColorManage->isChecked());
     }
     accept();
 }

@@ -34,6 +34,7 @@ public:
     QLineEdit *edtDefaultDocument;
     QPushButton *btnDefaultDocument;
     QCheckBox *chkExifRotate;
+    QCheckBox *chkColorManage;
     QPushButton *btnOK;
     QPushButton *btnCancel;
 

@@ -7,6 +7,7 @@
 //                               the list item, then pending events), waits
 //                               for the last thumbnail and prints wall time,
 //                               CPU time, peak memory and the longest UI stall
+#include "graphics/ColorManagement.h"
 #include "imagelist/ImageListView.h"
 #include "model/ImageInfo.h"
 
@@ -157,6 +158,8 @@ int bench(const QString &folder)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Colour management on, as the main window has it by default.
+    vellora::SetColorManage(true);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--show"))
         return show(args[2]);

@@ -766,4 +766,22 @@ int ExifOrientationOf(const QByteArray &data) noexcept
     }
 }
 
+bool ExifMarksAdobeRgb(const QByteArray &data) noexcept
+{
+    constexpr std::uint16_t kTagColorSpace = 40961;
+    constexpr std::uint16_t kTagInteropIndex = 1;
+    try {
+        TMemoryStream stream(data);
+        TExifInfo reader;
+        reader.OnError = [](TExifInfo &, int, bool &allowError) { allowError = false; };
+        if (!reader.IsExif(stream))
+            return false;
+        reader.ReadExifData(stream);
+        return reader.ReadShort(kTagColorSpace, TExifIFD::eiExif) == 0xFFFF
+               && reader.ReadAscii(kTagInteropIndex, TExifIFD::eiInteroperability).trimmed() == QLatin1String("R03");
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace vellora

@@ -235,4 +235,9 @@ TExifInfo &ExifInfo();
 // its own, so any thread may call it; never throws.
 int ExifOrientationOf(const QByteArray &data) noexcept;
 
+// True when image bytes carry the Exif mark of Adobe RGB: ColorSpace
+// "uncalibrated" (0xFFFF) with the interoperability index "R03". Like
+// ExifOrientationOf, any thread; never throws.
+bool ExifMarksAdobeRgb(const QByteArray &data) noexcept;
+
 } // namespace vellora

@@ -160,6 +160,9 @@ bool decode(const unsigned char *data, unsigned long size, const DecodeOptions *
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    const RowConverter *converter = options->converter;
+    const RowConverter *cmykConverter = cmyk && converter && converter->convertsCmyk() ? converter : nullptr;
+    const RowConverter *rowConverter = !cmyk && converter && !converter->convertsCmyk() ? converter : nullptr;
     jpeg_start_decompress(&cinfo);
     // CMYK rows go through a row of the codec's own pool (freed with it).
     JSAMPARRAY cmykRow =
@@ -169,10 +172,15 @@ bool decode(const unsigned char *data, unsigned long size, const DecodeOptions *
         std::uint8_t *row = pixels + stride * cinfo.output_scanline;
         if (cmyk) {
             jpeg_read_scanlines(&cinfo, cmykRow, 1);
-            cmykRowToRgb(cmykRow[0], row, cinfo.output_width, options->layout, cinfo.saw_Adobe_marker);
+            if (cmykConverter)
+                cmykConverter->convertRow(cmykRow[0], row, out->width, cinfo.saw_Adobe_marker);
+            else
+                cmykRowToRgb(cmykRow[0], row, cinfo.output_width, options->layout, cinfo.saw_Adobe_marker);
         } else {
             JSAMPROW target = row;
             jpeg_read_scanlines(&cinfo, &target, 1);
+            if (rowConverter)
+                rowConverter->convertRow(row, row, out->width, false);
         }
     }
     jpeg_finish_decompress(&cinfo);

@@ -65,10 +65,27 @@ protected:
     ~PixelSink() = default;
 };
 
+// Converts the colours of decoded rows as they come out of the codec, while
+// they are still in the cache (a colour-managed photo costs one pass over
+// its reduced pixels, no more). Runs inside the codec: must not throw.
+class RowConverter {
+public:
+    // True for a converter of CMYK rows, false for one of rows in the layout.
+    virtual bool convertsCmyk() const noexcept = 0;
+    // CMYK: `in` holds C, M, Y, K bytes (`inverted`: Adobe's 255 = no ink)
+    // and `out` receives the layout's pixels. Otherwise in == out, in place.
+    virtual void convertRow(const std::uint8_t *in, std::uint8_t *out, int width, bool inverted) const noexcept = 0;
+
+protected:
+    ~RowConverter() = default;
+};
+
 struct DecodeOptions {
     int reduction = 1;   // 1, 2, 4 or 8; each side of the result is rounded up
     PixelLayout layout = PixelLayout::Rgb;
     std::uint64_t maxPixels = kMaxPixels;   // of the decoded (reduced) image
+    // Applied when its kind (CMYK or not) matches the file's; else ignored.
+    const RowConverter *converter = nullptr;
 };
 
 struct DecodeResult {

@@ -16,6 +16,8 @@ struct Rows {
     int width;
     int height;
     PixelLayout layout;
+    const unsigned char *icc;   // may be null
+    unsigned int iccSize;
 };
 
 // Holds setjmp: trivially destructible locals only. On success *result is a
@@ -55,6 +57,8 @@ bool compress(const Rows *rows, int quality, unsigned char **result, unsigned lo
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    if (rows->icc && rows->iccSize > 0)
+        jpeg_write_icc_profile(&cinfo, rows->icc, rows->iccSize);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<std::uint8_t *>(rows->pixels + rows->stride * cinfo.next_scanline);
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -67,13 +71,18 @@ bool compress(const Rows *rows, int quality, unsigned char **result, unsigned lo
 } // namespace
 
 QByteArray Encode(const std::uint8_t *pixels, std::size_t stride, int width, int height, PixelLayout layout,
-                  int quality)
+                  int quality, const QByteArray &iccProfile)
 {
     if (!pixels || width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
         throw JpegError(QStringLiteral("cannot encode an image of %1 x %2 pixels").arg(width).arg(height));
     if (stride < std::size_t(width) * std::size_t(BytesPerPixel(layout)))
         throw JpegError(QStringLiteral("rows of %1 bytes are too short for %2 pixels").arg(stride).arg(width));
-    const Rows rows{pixels, stride, width, height, layout};
+    // 255 chunks of 65519 bytes at most; a larger profile is not one.
+    if (iccProfile.size() > 255 * 65519)
+        throw JpegError(QStringLiteral("colour profile of %1 bytes is too large to embed").arg(iccProfile.size()));
+    const Rows rows{pixels, stride, width, height, layout,
+                    iccProfile.isEmpty() ? nullptr : reinterpret_cast<const unsigned char *>(iccProfile.constData()),
+                    static_cast<unsigned int>(iccProfile.size())};
     detail::ErrorManager errors;
     unsigned char *buffer = nullptr;
     unsigned long size = 0;

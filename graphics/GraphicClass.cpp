@@ -1,5 +1,6 @@
 #include "graphics/GraphicClass.h"
 
+#include "graphics/ColorManagement.h"
 #include "graphics/JpegImage.h"
 #include "graphics/QvIcon.h"
 
@@ -36,10 +37,14 @@ void TGraphic::LoadFromData(const QByteArray &data)
 
 void TGraphic::LoadFromDataWithName(const QByteArray &data, const QString &fileName)
 {
+    FColorProblem.clear();
     QImage image = fileName.isEmpty() ? decode(data) : decodeNamed(data, fileName);
     if (image.isNull())
         throw EGraphicError(QStringLiteral("%1: the data holds no image").arg(FClass->Name));
-    FImage = std::move(image);
+    QString problem;
+    FImage = ColorManagedImage(std::move(image), &problem);
+    if (!problem.isEmpty())
+        FColorProblem = problem;
     FData = data;
 }
 

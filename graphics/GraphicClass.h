@@ -47,6 +47,8 @@ public:
     // Reads from the stream's position to its end.
     void LoadFromStream(TStream &stream);
     // Decodes bytes of the class's format; EGraphicError when they are not.
+    // Pictures with a colour space of their own are converted to sRGB
+    // while ColorManage() is on (graphics/ColorManagement.h).
     void LoadFromData(const QByteArray &data);
     // As LoadFromData, for classes that also go by the name the bytes came
     // from (a plug-in class tries the plug-ins of the extension first).
@@ -61,6 +63,9 @@ public:
     int Width() const noexcept { return FImage.width(); }
     int Height() const noexcept { return FImage.height(); }
     const QImage &Image() const noexcept { return FImage; }
+    // Why the colour profile of the last loaded picture was refused (it is
+    // then taken as sRGB); empty when there was none or it was used.
+    const QString &ColorProblem() const noexcept { return FColorProblem; }
     // Replaces the picture; saving then encodes it in this class's format.
     void SetImage(const QImage &image);
 
@@ -72,11 +77,14 @@ protected:
     virtual QImage decode(const QByteArray &data) = 0;
     virtual QImage decodeNamed(const QByteArray &data, const QString &) { return decode(data); }
     virtual QByteArray encode(const QImage &image) const;
+    // For a decoder that converts colours itself.
+    void setColorProblem(const QString &problem) { FColorProblem = problem; }
 
 private:
     const TGraphicClass *FClass;
     QImage FImage;
     QByteArray FData;   // the encoded form of FImage
+    QString FColorProblem;
 };
 
 // A format decoded through Qt's image plugins (bmp, png, gif, ico, tiff, ...).

@@ -1,5 +1,7 @@
 #include "graphics/JpegImage.h"
 
+#include "graphics/ColorManagement.h"
+
 #include "exif/JpegDecoder.h"
 #include "exif/JpegEncoder.h"
 
@@ -49,11 +51,19 @@ int denominator(TJPEGScale scale)
 
 TJpegImage::TJpegImage() : TGraphic(JpegImageClass()) {}
 
-QImage TJpegImage::decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning)
+QImage TJpegImage::decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning, QString *colorProblem,
+                              const jpeg::ColorInfo *colorOf)
 {
     jpeg::DecodeOptions options;
     options.reduction = denominator(scale);
     options.layout = kRgb32Layout;
+    TSourceColor color;
+    if (ColorManage()) {
+        color = SourceColorOfJpeg(colorOf ? *colorOf : jpeg::ReadColorInfo(data));
+        options.converter = color.transform.get();
+    }
+    if (colorProblem)
+        *colorProblem = color.problem;
     ImageSink sink;
     try {
         const jpeg::DecodeResult result = jpeg::Decode(data, options, sink);
@@ -76,7 +86,10 @@ bool TJpegImage::probeSize(const QByteArray &data, QSize &size)
 
 QImage TJpegImage::decode(const QByteArray &data)
 {
-    return decodeJpeg(data, FScale);
+    QString problem;
+    QImage image = decodeJpeg(data, FScale, nullptr, &problem);
+    setColorProblem(problem);
+    return image;
 }
 
 QByteArray TJpegImage::encode(const QImage &image) const
@@ -86,7 +99,7 @@ QByteArray TJpegImage::encode(const QImage &image) const
         if (rgb.isNull())
             throw jpeg::JpegError(QStringLiteral("no image"));
         return jpeg::Encode(rgb.constBits(), static_cast<std::size_t>(rgb.bytesPerLine()), rgb.width(), rgb.height(),
-                            kRgb32Layout, 90);
+                            kRgb32Layout, 90, FIccProfile);
     } catch (const jpeg::JpegError &e) {
         throw EGraphicError(QStringLiteral("JPEG image: cannot save (%1)").arg(e.reason()));
     }

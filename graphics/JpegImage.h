@@ -7,6 +7,7 @@
 // functions hold no shared state and may run on any thread.
 #pragma once
 
+#include "exif/JpegProfile.h"
 #include "graphics/GraphicClass.h"
 
 #include <QSize>
@@ -22,10 +23,19 @@ public:
     TJPEGScale Scale() const noexcept { return FScale; }
     // Takes effect at the next load (decoding again is the caller's choice).
     void SetScale(TJPEGScale scale) noexcept { FScale = scale; }
+    // A profile written into the encoded form (APP2), to say what the
+    // numbers mean; empty (the default) writes none.
+    void SetIccProfile(const QByteArray &icc) { FIccProfile = icc; }
 
     // Decodes a whole JPEG at a scale. `warning`, when given, receives the
     // codec's first warning (a cut-off file decodes in part), else empty.
-    static QImage decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning = nullptr);
+    // While ColorManage() is on, the pixels are converted to sRGB by the
+    // file's colour profile (or its Exif Adobe RGB mark) as they are decoded;
+    // `colorOf` names another JPEG's colours instead (an Exif thumbnail is in
+    // those of its photo), and `colorProblem` receives why a profile was
+    // refused (the picture is then taken as sRGB).
+    static QImage decodeJpeg(const QByteArray &data, TJPEGScale scale, QString *warning = nullptr,
+                             QString *colorProblem = nullptr, const jpeg::ColorInfo *colorOf = nullptr);
     // The full-size dimensions from the header alone; false when the bytes
     // are not a readable JPEG header.
     static bool probeSize(const QByteArray &data, QSize &size);
@@ -36,6 +46,7 @@ protected:
 
 private:
     TJPEGScale FScale = TJPEGScale::jsFullSize;
+    QByteArray FIccProfile;
 };
 
 } // namespace vellora

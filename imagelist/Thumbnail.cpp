@@ -1,5 +1,7 @@
 #include "imagelist/Thumbnail.h"
 
+#include "graphics/ColorManagement.h"
+
 #include "graphics/GraphicClass.h"
 #include "graphics/JpegImage.h"
 #include "settings/ByteReader.h"
@@ -429,7 +431,9 @@ bool MakeFromExifFile(const TThumbJob &job, TThumbJobResult &result) noexcept
         QSize thumbSize;
         if (!TJpegImage::probeSize(exif.Jpeg, thumbSize) || std::int64_t(thumbSize.width()) * thumbSize.height() > kMaxDecodedPixels)
             return false;
-        const QImage image = TJpegImage::decodeJpeg(exif.Jpeg, TJPEGScale::jsFullSize);
+        // The thumbnail is in the colours of its photo.
+        const jpeg::ColorInfo color = ColorManage() ? jpeg::ReadColorInfo(file) : jpeg::ColorInfo{};
+        const QImage image = TJpegImage::decodeJpeg(exif.Jpeg, TJPEGScale::jsFullSize, nullptr, nullptr, &color);
         if (image.isNull() || stopped(job))
             return false;
         if (job.NeedSize) {
@@ -480,7 +484,7 @@ bool MakeFromImageFile(const TThumbJob &job, TThumbJobResult &result) noexcept
             const QSize s = reader.size();
             if (s.isValid() && std::int64_t(s.width()) * s.height() > kMaxDecodedPixels)
                 return false;
-            image = reader.read();
+            image = ColorManagedImage(reader.read());
         } else {
             reader.setDevice(nullptr);
             std::lock_guard lock(pluginMutex());

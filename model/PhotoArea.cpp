@@ -221,13 +221,14 @@ TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphi
                 if (!need.isEmpty())
                     reduction = ChooseDecodeReduction(full.width(), full.height(), need.width(), need.height());
             }
-            image = TJpegImage::decodeJpeg(data, jpegScale(reduction), &out.problem);
+            image = TJpegImage::decodeJpeg(data, jpegScale(reduction), &out.problem, &out.colorProblem);
             out.fullSize = full;
             out.reduction = reduction;
         } else {
             std::unique_ptr<TGraphic> graphic = graphicClass->Create();
             graphic->LoadFromData(data);
             image = graphic->Image();
+            out.colorProblem = graphic->ColorProblem();
             out.fullSize = image.size();
         }
         out.image = onWhite(image);
@@ -381,7 +382,7 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
         if (upright)
             orientation = picture.orientation;
         turnsFor();
-        TPhotoDrawReport report{item, Index(), picture.problem, false, 0.0};
+        TPhotoDrawReport report{item, Index(), picture.problem, false, 0.0, picture.colorProblem};
         // Nothing to place for a picture that could not be loaded; the fill,
         // frame and free areas are still drawn.
         if (!picture.image.isNull() && !picture.fullSize.isEmpty()) {

@@ -36,6 +36,9 @@ struct TLoadedPicture {
     // The Exif orientation of the bytes the image came from (1 to 8; 1 when
     // they say nothing usable). The image itself is as stored.
     int orientation = 1;
+    // Why the picture's colour profile was refused (the picture is then
+    // taken as sRGB); empty when all is well.
+    QString colorProblem{};
 };
 
 // Given the full pixel size of an image, the pixels the drawing needs of it

@@ -30,6 +30,7 @@ struct TPhotoDrawReport {
     QString problem;           // why it is missing or partly drawn; empty when all is well
     bool drawn = false;        // the photo (or the part that was read) is on the page
     double effectivePpi = 0;   // source pixels per printed inch, when drawn
+    QString colorProblem{};    // why its colour profile was refused (drawn as sRGB)
 };
 using TPhotoDrawnEvent = std::function<void(const TPhotoDrawReport &report)>;
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "graphics/ColorManagement.h"
 #include "graphics/JpegImage.h"
 #include "model/ImageListItems.h"
 #include "model/ImageInfo.h"
@@ -55,9 +56,13 @@ void setJfifDensity(QByteArray &jpeg, int dpi)
     }
 }
 
-QByteArray encodePage(const QImage &image, int dpi)
+// Pages are drawn in sRGB; with colour management on they say so (a PDF
+// says it once for all its pages, see PdfFile).
+QByteArray encodePage(const QImage &image, int dpi, bool tagged)
 {
     TJpegImage jpeg;
+    if (tagged)
+        jpeg.SetIccProfile(SRgbProfileData());
     jpeg.SetImage(image);
     QByteArray data = jpeg.SaveToData();
     setJfifDensity(data, dpi);
@@ -69,6 +74,8 @@ class PageTarget {
 public:
     virtual ~PageTarget() = default;
     virtual void add(const QByteArray &jpeg) = 0;
+    // Whether page images carry the sRGB profile themselves.
+    virtual bool tagsPages() const { return false; }
     // Closes what was begun after a normal end or a cancel.
     virtual void finish() = 0;
     // Closes what was begun while an error passes; must not throw.
@@ -96,6 +103,7 @@ public:
         }
         ++FNum;
     }
+    bool tagsPages() const override { return ColorManage(); }
     void finish() override {}
     void abandon() noexcept override {}
 
@@ -116,6 +124,8 @@ public:
         FRect.prTop = MMToPoint(g.top);
         FRect.prRight = MMToPoint(g.paperWidth - g.right);
         FRect.prBottom = MMToPoint(g.paperHeight - g.bottom);
+        if (ColorManage())
+            FPdf.SetRgbProfile(SRgbProfileData());
     }
 
     // The document is begun with its first produced page and each further
@@ -150,7 +160,10 @@ private:
 // pipelining, the previous page is compressed while the next one is drawn.
 class PageEncoder {
 public:
-    PageEncoder(PageTarget &target, int dpi, bool pipelined) : FTarget(target), FDpi(dpi), FPipelined(pipelined) {}
+    PageEncoder(PageTarget &target, int dpi, bool pipelined)
+        : FTarget(target), FDpi(dpi), FPipelined(pipelined), FTagged(target.tagsPages())
+    {
+    }
     ~PageEncoder()
     {
         if (FPending.valid())
@@ -160,12 +173,14 @@ public:
     void add(QImage image)
     {
         if (!FPipelined) {
-            FTarget.add(encodePage(image, FDpi));
+            FTarget.add(encodePage(image, FDpi, FTagged));
             return;
         }
         flush();
         const int dpi = FDpi;
-        FPending = std::async(std::launch::async, [page = std::move(image), dpi] { return encodePage(page, dpi); });
+        const bool tagged = FTagged;
+        FPending = std::async(std::launch::async,
+                              [page = std::move(image), dpi, tagged] { return encodePage(page, dpi, tagged); });
     }
     void flush()
     {
@@ -177,6 +192,7 @@ private:
     PageTarget &FTarget;
     int FDpi;
     bool FPipelined;
+    bool FTagged;
     std::future<QByteArray> FPending;
 };
 
@@ -252,6 +268,29 @@ QString jobTitle(TPhotoPaper &paper)
     return {};
 }
 
+// The page rendered (at the device's resolution, over the canvas's own
+// pixel grid), converted and drawn 1:1.
+void drawConvertedPage(RunState &run, int page, QPainter &canvas, const TPageGeometry &device,
+                       const TColorTransform &toPrinter)
+{
+    const QRect area = canvas.viewport();
+    TPageGeometry g = device;
+    g.widthPx = area.width();
+    g.heightPx = area.height();
+    QImage image(g.widthPx, g.heightPx, QImage::Format_RGB32);
+    if (image.isNull())
+        throw Error(QCoreApplication::translate("vellora", "ページ (%1 × %2 ピクセル) を作るメモリが足りません。用紙サイズか解像度を小さくしてください。")
+                        .arg(g.widthPx)
+                        .arg(g.heightPx));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        DrawPrintPage(run.paper, page, painter, g, run.opts.Adjusts);
+    }
+    toPrinter.Apply(image);
+    canvas.drawImage(0, 0, image);
+}
+
 void printToPrinter(RunState &run)
 {
     TDevicePrint *device = printingDevice();
@@ -265,6 +304,12 @@ void printToPrinter(RunState &run)
     const int repeat = device->HasCopies() ? 1 : std::max<int>(1, run.opts.Copies);
     const int passes = run.opts.Collate ? repeat : 1;
     const int each = run.opts.Collate ? 1 : repeat;
+    // With an output profile the page is drawn in sRGB first, converted into
+    // the printer's colours and handed over as one picture.
+    QString profileProblem;
+    const TColorTransformPtr toPrinter = PrinterTransform(PrinterColorFor(device->CurrentPrinterName()), &profileProblem);
+    if (!profileProblem.isEmpty())
+        throw Error(profileProblem);
     // The job starts with the first produced page: a range without pages
     // sends no blank sheet.
     bool started = false;
@@ -290,7 +335,10 @@ void printToPrinter(RunState &run)
                     g.dpiY = device->DPI().cy;
                     g.left = device->MMLeftMargin();
                     g.top = device->MMTopMargin();
-                    DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
+                    if (toPrinter)
+                        drawConvertedPage(run, page, *canvas, g, *toPrinter);
+                    else
+                        DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
                 }
             });
         }

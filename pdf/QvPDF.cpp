@@ -107,6 +107,21 @@ TPDFAddress *TQvPDF::OpenAction()
     return FRoot->OpenAction();
 }
 
+void TQvPDF::SetRgbProfile(const QByteArray &icc)
+{
+    checkNotPrinting();
+    FRgbProfile = icc;
+}
+
+TPDFIccProfile *TQvPDF::RgbProfileObject()
+{
+    if (FRgbProfile.isEmpty() || !FRoot)
+        return nullptr;
+    if (!FRgbProfileObject)
+        FRgbProfileObject = FObjects.Add<TPDFIccProfile>(FRgbProfile, 3);
+    return FRgbProfileObject;
+}
+
 TPDFOutlines *TQvPDF::Outlines()
 {
     if (!FRoot)
@@ -140,6 +155,7 @@ void TQvPDF::ForgetObjects()
     FCurrentPage = nullptr;
     FRoot = nullptr;
     FInfo = nullptr;
+    FRgbProfileObject = nullptr;
 }
 
 // --- the document
@@ -173,6 +189,7 @@ TPDFPage *TQvPDF::startDocument()
     FPrinting = true;
     try {
         FObjects.Clear();
+        FRgbProfileObject = nullptr;
         FCreationDate = FModDate = QDateTime::currentDateTime();
         FRoot = FObjects.Add<TPDFCatalog>();
         FRoot->FPageLayout = FPageLayout;
@@ -311,6 +328,7 @@ void TQvPDF::releaseAll()
     FCurrentPage = nullptr;
     FInfo = nullptr;
     FRoot = nullptr;
+    FRgbProfileObject = nullptr;
     FOutput = nullptr;
     FOwnedOutput.reset();
     FNeedCloseStream = false;

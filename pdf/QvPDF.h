@@ -22,6 +22,8 @@
 
 namespace vellora::pdf {
 
+class TPDFIccProfile;
+
 class TQvPDF {
 public:
     TQvPDF();
@@ -67,6 +69,14 @@ public:
     void SetModDate(const QDateTime &v);
     TPDFAddress *OpenAction();                 // the catalog's, made on first use; needs an open document
     TPDFOutlines *Outlines();                  // likewise
+    // An ICC profile that says what the numbers of RGB images mean: while
+    // set, RGB images use one shared /ICCBased colour space made of it
+    // instead of /DeviceRGB. Empty (the default): /DeviceRGB.
+    const QByteArray &RgbProfile() const noexcept { return FRgbProfile; }
+    void SetRgbProfile(const QByteArray &icc);   // not while printing
+    // The document's stream of RgbProfile(), made on first use; null when
+    // there is no profile or no open document.
+    TPDFIccProfile *RgbProfileObject();
     int PageCount() const noexcept { return FCurrentPageNumber; }
     TPDFPageLayout PageLayout() const;
     void SetPageLayout(TPDFPageLayout v);
@@ -130,6 +140,8 @@ private:
     QString FPDFVersion = QStringLiteral("1.3");
     bool FPrinting = false;
     TPDFCatalog *FRoot = nullptr;
+    QByteArray FRgbProfile;
+    TPDFIccProfile *FRgbProfileObject = nullptr;
     QString FSubject;
     QString FTitle;
     TPDFTrapped FTrapped = TPDFTrapped::ptrFalse;

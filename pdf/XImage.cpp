@@ -100,7 +100,42 @@ void copyFileToSink(const QString &path, std::int64_t expected, Sink &out)
         throw IoError(path, 0, QStringLiteral("the temporary file was changed"));
 }
 
+// --- TPDFIccProfile
+
+TPDFIccProfile::TPDFIccProfile(TQvPDFObjects *AOwner, const QByteArray &icc, int components)
+    : TPDFObject(AOwner), FComponents(components)
+{
+    if (const TQvPDF *doc = Document())
+        FFilters.Assign(doc->DefaultFilters());
+    ByteArraySink out(FStream);
+    FilterChain chain(FFilters, out);
+    chain.input().write(icc);
+    chain.input().finish();
+}
+
+void TPDFIccProfile::WriteBody(Sink &out)
+{
+    WriteLine(out, std::string_view("<<"));
+    WriteLine(out, "/N " + formatInt(FComponents));
+    WriteLine(out, std::string(FComponents == 1 ? "/Alternate /DeviceGray" : FComponents == 4 ? "/Alternate /DeviceCMYK"
+                                                                                               : "/Alternate /DeviceRGB"));
+    WriteLine(out, "/Length " + formatInt(FStream.size()));
+    WriteLine(out, QStringLiteral("/Filter ") + FFilters.Text());
+    WriteLine(out, std::string_view(">>"));
+    WriteLine(out, std::string_view("stream"));
+    out.write(FStream);
+    WriteText(out, std::string_view(), false, true);
+    WriteLine(out, std::string_view("endstream"));
+}
+
 // --- TPDFXImage
+
+void TPDFXImage::useRgbColorSpace()
+{
+    TQvPDF *doc = Document();
+    FIccProfile = doc ? doc->RgbProfileObject() : nullptr;
+    SetColorSpace(FIccProfile ? TPDFColorSpace::pcsICCBased : TPDFColorSpace::pcsDeviceRGB);
+}
 
 TPDFXImage::TPDFXImage(TQvPDFObjects *AOwner) : TPDFXObject(AOwner)
 {
@@ -173,7 +208,7 @@ void TPDFXImage::WriteImage(const QImage &Image)
 {
     FWidth = Image.width();
     FHeight = Image.height();
-    SetColorSpace(TPDFColorSpace::pcsDeviceRGB);
+    useRgbColorSpace();
     FBitsPerComponent = 8;
     if (const TQvPDF *doc = Document())
         FFilters.Assign(doc->DefaultFilters());
@@ -196,7 +231,7 @@ void TPDFXImage::WriteJPEG(const QByteArray &Jpeg, const JpegInfo &info)
     else if (info.components == 4)
         SetColorSpace(TPDFColorSpace::pcsDeviceCMYK);
     else
-        SetColorSpace(TPDFColorSpace::pcsDeviceRGB);
+        useRgbColorSpace();
     FBitsPerComponent = 8;
     FFilters.Clear();
     FFilters.Add(TPDFFilter::pfiDCTDecode);
@@ -226,7 +261,10 @@ void TPDFXImage::WriteBody(Sink &out)
         WriteLine(out, QStringLiteral("/Name ") + FName);
     WriteLine(out, "/Width " + formatInt(FWidth));
     WriteLine(out, "/Height " + formatInt(FHeight));
-    WriteLine(out, std::string("/ColorSpace ") + ColorSpaceName(FColorSpace));
+    if (FColorSpace == TPDFColorSpace::pcsICCBased && FIccProfile)
+        WriteLine(out, QStringLiteral("/ColorSpace [/ICCBased ") + FIccProfile->ReferenceString() + QLatin1Char(']'));
+    else
+        WriteLine(out, std::string("/ColorSpace ") + ColorSpaceName(FColorSpace));
     WriteLine(out, "/BitsPerComponent " + formatInt(FBitsPerComponent));
     WriteLine(out, "/Length " + formatInt(FLength));
     WriteLine(out, QStringLiteral("/Filter ") + FFilters.Text());

@@ -46,6 +46,19 @@ protected:
     QString FSubType;
 };
 
+// An ICC profile stream, the body of an /ICCBased colour space; one per
+// document, shared by its images.
+class TPDFIccProfile : public TPDFObject {
+public:
+    TPDFIccProfile(TQvPDFObjects *AOwner, const QByteArray &icc, int components);
+    void WriteBody(Sink &out) override;
+
+private:
+    QByteArray FStream;   // the profile through the document's default filters
+    TPDFFilters FFilters;
+    int FComponents;
+};
+
 class TPDFXImage : public TPDFXObject {
 public:
     explicit TPDFXImage(TQvPDFObjects *AOwner);
@@ -74,6 +87,10 @@ public:
     void SetName(const QString &v) { FName = v; }
 
     void ClearFilters() { FFilters.Clear(); }
+    // The shared ICC colour space an /ICCBased image refers to (the
+    // document's RgbProfileObject(), which the paths below pick for RGB
+    // images).
+    TPDFIccProfile *IccProfile() const noexcept { return FIccProfile; }
     // The bitmap path: RGB samples on white through the document's default filters.
     void WriteImage(const QImage &Image);
     // The JPEG path: the bytes are kept unchanged behind /DCTDecode.
@@ -86,7 +103,11 @@ public:
     void ReleaseData() override;
 
 private:
+    // RGB: the document's ICC colour space when it has one, else DeviceRGB.
+    void useRgbColorSpace();
+
     TPDFColorSpace FColorSpace = TPDFColorSpace::pcsDeviceRGB;
+    TPDFIccProfile *FIccProfile = nullptr;   // owned by the document's object list
     QString FDecode;
     std::uint8_t FBitsPerComponent = 8;
     TPDFFilters FFilters;

@@ -1,6 +1,7 @@
 #include "app/print/DriverOptionsPanel.h"
 
 #include "app/PrinterSetupDialog.h"
+#include "app/print/PrinterColorPanel.h"
 #include "app/print/PrinterFaults.h"
 #include "print/JwPrinter.h"
 
@@ -171,6 +172,7 @@ TDriverOptionsPanel *AddDriverOptions(TJwPrinterSetupDialog &dialog, TJwPrinter 
         QObject::connect(combo, &QComboBox::currentIndexChanged, panel, [panel] { panel->Refresh(); });
     QObject::connect(panel, &TDriverOptionsPanel::valuesChanged, &dialog, [&dialog] { dialog.RefreshConstraints(); });
     dialog.RefreshConstraints();
+    AddPrinterColorPanel(dialog);
     return panel;
 }
 

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStatusBar>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -86,6 +87,8 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
     pages->addAction(actPageLast);
     pages->addSeparator();
     pages->addAction(actGuide);
+    pages->addAction(actSoftProof);
+    pages->addAction(actGamutWarning);
     pages->addAction(actClose);
 
     scbPreview = new TZoomPanView(this);
@@ -199,6 +202,13 @@ void TfrmPrev::makeActions()
     make(actPageLast, "actPageLast", QStringLiteral("最終ページ"), QStringLiteral("最終ページ"), QKeySequence(Qt::CTRL | Qt::Key_L));
     actGuide->setCheckable(true);
     actGuide->setChecked(true);
+    make(actSoftProof, "actSoftProof", tr("ソフトプルーフ"), tr("プリンタのカラープロファイルで印刷結果を再現"), QKeySequence());
+    actSoftProof->setCheckable(true);
+    make(actGamutWarning, "actGamutWarning", tr("色域外を表示"), tr("プリンタで再現できない色を灰色で表示"), QKeySequence());
+    actGamutWarning->setCheckable(true);
+    actGamutWarning->setEnabled(false);
+    connect(actSoftProof, &QAction::toggled, this, [this] { updateProof(); });
+    connect(actGamutWarning, &QAction::toggled, this, [this] { updateProof(); });
 
     connect(actPrint, &QAction::triggered, this, [this] { done(kPreviewPrint); });
     connect(actQuickPrint, &QAction::triggered, this, [this] { done(kPreviewQuickPrint); });
@@ -570,6 +580,27 @@ void TfrmPrev::pageMade(int page, QSize size, const QImage &image, const QString
         showPage();
 }
 
+void TfrmPrev::updateProof()
+{
+    FProof.reset();
+    actGamutWarning->setEnabled(actSoftProof->isChecked());
+    if (actSoftProof->isChecked()) {
+        const TPrinterColor printer = PrinterColorFor(QvPrint().CurrentPrinterName());
+        QString problem;
+        FProof = SoftProofTransform(printer, actGamutWarning->isChecked(), &problem);
+        if (!FProof) {
+            const QSignalBlocker block(actSoftProof);
+            actSoftProof->setChecked(false);
+            actGamutWarning->setEnabled(false);
+            ShowErrorBox(tr("ソフトプルーフを表示できません"),
+                         printer.IsNone() ? tr("プリンタのカラープロファイルが設定されていません。プリンタの設定で選んでください。")
+                                          : problem);
+        }
+    }
+    if (FPrinting)
+        showPage();
+}
+
 void TfrmPrev::compose(const QImage *made, const QSize &paper, const QRect &pageRect)
 {
     const double dpr = devicePixelRatioF2();
@@ -584,7 +615,12 @@ void TfrmPrev::compose(const QImage *made, const QSize &paper, const QRect &page
             p.fillRect(sheet.translated(2, 2), fromColorValue(FShadowColor));
         p.fillRect(sheet, FPaperColor);
         const QRect printable = pageRect.translated(sheet.topLeft());
-        if (made) {
+        if (made && FProof) {
+            QImage proofed = *made;
+            FProof->Apply(proofed);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(printable, proofed);
+        } else if (made) {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(printable, *made);
         }

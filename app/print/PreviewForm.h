@@ -14,6 +14,8 @@
 #include <QColor>
 #include <QDialog>
 #include <QImage>
+
+#include "graphics/ColorManagement.h"
 #include <functional>
 #include <list>
 #include <memory>
@@ -119,6 +121,10 @@ signals:
 
 public:
 
+    // Soft proof: the page as the printer's output profile renders it
+    // (PrinterColorFor the current printer), colours out of its gamut grey
+    // while actGamutWarning is on as well.
+    QAction *actSoftProof, *actGamutWarning;
     QAction *actPrint, *actQuickPrint, *actGuide, *actClose, *actShowUp, *actShowDown, *actShowSame,
         *actShowWidth, *actShowAll, *actPageFirst, *actPagePrior, *actPageNext, *actPageLast;
     QComboBox *cmbShowRate;
@@ -148,6 +154,7 @@ private:
     // The rate box shows the rate as the window wrote it, not edited since.
     bool rateTextUntouched() const;
     void showPage();
+    void updateProof();
     // The page at the current zoom: its geometry, sheet and printable rectangles.
     TPageGeometry displayGeometry(QSize *paper, QRect *printable) const;
     void compose(const QImage *made, const QSize &paper, const QRect &pageRect);
@@ -188,6 +195,7 @@ private:
     int FPagesMade = 0;
     QImage FShown;
     bool FReady = false;
+    TColorTransformPtr FProof;   // while soft proofing
     QSize FWanted;                   // size of the current page at the current zoom
     TPageMaker *FMaker = nullptr;
     TDrawGuideEvent FOnDrawGuide;

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "graphics/ColorManagement.h"
 #include "model/PhotoTurn.h"
 #include "settings/Version.h"
 
@@ -116,4 +117,49 @@ TEST(CommandLine, ExifRotateComesFromTheOptionElseFromTheSetting)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("--exif-rotate takes on or off"));
+}
+
+TEST(CommandLine, ColorManageComesFromTheSettingOrTheOptionAndPrinterProfilesFromTheSettings)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const bool old = vellora::ColorManage();
+    const struct {
+        const char *ini;   // null: no settings file
+        QStringList args;
+        bool expected;
+    } cases[] = {
+        {nullptr, {"--info", "a.jpg"}, true},   // on unless set otherwise
+        {"[Option]\nColorManage=0\n", {"--info", "a.jpg"}, false},
+        {"[Option]\nColorManage=0\n", {"--color-manage", "on", "--info", "a.jpg"}, true},
+        {"[Option]\nColorManage=1\n", {"--color-manage=off", "--info", "a.jpg"}, false},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(config.path() + QStringLiteral("/Vellora/Vellora.ini"));
+        if (c.ini) {
+            QDir().mkpath(config.path() + QStringLiteral("/Vellora"));
+            QFile ini(config.path() + QStringLiteral("/Vellora/Vellora.ini"));
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(c.ini);
+        }
+        vellora::SetColorManage(!c.expected);
+        ApplyColorManage(parseArguments(c.args));
+        EXPECT_EQ(vellora::ColorManage(), c.expected) << c.args.join(' ').toStdString();
+    }
+    EXPECT_THROW(ApplyColorManage(parseArguments({"--color-manage", "maybe"})), UsageError);
+    // A printer's output profile is read with the setting.
+    QFile ini(config.path() + QStringLiteral("/Vellora/Vellora.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[PrinterColor]\nPhoto Printer=/p/paper.icc|1|0\n");
+    ini.close();
+    ApplyColorManage(parseArguments({"--info", "a.jpg"}));
+    const vellora::TPrinterColor color = vellora::PrinterColorFor(QStringLiteral("Photo Printer"));
+    EXPECT_EQ(color.profile, QStringLiteral("/p/paper.icc"));
+    EXPECT_EQ(color.intent, vellora::TRenderIntent::riRelativeColorimetric);
+    EXPECT_FALSE(color.blackPointCompensation);
+    vellora::SetPrinterColorFor(QStringLiteral("Photo Printer"), {});
+    vellora::SetColorManage(old);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }

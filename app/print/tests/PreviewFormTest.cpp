@@ -4,6 +4,8 @@
 #include "app/print/PreviewForm.h"
 
 #include "app/print/PageMaker.h"
+#include "app/print/PrinterColorPanel.h"
+#include "app/PrinterSetupDialog.h"
 
 #include "app/controls/NumberEdit.h"
 #include "model/ImageInfo.h"
@@ -17,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -654,4 +657,95 @@ TEST_F(PreviewForm, AFitKeepsFittingAfterATypedRateWhateverTheRateBoxDoesNext)
     EXPECT_EQ(prev.FitMode(), TPageFitMode::pfmNoFit);
     EXPECT_EQ(prev.ShowRate(), 200);
     EXPECT_EQ(box->currentText(), QStringLiteral("200%"));
+}
+
+TEST_F(PreviewForm, SoftProofSimulatesThePrinterProfileAndMarksColoursOutOfItsGamut)
+{
+    add(4);
+    Preview prev;
+    prev.SetPaper(&paper);
+    prev.show();
+    waitReady(prev);
+    // Without a printer profile there is nothing to simulate: it says so.
+    prev.actSoftProof->trigger();
+    EXPECT_FALSE(prev.actSoftProof->isChecked());
+    ASSERT_EQ(prev.boxes.size(), 1);
+    EXPECT_TRUE(prev.boxes.at(0).contains(QStringLiteral("カラープロファイルが設定されていません")));
+
+    auto greys = [](const QImage &image) {
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x) {
+                const QRgb p = rgb.pixel(x, y);
+                n += std::abs(qRed(p) - 128) <= 2 && std::abs(qGreen(p) - 128) <= 2 && std::abs(qBlue(p) - 128) <= 2;
+            }
+        return n;
+    };
+    const QImage plain = prev.Shown();
+    // SMPTE-C's gamut is a little smaller than sRGB's: the saturated swatches
+    // fall outside it.
+    const QString printer = QvPrint().CurrentPrinterName();
+    SetPrinterColorFor(printer, TPrinterColor{QStringLiteral("/usr/share/color/icc/colord/SMPTE-C-RGB.icc")});
+    prev.actSoftProof->trigger();
+    ASSERT_TRUE(prev.actSoftProof->isChecked());
+    EXPECT_TRUE(prev.actGamutWarning->isEnabled());
+    waitReady(prev);
+    EXPECT_EQ(shownCells(prev), QStringLiteral("ABCD"));   // colours close to the originals
+    prev.actGamutWarning->trigger();
+    waitReady(prev);
+    EXPECT_GT(greys(prev.Shown()), greys(plain) + 100);
+    render(prev, "frmPrev-soft-proof-gamut");
+    prev.actSoftProof->trigger();
+    waitReady(prev);
+    EXPECT_EQ(prev.Shown(), plain);
+    SetPrinterColorFor(printer, {});
+}
+
+TEST_F(PreviewForm, ThePrinterSetupKeepsAnOutputProfilePerPrinterAndInTheSettings)
+{
+    auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
+    ASSERT_NE(device, nullptr);
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    SetPrinterColorSettings(&ini);
+    const QString profile = QStringLiteral("/usr/share/color/icc/colord/AdobeRGB1998.icc");
+    {
+        TJwPrinterSetupDialog dialog(device->JwPrinter());
+        TPrinterColorPanel *panel = AddPrinterColorPanel(dialog);
+        EXPECT_EQ(panel->cmbColorProfile->currentText(), QStringLiteral("なし"));
+        EXPECT_FALSE(panel->cmbRenderingIntent->isEnabled());
+        // The system's colour folder is listed by the profiles' descriptions.
+        const int at = panel->cmbColorProfile->findData(profile);
+        ASSERT_GE(at, 0);
+        EXPECT_FALSE(panel->cmbColorProfile->itemText(at).endsWith(QLatin1String(".icc")));
+        panel->cmbColorProfile->setCurrentIndex(at);
+        EXPECT_TRUE(panel->cmbRenderingIntent->isEnabled());
+        panel->cmbRenderingIntent->setCurrentIndex(1);
+        panel->chkBlackPoint->setChecked(false);
+        dialog.show();
+        render(dialog, "dlgPrinter-color-profile");
+        dialog.accept();
+    }
+    const QString printer = QvPrint().CurrentPrinterName();
+    const TPrinterColor chosen = PrinterColorFor(printer);
+    EXPECT_EQ(chosen.profile, profile);
+    EXPECT_EQ(chosen.intent, TRenderIntent::riRelativeColorimetric);
+    EXPECT_FALSE(chosen.blackPointCompensation);
+    EXPECT_EQ(ini.ReadStr(QStringLiteral("PrinterColor"), printer, QString()), profile + QStringLiteral("|1|0"));
+    // Read back as the program does at start.
+    SetPrinterColorFor(printer, {});
+    LoadPrinterColors(ini);
+    EXPECT_EQ(PrinterColorFor(printer), chosen);
+    // Cancel changes nothing.
+    {
+        TJwPrinterSetupDialog dialog(device->JwPrinter());
+        TPrinterColorPanel *panel = AddPrinterColorPanel(dialog);
+        EXPECT_EQ(panel->Value(), chosen);
+        panel->cmbColorProfile->setCurrentIndex(0);
+        dialog.reject();
+    }
+    EXPECT_EQ(PrinterColorFor(printer), chosen);
+    SetPrinterColorSettings(nullptr);
+    SetPrinterColorFor(printer, {});
 }
