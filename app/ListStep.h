@@ -7,6 +7,8 @@
 #include "model/ImageInfo.h"
 #include "model/Types.h"
 
+#include <QStringList>
+
 #include <memory>
 #include <utility>
 #include <vector>
@@ -23,6 +25,7 @@ struct TListStep {
         int RecordIndex = 0;
         bool Checked = false;
         bool Selected = false;
+        QStringList Texts;   // the entry's column texts, so they need not be made again
     };
 
     explicit TListStep(Kind kind) : Kind_(kind) {}

@@ -1213,12 +1213,14 @@ void TfrmMain::PrintPaper() {
     if (!ConfirmLowResolution(this, *FPaper, FPaper->PrintOptions(), &iniMain))
         return;
     TPhotoProblems problems;
-    runWithProgress(QStringLiteral("印刷しています"), false,
+    const bool canceled = runWithProgress(QStringLiteral("印刷しています"), false,
                     [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); },
                     [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
     // A print that went well needs no box; one with problems says which photos.
     if (!problems.Empty())
-        reportPhotoProblems(QStringLiteral("印刷"), QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
+        reportPhotoProblems(QStringLiteral("印刷"),
+                            canceled ? QStringLiteral("印刷を中止しました。問題のある画像があります")
+                                     : QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
                             QString(), problems);
 }
 

@@ -315,7 +315,8 @@ private:
     void endAdd();
     void noteAdded(TImageInfo *info);
     void removeEntries(const QList<TImageInfo *> &infos);
-    TImageListItem *insertInfoItem(int index, TImageInfo *info, bool checked, bool selected);
+    TImageListItem *insertInfoItem(int index, TImageInfo *info, bool checked, bool selected,
+                                   const QStringList *texts = nullptr);
     void recoveryTick();
     QByteArray recoverySnapshot();
     // Empty when restored, else why not.

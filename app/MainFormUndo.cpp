@@ -153,7 +153,8 @@ void TfrmMain::removeEntries(const QList<TImageInfo *> &infos) {
     pushStep(std::move(step));
 }
 
-TImageListItem *TfrmMain::insertInfoItem(int index, TImageInfo *info, bool checked, bool selected) {
+TImageListItem *TfrmMain::insertInfoItem(int index, TImageInfo *info, bool checked, bool selected,
+                                         const QStringList *texts) {
     TImageListItem *item = lvFile->Items().Insert(index, info->FileName());
     item->SetData(info);
     {
@@ -168,7 +169,11 @@ TImageListItem *TfrmMain::insertInfoItem(int index, TImageInfo *info, bool check
     }
     if (info->ImageWidth() > 0 && info->ImageHeight() > 0)
         item->SetImageSize(TIntSize{info->ImageWidth(), info->ImageHeight()});
-    setSubItems(*item, *info);
+    // Nothing of the record changed while it was out of the list.
+    if (texts && !texts->isEmpty())
+        item->SetSubItems(*texts);
+    else
+        setSubItems(*item, *info);
     return item;
 }
 
@@ -242,6 +247,7 @@ void TfrmMain::applyStep(TListStep &step) {
                 if (e.ListIndex >= 0) {
                     e.Checked = items.Item(e.ListIndex)->Checked();
                     e.Selected = items.Item(e.ListIndex)->Selected();
+                    e.Texts = items.Item(e.ListIndex)->SubItems();
                 }
             }
             std::sort(byList.begin(), byList.end(), [&](std::size_t a, std::size_t b) {
@@ -277,7 +283,7 @@ void TfrmMain::applyStep(TListStep &step) {
             for (std::size_t k : byList) {
                 const TListStep::Entry &e = step.Entries[k];
                 if (e.ListIndex >= 0)
-                    insertInfoItem(std::min(e.ListIndex, items.Count()), e.Info, e.Checked, e.Selected);
+                    insertInfoItem(std::min(e.ListIndex, items.Count()), e.Info, e.Checked, e.Selected, &e.Texts);
             }
         }
         step.Present = !step.Present;

@@ -616,6 +616,13 @@ TEST_F(MainFormTest, PrintPaperOnAQueueOfThePrintServer) {
     TfrmProgress::SetPumpInterval(0);
     {
         TfrmMain w;
+        // 65 × 49 pixels in an A4 cell print blurred: each run ends with a box
+        // that says so.
+        QStringList told;
+        w.OnQuestion = [&told](TQvTaskDialog &d, int &, bool &) {
+            told << d.Instruction() + QLatin1Char('|') + d.Content();
+            return idOk;
+        };
         w.show();
         EXPECT_EQ(w.StatusText(2), queue.name());
         const int perPage = w.Paper().PhotoAreas().Count();
@@ -640,6 +647,10 @@ TEST_F(MainFormTest, PrintPaperOnAQueueOfThePrintServer) {
         ASSERT_TRUE(QFile::exists(queue.output()));
         const QString info = test::runTool(QStringLiteral("pdfinfo"), {queue.output()});
         EXPECT_EQ(QRegularExpression(QStringLiteral("Pages:\\s*(\\d+)")).match(info).captured(1), QStringLiteral("3"));
+        ASSERT_EQ(told.size(), 2);
+        EXPECT_TRUE(told[0].startsWith(QStringLiteral("印刷を中止しました。問題のある画像があります|"))) << told[0].toStdString();
+        EXPECT_TRUE(told[1].startsWith(QStringLiteral("印刷は終了しましたが、問題のある画像があります|"))) << told[1].toStdString();
+        EXPECT_TRUE(told[1].contains(QStringLiteral("gradient-65x49.jpg (3ページ"))) << told[1].toStdString();
     }
     TfrmProgress::SetPumpInterval(40);
     SetQvPrint(std::move(previous));
