@@ -253,7 +253,9 @@ void TJwPrinterSetupDialog::reject() {
 
 bool ExecuteSystemPrinterSetup(QWidget *parent) {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
-    if (device && device->PrinterNames().isEmpty() && !device->JwPrinter().ServerReachable()) {
+    const bool serverDown = device ? device->PrinterNames().isEmpty() && !device->JwPrinter().ServerReachable()
+                                   : !SystemPrintServerReachable();
+    if (serverDown) {
         const TPrinterFault f = ServerDownFault({});
         throw Error(f.instruction + QLatin1Char('\n') + f.text);
     }

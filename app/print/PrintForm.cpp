@@ -36,11 +36,12 @@ TDevicePrint *device()
     return d && !d->PrinterNames().isEmpty() ? d : nullptr;
 }
 
-// The printing system is there but does not answer.
+// The printing system is there but does not answer (now, or when the
+// program started and found no printer).
 bool serverDown()
 {
     auto *d = dynamic_cast<TDevicePrint *>(&QvPrint());
-    return d && !d->JwPrinter().ServerReachable();
+    return d ? !d->JwPrinter().ServerReachable() : !SystemPrintServerReachable();
 }
 
 // A queue's name in the list, with its state when it takes no jobs.
@@ -507,7 +508,12 @@ bool TfrmPrint::checkBeforePrint()
     }
     TDevicePrint *d = device();
     if (!d) {
-        ShowErrorBox(tr("プリンタがありません"), tr("プリンタがインストールされていないため、印刷できません。"));
+        if (serverDown()) {
+            const TPrinterFault f = ServerDownFault(chosen);
+            ShowErrorBox(f.instruction, f.text);
+        } else {
+            ShowErrorBox(tr("プリンタがありません"), tr("プリンタがインストールされていないため、印刷できません。"));
+        }
         refill();
         return false;
     }
