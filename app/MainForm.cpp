@@ -474,7 +474,8 @@ void TfrmMain::createActions() {
         a->setData(tag);   // TSortColumn ordinal
         FSortGroup->addAction(a);
     }
-    Action(QStringLiteral("actAutoSort"))->setCheckable(true);
+    FAutoSortAction = Action(QStringLiteral("actAutoSort"));
+    FAutoSortAction->setCheckable(true);
 
     // Icons where the desktop has fitting ones.
     const std::tuple<const char *, const char *, QStyle::StandardPixmap> icons[] = {
@@ -1028,7 +1029,7 @@ void TfrmMain::fileDropped(const QStringList &files) {
 int TfrmMain::compareItems(TImageListItem &a, TImageListItem &b) const {
     // Only auto sort or a one-off sort orders the list; otherwise insertion
     // order stands.
-    if (!FCustomSort && (FAppending || !Action(QStringLiteral("actAutoSort"))->isChecked()))
+    if (!FCustomSort && (FAppending || !FAutoSortAction->isChecked()))
         return 0;
     const TImageInfo *x = a.Data();
     const TImageInfo *y = b.Data();

@@ -328,6 +328,7 @@ private:
 
     QStringList FArguments;
     bool FCustomSort = false;
+    QAction *FAutoSortAction = nullptr;   // asked on every comparison of a sort
     QString FDocument;
     TModifiedFlag FDocumentModified{this};
     TImageLinkError FImageLinkError = TImageLinkError::ileNone;

@@ -78,7 +78,7 @@ void TImageListView::RequestThumbnail(TImageListItem &item)
     // A picture the host supplies goes to the workers whether or not the
     // file is still there.
     const bool hosted = FUseThread && hostLoader(item);
-    if (!hosted && !QFileInfo::exists(item.FAbsoluteName)) {
+    if (!hosted && ::access(QFile::encodeName(item.FAbsoluteName).constData(), F_OK) != 0) {
         item.FImagePos = -1;
         makeInline(item);
         return;

@@ -4,6 +4,7 @@
 #include "graphics/GraphicClass.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <algorithm>
@@ -74,6 +75,14 @@ QImage dibToImage(const TDibImage &dib)
 
 TThumbFileStamp TThumbFileStamp::OfFile(const QString &path)
 {
+    // Asked once per list entry: one stat, without QFileInfo's local-time
+    // round trip of the modification time.
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    if (S_ISREG(st.st_mode))
+        return {static_cast<std::int64_t>(st.st_size),
+                static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000};
     const QFileInfo info(path);
     if (!info.exists())
         return {};

@@ -315,3 +315,43 @@ TEST(ThumbnailCache, StartUpSweepTakesOnlyStaleCacheFilesOfOurOwn)
     EXPECT_EQ(SweepStaleThumbnailCaches(dir), 1);
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/vltInUse1.tmp")));
 }
+
+TEST(ThumbnailCache, FileStampIsSizeAndModificationTimeInMilliseconds)
+{
+    const QString dir = scratchDir(QStringLiteral("cache-stamp"));
+    const QString file = dir + QStringLiteral("/写真 ä.jpg");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1234, 'x'));
+        ASSERT_TRUE(f.flush());
+        const QDateTime when = QDateTime::fromMSecsSinceEpoch(1'600'000'000'123LL, Qt::UTC);
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    const QString link = dir + QStringLiteral("/link.jpg");
+    const QString dangling = dir + QStringLiteral("/dangling.jpg");
+    QFile::remove(link);
+    QFile::remove(dangling);
+    ASSERT_TRUE(QFile::link(file, link));
+    ASSERT_TRUE(QFile::link(dir + QStringLiteral("/gone.jpg"), dangling));
+
+    const TThumbFileStamp exact{1234, 1'600'000'000'123LL};
+    const QFileInfo dirInfo(dir);
+    const TThumbFileStamp ofDir{dirInfo.size(), dirInfo.lastModified().toMSecsSinceEpoch()};
+    const struct {
+        QString path;
+        TThumbFileStamp stamp;
+    } cases[] = {
+        {file, exact},
+        {link, exact},   // the file the link points to
+        {dangling, {}},
+        {dir + QStringLiteral("/missing.jpg"), {}},
+        {QString(), {}},
+        {dir, ofDir},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(TThumbFileStamp::OfFile(c.path), c.stamp);
+    }
+    EXPECT_FALSE(TThumbFileStamp::OfFile(dangling).Known());
+}
