@@ -1,10 +1,12 @@
 #include "model/ResolutionCheck.h"
 
+#include "exif/JpegDecoder.h"
 #include "model/ImageInfo.h"
 #include "model/PhotoPaper.h"
 #include "model/PrintRun.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
@@ -17,6 +19,36 @@ namespace {
 // Fine enough that rounding the placed photo to whole pixels moves the
 // figure by well under one ppi, coarse enough that a page costs little.
 constexpr int kCheckDpi = 36;
+
+// The figure needs only a photo's pixel size and orientation, which its list
+// entry knows once the list has read the picture's header: no photo is
+// decoded, so a long run is checked at once and a plug-in that hangs is never
+// asked. A linked JPEG whose size is not known yet has it read from its
+// header; any other photo of unknown size is passed over here, and the run's
+// own report still names it if it prints soft.
+TLoadedPicture knownSize(const TImageInfo &info)
+{
+    const bool embedded = info.LogMode() == TImageLogging::iloStream;
+    if (!embedded && !QFileInfo(info.FileName()).isFile())
+        return {};
+    QSize size(info.ImageWidth(), info.ImageHeight());
+    if (size.isEmpty() && !embedded) {
+        // The frame header follows the Exif block and its thumbnail.
+        constexpr qint64 kHeadBytes = 128 * 1024;
+        QFile file(info.FileName());
+        jpeg::JpegSize probed;
+        if (file.open(QIODevice::ReadOnly) && jpeg::ProbeSize(file.read(kHeadBytes), probed))
+            size = QSize(probed.width, probed.height);
+    }
+    if (size.isEmpty())
+        return {};
+    TLoadedPicture stand;
+    stand.image = QImage(1, 1, QImage::Format_RGB32);
+    stand.image.fill(Qt::white);
+    stand.fullSize = size;
+    stand.orientation = static_cast<int>(Ord(info.Orientation()));
+    return stand;
+}
 
 } // namespace
 
@@ -39,6 +71,12 @@ std::vector<TLowResolutionPhoto> FindLowResolutionPhotos(TPhotoPaper &paper, con
         TPhotoDrawnEvent handler;
         ~Restore() { paper.SetOnPhotoDrawn(std::move(handler)); }
     } restore{paper, previous};
+    struct RestoreLoader {
+        TPhotoPaper &paper;
+        TPictureLoader loader;
+        ~RestoreLoader() { paper.SetPictureLoader(std::move(loader)); }
+    } restoreLoader{paper, paper.PictureLoader()};
+    paper.SetPictureLoader([](const TImageInfo &info, int, const TNeededPixels &) { return knownSize(info); });
     int page = first;
     paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &report) {
         if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < threshold)
