@@ -318,11 +318,18 @@ TCupsService::TCupsService(const QString &server)
 std::vector<TPrinterEntry> TCupsService::Printers()
 {
     cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    // The program asks every few seconds, also while the server is away: a
+    // connection of its own, bounded like the printers' (libcups' default
+    // connection would wait half a minute for a host that does not answer).
+    std::unique_ptr<http_t, decltype(&httpClose)> server(
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 3000, nullptr), &httpClose);
+    if (server)
+        httpSetTimeout(server.get(), 3.0, nullptr, nullptr);
+    const int count = server ? cupsGetDests2(server.get(), &dests) : 0;
     // No destination and a failed request: the server is not there (as
     // opposed to a server without printers).
     const ipp_status_t status = cupsLastError();
-    FReachable = count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND;
+    FReachable = server && (count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND);
     std::vector<TPrinterEntry> list;
     for (int i = 0; i < count; ++i) {
         const cups_dest_t &d = dests[i];

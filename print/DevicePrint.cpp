@@ -731,7 +731,9 @@ std::unique_ptr<TQvPrint> MakeSystemPrint()
     try {
         auto print = std::make_unique<TDevicePrint>(std::make_unique<TJwPrinter>(std::make_unique<TCupsService>()));
         gSystemReachable = print->JwPrinter().ServerReachable();
-        if (!print->PrinterNames().isEmpty())
+        // A server that does not answer yet keeps the device: the printer
+        // polls ask it again, and its printers come back once it answers.
+        if (!print->PrinterNames().isEmpty() || !gSystemReachable)
             return print;
     } catch (const Error &) {
         // A printing system that cannot be asked is treated as no printer.

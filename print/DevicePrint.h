@@ -308,10 +308,11 @@ enum TDrawTextFormat : unsigned {
 };
 
 // The printing service of the real program: TDevicePrint over CUPS when the
-// server lists at least one printer the user can print to, otherwise the
-// in-memory service without printers (A4 portrait, no margins), so that the
-// program starts and exports; printing then reports that no printer is
-// installed.
+// server lists at least one printer the user can print to, or when it does
+// not answer (the device then has no printer until a later
+// TJwPrinter::CheckSystemChanged reaches the server); otherwise the in-memory
+// service without printers (A4 portrait, no margins), so that the program
+// starts and exports; printing then reports that no printer is installed.
 std::unique_ptr<TQvPrint> MakeSystemPrint();
 // Whether the printing system answered when MakeSystemPrint last asked it
 // (false: no printer because the print server cannot be reached).

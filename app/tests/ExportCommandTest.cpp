@@ -58,8 +58,8 @@ struct Result {
     QString err;
 };
 
-// Without a printing system to ask, the program exports on its in-memory
-// service (the document's paper, no margins).
+// Without a printing system to ask, the program exports as on a machine
+// without printers (the document's paper, no margins).
 QProcessEnvironment noPrinterEnvironment()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -31,7 +31,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <string_view>
 
 using namespace vellora;
 using namespace vellora::test;
@@ -716,6 +718,69 @@ TEST(PrintFormCups, APhotoPageTwoSidedInGreyAtTheBestResolutionFromTheWindow)
         {"Duplex", "DuplexNoTumble"},     {"job-name", "photo.jpg"}};
     for (const auto &[name, value] : expected)
         EXPECT_EQ(jobAttribute(job, name), QLatin1String(value)) << name;
+}
+
+TEST(PrintFormCups, PrintersComeBackOnThePollAfterTheProgramStartedWithoutAServer)
+{
+    VELLORA_REQUIRE_CUPS();
+    // The program looks for the server at an address where nothing answers
+    // yet; the server "starts" when its socket appears there.
+    QTemporaryDir dir;
+    const QString socket = dir.filePath(QStringLiteral("cups.sock"));
+    const QString real = privateCupsServer();
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    struct Restore {
+        std::unique_ptr<TQvPrint> old;
+        QString server;
+        QByteArray config;
+        ~Restore()
+        {
+            SetQvPrint(std::move(old));
+            qputenv("CUPS_SERVER", server.toUtf8());
+            cupsSetServer(server.toUtf8().constData());
+            qputenv("XDG_CONFIG_HOME", config);
+        }
+    } restore{SetQvPrint(nullptr), real, oldConfig};
+
+    // Either timer alone brings the printers back: the main window's and
+    // the open print dialog's.
+    for (const char *timer : {"tmrPrinter", "tmrPrinters"}) {
+        SCOPED_TRACE(timer);
+        QFile::remove(socket);
+        qputenv("CUPS_SERVER", socket.toUtf8());
+        cupsSetServer(socket.toUtf8().constData());
+        SetQvPrint(MakeSystemPrint());
+        EXPECT_FALSE(SystemPrintServerReachable());
+        EXPECT_TRUE(QvPrint().PrinterNames().isEmpty());
+
+        TfrmMain w;
+        PrintDialog d;
+        d.SetPaper(&w.Paper());
+        d.show();
+        QObject *poll = std::string_view(timer) == "tmrPrinter" ? static_cast<QObject *>(&w) : &d;
+        auto *tick = poll->findChild<QTimer *>(QLatin1String(timer));
+        ASSERT_NE(tick, nullptr);
+        // Still away on a poll: said so, nothing to print to.
+        ASSERT_TRUE(QMetaObject::invokeMethod(tick, "timeout", Qt::DirectConnection));
+        EXPECT_FALSE(d.btnPrint->isEnabled());
+        EXPECT_TRUE(d.lblPrinterNote->text().contains(QStringLiteral("印刷サーバー"))) << d.lblPrinterNote->text().toStdString();
+        EXPECT_THROW(ExecuteSystemPrinterSetup(&d), Error);
+
+        ASSERT_TRUE(QFile::link(real, socket));
+        ASSERT_TRUE(QMetaObject::invokeMethod(tick, "timeout", Qt::DirectConnection));
+        EXPECT_TRUE(QvPrint().PrinterNames().contains(QStringLiteral("VelloraPDF")))
+            << QvPrint().PrinterNames().join(QLatin1Char(',')).toStdString();
+        // The dialog shows them on its next tick (at once when it polled).
+        auto *dialogTick = d.findChild<QTimer *>(QStringLiteral("tmrPrinters"));
+        ASSERT_NE(dialogTick, nullptr);
+        ASSERT_TRUE(QMetaObject::invokeMethod(dialogTick, "timeout", Qt::DirectConnection));
+        EXPECT_TRUE(d.btnPrint->isEnabled());
+        EXPECT_GE(d.cmbPrinter->findData(QStringLiteral("VelloraPDF")), 0);
+        EXPECT_TRUE(d.lblPrinterNote->text().isEmpty()) << d.lblPrinterNote->text().toStdString();
+        EXPECT_TRUE(d.boxes.isEmpty()) << d.boxes.join(QLatin1Char(';')).toStdString();
+    }
 }
 
 TEST_F(PrintForm, MainWindowOpensTheDialogAndThePreview)
