@@ -1211,7 +1211,7 @@ void TfrmMain::PrintPaper() {
     auto *device = dynamic_cast<TDevicePrint *>(&QvPrint());
     if (!device || device->PrinterNames().isEmpty())
         throw EJwPrinterNoPrinter(std::string("TJwPrinter.CheckNoPrinter: No Printer"));
-    if (!ConfirmLowResolution(this, *FPaper, FPaper->PrintOptions(), &iniMain))
+    if (!confirmLowResolution(FPaper->PrintOptions()))
         return;
     TPhotoProblems problems;
     const bool canceled = runWithProgress(QStringLiteral("印刷しています"), false,
@@ -1223,6 +1223,19 @@ void TfrmMain::PrintPaper() {
                             canceled ? QStringLiteral("印刷を中止しました。問題のある画像があります")
                                      : QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
                             QString(), problems);
+}
+
+bool TfrmMain::confirmLowResolution(const TPrintOptions &options) {
+    FRunning = true;
+    FPrinterTimer->stop();
+    struct Cleanup {
+        TfrmMain &w;
+        ~Cleanup() {
+            w.FRunning = false;
+            w.FPrinterTimer->start();
+        }
+    } cleanup{*this};
+    return ConfirmLowResolution(this, *FPaper, options, &iniMain);
 }
 
 bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run,

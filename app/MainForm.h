@@ -36,6 +36,7 @@ class TImageFileReader;
 class TImageInfo;
 class TImageInfos;
 class TPhotoPaper;
+class TPrintOptions;
 class TQvOpenPictureDialog;
 class TQvTaskDialog;
 class TPhotoOption;
@@ -289,6 +290,10 @@ private:
     // onDrawn hears what each cell did with its photo.
     bool runWithProgress(const QString &prompt, bool pumpEvents, const std::function<void()> &run,
                          const std::function<void(const TPhotoDrawReport &, int page)> &onDrawn = {});
+    // The soft-photo warning before a run; its check counts as running (no
+    // printer polling, no second run) while its progress window may let input
+    // through. False when the user declined or canceled the check.
+    bool confirmLowResolution(const TPrintOptions &options);
     // After a print or an export: the photos that could not be used or print blurred.
     void reportPhotoProblems(const QString &title, const QString &instruction, const QString &done,
                              const TPhotoProblems &problems);

@@ -170,7 +170,7 @@ void TfrmMain::ExportPaper() {
     const int startNumber = dialog.StartNumber();
     const TPrintDest dest = dialog.ExportType();
     takeRange(dialog);
-    if (!ok || !ConfirmLowResolution(this, *FPaper, options, &iniMain))
+    if (!ok || !confirmLowResolution(options))
         return;
 
     int produced = 0;

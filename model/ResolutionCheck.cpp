@@ -53,8 +53,11 @@ TLoadedPicture knownSize(const TImageInfo &info)
 } // namespace
 
 std::vector<TLowResolutionPhoto> FindLowResolutionPhotos(TPhotoPaper &paper, const TPrintOptions &options,
-                                                         double threshold)
+                                                         double threshold, const TResolutionCheckProgress &onPage,
+                                                         bool *canceled)
 {
+    if (canceled)
+        *canceled = false;
     std::vector<TLowResolutionPhoto> found;
     const int pages = CountPages(paper, options);
     if (pages <= 0)
@@ -88,8 +91,19 @@ std::vector<TLowResolutionPhoto> FindLowResolutionPhotos(TPhotoPaper &paper, con
     QImage canvas(std::max(1, g.widthPx), std::max(1, g.heightPx), QImage::Format_RGB32);
     for (; page <= last; ++page) {
         canvas.fill(Qt::white);
-        QPainter p(&canvas);
-        DrawPrintPage(paper, page, p, g);
+        {
+            QPainter p(&canvas);
+            DrawPrintPage(paper, page, p, g);
+        }
+        if (onPage) {
+            bool cancel = false;
+            onPage(page - first + 1, last - first + 1, cancel);
+            if (cancel) {
+                if (canceled)
+                    *canceled = true;
+                break;
+            }
+        }
     }
     return found;
 }

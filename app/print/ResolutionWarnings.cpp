@@ -1,11 +1,13 @@
 #include "app/print/ResolutionWarnings.h"
 
+#include "app/controls/ProgressForm.h"
 #include "app/controls/QvTaskDialog.h"
 #include "app/print/PreviewForm.h"
 #include "app/print/ZoomPanView.h"
 #include "model/PhotoPaper.h"
 #include "settings/IniFile.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,6 +16,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <cmath>
+#include <memory>
 
 namespace vellora {
 
@@ -23,10 +26,18 @@ const QString kSection = QStringLiteral("Option");
 const QString kWarnKey = QStringLiteral("WarnLowResolution");
 // A long run lists this many photos and counts the rest.
 constexpr int kMaxListed = 20;
+// A check done within this goes by without a window.
+constexpr int kQuietMs = 400;
 
 TLowResolutionAsk &askHook()
 {
     static TLowResolutionAsk hook;
+    return hook;
+}
+
+TResolutionCheckProgress &progressHook()
+{
+    static TResolutionCheckProgress hook;
     return hook;
 }
 
@@ -37,11 +48,44 @@ void SetLowResolutionAsk(TLowResolutionAsk ask)
     askHook() = std::move(ask);
 }
 
+void SetLowResolutionProgress(TResolutionCheckProgress progress)
+{
+    progressHook() = std::move(progress);
+}
+
 bool ConfirmLowResolution(QWidget *parent, TPhotoPaper &paper, const TPrintOptions &options, TExtIniFile *ini)
 {
     if (ini && !ini->ReadBool(kSection, kWarnKey, true))
         return true;
-    const std::vector<TLowResolutionPhoto> photos = FindLowResolutionPhotos(paper, options);
+    // The window appears only once the check has taken a moment; before that
+    // no input is let through, so nothing can change the run under the check.
+    std::unique_ptr<TfrmProgress> progress;
+    QElapsedTimer clock;
+    clock.start();
+    bool canceled = false;
+    const std::vector<TLowResolutionPhoto> photos = FindLowResolutionPhotos(
+        paper, options, kLowResolutionPpi,
+        [&](int page, int pages, bool &cancel) {
+            if (!progress && page < pages && clock.elapsed() >= kQuietMs) {
+                progress = std::make_unique<TfrmProgress>(parent);
+                progress->SetMax(pages);
+                progress->SetPrompt(QObject::tr("写真の解像度を確かめています"));
+                progress->SetVisibleStop(false);
+                progress->Start();
+            }
+            if (progress) {
+                progress->SetPosition(page);
+                progress->ProcessMessages();
+            }
+            if (progressHook())
+                progressHook()(page, pages, cancel);
+            if (progress && progress->Canceled())
+                cancel = true;
+        },
+        &canceled);
+    progress.reset();
+    if (canceled)
+        return false;
     if (photos.empty())
         return true;
     QStringList lines;

@@ -26,13 +26,20 @@ class TPrintOptions;
 
 // Before a print or an export: when photos of the run print below 150 ppi,
 // one warning lists them with "続行" and "キャンセル" and "今後表示しない"
-// (kept as WarnLowResolution in section Option). True to go on.
+// (kept as WarnLowResolution in section Option). True to go on. Finding them
+// draws every page, so a check that takes more than a moment shows the
+// progress window over `parent`; its "中止" answers between pages and stops
+// the print or export (false), leaving everything as it was.
 bool ConfirmLowResolution(QWidget *parent, TPhotoPaper &paper, const TPrintOptions &options, TExtIniFile *ini);
 
 // Tests answer the warning here instead of a modal window: given the lines,
 // return whether to go on and set dontShowAgain as the box would.
 using TLowResolutionAsk = std::function<bool(const QStringList &lines, bool &dontShowAgain)>;
 void SetLowResolutionAsk(TLowResolutionAsk ask);
+
+// Tests see the check's pages go by here (after each page, before the
+// progress window's "中止" is read) and may cancel the check.
+void SetLowResolutionProgress(TResolutionCheckProgress progress);
 
 // The preview's part: listens to the photos each made page drew, marks the
 // soft cells on the preview picture (never on the page) and shows the ppi of

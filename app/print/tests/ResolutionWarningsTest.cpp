@@ -3,6 +3,7 @@
 // the ppi of the cell under the mouse.
 #include "app/print/ResolutionWarnings.h"
 
+#include "app/controls/ProgressForm.h"
 #include "app/print/PreviewForm.h"
 #include "app/print/ZoomPanView.h"
 #include "model/ImageInfo.h"
@@ -20,8 +21,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace vellora;
@@ -77,6 +80,7 @@ struct SoftRun {
     ~SoftRun()
     {
         SetLowResolutionAsk({});
+        SetLowResolutionProgress({});
         PaperPrinter().SetPaper(nullptr);
         SetQvPrint(std::move(old));
     }
@@ -116,6 +120,56 @@ TEST(ResolutionWarnings, TheListBeforeTheRunCanBeDeclinedOrSilenced)
     SetLowResolutionAsk([&](const QStringList &, bool &) { return asked = true; });
     EXPECT_TRUE(ConfirmLowResolution(nullptr, fine.paper, fine.paper.PrintOptions(), &fine.ini));
     EXPECT_FALSE(asked);
+}
+
+TEST(ResolutionWarnings, ASlowCheckShowsProgressAndItsCancelStopsTheRun)
+{
+    // Eight soft photos, two to a page: four pages to check.
+    SoftRun r;
+    std::vector<std::unique_ptr<TImageInfo>> more;
+    for (int i = 0; i < 7; ++i) {
+        more.push_back(std::make_unique<TImageInfo>());
+        more.back()->SetFileName(smallPhoto(), TImageLogging::iloLink);
+        r.list.Add(more.back().get(), true);
+    }
+    r.paper.SetInfos(&r.list);
+    int heard = 0;
+    r.paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &) { ++heard; });
+    bool asked = false;
+    SetLowResolutionAsk([&](const QStringList &, bool &) { return asked = true; });
+
+    // Every page is told, then the warning follows.
+    std::vector<std::pair<int, int>> seen;
+    SetLowResolutionProgress([&](int page, int pages, bool &) { seen.emplace_back(page, pages); });
+    EXPECT_TRUE(ConfirmLowResolution(nullptr, r.paper, r.paper.PrintOptions(), &r.ini));
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+    EXPECT_TRUE(asked);
+
+    // Slow: the progress window comes up, and its "中止" stops the check at
+    // that page; the run does not go on and nobody is asked.
+    seen.clear();
+    asked = false;
+    QString prompt;
+    SetLowResolutionProgress([&](int page, int pages, bool &) {
+        seen.emplace_back(page, pages);
+        if (page == 1)
+            QThread::msleep(450);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *progress = qobject_cast<TfrmProgress *>(w); progress && progress->isVisible() && page >= 2) {
+                prompt = progress->Prompt();
+                EXPECT_EQ(progress->Position(), page);
+                progress->btnCancel->click();
+            }
+    });
+    EXPECT_FALSE(ConfirmLowResolution(nullptr, r.paper, r.paper.PrintOptions(), &r.ini));
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}}));
+    EXPECT_EQ(prompt, QStringLiteral("写真の解像度を確かめています"));
+    EXPECT_FALSE(asked);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<TfrmProgress *>(w) && w->isVisible());
+    // The paper's own listener was neither told of the check nor dropped.
+    EXPECT_EQ(heard, 0);
+    ASSERT_TRUE(r.paper.OnPhotoDrawn());
 }
 
 TEST(ResolutionWarnings, ThePreviewMarksSoftCellsAndTellsThePpiUnderTheMouse)
