@@ -617,9 +617,10 @@ TEST(DriverOptionsCups, DefaultPaperTrayNamesAndPaperTrayDuplexConstraints)
         EXPECT_EQ(unique, trays) << queue;
         for (const auto &b : lists.bins)
             EXPECT_NE(b.name, b.source) << queue << ": " << b.source.toStdString();
-        if (QLatin1String(queue) == QLatin1String("VelloraOffice"))
+        if (QLatin1String(queue) == QLatin1String("VelloraOffice")) {
             EXPECT_TRUE(trays.contains(QStringLiteral("Tray 1")) && trays.contains(QStringLiteral("Manual Feeder")))
                 << trays.join(QLatin1Char(',')).toStdString();
+        }
     }
 
     // The office printer cannot print A5 two-sided, nor two-sided from the
