@@ -132,10 +132,14 @@ public:
     // The options dialog; a new plug-in folder rebuilds the picture filter,
     // a new cache folder moves the thumbnail cache.
     void ChangeOptions();
-    // Opens the help file: the stored one, one beside the program, or one
-    // the user picks.
+    // Opens the help file: the one the user picked before, the guide
+    // installed with the program (in the window's language), or one the
+    // user picks now.
     void ShowHelp();
     QString FindHelpFile() const;
+    // The folder the help is looked for from (the program's folder; tests
+    // point it elsewhere).
+    void SetHelpProgramFolder(const QString &folder) { FHelpProgramFolder = folder; }
     // The image viewer on the first selected entry.
     void PreviewImage();
     // The print-order dialog; on OK the list takes the chosen order.
@@ -376,6 +380,7 @@ private:
     std::uint64_t FWrittenCount = 0;    // FChangeCount at the last recovery write
     bool FRecoveryWritten = false;      // this process's recovery file exists
     QString FRecoveryFolder;
+    QString FHelpProgramFolder;
 };
 
 // "ドキュメントの読み取りに失敗しました。", the file and why, one per line.

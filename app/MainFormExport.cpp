@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <QUrl>
 
@@ -271,14 +272,25 @@ void TfrmMain::ChangeOptions() {
 }
 
 QString TfrmMain::FindHelpFile() const {
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QStringList folders = {dir, QDir::cleanPath(dir + QStringLiteral("/../share/doc/vellora"))};
-    for (const QString &folder : folders)
+    const QString dir = FHelpProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : FHelpProgramFolder;
+    const QString docs = QDir::cleanPath(dir + QStringLiteral("/../share/doc/vellora"));
+    // A help file of the program's own name, as older installations had.
+    for (const QString &folder : {dir, docs})
         for (const char *ext : {".html", ".pdf", ".chm", ".hlp"}) {
             const QString file = folder + QStringLiteral("/vellora") + QLatin1String(ext);
             if (QFileInfo(file).isFile())
                 return file;
         }
+    // The guide, in the window's language first. Installed, share/ lies
+    // beside bin/; an uninstalled build has it beside app/.
+    const bool japanese = QLocale().language() == QLocale::Japanese;
+    const QStringList languages = japanese ? QStringList{QStringLiteral("ja"), QStringLiteral("en")}
+                                           : QStringList{QStringLiteral("en"), QStringLiteral("ja")};
+    for (const QString &language : languages) {
+        const QString file = docs + QStringLiteral("/html/%1/index.html").arg(language);
+        if (QFileInfo(file).isFile())
+            return file;
+    }
     return {};
 }
 
@@ -286,15 +298,17 @@ void TfrmMain::ShowHelp() {
     const QString key = QStringLiteral("HelpFile");
     QString file = iniMain.ReadStr(kRestore, key, QString());
     if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        // A guide found with the program is not stored: the next look
+        // follows the window's language and a moved installation.
         file = FindHelpFile();
         if (file.isEmpty()) {
             TfrmSelHelp dialog(this);
             if (dialog.exec() == QDialog::Accepted && QFileInfo(dialog.HelpFileName()).isFile())
                 file = QFileInfo(dialog.HelpFileName()).absoluteFilePath();
+            if (file.isEmpty())
+                return;
+            iniMain.WriteStr(kRestore, key, file);
         }
-        if (file.isEmpty())
-            return;
-        iniMain.WriteStr(kRestore, key, file);
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
         showMessage(this, QStringLiteral("ヘルプの表示"),

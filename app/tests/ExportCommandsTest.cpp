@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -545,10 +546,12 @@ TEST_F(ExportCommandsTest, OptionsWriteFoldersAndMoveTheThumbnailCache) {
     EXPECT_FALSE(QFileInfo::exists(kept));
 }
 
-TEST_F(ExportCommandsTest, HelpOpensTheStoredFoundOrChosenFile) {
+TEST_F(ExportCommandsTest, HelpOpensTheStoredOrChosenFileWhenNoGuideIsFound) {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
     TfrmMain w;
+    const QTemporaryDir bare;   // a program folder with no guide near it
+    w.SetHelpProgramFolder(bare.path() + QStringLiteral("/bin"));
     const QString chosen = FOut.path() + QStringLiteral("/manual.html");
     QFile file(chosen);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -561,7 +564,6 @@ TEST_F(ExportCommandsTest, HelpOpensTheStoredFoundOrChosenFile) {
         d.edtHelpFile->setText(text);
         d.btnOK->click();
     };
-    // The build tree has no help file beside the programs.
     ASSERT_TRUE(w.FindHelpFile().isEmpty());
     w.Action(QStringLiteral("mitShowHelp"))->trigger();   // a missing choice opens nothing
     EXPECT_EQ(shown, 1);
@@ -570,10 +572,68 @@ TEST_F(ExportCommandsTest, HelpOpensTheStoredFoundOrChosenFile) {
     w.Action(QStringLiteral("mitShowHelp"))->trigger();
     EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(chosen)});
     EXPECT_EQ(w.Ini().ReadStr(QStringLiteral("Restore"), QStringLiteral("HelpFile"), {}), chosen);
-    // Stored now: no dialog the next time.
+    // Stored now: no dialog the next time, and the user's choice stays
+    // before a guide installed later.
+    w.SetHelpProgramFolder({});
     w.Action(QStringLiteral("mitShowHelp"))->trigger();
     EXPECT_EQ(shown, 2);
-    EXPECT_EQ(recorder.urls.size(), 2);
+    EXPECT_EQ(recorder.urls, (QList<QUrl>{QUrl::fromLocalFile(chosen), QUrl::fromLocalFile(chosen)}));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_TRUE(FErrors.isEmpty());
+}
+
+TEST_F(ExportCommandsTest, HelpOpensTheGuideInTheWindowsLanguageWithoutAsking) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    int shown = 0;
+    FDialogs[QStringLiteral("frmSelHelp")] = [&](QWidget *dialog) {
+        ++shown;
+        static_cast<QDialog *>(dialog)->reject();
+    };
+    // An installed layout: bin/ beside share/doc/vellora/html/<language>/.
+    const QTemporaryDir prefix;
+    const auto guide = [&](const char *language) {
+        return prefix.path() + QStringLiteral("/share/doc/vellora/html/%1/index.html").arg(QLatin1String(language));
+    };
+    const auto install = [&](const char *language) {
+        QDir().mkpath(QFileInfo(guide(language)).path());
+        QFile f(guide(language));
+        return f.open(QIODevice::WriteOnly);
+    };
+    ASSERT_TRUE(install("ja"));
+    const QLocale old;
+    struct Case {
+        QLocale::Language window;
+        bool englishInstalled;
+        const char *expected;
+    } const cases[] = {
+        {QLocale::Japanese, false, "ja"},
+        {QLocale::English, false, "ja"},   // the other language rather than nothing
+        {QLocale::English, true, "en"},
+        {QLocale::German, true, "en"},
+        {QLocale::Japanese, true, "ja"},
+    };
+    for (const Case &c : cases) {
+        if (c.englishInstalled)
+            ASSERT_TRUE(install("en"));
+        QLocale::setDefault(QLocale(c.window));
+        TfrmMain w;
+        w.SetHelpProgramFolder(prefix.path() + QStringLiteral("/bin"));
+        recorder.urls.clear();
+        w.Action(QStringLiteral("mitShowHelp"))->trigger();
+        EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl::fromLocalFile(guide(c.expected))})
+            << QLocale::languageToString(c.window).toStdString();
+        // Found, not stored: a later language follows.
+        EXPECT_TRUE(w.Ini().ReadStr(QStringLiteral("Restore"), QStringLiteral("HelpFile"), {}).isEmpty());
+    }
+    QLocale::setDefault(old);
+
+    // An uninstalled build finds the guide its build copied beside app/.
+    TfrmMain w;
+    const QString found = w.FindHelpFile();
+    EXPECT_TRUE(found.startsWith(QStringLiteral(VELLORA_BUILD_DIR "/share/doc/vellora/html/"))) << found.toStdString();
+    EXPECT_TRUE(found.endsWith(QStringLiteral("/index.html")));
+    EXPECT_EQ(shown, 0);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_TRUE(FErrors.isEmpty());
 }

@@ -1,0 +1,69 @@
+// The manual page and the program's own usage text name the same options,
+// and every option they name is one the program takes.
+#include "app/CommandLine.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace vellora::app;
+
+namespace {
+
+QSet<QString> longOptions(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("--([a-z][a-z-]*[a-z])"));
+    QSet<QString> names;
+    for (auto it = re.globalMatch(text); it.hasNext();)
+        names.insert(it.next().captured(1));
+    return names;
+}
+
+QString manPageText()
+{
+    QFile file(QStringLiteral(VELLORA_SOURCE_DIR "/docs/vellora.1"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // roff writes a plain hyphen as "\-".
+    return QString::fromUtf8(file.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+}
+
+} // namespace
+
+TEST(ManPage, NamesTheSameOptionsAsHelpAndTheParserTakesThem)
+{
+    QProcess p;
+    p.start(QStringLiteral(VELLORA_EXE), {"--help"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QSet<QString> help = longOptions(QString::fromUtf8(p.readAllStandardOutput()));
+    const QString page = manPageText();
+    ASSERT_FALSE(page.isEmpty());
+    const QSet<QString> man = longOptions(page);
+    ASSERT_TRUE(help.contains(QStringLiteral("export")) && help.contains(QStringLiteral("color-manage")));
+
+    EXPECT_TRUE((help - man).isEmpty()) << "missing in the manual page: "
+                                        << QStringList((help - man).values()).join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE((man - help).isEmpty()) << "missing in --help: "
+                                        << QStringList((man - help).values()).join(QLatin1Char(' ')).toStdString();
+    for (const QString &name : help) {
+        try {
+            parseArguments({QStringLiteral("--") + name});
+        } catch (const UsageError &e) {
+            EXPECT_FALSE(e.message.startsWith(QLatin1String("unknown option"))) << name.toStdString();
+        }
+    }
+}
+
+TEST(ManPage, RendersWithoutWarnings)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("groff"), {"-ww", "-z", "-man", QStringLiteral(VELLORA_SOURCE_DIR "/docs/vellora.1")});
+    if (!p.waitForStarted())
+        GTEST_SKIP() << "groff is not installed";
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(p.readAll()), QString());
+}
