@@ -24,7 +24,7 @@ if [[ -x "$services" ]]; then
 fi
 
 cd "$build"
-ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long' "$@"
+ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long|package' "$@"
 
 # Once more with a comma as the decimal separator: numbers in files and PDF
 # output must not follow the user's locale.
@@ -33,7 +33,7 @@ if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
 fi
 if locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
     echo "== again under LC_ALL=de_DE.UTF-8"
-    LC_ALL=de_DE.UTF-8 ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long|no-locale-rerun' "$@"
+    LC_ALL=de_DE.UTF-8 ctest --output-on-failure -j2 -LE 'benchmark|fuzz-long|no-locale-rerun|package' "$@"
 else
     echo "de_DE.UTF-8 locale not available; skipping the second locale run" >&2
 fi

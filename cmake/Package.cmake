@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_CONTACT "Vellora developers <dev@vellora.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE "")
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vellora.org/")
@@ -21,12 +21,12 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, cups")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "printer-driver-cups-pdf")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lay out digital photographs on paper and print them")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "lay out digital photographs on paper and print them
- Vellora gathers photos into a print list, lays out a sheet as a grid of
- photo cells with margins, spacing, backgrounds, frames, captions and free
- text and image areas, and prints it: on a printer through CUPS, into one
- PDF file or into a series of JPEG files. Layouts and print lists are saved
- as documents. Photos are turned upright by their Exif orientation and
- converted to sRGB by their colour profiles. The same program exports and
- prints from the command line. The window is in Japanese and English.")
+# The synopsis comes from the summary; CPack indents these lines.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Vellora gathers photos into a print list, lays out a sheet as a grid of
+photo cells with margins, spacing, backgrounds, frames, captions and free
+text and image areas, and prints it: on a printer through CUPS, into one
+PDF file or into a series of JPEG files. Layouts and print lists are saved
+as documents. Photos are turned upright by their Exif orientation and
+converted to sRGB by their colour profiles. The same program exports and
+prints from the command line.")
 include(CPack)

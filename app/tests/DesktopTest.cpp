@@ -29,7 +29,7 @@ int run(const QString &program, const QStringList &args, QString *output = nullp
 
 } // namespace
 
-TEST(Desktop, InstallGivesValidDesktopFileMimeTypeIconsAndReadme) {
+TEST(Desktop, InstallGivesDesktopFileMimeTypeIconsGuideManPageAndMetainfo) {
     QTemporaryDir prefix;
     QString log;
     ASSERT_EQ(run(QStringLiteral(VELLORA_CMAKE),
@@ -55,6 +55,18 @@ TEST(Desktop, InstallGivesValidDesktopFileMimeTypeIconsAndReadme) {
                                       + QStringLiteral("application-x-vellora-document.png")));
     }
     EXPECT_TRUE(QFileInfo::exists(share + QStringLiteral("/doc/vellora/Vellora.txt")));
+
+    // The guide with its pictures, the manual page and the AppStream data.
+    for (const char *language : {"ja", "en"})
+        EXPECT_TRUE(QFileInfo::exists(share + QStringLiteral("/doc/vellora/html/%1/index.html").arg(QLatin1String(language))));
+    EXPECT_TRUE(QFileInfo::exists(share + QStringLiteral("/doc/vellora/html/images/main-window.png")));
+    EXPECT_TRUE(QFileInfo::exists(share + QStringLiteral("/man/man1/vellora.1.gz")));
+    const QString metainfo = share + QStringLiteral("/metainfo/") + id + QStringLiteral(".metainfo.xml");
+    ASSERT_TRUE(QFileInfo::exists(metainfo));
+    EXPECT_TRUE(QString::fromUtf8(test::readFile(metainfo))
+                    .contains(QStringLiteral("<launchable type=\"desktop-id\">") + id + QStringLiteral(".desktop<")));
+    if (run(QStringLiteral("appstreamcli"), {"--version"}) == 0)
+        EXPECT_EQ(run(QStringLiteral("appstreamcli"), {"validate", "--no-net", metainfo}, &log), 0) << log.toStdString();
 
     // The MIME type, by name and by content, as the desktop sees it. GIO
     // (what file managers use) asks in a fresh process: Qt's own database

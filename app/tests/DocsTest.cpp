@@ -1,8 +1,12 @@
 // The manual page and the program's own usage text name the same options,
-// and every option they name is one the program takes.
+// and every option they name is one the program takes; the guide's pages
+// point only at files that are there.
 #include "app/CommandLine.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -66,4 +70,42 @@ TEST(ManPage, RendersWithoutWarnings)
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_EQ(QString::fromUtf8(p.readAll()), QString());
+}
+
+TEST(Guide, BothLanguagesHaveTheSamePagesAndEveryLinkAndPictureExists)
+{
+    const QString root = QStringLiteral(VELLORA_SOURCE_DIR "/docs/guide");
+    const auto pages = [&](const char *language) {
+        return QDir(root + QLatin1Char('/') + QLatin1String(language)).entryList({"*.html"}, QDir::Files, QDir::Name);
+    };
+    ASSERT_TRUE(pages("ja").contains(QStringLiteral("index.html")));
+    EXPECT_EQ(pages("ja"), pages("en"));
+
+    static const QRegularExpression ref(QStringLiteral("(src|href)=\"([^\"#]*)(?:#[^\"]*)?\""));
+    QStringList missing;
+    int pictures = 0;
+    for (QDirIterator it(root, {"*.html"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString page = it.next();
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        for (auto matches = ref.globalMatch(html); matches.hasNext();) {
+            const QRegularExpressionMatch m = matches.next();
+            const QString target = m.captured(2);
+            if (target.isEmpty())
+                continue;
+            // Readable without a network: pictures and styles come from here.
+            EXPECT_FALSE(m.captured(1) == QLatin1String("src") && target.contains(QLatin1String("//")))
+                << page.toStdString() << ": " << target.toStdString();
+            if (target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:")))
+                continue;
+            if (target.endsWith(QLatin1String(".png")))
+                ++pictures;
+            if (!QFileInfo(QFileInfo(page).dir(), target).isFile())
+                missing << QDir(root).relativeFilePath(page) + QStringLiteral(": ") + target;
+        }
+        EXPECT_FALSE(html.contains(QLatin1String("<script"))) << page.toStdString();
+    }
+    EXPECT_GT(pictures, 0);
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(QLatin1Char('\n')).toStdString();
 }
