@@ -109,3 +109,16 @@ TEST(Guide, BothLanguagesHaveTheSamePagesAndEveryLinkAndPictureExists)
     EXPECT_GT(pictures, 0);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(QLatin1Char('\n')).toStdString();
 }
+
+TEST(Guide, TheSoftwareCentresScreenshotsAreTheGuidesPictures)
+{
+    QFile file(QStringLiteral(VELLORA_SOURCE_DIR "/app/desktop/org.vellora.Vellora.metainfo.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    static const QRegularExpression image(QStringLiteral("<image>[^<]*/guide/images/([^<]+)</image>"));
+    QStringList names;
+    for (auto it = image.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
+        names << it.next().captured(1);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString &name : names)
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(VELLORA_SOURCE_DIR "/docs/guide/images/") + name)) << name.toStdString();
+}
