@@ -46,7 +46,6 @@ pictures=(
     layout-paper.png       dialogs/frmLayout_page1.png
     layout-basic.png       dialogs/frmLayout_page2.png
     layout-areas.png       dialogs/frmLayout_page3.png
-    layout-caption.png     dialogs/frmLayout-caption.png
     background-dialog.png  dialogs/frmBackground_frame.png
     text-area-dialog.png   dialogs/frmPropText_page1.png
     designer.png           designer/designer_paper_mode.png
