@@ -67,7 +67,7 @@ QSize TfrmImagePrev::WindowSizeFor(QSize photo, QSize available, QSize chrome, i
 TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileName, QWidget *parent)
     : QDialog(parent), FList(list), FDocumentFileName(documentFileName) {
     setObjectName(QStringLiteral("frmImagePrev"));
-    setWindowTitle(QStringLiteral("画像の確認"));
+    setWindowTitle(tr("画像の確認"));
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
@@ -284,7 +284,7 @@ void TfrmImagePrev::load() {
     // The photo's upright size, as the list shows it (the print turn aside).
     const QSize upright = TurnedSize(FFullSize, ExifRotate() ? UprightTurn(FOrientation) : TPixelTurn{});
     if (!upright.isEmpty())
-        lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
+        lblImageSize->setText(tr("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
     FFullSize = TurnedSize(FFullSize, FTurn);
     compose();
 }
@@ -337,7 +337,7 @@ void TfrmImagePrev::compose() {
 void TfrmImagePrev::updateControls() {
     const int count = FList.Items().Count();
     edtPage->setText(FPage < 0 ? QString() : QString::number(FPage + 1));
-    lblMaxPage->setText(count == 0 ? QStringLiteral("/ ページなし") : QStringLiteral("/ %1").arg(count));
+    lblMaxPage->setText(count == 0 ? tr("/ ページなし") : QStringLiteral("/ %1").arg(count));
     cmbRate->setEditText(QStringLiteral("%1%").arg(FShowRate));
     actFirstPage->setEnabled(FPage > 0);
     actPriorPage->setEnabled(FPage > 0);

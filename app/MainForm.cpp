@@ -124,7 +124,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), FArguments(arguments) {
     setObjectName(QStringLiteral("frmMain"));
     // "[*]" shows the unsaved-changes mark.
-    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
+    setWindowTitle(tr("Vellora 9 - 新規ドキュメント[*]"));
     setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));
@@ -252,12 +252,12 @@ void TfrmMain::createComponents() {
     lvFile->SetHideSelection(false);   // the selection stays seen while the focus is elsewhere
     lvFile->SetThumbnailMode(TIVThumbnailMode::tmDraft);
     lvFile->SetUseThread(true);
-    lvFile->AddColumn(QStringLiteral("ファイル名"), 150);
-    lvFile->AddColumn(QStringLiteral("撮影日時"), 70, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("ファイル日時"), 70, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("ファイルサイズ"), 60, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("横×縦"), 60, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("コピー"), 50, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイル名"), 150);
+    lvFile->AddColumn(tr("撮影日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイル日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイルサイズ"), 60, Qt::AlignRight);
+    lvFile->AddColumn(tr("横×縦"), 60, Qt::AlignRight);
+    lvFile->AddColumn(tr("コピー"), 50, Qt::AlignRight);
     lvFile->SetSortIndicator(0, false);   // the header makes room for its arrow before the widths are fitted
     fitDefaultColumns();
     lvFile->SetViewStyle(TImageViewStyle::ivsThumbnail);
@@ -443,8 +443,8 @@ void TfrmMain::createActions() {
     }
 
     // Undo and redo of list edits; Ctrl+Shift+Z is the other common redo key.
-    QAction *undo = makeAction("actUndo", QStringLiteral("元に戻す(&U)"), K(ctrl | Qt::Key_Z), QStringLiteral("元に戻す"), false);
-    QAction *redo = makeAction("actRedo", QStringLiteral("やり直し(&R)"), K(ctrl | Qt::Key_Y), QStringLiteral("やり直し"), false);
+    QAction *undo = makeAction("actUndo", tr("元に戻す(&U)"), K(ctrl | Qt::Key_Z), tr("元に戻す"), false);
+    QAction *redo = makeAction("actRedo", tr("やり直し(&R)"), K(ctrl | Qt::Key_Y), tr("やり直し"), false);
     redo->setShortcuts({K(ctrl | Qt::Key_Y), K(ctrl | shift | Qt::Key_Z)});
     undo->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
     redo->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
@@ -529,38 +529,38 @@ void TfrmMain::createMenus() {
     };
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("mnuMain"));
-    QMenu *file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu *file = bar->addMenu(tr("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mitFile"));
     fill(file, {"mitNewPaper", "actOpenPaper", "actSavePaper", "actSaveAs", "mitExport", nullptr, "actLayout",
                 "actPrint", "actPrintPreview", "mitPrinter", "mitAdjustPos", nullptr, "mitExit"});
-    QMenu *edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu *edit = bar->addMenu(tr("編集(&E)"));
     edit->setObjectName(QStringLiteral("mitEdit"));
     fill(edit, {"actUndo", "actRedo", nullptr, "actSelectAll", "actClearSelection", "actRevSelection", nullptr, "actCheck", "actClearCheck",
                 "actRevCheck", nullptr});
-    QMenu *order = edit->addMenu(QStringLiteral("印刷順序(&O)"));
+    QMenu *order = edit->addMenu(tr("印刷順序(&O)"));
     order->setObjectName(QStringLiteral("mitOrder"));
     fill(order, {"actOrder", nullptr, "actMoveUp", "actMoveDown", "actMoveFirst", "actMoveLast"});
-    QMenu *image = bar->addMenu(QStringLiteral("画像(&I)"));
+    QMenu *image = bar->addMenu(tr("画像(&I)"));
     image->setObjectName(QStringLiteral("mitImage"));
     fill(image, {"actAddImage", "actAddFolder", nullptr, "actDeleteImage", "mitClearImage", nullptr, "actComment",
                  "actCopies", "actImageProp", nullptr, "actPreviewImage"});
-    QMenu *view = bar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu *view = bar->addMenu(tr("表示(&V)"));
     view->setObjectName(QStringLiteral("mitView"));
-    QMenu *styles = view->addMenu(QStringLiteral("表示形式(&V)"));
+    QMenu *styles = view->addMenu(tr("表示形式(&V)"));
     styles->setObjectName(QStringLiteral("mitViewStyle"));
     fill(styles, {"actViewThumb", "actViewList", "actViewDetail"});
-    QMenu *sort = view->addMenu(QStringLiteral("ソート(&S)"));
+    QMenu *sort = view->addMenu(tr("ソート(&S)"));
     sort->setObjectName(QStringLiteral("mitSort"));
     fill(sort, {"actAutoSort", nullptr, "actSortFileName", "actSortShotDate", "actSortFileDate", "actSortFileSize",
                 "actSortImageWidth", "actSortImageHeight", "actSortCopies"});
-    QMenu *tools = bar->addMenu(QStringLiteral("ツール(&T)"));
+    QMenu *tools = bar->addMenu(tr("ツール(&T)"));
     tools->setObjectName(QStringLiteral("mitTools"));
     fill(tools, {"mitOption"});
-    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenu *help = bar->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("mitHelp"));
     fill(help, {"mitShowHelp", "mitShowTextFile", "mitAbout"});
 
-    tbrMain = addToolBar(QStringLiteral("ツールバー"));
+    tbrMain = addToolBar(tr("ツールバー"));
     tbrMain->setObjectName(QStringLiteral("tbrMain"));
     tbrMain->setMovable(false);
     tbrMain->setIconSize(QSize(24, 24));
@@ -728,7 +728,7 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
     if (panels & StatusBit(TStatusPanel::spPrinter))
         FStatusPanels[2]->setText(FPaper->PrinterName());
     if (panels & StatusBit(TStatusPanel::spCounts))
-        FStatusPanels[1]->setText(QStringLiteral("画像:%1 チェック:%2 選択:%3")
+        FStatusPanels[1]->setText(tr("画像:%1 チェック:%2 選択:%3")
                                       .arg(lvFile->Items().Count())
                                       .arg(CheckedCount())
                                       .arg(lvFile->SelCount()));
@@ -738,7 +738,7 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
         QString text;
         if (TImageListItem *item = lvFile->Selected(); item && item->Data()) {
             const TImageInfo &info = *item->Data();
-            text = QStringLiteral("%1 コピー:%2 撮影日:%3 説明:%4")
+            text = tr("%1 コピー:%2 撮影日:%3 説明:%4")
                        .arg(item->Caption())
                        .arg(info.Options().Copies())
                        .arg(info.ShotTimeText(), info.Options().Comment().join(QLatin1Char(' ')));
@@ -900,7 +900,7 @@ void TfrmMain::addRegisteredFormats() {
 }
 
 QString TfrmMain::PictureFilter() const {
-    return QStringLiteral("すべての画像ファイル(%1)|%1").arg(FSusieExt) + FSusieFilter;
+    return tr("すべての画像ファイル(%1)|%1").arg(FSusieExt) + FSusieFilter;
 }
 
 bool TfrmMain::IsImageFile(const QString &fileName) const {
@@ -938,8 +938,8 @@ bool TfrmMain::confirmStopAdding() {
     d.Parent = FProgress ? static_cast<QWidget *>(FProgress.data()) : this;
     d.Title = QStringLiteral("Vellora");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("画像の追加を中止しますか？"));
-    d.SetContent(QStringLiteral("画像の追加を中止するには、[はい]を押します。"));
+    d.SetInstruction(tr("画像の追加を中止しますか？"));
+    d.SetContent(tr("画像の追加を中止するには、[はい]を押します。"));
     d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
     d.DefaultButton = TTaskDialogDefaultButton::tdbNo;
     int radio = 0;
@@ -1077,13 +1077,13 @@ void TfrmMain::doLoadStart(int count) {
         return;
     TQvTaskDialog d;
     d.Parent = this;
-    d.Title = QStringLiteral("画像の読み込み");
+    d.Title = tr("画像の読み込み");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("画像の読み込み方法を選択してください。"));
-    d.SetContent(QStringLiteral("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
+    d.SetInstruction(tr("画像の読み込み方法を選択してください。"));
+    d.SetContent(tr("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
     d.Buttons = {TQvCommonButton::cbOk};
-    d.RadioButtons.Add(QStringLiteral("現在のリストに追加する"), 100);
-    d.RadioButtons.Add(QStringLiteral("現在のリストを消去して新規に読み込む"), 101);
+    d.RadioButtons.Add(tr("現在のリストに追加する"), 100);
+    d.RadioButtons.Add(tr("現在のリストを消去して新規に読み込む"), 101);
     d.DefaultRadioButtonID = 100;
     int radio = 0;
     bool checked = false;
@@ -1098,16 +1098,16 @@ void TfrmMain::doImageExist(const QString &fileName, bool &deletion) {
     if (FImageLinkError == E::ileNone || FImageLinkError == E::ileDelete || FImageLinkError == E::ileNoDelete) {
         TQvTaskDialog d;
         d.Parent = this;
-        d.Title = QStringLiteral("存在しないファイルの確認");
+        d.Title = tr("存在しないファイルの確認");
         d.MainIcon = TTaskDialogIcon::tiQuestion;
-        d.SetInstruction(QStringLiteral("以下のファイルは存在しません。リストから除外しますか？"));
-        d.SetContent(QStringLiteral("存在しないファイル\n") + fileName);
+        d.SetInstruction(tr("以下のファイルは存在しません。リストから除外しますか？"));
+        d.SetContent(tr("存在しないファイル\n") + fileName);
         d.Options = {TQvTaskDialogOption::tdoCommandLinks};
-        d.CustomButtons.Add(QStringLiteral("はい。リストから除外します。"), 100);
-        d.CustomButtons.Add(QStringLiteral("いいえ。除外しません。"), 101);
+        d.CustomButtons.Add(tr("はい。リストから除外します。"), 100);
+        d.CustomButtons.Add(tr("いいえ。除外しません。"), 101);
         d.DefaultButton = TTaskDialogDefaultButton::tdbCustom;
         d.CustomDefaultButtonID = 101;
-        d.VerificationText = QStringLiteral("選択した処理をすべてに適用する");
+        d.VerificationText = tr("選択した処理をすべてに適用する");
         d.Checked = false;
         int radio = 0;
         bool checked = false;
@@ -1214,14 +1214,14 @@ void TfrmMain::PrintPaper() {
     if (!confirmLowResolution(FPaper->PrintOptions()))
         return;
     TPhotoProblems problems;
-    const bool canceled = runWithProgress(QStringLiteral("印刷しています"), false,
+    const bool canceled = runWithProgress(tr("印刷しています"), false,
                     [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); },
                     [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
     // A print that went well needs no box; one with problems says which photos.
     if (!problems.Empty())
-        reportPhotoProblems(QStringLiteral("印刷"),
-                            canceled ? QStringLiteral("印刷を中止しました。問題のある画像があります")
-                                     : QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
+        reportPhotoProblems(tr("印刷"),
+                            canceled ? tr("印刷を中止しました。問題のある画像があります")
+                                     : tr("印刷は終了しましたが、問題のある画像があります"),
                             QString(), problems);
 }
 
@@ -1269,7 +1269,7 @@ bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std
     FPaper->SetOnPrint([this, &progress, &canceled, &prompt, pumpEvents](void *, std::int32_t page,
                                                                        std::int32_t index, bool &cancel) {
         progress.SetPosition(index);
-        progress.SetPrompt(QStringLiteral("%1 - %2ページ").arg(prompt).arg(page));
+        progress.SetPrompt(tr("%1 - %2ページ").arg(prompt).arg(page));
         if (pumpEvents)
             progress.ProcessMessages();
         cancel = progress.Canceled() || FClosing;
@@ -1347,13 +1347,13 @@ void TfrmMain::ShowTextFile() {
     if (file.isEmpty())
         throw std::runtime_error("Vellora.txt が見つかりません。");
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        throw std::runtime_error(QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
+        throw std::runtime_error(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
 }
 
 void TfrmMain::showAbout() {
     QDialog about(this);
     about.setObjectName(QStringLiteral("dlgAbout"));
-    about.setWindowTitle(QStringLiteral("バージョン情報"));
+    about.setWindowTitle(tr("バージョン情報"));
     auto *box = new QHBoxLayout(&about);
     auto *icon = new QLabel(&about);
     icon->setPixmap(app::applicationIcon().pixmap(48, 48));
@@ -1365,9 +1365,9 @@ void TfrmMain::showAbout() {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     name->setFont(big);
-    auto *ver = new QLabel(QStringLiteral("バージョン %1").arg(QString::fromUtf8(version::kProductVersion)), &about);
+    auto *ver = new QLabel(tr("バージョン %1").arg(QString::fromUtf8(version::kProductVersion)), &about);
     ver->setObjectName(QStringLiteral("lblVersion"));
-    auto *desc = new QLabel(QStringLiteral("デジタル写真の印刷"), &about);
+    auto *desc = new QLabel(tr("デジタル写真の印刷"), &about);
     auto *ok = new QPushButton(QStringLiteral("OK"), &about);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);

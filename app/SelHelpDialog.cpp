@@ -15,7 +15,7 @@ const char16_t kHelpFileFilter[] =
 
 TfrmSelHelp::TfrmSelHelp(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSelHelp"));
-    setWindowTitle(QStringLiteral("ヘルプファイルの選択"));
+    setWindowTitle(tr("ヘルプファイルの選択"));
     auto *root = new QVBoxLayout(this);
     lblExplanation = new QLabel(QStringLiteral("ヘルプファイルをインストールしている場合、その場所を指定します。"
                                                "インストールしていないときは[キャンセル]ボタンを押します。"),
@@ -40,7 +40,7 @@ TfrmSelHelp::TfrmSelHelp(QWidget *parent) : QDialog(parent) {
     btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel = new QPushButton(tr("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);

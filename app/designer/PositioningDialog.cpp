@@ -78,7 +78,7 @@ QIcon alignIcon(bool horizontal, int choice)
 TfrmPositioning::TfrmPositioning(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPositioning"));
-    setWindowTitle(QStringLiteral("整列"));
+    setWindowTitle(tr("整列"));
     grpHorz = new QButtonGroup(this);
     grpHorz->setObjectName(QStringLiteral("grpHorz"));
     grpVert = new QButtonGroup(this);
@@ -149,7 +149,7 @@ TfrmPositioning::TfrmPositioning(QWidget *parent) : QDialog(parent)
     auto *btnOk = new QPushButton(QStringLiteral("&OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    auto *btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -125,7 +125,7 @@ TColorBox::TColorBox(QWidget *parent, const QString &name) : QComboBox(parent)
     setObjectName(name);
     for (const auto &c : kColors)
         addItem(swatch(c.color), QString::fromUtf16(c.name), QVariant::fromValue<uint>(c.color));
-    addItem(QStringLiteral("その他..."));
+    addItem(tr("その他..."));
     connect(this, &QComboBox::activated, this, &TColorBox::onActivated);
     SetColor(clBlack);
 }
