@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -24,16 +25,16 @@ namespace {
 
 constexpr int kIndividual = 2;   // "個別に指定する" = pamOrigin
 
-QComboBox *combo(QWidget *parent, const char *name, std::initializer_list<const char16_t *> items) {
+QComboBox *combo(QWidget *parent, const char *name, std::initializer_list<const char *> items) {
     auto *c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    for (const char16_t *i : items)
-        c->addItem(QString::fromUtf16(i));
+    for (const char *i : items)
+        c->addItem(QCoreApplication::translate("vellora::TfrmImageOpt", i));
     return c;
 }
 
 QComboBox *parentCombo(QWidget *parent, const char *name) {
-    return combo(parent, name, {u"ドキュメントの設定に合わせる", u"写真エリアの設定に合わせる", u"個別に指定する"});
+    return combo(parent, name, {QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "ドキュメントの設定に合わせる"), QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "写真エリアの設定に合わせる"), QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "個別に指定する")});
 }
 
 } // namespace
@@ -59,8 +60,8 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     pnlAlign->setObjectName(QStringLiteral("pnlAlign"));
     auto *alignPanel = new QFormLayout(pnlAlign);
     alignPanel->setContentsMargins(0, 0, 0, 0);
-    cmbHorzAlign = combo(pnlAlign, "cmbHorzAlign", {u"左", u"中央", u"右"});
-    cmbVertAlign = combo(pnlAlign, "cmbVertAlign", {u"上", u"中央", u"下"});
+    cmbHorzAlign = combo(pnlAlign, "cmbHorzAlign", {QT_TR_NOOP("左"), QT_TR_NOOP("中央"), QT_TR_NOOP("右")});
+    cmbVertAlign = combo(pnlAlign, "cmbVertAlign", {QT_TR_NOOP("上"), QT_TR_NOOP("中央"), QT_TR_NOOP("下")});
     alignPanel->addRow(tr("水平位置"), cmbHorzAlign);
     alignPanel->addRow(tr("垂直位置"), cmbVertAlign);
     alignForm->addRow(pnlAlign);
@@ -75,8 +76,8 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     auto *sizePanel = new QFormLayout(pnlSize);
     sizePanel->setContentsMargins(0, 0, 0, 0);
     cmbPhotoSize = combo(pnlSize, "cmbPhotoSize",
-                         {u"写真全体が印刷されるようにする", u"エリア全体に印刷する", u"エリアより一回り大きく印刷する",
-                          u"倍率を指定する"});
+                         {QT_TR_NOOP("写真全体が印刷されるようにする"), QT_TR_NOOP("エリア全体に印刷する"), QT_TR_NOOP("エリアより一回り大きく印刷する"),
+                          QT_TR_NOOP("倍率を指定する")});
     sizePanel->addRow(tr("印刷方法"), cmbPhotoSize);
     auto *scaleRow = new QWidget(pnlSize);
     auto *scaleBox = new QHBoxLayout(scaleRow);
@@ -94,7 +95,7 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     auto *lblScale = new QLabel(tr("倍率"), pnlSize);
     sizePanel->addRow(lblScale, scaleRow);
     FScaleWidgets = {lblScale, edtScale, percent};
-    cmbSizeLimit = combo(pnlSize, "cmbSizeLimit", {u"制限なし", u"拡大だけ許可", u"縮小だけ許可"});
+    cmbSizeLimit = combo(pnlSize, "cmbSizeLimit", {QT_TR_NOOP("制限なし"), QT_TR_NOOP("拡大だけ許可"), QT_TR_NOOP("縮小だけ許可")});
     auto *lblLimit = new QLabel(tr("サイズ制限"), pnlSize);
     sizePanel->addRow(lblLimit, cmbSizeLimit);
     FLimitWidgets = {lblLimit, cmbSizeLimit};
@@ -106,7 +107,7 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     cmbParentRotate = parentCombo(grpRotate, "cmbParentRotate");
     rotateForm->addRow(tr("基準"), cmbParentRotate);
     cmbRotate = combo(grpRotate, "cmbRotate",
-                      {u"回転しない", u"エリアの向きに合わせる", u"90度回転する", u"180度回転する", u"270度回転する"});
+                      {QT_TR_NOOP("回転しない"), QT_TR_NOOP("エリアの向きに合わせる"), QT_TR_NOOP("90度回転する"), QT_TR_NOOP("180度回転する"), QT_TR_NOOP("270度回転する")});
     auto *lblRotate = new QLabel(tr("回転方法"), grpRotate);
     rotateForm->addRow(lblRotate, cmbRotate);
     FRotateWidgets = {lblRotate, cmbRotate};

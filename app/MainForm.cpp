@@ -68,18 +68,18 @@
 namespace vellora {
 
 const TPictureFormat kPictureFormats[12] = {
-    {u"JPEGイメージ", "jpg"},
-    {u"JPEGイメージ", "jpeg"},
-    {u"ビットマップ", "bmp"},
-    {u"Portable Network Graphics", "png"},
-    {u"拡張メタファイル", "emf"},
-    {u"Windowsメタファイル", "wmf"},
-    {u"GIFイメージ", "gif"},
-    {u"TIFFイメージ", "tif"},
-    {u"TIFFイメージ", "tiff"},
-    {u"Kodak Photo CD", "pcd"},
-    {u"Photoshop イメージ", "psd"},
-    {u"PaintShop Pro イメージ", "psp"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "JPEGイメージ"), "jpg"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "JPEGイメージ"), "jpeg"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "ビットマップ"), "bmp"},
+    {"Portable Network Graphics", "png"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "拡張メタファイル"), "emf"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "Windowsメタファイル"), "wmf"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "GIFイメージ"), "gif"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "TIFFイメージ"), "tif"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "TIFFイメージ"), "tiff"},
+    {"Kodak Photo CD", "pcd"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "Photoshop イメージ"), "psd"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "PaintShop Pro イメージ"), "psp"},
 };
 
 namespace {
@@ -93,7 +93,8 @@ constexpr int kStatusCountsWidth = 200;
 constexpr int kStatusPrinterWidth = 250;
 constexpr int kStatusMinSelection = 100;
 
-QString pendingHint() { return QString::fromUtf16(kPendingHint); }
+// kPendingHint, translated (spelled out so that lupdate finds it).
+QString pendingHint() { return QCoreApplication::translate("vellora::TfrmMain", "この機能は準備中です。"); }
 
 // The class that decodes a built-in format that the list does not know yet,
 // when the toolkit has a decoder for it.
@@ -380,64 +381,64 @@ void TfrmMain::createActions() {
     const auto shift = Qt::ShiftModifier;
     struct Def {
         const char *name;
-        const char16_t *caption;
+        const char *caption;
         QKeyCombination key;
-        const char16_t *hint;
+        const char *hint;
         bool sel;
         bool pending;
     };
     const QKeyCombination none{};
     const Def defs[] = {
-        {"mitNewPaper", u"新規作成(&N)", none, u"", false, true},
-        {"actOpenPaper", u"開く(&O)...", ctrl | Qt::Key_O, u"用紙を開く", false, true},
-        {"actSavePaper", u"上書き保存(&S)", ctrl | Qt::Key_S, u"上書き保存", false, true},
-        {"actSaveAs", u"名前を付けて保存(&A)...", none, u"名前を付けて保存", false, true},
-        {"mitExport", u"エクスポート(&E)...", none, u"", false, true},
-        {"actLayout", u"用紙レイアウト(&L)...", ctrl | Qt::Key_L, u"用紙レイアウト", false, true},
-        {"actPrint", u"印刷(&P)...", none, u"印刷", false, true},
-        {"actPrintPreview", u"印刷プレビュー(&V)...", ctrl | Qt::Key_P, u"印刷プレビュー", false, true},
-        {"mitPrinter", u"プリンタの設定(&R)...", none, u"", false, false},
-        {"mitAdjustPos", u"印刷位置の微調整(&D)...", none, u"", false, true},
-        {"mitExit", u"終了(&X)", none, u"", false, false},
-        {"actSelectAll", u"すべて選択(&A)", none, u"", false, true},
-        {"actClearSelection", u"選択の解除(&D)", none, u"", false, true},
-        {"actRevSelection", u"選択の反転(&R)", none, u"", false, true},
-        {"actCheck", u"チェック(&C)", none, u"", true, true},
-        {"actClearCheck", u"チェックの解除(&U)", none, u"", true, true},
-        {"actRevCheck", u"チェックの反転(&E)", none, u"", true, true},
-        {"actOrder", u"順序の指定(&O)...", Qt::Key_F3, u"印刷順序", false, true},
-        {"actMoveUp", u"上へ移動(&U)", ctrl | Qt::Key_Up, u"上へ", true, true},
-        {"actMoveDown", u"下へ移動(&D)", ctrl | Qt::Key_Down, u"下へ", true, true},
-        {"actMoveFirst", u"先頭へ移動(&F)", shift | ctrl | Qt::Key_Up, u"先頭へ", true, true},
-        {"actMoveLast", u"末尾へ移動(&L)", shift | ctrl | Qt::Key_Down, u"末尾へ", true, true},
-        {"actAddImage", u"画像の追加(&I)...", ctrl | Qt::Key_I, u"画像の追加", false, true},
-        {"actAddFolder", u"フォルダ内一括追加(&F)", none, u"フォルダ追加", false, true},
-        {"actDeleteImage", u"リストから削除(&D)...", none, u"削除", true, true},
-        {"mitClearImage", u"すべてをリストから削除(&C)...", none, u"", false, true},
-        {"actComment", u"コメントの設定(&M)...", ctrl | Qt::Key_M, u"コメント", true, true},
-        {"actCopies", u"コピー枚数の設定(&O)...", Qt::Key_F2, u"コピー枚数", true, true},
-        {"actImageProp", u"プロパティ(&P)...", Qt::Key_F4, u"プロパティ", true, true},
-        {"actPreviewImage", u"画像の確認(&V)...", Qt::Key_F10, u"画像確認", true, true},
-        {"actViewStyle", u"表示形式(&V)", ctrl | Qt::Key_W, u"表示形式", false, true},
-        {"actViewThumb", u"サムネイル(&T)", none, u"", false, true},
-        {"actViewList", u"一覧(&L)", none, u"", false, true},
-        {"actViewDetail", u"詳細(&D)", none, u"", false, true},
-        {"actAutoSort", u"自動ソート(&A)", none, u"ソート", false, true},
-        {"actSortFileName", u"ファイル名(&F)", none, u"", false, true},
-        {"actSortShotDate", u"撮影日時(&D)", none, u"", false, true},
-        {"actSortFileDate", u"ファイル日時(&A)", none, u"", false, true},
-        {"actSortFileSize", u"ファイルサイズ(&S)", none, u"", false, true},
-        {"actSortImageWidth", u"画像サイズ(横優先)(&W)", none, u"", false, true},
-        {"actSortImageHeight", u"画像サイズ(縦優先)(&H)", none, u"", false, true},
-        {"actSortCopies", u"コピー枚数(&C)", none, u"", false, true},
-        {"mitOption", u"オプションの設定(&O)...", none, u"", false, true},
-        {"mitShowHelp", u"ヘルプの表示(&S)", none, u"", false, true},
-        {"mitShowTextFile", u"Vellora.txtの表示(&T)", none, u"", false, false},
-        {"mitAbout", u"バージョン情報(&A)...", none, u"", false, false},
+        {"mitNewPaper", QT_TR_NOOP("新規作成(&N)"), none, "", false, true},
+        {"actOpenPaper", QT_TR_NOOP("開く(&O)..."), ctrl | Qt::Key_O, QT_TR_NOOP("用紙を開く"), false, true},
+        {"actSavePaper", QT_TR_NOOP("上書き保存(&S)"), ctrl | Qt::Key_S, QT_TR_NOOP("上書き保存"), false, true},
+        {"actSaveAs", QT_TR_NOOP("名前を付けて保存(&A)..."), none, QT_TR_NOOP("名前を付けて保存"), false, true},
+        {"mitExport", QT_TR_NOOP("エクスポート(&E)..."), none, "", false, true},
+        {"actLayout", QT_TR_NOOP("用紙レイアウト(&L)..."), ctrl | Qt::Key_L, QT_TR_NOOP("用紙レイアウト"), false, true},
+        {"actPrint", QT_TR_NOOP("印刷(&P)..."), none, QT_TR_NOOP("印刷"), false, true},
+        {"actPrintPreview", QT_TR_NOOP("印刷プレビュー(&V)..."), ctrl | Qt::Key_P, QT_TR_NOOP("印刷プレビュー"), false, true},
+        {"mitPrinter", QT_TR_NOOP("プリンタの設定(&R)..."), none, "", false, false},
+        {"mitAdjustPos", QT_TR_NOOP("印刷位置の微調整(&D)..."), none, "", false, true},
+        {"mitExit", QT_TR_NOOP("終了(&X)"), none, "", false, false},
+        {"actSelectAll", QT_TR_NOOP("すべて選択(&A)"), none, "", false, true},
+        {"actClearSelection", QT_TR_NOOP("選択の解除(&D)"), none, "", false, true},
+        {"actRevSelection", QT_TR_NOOP("選択の反転(&R)"), none, "", false, true},
+        {"actCheck", QT_TR_NOOP("チェック(&C)"), none, "", true, true},
+        {"actClearCheck", QT_TR_NOOP("チェックの解除(&U)"), none, "", true, true},
+        {"actRevCheck", QT_TR_NOOP("チェックの反転(&E)"), none, "", true, true},
+        {"actOrder", QT_TR_NOOP("順序の指定(&O)..."), Qt::Key_F3, QT_TR_NOOP("印刷順序"), false, true},
+        {"actMoveUp", QT_TR_NOOP("上へ移動(&U)"), ctrl | Qt::Key_Up, QT_TR_NOOP("上へ"), true, true},
+        {"actMoveDown", QT_TR_NOOP("下へ移動(&D)"), ctrl | Qt::Key_Down, QT_TR_NOOP("下へ"), true, true},
+        {"actMoveFirst", QT_TR_NOOP("先頭へ移動(&F)"), shift | ctrl | Qt::Key_Up, QT_TR_NOOP("先頭へ"), true, true},
+        {"actMoveLast", QT_TR_NOOP("末尾へ移動(&L)"), shift | ctrl | Qt::Key_Down, QT_TR_NOOP("末尾へ"), true, true},
+        {"actAddImage", QT_TR_NOOP("画像の追加(&I)..."), ctrl | Qt::Key_I, QT_TR_NOOP("画像の追加"), false, true},
+        {"actAddFolder", QT_TR_NOOP("フォルダ内一括追加(&F)"), none, QT_TR_NOOP("フォルダ追加"), false, true},
+        {"actDeleteImage", QT_TR_NOOP("リストから削除(&D)..."), none, QT_TR_NOOP("削除"), true, true},
+        {"mitClearImage", QT_TR_NOOP("すべてをリストから削除(&C)..."), none, "", false, true},
+        {"actComment", QT_TR_NOOP("コメントの設定(&M)..."), ctrl | Qt::Key_M, QT_TR_NOOP("コメント"), true, true},
+        {"actCopies", QT_TR_NOOP("コピー枚数の設定(&O)..."), Qt::Key_F2, QT_TR_NOOP("コピー枚数"), true, true},
+        {"actImageProp", QT_TR_NOOP("プロパティ(&P)..."), Qt::Key_F4, QT_TR_NOOP("プロパティ"), true, true},
+        {"actPreviewImage", QT_TR_NOOP("画像の確認(&V)..."), Qt::Key_F10, QT_TR_NOOP("画像確認"), true, true},
+        {"actViewStyle", QT_TR_NOOP("表示形式(&V)"), ctrl | Qt::Key_W, QT_TR_NOOP("表示形式"), false, true},
+        {"actViewThumb", QT_TR_NOOP("サムネイル(&T)"), none, "", false, true},
+        {"actViewList", QT_TR_NOOP("一覧(&L)"), none, "", false, true},
+        {"actViewDetail", QT_TR_NOOP("詳細(&D)"), none, "", false, true},
+        {"actAutoSort", QT_TR_NOOP("自動ソート(&A)"), none, QT_TR_NOOP("ソート"), false, true},
+        {"actSortFileName", QT_TR_NOOP("ファイル名(&F)"), none, "", false, true},
+        {"actSortShotDate", QT_TR_NOOP("撮影日時(&D)"), none, "", false, true},
+        {"actSortFileDate", QT_TR_NOOP("ファイル日時(&A)"), none, "", false, true},
+        {"actSortFileSize", QT_TR_NOOP("ファイルサイズ(&S)"), none, "", false, true},
+        {"actSortImageWidth", QT_TR_NOOP("画像サイズ(横優先)(&W)"), none, "", false, true},
+        {"actSortImageHeight", QT_TR_NOOP("画像サイズ(縦優先)(&H)"), none, "", false, true},
+        {"actSortCopies", QT_TR_NOOP("コピー枚数(&C)"), none, "", false, true},
+        {"mitOption", QT_TR_NOOP("オプションの設定(&O)..."), none, "", false, true},
+        {"mitShowHelp", QT_TR_NOOP("ヘルプの表示(&S)"), none, "", false, true},
+        {"mitShowTextFile", QT_TR_NOOP("Vellora.txtの表示(&T)"), none, "", false, false},
+        {"mitAbout", QT_TR_NOOP("バージョン情報(&A)..."), none, "", false, false},
     };
     for (const Def &d : defs) {
-        QAction *a = makeAction(d.name, QString::fromUtf16(d.caption),
-                                d.key == none ? K() : K(d.key), QString::fromUtf16(d.hint), d.sel);
+        QAction *a = makeAction(d.name, tr(d.caption),
+                                d.key == none ? K() : K(d.key), *d.hint ? tr(d.hint) : QString(), d.sel);
         if (d.pending)
             SetActionPending(a, true);
     }
@@ -863,7 +864,7 @@ void TfrmMain::BuildPictureFilter() {
         if (!FSusieExt.isEmpty())
             FSusieExt += QLatin1Char(';');
         FSusieExt += QStringLiteral("*.") + ext;
-        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(tr(f.Description), ext);
     }
     addRegisteredFormats();
     if (!spiMain)
@@ -1345,7 +1346,7 @@ void TfrmMain::ShowTextFile() {
     // Without a program for text files the desktop opens nothing and says
     // nothing; tell the user where the file is instead.
     if (file.isEmpty())
-        throw std::runtime_error("Vellora.txt が見つかりません。");
+        throw std::runtime_error(tr("Vellora.txt が見つかりません。").toStdString());
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
         throw std::runtime_error(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
 }
@@ -1384,7 +1385,7 @@ void TfrmMain::runGuarded(const std::function<void()> &command) {
     try {
         command();
     } catch (const EJwPrinterNoPrinter &) {
-        ShowException(this, std::runtime_error("プリンタがインストールされていません。"));
+        ShowException(this, std::runtime_error(tr("プリンタがインストールされていません。").toStdString()));
     } catch (...) {
         ShowCurrentException(this);
     }

@@ -19,17 +19,20 @@ namespace vellora {
 namespace {
 
 struct TSaveTypeText {
-    const char16_t *Caption;
-    const char16_t *Description;
+    const char *Caption;       // translated where shown
+    const char *Description;
 };
 
 // Indexed by TFileSaveType; the radio button IDs are 100 + the index.
 const TSaveTypeText kSaveTypes[3] = {
-    {u"レイアウト形式", u"用紙のレイアウトだけを保存します。画像は保存されません。"},
-    {u"画像リンク形式", u"用紙のレイアウトと、画像ファイル名を保存します。元の画像ファイルの名前を変更したり、"
-                        u"削除したりすると画像を印刷できません。"},
-    {u"画像埋め込み形式", u"用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
-                          u"他のパソコンでも印刷できるなどの利点があります。"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "レイアウト形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトだけを保存します。画像は保存されません。")},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "画像リンク形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトと、画像ファイル名を保存します。元の画像ファイルの名前を変更したり、"
+                                            "削除したりすると画像を印刷できません。")},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "画像埋め込み形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
+                                            "他のパソコンでも印刷できるなどの利点があります。")},
 };
 
 struct WaitCursor {
@@ -134,13 +137,13 @@ bool TfrmMain::SaveDocumentAs() {
     d.Options = {TQvTaskDialogOption::tdoAllowCancel, TQvTaskDialogOption::tdoExpandFooter};
     d.CollapsedControlText = tr("詳細情報");
     for (int i = 0; i < 3; ++i)
-        d.RadioButtons.Add(QString::fromUtf16(kSaveTypes[i].Caption), 100 + i);
+        d.RadioButtons.Add(QCoreApplication::translate("vellora::TfrmMain", kSaveTypes[i].Caption), 100 + i);
     // What keeps the work: the type the document has, links for a new one
     // with photos, the layout alone only when there are no photos.
     const int photos = lvFile->Items().Count();
     const int preselected = !FDocument.isEmpty() ? 100 + int(FImages->SaveType()) : photos > 0 ? 101 : 100;
     auto description = [photos](int id) {
-        QString text = QString::fromUtf16(kSaveTypes[id - 100].Description);
+        QString text = QCoreApplication::translate("vellora::TfrmMain", kSaveTypes[id - 100].Description);
         if (id == 100 && photos > 0)
             text += QLatin1Char('\n') + tr("レイアウト形式では、リストの%1枚の画像は保存されません。").arg(photos);
         return text;

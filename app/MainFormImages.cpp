@@ -537,8 +537,8 @@ void TfrmMain::EditComment() {
         same = same && info->Options().Comment() == first;
     }
     if (!same && askYesNo(tr("コメントを編集しますか"),
-                          QStringLiteral("複数の画像に異なるコメントが設定されています。コメントを編集すると、"
-                                         "すべてに同じコメントが設定されます。コメントを編集しますか？"),
+                          tr("複数の画像に異なるコメントが設定されています。コメントを編集すると、"
+                             "すべてに同じコメントが設定されます。コメントを編集しますか？"),
                           false) != idYes)
         return;
     TfrmComment dialog(this, &iniMain);
@@ -568,8 +568,8 @@ void TfrmMain::EditImageOptions(int tag) {
         return;
     if (selected.size() >= 2 &&
         askYesNo(tr("設定を変更しますか"),
-                 QStringLiteral("複数の画像が選択されています。設定を変更すると、すべての選択画像の設定が同じになります。"
-                                "設定を変更してもよろしいですか？"),
+                 tr("複数の画像が選択されています。設定を変更すると、すべての選択画像の設定が同じになります。"
+                    "設定を変更してもよろしいですか？"),
                  false) != idYes)
         return;
     TPhotoOption &option = selected.first()->Options();

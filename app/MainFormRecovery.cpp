@@ -203,8 +203,8 @@ bool TfrmMain::OfferRecovery() {
         if (infoRead && info.Version > TRecoveryFile::kVersion) {
             // A newer program can still restore it: it stays.
             message(TTaskDialogIcon::tiWarning, tr("作業を復元できません"),
-                    QStringLiteral("前回終了時の作業は新しいバージョンの Vellora で記録されているため、"
-                                   "このバージョンでは復元できません。\n%1")
+                    tr("前回終了時の作業は新しいバージョンの Vellora で記録されているため、"
+                       "このバージョンでは復元できません。\n%1")
                         .arg(QDir::toNativeSeparators(orphan.DocumentFile)));
             continue;
         }
@@ -217,8 +217,8 @@ bool TfrmMain::OfferRecovery() {
         d.Title = QStringLiteral("Vellora");
         d.MainIcon = TTaskDialogIcon::tiQuestion;
         d.SetInstruction(tr("前回終了時の作業を復元しますか？"));
-        d.SetContent(QStringLiteral("%1 の保存されていない変更が残っています（%2 の状態）。\n"
-                                    "[いいえ]を押すと、この作業は破棄されます。").arg(name, when));
+        d.SetContent(tr("%1 の保存されていない変更が残っています（%2 の状態）。\n"
+                        "[いいえ]を押すと、この作業は破棄されます。").arg(name, when));
         d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
         d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
         int radio = 0;

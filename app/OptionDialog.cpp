@@ -9,6 +9,7 @@
 #include "settings/IniFile.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -90,6 +91,21 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     chkColorManage->setToolTip(tr("写真の埋め込みカラープロファイルに従って色を sRGB に変換し、出力に sRGB プロファイルを付けます"));
     imageRows->addWidget(chkColorManage);
     root->addWidget(images);
+
+    auto *language = new QGroupBox(tr("言語"), this);
+    language->setObjectName(QStringLiteral("grpLanguage"));
+    auto *languageRow = new QHBoxLayout(language);
+    cmbLanguage = new QComboBox(language);
+    cmbLanguage->setObjectName(QStringLiteral("cmbLanguage"));
+    // Each language is named in itself, so that it can be found whatever the window shows.
+    cmbLanguage->addItem(tr("自動 (システムの言語)"), QStringLiteral("auto"));
+    cmbLanguage->addItem(QStringLiteral("日本語"), QStringLiteral("ja"));
+    cmbLanguage->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    languageRow->addWidget(cmbLanguage);
+    auto *languageNote = new QLabel(tr("次回の起動から有効になります。"), language);
+    languageNote->setObjectName(QStringLiteral("lblLanguageNote"));
+    languageRow->addWidget(languageNote, 1);
+    root->addWidget(language);
     root->addStretch();
 
     auto *buttons = new QHBoxLayout;
@@ -110,6 +126,9 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     // What the program does now: --exif-rotate may have overridden the setting.
     chkExifRotate->setChecked(ExifRotate());
     chkColorManage->setChecked(ColorManage());
+    const int languageIndex = cmbLanguage->findData(
+        FIni.ReadStr(kOption, QStringLiteral("Language"), QStringLiteral("auto")).trimmed().toLower());
+    cmbLanguage->setCurrentIndex(languageIndex < 0 ? 0 : languageIndex);
 
     connect(btnTemporaryPath, &QPushButton::clicked, this,
             [this] { pickFolder(edtTemporaryPath, tr("テンポラリフォルダ")); });
@@ -178,6 +197,7 @@ void TfrmOption::okClicked() {
     FIni.WriteDirectory(kOption, QStringLiteral("CachePath"), QFileInfo(cache).absoluteFilePath());
     FIni.WriteDirectory(kOption, QStringLiteral("Susie"), susie.isEmpty() ? susie : QFileInfo(susie).absoluteFilePath());
     FIni.WriteStr(kOption, QStringLiteral("AutoLoad"), document);
+    FIni.WriteStr(kOption, QStringLiteral("Language"), cmbLanguage->currentData().toString());
     // Only a change is written, so that a command-line override left alone
     // does not become the setting.
     if (chkExifRotate->isChecked() != ExifRotate()) {

@@ -8,6 +8,7 @@
 #include "settings/Errors.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -260,7 +261,7 @@ bool ExecuteSystemPrinterSetup(QWidget *parent) {
         throw Error(f.instruction + QLatin1Char('\n') + f.text);
     }
     if (!device || device->PrinterNames().isEmpty())
-        throw EJwPrinterNoPrinter(std::string("プリンタがインストールされていません。"));
+        throw EJwPrinterNoPrinter(QCoreApplication::translate("vellora::TJwPrinterSetupDialog", "プリンタがインストールされていません。").toStdString());
     TJwPrinterSetupDialog dialog(device->JwPrinter(), parent);
     // Duplex, resolution, colour mode and the printer's own options too.
     AddDriverOptions(dialog, device->JwPrinter(), false);

@@ -3,6 +3,7 @@
 #              sources has no finished translation there.
 file(MAKE_DIRECTORY ${WORK})
 set(files)
+string(REPLACE "," ";" FOLDERS "${FOLDERS}")   # commas: a list does not survive the command line
 foreach(folder ${FOLDERS})
     file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
     list(FILTER found EXCLUDE REGEX "/tests/")

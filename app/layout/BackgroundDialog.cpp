@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -26,24 +27,24 @@ TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
     return makeNumberEdit(parent, name, 0, 0, 100);
 }
 
-const QString kClearHint = QStringLiteral("(0: 不透明 ～ 100: 透明)");
+QString clearHint() { return QCoreApplication::translate("vellora::TfrmBackground", "(0: 不透明 ～ 100: 透明)"); }
 
 } // namespace
 
 const QStringList &FrameStyleNames()
 {
-    static const QStringList names{QStringLiteral("なし"),     QStringLiteral("実線"),     QStringLiteral("破線"),
-                                   QStringLiteral("点線"),     QStringLiteral("一点鎖線"), QStringLiteral("二点鎖線")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "なし"),     QCoreApplication::translate("vellora::TfrmBackground", "実線"),     QCoreApplication::translate("vellora::TfrmBackground", "破線"),
+                                   QCoreApplication::translate("vellora::TfrmBackground", "点線"),     QCoreApplication::translate("vellora::TfrmBackground", "一点鎖線"), QCoreApplication::translate("vellora::TfrmBackground", "二点鎖線")};
     return names;
 }
 const QStringList &JoinStyleNames()
 {
-    static const QStringList names{QStringLiteral("ベベル"), QStringLiteral("マイター"), QStringLiteral("ラウンド")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "ベベル"), QCoreApplication::translate("vellora::TfrmBackground", "マイター"), QCoreApplication::translate("vellora::TfrmBackground", "ラウンド")};
     return names;
 }
 const QStringList &EndCapNames()
 {
-    static const QStringList names{QStringLiteral("ラウンド"), QStringLiteral("スクエア"), QStringLiteral("フラット")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "ラウンド"), QCoreApplication::translate("vellora::TfrmBackground", "スクエア"), QCoreApplication::translate("vellora::TfrmBackground", "フラット")};
     return names;
 }
 
@@ -80,7 +81,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     sl->addWidget(cmbSolidColor, 0, 1);
     sl->addWidget(new QLabel(tr("透明度"), solid), 1, 0);
     sl->addWidget(edtSolidClear, 1, 1);
-    sl->addWidget(new QLabel(kClearHint, solid), 1, 2);
+    sl->addWidget(new QLabel(clearHint(), solid), 1, 2);
     sl->setRowStretch(2, 1);
     pgcFill->addWidget(solid);
 
@@ -112,7 +113,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     gl->addWidget(imgGradient, 1, 2, 3, 1);
     gl->addWidget(new QLabel(tr("透明度"), grad), 4, 0);
     gl->addWidget(edtGradientClear, 4, 1);
-    gl->addWidget(new QLabel(kClearHint, grad), 4, 2);
+    gl->addWidget(new QLabel(clearHint(), grad), 4, 2);
     gl->setRowStretch(5, 1);
     pgcFill->addWidget(grad);
 
@@ -137,7 +138,7 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     il->addWidget(cmbImageColor, 1, 2);
     il->addWidget(new QLabel(tr("透明度"), image), 2, 0);
     il->addWidget(edtImageClear, 2, 1);
-    il->addWidget(new QLabel(kClearHint, image), 2, 2);
+    il->addWidget(new QLabel(clearHint(), image), 2, 2);
     il->addWidget(chkTransparent, 3, 0);
     il->addWidget(new QLabel(tr("透過色"), image), 3, 1);
     auto *tl = new QHBoxLayout;

@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,8 +42,11 @@ TPrinterSetupFunc &printerSetupFunc()
     return func;
 }
 
-const QString kNoPrinter = QStringLiteral(
-    "プリンタがインストールされていません。用紙サイズはカスタムサイズ (mm) で指定できます。");
+QString noPrinterText()
+{
+    return QCoreApplication::translate("vellora::TfrmLayout",
+        "プリンタがインストールされていません。用紙サイズはカスタムサイズ (mm) で指定できます。");
+}
 
 QLabel *label(QWidget *parent, const QString &text, QWidget *buddy = nullptr)
 {
@@ -186,7 +190,7 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     rdgOrientation = new QButtonGroup(this);
     rdgOrientation->setObjectName(QStringLiteral("rdgOrientation"));
     auto *ol = new QHBoxLayout(orient);
-    const QString oNames[] = {tr("縦"), tr("横")};
+    const QString oNames[] = {tr("縦", "paper orientation"), tr("横", "paper orientation")};
     for (int i = 0; i < 2; ++i) {
         auto *r = new QRadioButton(oNames[i], orient);
         r->setObjectName(i == 0 ? QStringLiteral("rdoPortrait") : QStringLiteral("rdoLandscape"));
@@ -872,7 +876,7 @@ void TfrmLayout::changePrinter()
 {
     FScratchStale = true;
     if (!hasPrinter()) {
-        ShowError(this, kNoPrinter);
+        ShowError(this, noPrinterText());
         return;
     }
     FPrinterTouched = true;
@@ -909,7 +913,7 @@ void TfrmLayout::adjustPaper()
 {
     FScratchStale = true;
     if (!hasPrinter()) {
-        ShowError(this, kNoPrinter);
+        ShowError(this, noPrinterText());
         return;
     }
     if (!AskYesNo(this, tr("確認"), tr("用紙サイズをプリンタに合わせますか？")))

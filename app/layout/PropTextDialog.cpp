@@ -28,12 +28,26 @@ namespace vellora {
 
 namespace {
 
-const QStringList kSources{
-    QStringLiteral("固定のテキスト"),     QStringLiteral("ファイル名"),           QStringLiteral("ファイルサイズ"),
-    QStringLiteral("ファイルの更新日"),   QStringLiteral("ファイルの更新時刻"),   QStringLiteral("画像に指定したコメント"),
-    QStringLiteral("画像のサイズ"),       QStringLiteral("(Exif)撮影日"),         QStringLiteral("(Exif)撮影時刻"),
-    QStringLiteral("(Exif)コメント"),     QStringLiteral("(Exif)説明"),           QStringLiteral("ファイルの日付と時刻"),
-    QStringLiteral("(Exif)撮影した日付と時刻"), QStringLiteral("現在のページ番号")};
+QStringList sourceNames()
+{
+    QStringList names;
+    for (const char *name : {QT_TRANSLATE_NOOP("vellora::TfrmPropText", "固定のテキスト"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイル名"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルサイズ"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの更新日"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの更新時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "画像に指定したコメント"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "画像のサイズ"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影日"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)コメント"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)説明"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの日付と時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影した日付と時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "現在のページ番号")})
+        names << QCoreApplication::translate("vellora::TfrmPropText", name);
+    return names;
+}
 
 // A small picture of a writing direction; a click on it selects its radio.
 class TDirectionPicture : public QWidget {
@@ -76,7 +90,7 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     // "テキスト"
     auto *text = new QWidget;
     text->setObjectName(QStringLiteral("tabText"));
-    cmbSource = makeComboBox(text, QStringLiteral("cmbSource"), kSources);
+    cmbSource = makeComboBox(text, QStringLiteral("cmbSource"), sourceNames());
     memText = new QPlainTextEdit(text);
     memText->setObjectName(QStringLiteral("memText"));
     memText->setMinimumHeight(80);

@@ -387,18 +387,18 @@ void TfrmPrint::updateCopies()
 QString PrinterStateText(const QStringList &reasons)
 {
     static const std::pair<const char *, const char *> kTexts[] = {
-        {"paused", "停止しています"},
-        {"offline", "オフラインです"},
-        {"media-empty", "用紙がありません"},
-        {"media-needed", "用紙がありません"},
-        {"media-jam", "紙詰まりです"},
-        {"toner-low", "トナーが少なくなっています"},
-        {"toner-empty", "トナーがありません"},
-        {"marker-supply-low", "インクが少なくなっています"},
-        {"marker-supply-empty", "インクがありません"},
-        {"door-open", "カバーが開いています"},
-        {"cover-open", "カバーが開いています"},
-        {"connecting-to-device", "プリンタに接続しています"},
+        {"paused", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "停止しています")},
+        {"offline", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "オフラインです")},
+        {"media-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "用紙がありません")},
+        {"media-needed", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "用紙がありません")},
+        {"media-jam", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "紙詰まりです")},
+        {"toner-low", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "トナーが少なくなっています")},
+        {"toner-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "トナーがありません")},
+        {"marker-supply-low", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "インクが少なくなっています")},
+        {"marker-supply-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "インクがありません")},
+        {"door-open", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "カバーが開いています")},
+        {"cover-open", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "カバーが開いています")},
+        {"connecting-to-device", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "プリンタに接続しています")},
     };
     QStringList texts;
     for (QString reason : reasons) {
@@ -410,7 +410,7 @@ QString PrinterStateText(const QStringList &reasons)
         QString text = reason;
         for (const auto &[keyword, japanese] : kTexts) {
             if (reason == QLatin1String(keyword))
-                text = QString::fromUtf8(japanese);
+                text = QCoreApplication::translate("vellora::TfrmPrint", japanese);
         }
         if (!texts.contains(text))
             texts << text;
