@@ -2386,7 +2386,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>チェックの解除(&amp;U)</source>
-        <translation>&amp;Uncheck</translation>
+        <translation>U&amp;ncheck</translation>
     </message>
     <message>
         <source>チェックの反転(&amp;E)</source>
