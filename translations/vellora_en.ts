@@ -497,6 +497,10 @@ Details: %2</translation>
         <source>Exifのユーザーコメントが入ります。</source>
         <translation>The Exif user comment goes here.</translation>
     </message>
+    <message>
+        <source>(透明)</source>
+        <translation>(transparent)</translation>
+    </message>
 </context>
 <context>
     <name>vellora::TColorBox</name>
@@ -2060,10 +2064,6 @@ Details: %2</translation>
         <translation>Match the area&apos;s orientation</translation>
     </message>
     <message>
-        <source>指定</source>
-        <translation>Range</translation>
-    </message>
-    <message>
         <source>90度</source>
         <translation>90°</translation>
     </message>
@@ -2149,7 +2149,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>設定(&amp;B)...</source>
-        <translation>Settings (&amp;B)...</translation>
+        <translation>Se&amp;ttings...</translation>
     </message>
     <message>
         <source>ファイル名</source>
@@ -2232,6 +2232,21 @@ Details: %2</translation>
         <source>横</source>
         <comment>paper orientation</comment>
         <translation>Landscape</translation>
+    </message>
+    <message>
+        <source>指定</source>
+        <comment>rotation</comment>
+        <translation>Rotate</translation>
+    </message>
+    <message>
+        <source>横</source>
+        <comment>position</comment>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>縦</source>
+        <comment>position</comment>
+        <translation>Vertical</translation>
     </message>
 </context>
 <context>
@@ -3102,7 +3117,7 @@ Press [No] to discard them.</translation>
     </message>
     <message>
         <source>削除</source>
-        <translation>Delete</translation>
+        <translation>Remove</translation>
     </message>
     <message>
         <source>すべて削除</source>
@@ -3771,15 +3786,15 @@ Press [No] to discard them.</translation>
     </message>
     <message>
         <source>横1列に貼り付け</source>
-        <translation>Paste to the row</translation>
+        <translation>Paste Row</translation>
     </message>
     <message>
         <source>縦1列に貼り付け</source>
-        <translation>Paste to the column</translation>
+        <translation>Paste Column</translation>
     </message>
     <message>
         <source>全体に貼り付け</source>
-        <translation>Paste to all</translation>
+        <translation>Paste All</translation>
     </message>
     <message>
         <source>クリア</source>

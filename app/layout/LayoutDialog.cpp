@@ -336,7 +336,7 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     rdoRotateNone->setObjectName(QStringLiteral("rdoRotateNone"));
     rdoRotateAuto = new QRadioButton(tr("エリアの向きに合わせる"), rot);
     rdoRotateAuto->setObjectName(QStringLiteral("rdoRotateAuto"));
-    rdoRotateAngle = new QRadioButton(tr("指定"), rot);
+    rdoRotateAngle = new QRadioButton(tr("指定", "rotation"), rot);
     rdoRotateAngle->setObjectName(QStringLiteral("rdoRotateAngle"));
     cmbRotateAngle = makeComboBox(rot, QStringLiteral("cmbRotateAngle"),
                            {tr("90度"), tr("180度"), tr("270度")});
@@ -369,9 +369,9 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     cmbHorzAlign = makeComboBox(align, QStringLiteral("cmbHorzAlign"), {tr("左"), tr("中央"), tr("右")});
     cmbVertAlign = makeComboBox(align, QStringLiteral("cmbVertAlign"), {tr("上"), tr("中央"), tr("下")});
     auto *al = new QHBoxLayout(align);
-    al->addWidget(label(align, tr("横"), cmbHorzAlign));
+    al->addWidget(label(align, tr("横", "position"), cmbHorzAlign));
     al->addWidget(cmbHorzAlign);
-    al->addWidget(label(align, tr("縦"), cmbVertAlign));
+    al->addWidget(label(align, tr("縦", "position"), cmbVertAlign));
     al->addWidget(cmbVertAlign);
 
     auto *border = new QGroupBox(tr("フチの設定"), page);

@@ -119,6 +119,9 @@ public:
             if (!w->isVisible() || w->width() <= 0)
                 continue;
             const QString who = name(w);
+            // A tool bar too narrow for its buttons moves some behind a chevron.
+            if (w->objectName() == QLatin1String("qt_toolbar_ext_button") && w->parentWidget())
+                FFaults << QStringLiteral("%1: tool bar buttons hidden for lack of room").arg(name(w->parentWidget()));
             const int need = w->sizeHint().width();
             if (auto *l = qobject_cast<QLabel *>(w)) {
                 if (!l->wordWrap() && !l->text().isEmpty() && l->pixmap().isNull() && need > w->width())
