@@ -501,6 +501,10 @@ Details: %2</translation>
         <source>(透明)</source>
         <translation>(transparent)</translation>
     </message>
+    <message>
+        <source>アイコン</source>
+        <translation>Icon</translation>
+    </message>
 </context>
 <context>
     <name>vellora::TColorBox</name>
@@ -1298,7 +1302,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>領域のプロパティ(&amp;R)...</source>
-        <translation>Box P&amp;roperties...</translation>
+        <translation>Box &amp;Properties...</translation>
     </message>
     <message>
         <source>プロパティ</source>
@@ -1330,7 +1334,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>1つ前へ(&amp;N)</source>
-        <translation>Bring Forward (&amp;N)</translation>
+        <translation>Bring For&amp;ward</translation>
     </message>
     <message>
         <source>1つ前へ</source>
@@ -1338,7 +1342,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>1つ後ろへ(&amp;P)</source>
-        <translation>Send Backward (&amp;P)</translation>
+        <translation>Send Bac&amp;kward</translation>
     </message>
     <message>
         <source>1つ後ろへ</source>
@@ -1842,7 +1846,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>等倍</source>
-        <translation>Actual size</translation>
+        <translation>100%</translation>
     </message>
     <message>
         <source>幅に合わせる</source>
@@ -1854,19 +1858,19 @@ Details: %2</translation>
     </message>
     <message>
         <source>先頭ページ</source>
-        <translation>First page</translation>
+        <translation>First</translation>
     </message>
     <message>
         <source>前ページ</source>
-        <translation>Previous page</translation>
+        <translation>Previous</translation>
     </message>
     <message>
         <source>次ページ</source>
-        <translation>Next page</translation>
+        <translation>Next</translation>
     </message>
     <message>
         <source>最終ページ</source>
-        <translation>Last page</translation>
+        <translation>Last</translation>
     </message>
     <message>
         <source>閉じる</source>
@@ -2775,7 +2779,7 @@ Details: %2</translation>
     </message>
     <message>
         <source>保存しますか？</source>
-        <translation>Do you want to save it?</translation>
+        <translation> Do you want to save it?</translation>
     </message>
     <message>
         <source>ほか %1 件</source>
