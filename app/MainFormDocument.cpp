@@ -45,7 +45,8 @@ struct WaitCursor {
 } // namespace
 
 QString DocumentReadErrorText(const QString &fileName, const QString &reason) {
-    return QStringLiteral("%1\n%2\n%3").arg(QString::fromUtf16(kDocumentReadErrorText), QDir::toNativeSeparators(fileName), reason);
+    return QStringLiteral("%1\n%2\n%3").arg(QCoreApplication::translate("vellora", "ドキュメントの読み取りに失敗しました。"),   // kDocumentReadErrorText
+                                                  QDir::toNativeSeparators(fileName), reason);
 }
 
 void TfrmMain::setDocumentTitle() {

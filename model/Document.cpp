@@ -128,7 +128,7 @@ void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         QFile::remove(temp);
         for (int i = 0; i < images.Count(); ++i)
             images[i]->RestoreStorage(storage[static_cast<std::size_t>(i)].first, storage[static_cast<std::size_t>(i)].second);
-        throw EDocumentError(kText(kDocumentSaveErrorText), errorMessage(e));
+        throw EDocumentError(QCoreApplication::translate("vellora", "ドキュメントの保存に失敗しました。"), errorMessage(e));   // kDocumentSaveErrorText
     }
     paper.SetDocumentFileName(fileName);
     for (int i = 0; i < images.Count(); ++i)
@@ -161,7 +161,8 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
             // Every value of a kind this version writes is known to it.
             reason = TDocumentErrorReason::derNewer;
         }
-        throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e), reason, errorNumber);
+        throw EDocumentError(QCoreApplication::translate("vellora", "ドキュメントの読み取りに失敗しました。"),   // kDocumentReadErrorText
+                             errorMessage(e), reason, errorNumber);
     }
     paper.SetDocumentFileName(fileName);
     for (int i = before; i < images.Count(); ++i)

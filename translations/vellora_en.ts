@@ -505,6 +505,14 @@ Details: %2</translation>
         <source>アイコン</source>
         <translation>Icon</translation>
     </message>
+    <message>
+        <source>ドキュメントの読み取りに失敗しました。</source>
+        <translation>The document could not be read.</translation>
+    </message>
+    <message>
+        <source>ドキュメントの保存に失敗しました。</source>
+        <translation>The document could not be saved.</translation>
+    </message>
 </context>
 <context>
     <name>vellora::TColorBox</name>
