@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/CommandLine.h"
+#include "app/Language.h"
 #include "app/MainForm.h"
 #include "app/controls/QvTaskDialog.h"
 #include "app/layout/LayoutWindows.h"
@@ -12,9 +13,7 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -85,10 +84,12 @@ int runWindow(int argc, char **argv) {
     QApplication::setApplicationVersion(QString::fromUtf8(version::kProductVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     QApplication::setWindowIcon(applicationIcon());
-    // The program speaks Japanese whatever the user's language is.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // Japanese for a Japanese locale, English otherwise, unless the options
+    // say which; a missing translation leaves the window in Japanese.
+    const QString language = ResolveLanguage(LanguageSetting(), QLocale::system());
+    if (!InstallLanguage(language))
+        std::fprintf(stderr, "vellora: no %s translation found, the window stays Japanese\n",
+                     language.toLatin1().constData());
 
     QStringList paths;
     try {

@@ -12,7 +12,7 @@ namespace vellora {
 
 TfrmComment::TfrmComment(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini) {
     setObjectName(QStringLiteral("frmComment"));
-    setWindowTitle(QStringLiteral("コメントの設定"));
+    setWindowTitle(tr("コメントの設定"));
     auto *box = new QVBoxLayout(this);
     memoComm = new QPlainTextEdit(this);
     memoComm->setObjectName(QStringLiteral("memoComm"));
@@ -21,7 +21,7 @@ TfrmComment::TfrmComment(QWidget *parent, TExtIniFile *ini) : QDialog(parent), F
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -6,6 +6,7 @@
 #include "plugins/SPIBmp.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -26,16 +27,16 @@ constexpr int kTailBytes = 32;
 QString TEntryChecker::CheckFile(const QString &fileName, const TGraphicClassList &classes) {
     const QFileInfo fi(fileName);
     if (!fi.exists())
-        return QStringLiteral("ファイルが見つかりません。");
+        return QCoreApplication::translate("EntryCheck", "ファイルが見つかりません。");
     if (!fi.isFile())
-        return QStringLiteral("ファイルではありません。");
+        return QCoreApplication::translate("EntryCheck", "ファイルではありません。");
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return file.error() == QFileDevice::PermissionsError ? QStringLiteral("ファイルを読み取る権限がありません。")
-                                                             : QStringLiteral("ファイルを読み取れません。");
+        return file.error() == QFileDevice::PermissionsError ? QCoreApplication::translate("EntryCheck", "ファイルを読み取る権限がありません。")
+                                                             : QCoreApplication::translate("EntryCheck", "ファイルを読み取れません。");
     const qint64 size = file.size();
     if (size == 0)
-        return QStringLiteral("空のファイルです。");
+        return QCoreApplication::translate("EntryCheck", "空のファイルです。");
     const QByteArray head = file.read(kHeadBytes);
     const int index = classes.IndexOfExtension(ExtractFileExt(fileName));
     const TGraphicClass *byName = index >= 0 ? classes.GraphicClass(index) : nullptr;
@@ -43,7 +44,7 @@ QString TEntryChecker::CheckFile(const QString &fileName, const TGraphicClassLis
     if (byName == &SPIBitmapClass())
         return {};
     if (!DetectGraphicClass(head))
-        return QStringLiteral("画像ファイルではないか、壊れています。");
+        return QCoreApplication::translate("EntryCheck", "画像ファイルではないか、壊れています。");
     // A JPEG ends with its end marker and a PNG with its end chunk; a file
     // cut short has neither (a little padding after them is allowed).
     QByteArray tail;
@@ -54,7 +55,7 @@ QString TEntryChecker::CheckFile(const QString &fileName, const TGraphicClassLis
     const bool jpeg = head.startsWith("\xFF\xD8");
     const bool png = head.startsWith("\x89PNG");
     if ((jpeg && !tail.contains("\xFF\xD9")) || (png && !tail.contains("IEND")))
-        return QStringLiteral("画像が途中で切れています。");
+        return QCoreApplication::translate("EntryCheck", "画像が途中で切れています。");
     return {};
 }
 

@@ -61,10 +61,10 @@ QString ExportFileName(const QString &folder, const QString &text) {
 
 TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIni(ini) {
     setObjectName(QStringLiteral("frmExport"));
-    setWindowTitle(QStringLiteral("エクスポート"));
+    setWindowTitle(tr("エクスポート"));
 
     auto *root = new QVBoxLayout(this);
-    auto *destBox = new QGroupBox(QStringLiteral("エクスポート先フォルダ"), this);
+    auto *destBox = new QGroupBox(tr("エクスポート先フォルダ"), this);
     auto *destRow = new QHBoxLayout(destBox);
     edtExportDest = new QLineEdit(destBox);
     edtExportDest->setObjectName(QStringLiteral("edtExportDest"));
@@ -77,24 +77,24 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     root->addWidget(destBox);
 
     auto *middle = new QHBoxLayout;
-    rdgExportType = new QGroupBox(QStringLiteral("エクスポート形式"), this);
+    rdgExportType = new QGroupBox(tr("エクスポート形式"), this);
     rdgExportType->setObjectName(QStringLiteral("rdgExportType"));
     auto *typeCol = new QVBoxLayout(rdgExportType);
-    rdoJpeg = new QRadioButton(QStringLiteral("JPEGイメージ"), rdgExportType);
+    rdoJpeg = new QRadioButton(tr("JPEGイメージ"), rdgExportType);
     rdoJpeg->setObjectName(QStringLiteral("rdoJpeg"));
-    rdoPdf = new QRadioButton(QStringLiteral("PDFドキュメント"), rdgExportType);
+    rdoPdf = new QRadioButton(tr("PDFドキュメント"), rdgExportType);
     rdoPdf->setObjectName(QStringLiteral("rdoPdf"));
     typeCol->addWidget(rdoJpeg);
     typeCol->addWidget(rdoPdf);
     typeCol->addStretch();
     middle->addWidget(rdgExportType);
 
-    grpPage = new QGroupBox(QStringLiteral("出力ページ"), this);
+    grpPage = new QGroupBox(tr("出力ページ"), this);
     grpPage->setObjectName(QStringLiteral("grpPage"));
     auto *pageGrid = new QGridLayout(grpPage);
-    rdoAllPage = new QRadioButton(QStringLiteral("すべて"), grpPage);
+    rdoAllPage = new QRadioButton(tr("すべて"), grpPage);
     rdoAllPage->setObjectName(QStringLiteral("rdoAllPage"));
-    rdoSelectPage = new QRadioButton(QStringLiteral("指定"), grpPage);
+    rdoSelectPage = new QRadioButton(tr("指定"), grpPage);
     rdoSelectPage->setObjectName(QStringLiteral("rdoSelectPage"));
     auto makePage = [this](const char *name) {
         auto *e = new QSpinBox(grpPage);
@@ -107,9 +107,9 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtLastPage = makePage("edtLastPage");
     pageGrid->addWidget(rdoAllPage, 0, 0, 1, 4);
     pageGrid->addWidget(rdoSelectPage, 1, 0);
-    pageGrid->addWidget(new QLabel(QStringLiteral("開始"), grpPage), 1, 1);
+    pageGrid->addWidget(new QLabel(tr("開始"), grpPage), 1, 1);
     pageGrid->addWidget(edtStartPage, 1, 2);
-    pageGrid->addWidget(new QLabel(QStringLiteral("終了"), grpPage), 2, 1);
+    pageGrid->addWidget(new QLabel(tr("終了"), grpPage), 2, 1);
     pageGrid->addWidget(edtLastPage, 2, 2);
     pageGrid->setColumnStretch(3, 1);
     middle->addWidget(grpPage, 1);
@@ -118,23 +118,23 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     auto *form = new QFormLayout;
     edtFileName = new QLineEdit(this);
     edtFileName->setObjectName(QStringLiteral("edtFileName"));
-    form->addRow(QStringLiteral("ファイル名"), edtFileName);
+    form->addRow(tr("ファイル名"), edtFileName);
     edtStartNumber = new QSpinBox(this);
     edtStartNumber->setObjectName(QStringLiteral("edtStartNumber"));
     edtStartNumber->setRange(0, 999999999);
-    form->addRow(QStringLiteral("連番の開始番号"), edtStartNumber);
+    form->addRow(tr("連番の開始番号"), edtStartNumber);
     edtOutputInfo = new QLineEdit(this);
     edtOutputInfo->setObjectName(QStringLiteral("edtOutputInfo"));
     edtOutputInfo->setReadOnly(true);
     edtOutputInfo->setFocusPolicy(Qt::ClickFocus);
-    form->addRow(QStringLiteral("出力"), edtOutputInfo);
+    form->addRow(tr("出力"), edtOutputInfo);
     root->addLayout(form);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton(QStringLiteral("実行(&R)"), this);
+    btnOK = new QPushButton(tr("実行(&R)"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     // Enter cancels: an export starts only on an explicit "実行".
     btnOK->setAutoDefault(false);
@@ -152,7 +152,7 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtExportDest->setText(folder);
     const int type = FIni.ReadInt(kRestore, kTypeKey, 0);
     (type == 1 ? rdoPdf : rdoJpeg)->setChecked(true);
-    edtFileName->setText(FIni.ReadStr(kRestore, kNameKey, QStringLiteral("エクスポート.jpg")));
+    edtFileName->setText(FIni.ReadStr(kRestore, kNameKey, tr("エクスポート.jpg")));
     edtStartNumber->setValue(FIni.ReadInt(kRestore, kNumKey, 1));
     rdoAllPage->setChecked(true);
     edtStartNumber->setEnabled(ExportType() == TPrintDest::pdJpeg);
@@ -204,13 +204,13 @@ void TfrmExport::updateInfo() {
                               : FileName() + QString::number(StartNumber()) + QStringLiteral(".jpg");
     QString text;
     if (FDpi > 0)
-        text = QStringLiteral("%1 dpi, JPEG品質 %2 - ").arg(FDpi).arg(FQuality);
+        text = tr("%1 dpi, JPEG品質 %2 - ").arg(FDpi).arg(FQuality);
     edtOutputInfo->setText(text + first);
 }
 
 void TfrmExport::browseFolder() {
     const QString dir = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("エクスポート先のフォルダを選択してください。"), edtExportDest->text());
+        this, tr("エクスポート先のフォルダを選択してください。"), edtExportDest->text());
     if (!dir.isEmpty())
         edtExportDest->setText(dir);
 }
@@ -231,22 +231,22 @@ void TfrmExport::message(const QString &instruction, const QString &text) {
 }
 
 void TfrmExport::execute() {
-    const QString instruction = QStringLiteral("エクスポート先を確認してください");
+    const QString instruction = tr("エクスポート先を確認してください");
     const QFileInfo folder(edtExportDest->text());
     if (edtExportDest->text().isEmpty() || !folder.isDir()) {
-        message(instruction, QStringLiteral("フォルダ「%1」がありません。").arg(edtExportDest->text()));
+        message(instruction, tr("フォルダ「%1」がありません。").arg(edtExportDest->text()));
         return;
     }
     if (!folder.isWritable()) {
-        message(instruction, QStringLiteral("フォルダ「%1」に書き込めません。").arg(edtExportDest->text()));
+        message(instruction, tr("フォルダ「%1」に書き込めません。").arg(edtExportDest->text()));
         return;
     }
     if (edtFileName->text().contains(QLatin1Char('/'))) {
-        message(instruction, QStringLiteral("ファイル名に「/」は使えません。"));
+        message(instruction, tr("ファイル名に「/」は使えません。"));
         return;
     }
     if (QFileInfo(FileName()).fileName().trimmed().isEmpty()) {
-        message(instruction, QStringLiteral("ファイル名を入力してください。"));
+        message(instruction, tr("ファイル名を入力してください。"));
         return;
     }
     if (OnConfirm && !OnConfirm(*this))

@@ -5,6 +5,7 @@
 #include "model/PhotoPaper.h"
 #include "settings/Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,16 +26,16 @@ namespace {
 QString errnoText(int error)
 {
     switch (error) {
-    case ENOENT: return QStringLiteral("フォルダがありません。");
+    case ENOENT: return QCoreApplication::translate("ExportRun", "フォルダがありません。");
     case EACCES:
-    case EPERM: return QStringLiteral("書き込む権限がありません。");
-    case EROFS: return QStringLiteral("読み取り専用の場所です。");
-    case ENOSPC: return QStringLiteral("ディスクの空き容量が足りません。");
-    case EDQUOT: return QStringLiteral("ディスクの使用量の制限を超えました。");
-    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
-    case ENAMETOOLONG: return QStringLiteral("ファイル名が長すぎます。");
-    case EIO: return QStringLiteral("ディスクに書き込めません。");
-    default: return QStringLiteral("書き込めません（%1）。").arg(QString::fromLocal8Bit(std::strerror(error)));
+    case EPERM: return QCoreApplication::translate("ExportRun", "書き込む権限がありません。");
+    case EROFS: return QCoreApplication::translate("ExportRun", "読み取り専用の場所です。");
+    case ENOSPC: return QCoreApplication::translate("ExportRun", "ディスクの空き容量が足りません。");
+    case EDQUOT: return QCoreApplication::translate("ExportRun", "ディスクの使用量の制限を超えました。");
+    case EISDIR: return QCoreApplication::translate("ExportRun", "同じ名前のフォルダがあります。");
+    case ENAMETOOLONG: return QCoreApplication::translate("ExportRun", "ファイル名が長すぎます。");
+    case EIO: return QCoreApplication::translate("ExportRun", "ディスクに書き込めません。");
+    default: return QCoreApplication::translate("ExportRun", "書き込めません（%1）。").arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -50,21 +51,21 @@ QString ExportWriteProblem(const QStringList &targets)
             checkedFolders << folder;
             const QFileInfo dir(folder);
             if (!dir.exists())
-                return QStringLiteral("フォルダ「%1」がありません。").arg(QDir::toNativeSeparators(folder));
+                return QCoreApplication::translate("ExportRun", "フォルダ「%1」がありません。").arg(QDir::toNativeSeparators(folder));
             if (!dir.isDir())
-                return QStringLiteral("「%1」はフォルダではありません。").arg(QDir::toNativeSeparators(folder));
+                return QCoreApplication::translate("ExportRun", "「%1」はフォルダではありません。").arg(QDir::toNativeSeparators(folder));
             // The run writes beside the target first, so the folder must take new files.
             if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
-                return QStringLiteral("フォルダ「%1」に書き込めません。%2")
+                return QCoreApplication::translate("ExportRun", "フォルダ「%1」に書き込めません。%2")
                     .arg(QDir::toNativeSeparators(folder), errnoText(errno));
         }
         if (file.isDir())
-            return QStringLiteral("「%1」と同じ名前のフォルダがあるため、ファイルを書き込めません。")
+            return QCoreApplication::translate("ExportRun", "「%1」と同じ名前のフォルダがあるため、ファイルを書き込めません。")
                 .arg(QDir::toNativeSeparators(target));
         if (file.exists() && !file.isFile())
-            return QStringLiteral("「%1」は通常のファイルではないため、書き込めません。").arg(QDir::toNativeSeparators(target));
+            return QCoreApplication::translate("ExportRun", "「%1」は通常のファイルではないため、書き込めません。").arg(QDir::toNativeSeparators(target));
         if (file.exists() && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
-            return QStringLiteral("「%1」に書き込めません。%2").arg(QDir::toNativeSeparators(target), errnoText(errno));
+            return QCoreApplication::translate("ExportRun", "「%1」に書き込めません。%2").arg(QDir::toNativeSeparators(target), errnoText(errno));
     }
     return {};
 }
@@ -72,13 +73,13 @@ QString ExportWriteProblem(const QStringList &targets)
 QString RunErrorText(const std::exception &e, const QString &target)
 {
     if (const auto *io = dynamic_cast<const IoError *>(&e))
-        return QStringLiteral("「%1」に書き込めませんでした。%2")
+        return QCoreApplication::translate("ExportRun", "「%1」に書き込めませんでした。%2")
             .arg(QDir::toNativeSeparators(io->path()), errnoText(io->errorNumber()));
     if (dynamic_cast<const EWriteError *>(&e))
-        return QStringLiteral("「%1」に書き込めませんでした。ディスクの空き容量などを確認してください。")
+        return QCoreApplication::translate("ExportRun", "「%1」に書き込めませんでした。ディスクの空き容量などを確認してください。")
             .arg(QDir::toNativeSeparators(target));
     // What the drawing reported, as it was said.
-    return QStringLiteral("「%1」を作れませんでした。\n%2").arg(QDir::toNativeSeparators(target), errorMessage(e));
+    return QCoreApplication::translate("ExportRun", "「%1」を作れませんでした。\n%2").arg(QDir::toNativeSeparators(target), errorMessage(e));
 }
 
 void TPhotoProblems::Add(const TPhotoDrawReport &report, int page)
@@ -93,22 +94,22 @@ void TPhotoProblems::Add(const TPhotoDrawReport &report, int page)
         ++FUnreadable;
         QString reason;
         if (report.info && report.info->LogMode() == TImageLogging::iloLink && !QFileInfo::exists(file))
-            reason = QStringLiteral("ファイルがありません");
+            reason = QCoreApplication::translate("ExportRun", "ファイルがありません");
         else if (report.drawn)
-            reason = QStringLiteral("画像の一部しか読み取れません");
+            reason = QCoreApplication::translate("ExportRun", "画像の一部しか読み取れません");
         else
-            reason = QStringLiteral("画像を読み取れません");
-        FLines << QStringLiteral("%1 (%2ページ %3番目の枠): %4 - %5（%6）")
+            reason = QCoreApplication::translate("ExportRun", "画像を読み取れません");
+        FLines << QCoreApplication::translate("ExportRun", "%1 (%2ページ %3番目の枠): %4 - %5（%6）")
                       .arg(name)
                       .arg(page)
                       .arg(report.cell + 1)
-                      .arg(reason, report.drawn ? QStringLiteral("一部だけ印刷") : QStringLiteral("枠は空白"),
+                      .arg(reason, report.drawn ? QCoreApplication::translate("ExportRun", "一部だけ印刷") : QCoreApplication::translate("ExportRun", "枠は空白"),
                            report.problem);
         return;
     }
     if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < kLowResolutionPpi) {
         ++FLowResolution;
-        FLines << QStringLiteral("%1 (%2ページ %3番目の枠): %4 ppi - 解像度が低いため、ぼやけて印刷される場合があります")
+        FLines << QCoreApplication::translate("ExportRun", "%1 (%2ページ %3番目の枠): %4 ppi - 解像度が低いため、ぼやけて印刷される場合があります")
                       .arg(name)
                       .arg(page)
                       .arg(report.cell + 1)
@@ -120,7 +121,7 @@ QString TPhotoProblems::Text(int shown) const
 {
     QStringList lines = FLines.mid(0, shown);
     if (FLines.size() > shown)
-        lines << QStringLiteral("ほか %1 件").arg(FLines.size() - shown);
+        lines << QCoreApplication::translate("ExportRun", "ほか %1 件").arg(FLines.size() - shown);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -24,23 +25,23 @@ namespace {
 
 constexpr int kIndividual = 2;   // "個別に指定する" = pamOrigin
 
-QComboBox *combo(QWidget *parent, const char *name, std::initializer_list<const char16_t *> items) {
+QComboBox *combo(QWidget *parent, const char *name, std::initializer_list<const char *> items) {
     auto *c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    for (const char16_t *i : items)
-        c->addItem(QString::fromUtf16(i));
+    for (const char *i : items)
+        c->addItem(QCoreApplication::translate("vellora::TfrmImageOpt", i));
     return c;
 }
 
 QComboBox *parentCombo(QWidget *parent, const char *name) {
-    return combo(parent, name, {u"ドキュメントの設定に合わせる", u"写真エリアの設定に合わせる", u"個別に指定する"});
+    return combo(parent, name, {QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "ドキュメントの設定に合わせる"), QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "写真エリアの設定に合わせる"), QT_TRANSLATE_NOOP("vellora::TfrmImageOpt", "個別に指定する")});
 }
 
 } // namespace
 
 TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini) {
     setObjectName(QStringLiteral("frmImageOpt"));
-    setWindowTitle(QStringLiteral("画像のプロパティ"));
+    setWindowTitle(tr("画像のプロパティ"));
     auto *box = new QVBoxLayout(this);
     pgcMain = new QTabWidget(this);
     pgcMain->setObjectName(QStringLiteral("pgcMain"));
@@ -51,33 +52,33 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     place->setObjectName(QStringLiteral("tabPlace"));
     auto *placeBox = new QVBoxLayout(place);
 
-    auto *grpAlign = new QGroupBox(QStringLiteral("位置揃え"), place);
+    auto *grpAlign = new QGroupBox(tr("位置揃え"), place);
     auto *alignForm = new QFormLayout(grpAlign);
     cmbParentAlign = parentCombo(grpAlign, "cmbParentAlign");
-    alignForm->addRow(QStringLiteral("基準"), cmbParentAlign);
+    alignForm->addRow(tr("基準"), cmbParentAlign);
     pnlAlign = new QWidget(grpAlign);
     pnlAlign->setObjectName(QStringLiteral("pnlAlign"));
     auto *alignPanel = new QFormLayout(pnlAlign);
     alignPanel->setContentsMargins(0, 0, 0, 0);
-    cmbHorzAlign = combo(pnlAlign, "cmbHorzAlign", {u"左", u"中央", u"右"});
-    cmbVertAlign = combo(pnlAlign, "cmbVertAlign", {u"上", u"中央", u"下"});
-    alignPanel->addRow(QStringLiteral("水平位置"), cmbHorzAlign);
-    alignPanel->addRow(QStringLiteral("垂直位置"), cmbVertAlign);
+    cmbHorzAlign = combo(pnlAlign, "cmbHorzAlign", {QT_TR_NOOP("左"), QT_TR_NOOP("中央"), QT_TR_NOOP("右")});
+    cmbVertAlign = combo(pnlAlign, "cmbVertAlign", {QT_TR_NOOP("上"), QT_TR_NOOP("中央"), QT_TR_NOOP("下")});
+    alignPanel->addRow(tr("水平位置"), cmbHorzAlign);
+    alignPanel->addRow(tr("垂直位置"), cmbVertAlign);
     alignForm->addRow(pnlAlign);
     placeBox->addWidget(grpAlign);
 
-    auto *grpSize = new QGroupBox(QStringLiteral("サイズ"), place);
+    auto *grpSize = new QGroupBox(tr("サイズ"), place);
     auto *sizeForm = new QFormLayout(grpSize);
     cmbParentSize = parentCombo(grpSize, "cmbParentSize");
-    sizeForm->addRow(QStringLiteral("基準"), cmbParentSize);
+    sizeForm->addRow(tr("基準"), cmbParentSize);
     pnlSize = new QWidget(grpSize);
     pnlSize->setObjectName(QStringLiteral("pnlSize"));
     auto *sizePanel = new QFormLayout(pnlSize);
     sizePanel->setContentsMargins(0, 0, 0, 0);
     cmbPhotoSize = combo(pnlSize, "cmbPhotoSize",
-                         {u"写真全体が印刷されるようにする", u"エリア全体に印刷する", u"エリアより一回り大きく印刷する",
-                          u"倍率を指定する"});
-    sizePanel->addRow(QStringLiteral("印刷方法"), cmbPhotoSize);
+                         {QT_TR_NOOP("写真全体が印刷されるようにする"), QT_TR_NOOP("エリア全体に印刷する"), QT_TR_NOOP("エリアより一回り大きく印刷する"),
+                          QT_TR_NOOP("倍率を指定する")});
+    sizePanel->addRow(tr("印刷方法"), cmbPhotoSize);
     auto *scaleRow = new QWidget(pnlSize);
     auto *scaleBox = new QHBoxLayout(scaleRow);
     scaleBox->setContentsMargins(0, 0, 0, 0);
@@ -91,57 +92,57 @@ TfrmImageOpt::TfrmImageOpt(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     scaleBox->addWidget(edtScale);
     scaleBox->addWidget(percent);
     scaleBox->addStretch();
-    auto *lblScale = new QLabel(QStringLiteral("倍率"), pnlSize);
+    auto *lblScale = new QLabel(tr("倍率"), pnlSize);
     sizePanel->addRow(lblScale, scaleRow);
     FScaleWidgets = {lblScale, edtScale, percent};
-    cmbSizeLimit = combo(pnlSize, "cmbSizeLimit", {u"制限なし", u"拡大だけ許可", u"縮小だけ許可"});
-    auto *lblLimit = new QLabel(QStringLiteral("サイズ制限"), pnlSize);
+    cmbSizeLimit = combo(pnlSize, "cmbSizeLimit", {QT_TR_NOOP("制限なし"), QT_TR_NOOP("拡大だけ許可"), QT_TR_NOOP("縮小だけ許可")});
+    auto *lblLimit = new QLabel(tr("サイズ制限"), pnlSize);
     sizePanel->addRow(lblLimit, cmbSizeLimit);
     FLimitWidgets = {lblLimit, cmbSizeLimit};
     sizeForm->addRow(pnlSize);
     placeBox->addWidget(grpSize);
 
-    auto *grpRotate = new QGroupBox(QStringLiteral("向き"), place);
+    auto *grpRotate = new QGroupBox(tr("向き"), place);
     auto *rotateForm = new QFormLayout(grpRotate);
     cmbParentRotate = parentCombo(grpRotate, "cmbParentRotate");
-    rotateForm->addRow(QStringLiteral("基準"), cmbParentRotate);
+    rotateForm->addRow(tr("基準"), cmbParentRotate);
     cmbRotate = combo(grpRotate, "cmbRotate",
-                      {u"回転しない", u"エリアの向きに合わせる", u"90度回転する", u"180度回転する", u"270度回転する"});
-    auto *lblRotate = new QLabel(QStringLiteral("回転方法"), grpRotate);
+                      {QT_TR_NOOP("回転しない"), QT_TR_NOOP("エリアの向きに合わせる"), QT_TR_NOOP("90度回転する"), QT_TR_NOOP("180度回転する"), QT_TR_NOOP("270度回転する")});
+    auto *lblRotate = new QLabel(tr("回転方法"), grpRotate);
     rotateForm->addRow(lblRotate, cmbRotate);
     FRotateWidgets = {lblRotate, cmbRotate};
     placeBox->addWidget(grpRotate);
     placeBox->addStretch();
-    pgcMain->addTab(place, QStringLiteral("配置"));
+    pgcMain->addTab(place, tr("配置"));
 
     // Page "印刷枚数".
     auto *copies = new QWidget(pgcMain);
     copies->setObjectName(QStringLiteral("tabCopies"));
     auto *copiesBox = new QVBoxLayout(copies);
-    auto *grpCopies = new QGroupBox(QStringLiteral("印刷枚数"), copies);
+    auto *grpCopies = new QGroupBox(tr("印刷枚数"), copies);
     auto *copiesRow = new QHBoxLayout(grpCopies);
     edtCopies = new QSpinBox(grpCopies);
     edtCopies->setObjectName(QStringLiteral("edtCopies"));
     edtCopies->setRange(0, 99);
     copiesRow->addWidget(edtCopies);
-    copiesRow->addWidget(new QLabel(QStringLiteral("部"), grpCopies));
+    copiesRow->addWidget(new QLabel(tr("部"), grpCopies));
     copiesRow->addStretch();
     copiesBox->addWidget(grpCopies);
-    auto *grpComment = new QGroupBox(QStringLiteral("コメント"), copies);
+    auto *grpComment = new QGroupBox(tr("コメント"), copies);
     auto *commentRow = new QHBoxLayout(grpComment);
-    btnComment = new QPushButton(QStringLiteral("コメントの設定(&M)..."), grpComment);
+    btnComment = new QPushButton(tr("コメントの設定(&M)..."), grpComment);
     btnComment->setObjectName(QStringLiteral("btnComment"));
     commentRow->addWidget(btnComment);
     commentRow->addStretch();
     copiesBox->addWidget(grpComment);
     copiesBox->addStretch();
-    pgcMain->addTab(copies, QStringLiteral("印刷枚数"));
+    pgcMain->addTab(copies, tr("印刷枚数"));
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

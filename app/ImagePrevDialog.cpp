@@ -67,27 +67,27 @@ QSize TfrmImagePrev::WindowSizeFor(QSize photo, QSize available, QSize chrome, i
 TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileName, QWidget *parent)
     : QDialog(parent), FList(list), FDocumentFileName(documentFileName) {
     setObjectName(QStringLiteral("frmImagePrev"));
-    setWindowTitle(QStringLiteral("画像の確認"));
+    setWindowTitle(tr("画像の確認"));
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     auto *bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("tbrMain"));
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    auto make = [this, bar](const char *name, const char16_t *caption, const QKeySequence &key) {
-        auto *a = new QAction(QString::fromUtf16(caption), this);
+    auto make = [this, bar](const char *name, const char *caption, const QKeySequence &key) {
+        auto *a = new QAction(tr(caption), this);
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcut(key);
-        a->setToolTip(QString::fromUtf16(caption));
+        a->setToolTip(tr(caption));
         addAction(a);
         bar->addAction(a);
         return a;
     };
-    actZoomIn = make("actZoomIn", u"拡大", QKeySequence(Qt::Key_F3));
-    actZoomOut = make("actZoomOut", u"縮小", QKeySequence(Qt::CTRL | Qt::Key_F3));
-    actActualSize = make("actActualSize", u"等倍", QKeySequence(Qt::Key_F4));
-    actFitWidth = make("actFitWidth", u"幅に合わせる", {});
-    actFitAll = make("actFitAll", u"全体", {});
+    actZoomIn = make("actZoomIn", QT_TR_NOOP("拡大"), QKeySequence(Qt::Key_F3));
+    actZoomOut = make("actZoomOut", QT_TR_NOOP("縮小"), QKeySequence(Qt::CTRL | Qt::Key_F3));
+    actActualSize = make("actActualSize", QT_TR_NOOP("等倍"), QKeySequence(Qt::Key_F4));
+    actFitWidth = make("actFitWidth", QT_TR_NOOP("幅に合わせる"), {});
+    actFitAll = make("actFitAll", QT_TR_NOOP("全体"), {});
     cmbRate = new QComboBox(bar);
     cmbRate->setObjectName(QStringLiteral("cmbRate"));
     cmbRate->setEditable(true);
@@ -96,8 +96,8 @@ TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileNa
         cmbRate->addItem(QStringLiteral("%1%").arg(r));
     bar->addWidget(cmbRate);
     bar->addSeparator();
-    actFirstPage = make("actFirstPage", u"先頭ページ", QKeySequence(Qt::CTRL | Qt::Key_F));
-    actPriorPage = make("actPriorPage", u"前ページ", QKeySequence(Qt::CTRL | Qt::Key_B));
+    actFirstPage = make("actFirstPage", QT_TR_NOOP("先頭ページ"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    actPriorPage = make("actPriorPage", QT_TR_NOOP("前ページ"), QKeySequence(Qt::CTRL | Qt::Key_B));
     edtPage = new QLineEdit(bar);
     edtPage->setObjectName(QStringLiteral("edtPage"));
     edtPage->setFixedWidth(edtPage->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
@@ -106,10 +106,10 @@ TfrmImagePrev::TfrmImagePrev(TImageListView &list, const QString &documentFileNa
     lblMaxPage = new QLabel(bar);
     lblMaxPage->setObjectName(QStringLiteral("lblMaxPage"));
     bar->addWidget(lblMaxPage);
-    actNextPage = make("actNextPage", u"次ページ", QKeySequence(Qt::CTRL | Qt::Key_N));
-    actLastPage = make("actLastPage", u"最終ページ", QKeySequence(Qt::CTRL | Qt::Key_L));
+    actNextPage = make("actNextPage", QT_TR_NOOP("次ページ"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    actLastPage = make("actLastPage", QT_TR_NOOP("最終ページ"), QKeySequence(Qt::CTRL | Qt::Key_L));
     bar->addSeparator();
-    actClose = make("actClose", u"閉じる", {});
+    actClose = make("actClose", QT_TR_NOOP("閉じる"), {});
     root->addWidget(bar);
 
     viwImage = new TZoomPanView(this);
@@ -284,7 +284,7 @@ void TfrmImagePrev::load() {
     // The photo's upright size, as the list shows it (the print turn aside).
     const QSize upright = TurnedSize(FFullSize, ExifRotate() ? UprightTurn(FOrientation) : TPixelTurn{});
     if (!upright.isEmpty())
-        lblImageSize->setText(QStringLiteral("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
+        lblImageSize->setText(tr("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
     FFullSize = TurnedSize(FFullSize, FTurn);
     compose();
 }
@@ -337,7 +337,7 @@ void TfrmImagePrev::compose() {
 void TfrmImagePrev::updateControls() {
     const int count = FList.Items().Count();
     edtPage->setText(FPage < 0 ? QString() : QString::number(FPage + 1));
-    lblMaxPage->setText(count == 0 ? QStringLiteral("/ ページなし") : QStringLiteral("/ %1").arg(count));
+    lblMaxPage->setText(count == 0 ? tr("/ ページなし") : QStringLiteral("/ %1").arg(count));
     cmbRate->setEditText(QStringLiteral("%1%").arg(FShowRate));
     actFirstPage->setEnabled(FPage > 0);
     actPriorPage->setEnabled(FPage > 0);

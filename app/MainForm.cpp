@@ -68,18 +68,18 @@
 namespace vellora {
 
 const TPictureFormat kPictureFormats[12] = {
-    {u"JPEGイメージ", "jpg"},
-    {u"JPEGイメージ", "jpeg"},
-    {u"ビットマップ", "bmp"},
-    {u"Portable Network Graphics", "png"},
-    {u"拡張メタファイル", "emf"},
-    {u"Windowsメタファイル", "wmf"},
-    {u"GIFイメージ", "gif"},
-    {u"TIFFイメージ", "tif"},
-    {u"TIFFイメージ", "tiff"},
-    {u"Kodak Photo CD", "pcd"},
-    {u"Photoshop イメージ", "psd"},
-    {u"PaintShop Pro イメージ", "psp"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "JPEGイメージ"), "jpg"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "JPEGイメージ"), "jpeg"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "ビットマップ"), "bmp"},
+    {"Portable Network Graphics", "png"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "拡張メタファイル"), "emf"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "Windowsメタファイル"), "wmf"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "GIFイメージ"), "gif"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "TIFFイメージ"), "tif"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "TIFFイメージ"), "tiff"},
+    {"Kodak Photo CD", "pcd"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "Photoshop イメージ"), "psd"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "PaintShop Pro イメージ"), "psp"},
 };
 
 namespace {
@@ -93,7 +93,8 @@ constexpr int kStatusCountsWidth = 200;
 constexpr int kStatusPrinterWidth = 250;
 constexpr int kStatusMinSelection = 100;
 
-QString pendingHint() { return QString::fromUtf16(kPendingHint); }
+// kPendingHint, translated (spelled out so that lupdate finds it).
+QString pendingHint() { return QCoreApplication::translate("vellora::TfrmMain", "この機能は準備中です。"); }
 
 // The class that decodes a built-in format that the list does not know yet,
 // when the toolkit has a decoder for it.
@@ -124,7 +125,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, QWidget *parent)
     : QMainWindow(parent), FArguments(arguments) {
     setObjectName(QStringLiteral("frmMain"));
     // "[*]" shows the unsaved-changes mark.
-    setWindowTitle(QStringLiteral("Vellora 9 - 新規ドキュメント[*]"));
+    setWindowTitle(tr("Vellora 9 - 新規ドキュメント[*]"));
     setWindowIcon(app::applicationIcon());
     iniMain.SetDefaultFolder(TDefaultFolder::dfAppData);
     iniMain.SetFileName(QStringLiteral("Vellora.ini"));
@@ -252,12 +253,12 @@ void TfrmMain::createComponents() {
     lvFile->SetHideSelection(false);   // the selection stays seen while the focus is elsewhere
     lvFile->SetThumbnailMode(TIVThumbnailMode::tmDraft);
     lvFile->SetUseThread(true);
-    lvFile->AddColumn(QStringLiteral("ファイル名"), 150);
-    lvFile->AddColumn(QStringLiteral("撮影日時"), 70, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("ファイル日時"), 70, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("ファイルサイズ"), 60, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("横×縦"), 60, Qt::AlignRight);
-    lvFile->AddColumn(QStringLiteral("コピー"), 50, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイル名"), 150);
+    lvFile->AddColumn(tr("撮影日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイル日時"), 70, Qt::AlignRight);
+    lvFile->AddColumn(tr("ファイルサイズ"), 60, Qt::AlignRight);
+    lvFile->AddColumn(tr("横×縦"), 60, Qt::AlignRight);
+    lvFile->AddColumn(tr("コピー"), 50, Qt::AlignRight);
     lvFile->SetSortIndicator(0, false);   // the header makes room for its arrow before the widths are fitted
     fitDefaultColumns();
     lvFile->SetViewStyle(TImageViewStyle::ivsThumbnail);
@@ -380,71 +381,71 @@ void TfrmMain::createActions() {
     const auto shift = Qt::ShiftModifier;
     struct Def {
         const char *name;
-        const char16_t *caption;
+        const char *caption;
         QKeyCombination key;
-        const char16_t *hint;
+        const char *hint;
         bool sel;
         bool pending;
     };
     const QKeyCombination none{};
     const Def defs[] = {
-        {"mitNewPaper", u"新規作成(&N)", none, u"", false, true},
-        {"actOpenPaper", u"開く(&O)...", ctrl | Qt::Key_O, u"用紙を開く", false, true},
-        {"actSavePaper", u"上書き保存(&S)", ctrl | Qt::Key_S, u"上書き保存", false, true},
-        {"actSaveAs", u"名前を付けて保存(&A)...", none, u"名前を付けて保存", false, true},
-        {"mitExport", u"エクスポート(&E)...", none, u"", false, true},
-        {"actLayout", u"用紙レイアウト(&L)...", ctrl | Qt::Key_L, u"用紙レイアウト", false, true},
-        {"actPrint", u"印刷(&P)...", none, u"印刷", false, true},
-        {"actPrintPreview", u"印刷プレビュー(&V)...", ctrl | Qt::Key_P, u"印刷プレビュー", false, true},
-        {"mitPrinter", u"プリンタの設定(&R)...", none, u"", false, false},
-        {"mitAdjustPos", u"印刷位置の微調整(&D)...", none, u"", false, true},
-        {"mitExit", u"終了(&X)", none, u"", false, false},
-        {"actSelectAll", u"すべて選択(&A)", none, u"", false, true},
-        {"actClearSelection", u"選択の解除(&D)", none, u"", false, true},
-        {"actRevSelection", u"選択の反転(&R)", none, u"", false, true},
-        {"actCheck", u"チェック(&C)", none, u"", true, true},
-        {"actClearCheck", u"チェックの解除(&U)", none, u"", true, true},
-        {"actRevCheck", u"チェックの反転(&E)", none, u"", true, true},
-        {"actOrder", u"順序の指定(&O)...", Qt::Key_F3, u"印刷順序", false, true},
-        {"actMoveUp", u"上へ移動(&U)", ctrl | Qt::Key_Up, u"上へ", true, true},
-        {"actMoveDown", u"下へ移動(&D)", ctrl | Qt::Key_Down, u"下へ", true, true},
-        {"actMoveFirst", u"先頭へ移動(&F)", shift | ctrl | Qt::Key_Up, u"先頭へ", true, true},
-        {"actMoveLast", u"末尾へ移動(&L)", shift | ctrl | Qt::Key_Down, u"末尾へ", true, true},
-        {"actAddImage", u"画像の追加(&I)...", ctrl | Qt::Key_I, u"画像の追加", false, true},
-        {"actAddFolder", u"フォルダ内一括追加(&F)", none, u"フォルダ追加", false, true},
-        {"actDeleteImage", u"リストから削除(&D)...", none, u"削除", true, true},
-        {"mitClearImage", u"すべてをリストから削除(&C)...", none, u"", false, true},
-        {"actComment", u"コメントの設定(&M)...", ctrl | Qt::Key_M, u"コメント", true, true},
-        {"actCopies", u"コピー枚数の設定(&O)...", Qt::Key_F2, u"コピー枚数", true, true},
-        {"actImageProp", u"プロパティ(&P)...", Qt::Key_F4, u"プロパティ", true, true},
-        {"actPreviewImage", u"画像の確認(&V)...", Qt::Key_F10, u"画像確認", true, true},
-        {"actViewStyle", u"表示形式(&V)", ctrl | Qt::Key_W, u"表示形式", false, true},
-        {"actViewThumb", u"サムネイル(&T)", none, u"", false, true},
-        {"actViewList", u"一覧(&L)", none, u"", false, true},
-        {"actViewDetail", u"詳細(&D)", none, u"", false, true},
-        {"actAutoSort", u"自動ソート(&A)", none, u"ソート", false, true},
-        {"actSortFileName", u"ファイル名(&F)", none, u"", false, true},
-        {"actSortShotDate", u"撮影日時(&D)", none, u"", false, true},
-        {"actSortFileDate", u"ファイル日時(&A)", none, u"", false, true},
-        {"actSortFileSize", u"ファイルサイズ(&S)", none, u"", false, true},
-        {"actSortImageWidth", u"画像サイズ(横優先)(&W)", none, u"", false, true},
-        {"actSortImageHeight", u"画像サイズ(縦優先)(&H)", none, u"", false, true},
-        {"actSortCopies", u"コピー枚数(&C)", none, u"", false, true},
-        {"mitOption", u"オプションの設定(&O)...", none, u"", false, true},
-        {"mitShowHelp", u"ヘルプの表示(&S)", none, u"", false, true},
-        {"mitShowTextFile", u"Vellora.txtの表示(&T)", none, u"", false, false},
-        {"mitAbout", u"バージョン情報(&A)...", none, u"", false, false},
+        {"mitNewPaper", QT_TR_NOOP("新規作成(&N)"), none, "", false, true},
+        {"actOpenPaper", QT_TR_NOOP("開く(&O)..."), ctrl | Qt::Key_O, QT_TR_NOOP("用紙を開く"), false, true},
+        {"actSavePaper", QT_TR_NOOP("上書き保存(&S)"), ctrl | Qt::Key_S, QT_TR_NOOP("上書き保存"), false, true},
+        {"actSaveAs", QT_TR_NOOP("名前を付けて保存(&A)..."), none, QT_TR_NOOP("名前を付けて保存"), false, true},
+        {"mitExport", QT_TR_NOOP("エクスポート(&E)..."), none, "", false, true},
+        {"actLayout", QT_TR_NOOP("用紙レイアウト(&L)..."), ctrl | Qt::Key_L, QT_TR_NOOP("用紙レイアウト"), false, true},
+        {"actPrint", QT_TR_NOOP("印刷(&P)..."), none, QT_TR_NOOP("印刷"), false, true},
+        {"actPrintPreview", QT_TR_NOOP("印刷プレビュー(&V)..."), ctrl | Qt::Key_P, QT_TR_NOOP("印刷プレビュー"), false, true},
+        {"mitPrinter", QT_TR_NOOP("プリンタの設定(&R)..."), none, "", false, false},
+        {"mitAdjustPos", QT_TR_NOOP("印刷位置の微調整(&D)..."), none, "", false, true},
+        {"mitExit", QT_TR_NOOP("終了(&X)"), none, "", false, false},
+        {"actSelectAll", QT_TR_NOOP("すべて選択(&A)"), none, "", false, true},
+        {"actClearSelection", QT_TR_NOOP("選択の解除(&D)"), none, "", false, true},
+        {"actRevSelection", QT_TR_NOOP("選択の反転(&R)"), none, "", false, true},
+        {"actCheck", QT_TR_NOOP("チェック(&C)"), none, "", true, true},
+        {"actClearCheck", QT_TR_NOOP("チェックの解除(&U)"), none, "", true, true},
+        {"actRevCheck", QT_TR_NOOP("チェックの反転(&E)"), none, "", true, true},
+        {"actOrder", QT_TR_NOOP("順序の指定(&O)..."), Qt::Key_F3, QT_TR_NOOP("印刷順序"), false, true},
+        {"actMoveUp", QT_TR_NOOP("上へ移動(&U)"), ctrl | Qt::Key_Up, QT_TR_NOOP("上へ"), true, true},
+        {"actMoveDown", QT_TR_NOOP("下へ移動(&D)"), ctrl | Qt::Key_Down, QT_TR_NOOP("下へ"), true, true},
+        {"actMoveFirst", QT_TR_NOOP("先頭へ移動(&F)"), shift | ctrl | Qt::Key_Up, QT_TR_NOOP("先頭へ"), true, true},
+        {"actMoveLast", QT_TR_NOOP("末尾へ移動(&L)"), shift | ctrl | Qt::Key_Down, QT_TR_NOOP("末尾へ"), true, true},
+        {"actAddImage", QT_TR_NOOP("画像の追加(&I)..."), ctrl | Qt::Key_I, QT_TR_NOOP("画像の追加"), false, true},
+        {"actAddFolder", QT_TR_NOOP("フォルダ内一括追加(&F)"), none, QT_TR_NOOP("フォルダ追加"), false, true},
+        {"actDeleteImage", QT_TR_NOOP("リストから削除(&D)..."), none, QT_TR_NOOP("削除"), true, true},
+        {"mitClearImage", QT_TR_NOOP("すべてをリストから削除(&C)..."), none, "", false, true},
+        {"actComment", QT_TR_NOOP("コメントの設定(&M)..."), ctrl | Qt::Key_M, QT_TR_NOOP("コメント"), true, true},
+        {"actCopies", QT_TR_NOOP("コピー枚数の設定(&O)..."), Qt::Key_F2, QT_TR_NOOP("コピー枚数"), true, true},
+        {"actImageProp", QT_TR_NOOP("プロパティ(&P)..."), Qt::Key_F4, QT_TR_NOOP("プロパティ"), true, true},
+        {"actPreviewImage", QT_TR_NOOP("画像の確認(&V)..."), Qt::Key_F10, QT_TR_NOOP("画像確認"), true, true},
+        {"actViewStyle", QT_TR_NOOP("表示形式(&V)"), ctrl | Qt::Key_W, QT_TR_NOOP("表示形式"), false, true},
+        {"actViewThumb", QT_TR_NOOP("サムネイル(&T)"), none, "", false, true},
+        {"actViewList", QT_TR_NOOP("一覧(&L)"), none, "", false, true},
+        {"actViewDetail", QT_TR_NOOP("詳細(&D)"), none, "", false, true},
+        {"actAutoSort", QT_TR_NOOP("自動ソート(&A)"), none, QT_TR_NOOP("ソート"), false, true},
+        {"actSortFileName", QT_TR_NOOP("ファイル名(&F)"), none, "", false, true},
+        {"actSortShotDate", QT_TR_NOOP("撮影日時(&D)"), none, "", false, true},
+        {"actSortFileDate", QT_TR_NOOP("ファイル日時(&A)"), none, "", false, true},
+        {"actSortFileSize", QT_TR_NOOP("ファイルサイズ(&S)"), none, "", false, true},
+        {"actSortImageWidth", QT_TR_NOOP("画像サイズ(横優先)(&W)"), none, "", false, true},
+        {"actSortImageHeight", QT_TR_NOOP("画像サイズ(縦優先)(&H)"), none, "", false, true},
+        {"actSortCopies", QT_TR_NOOP("コピー枚数(&C)"), none, "", false, true},
+        {"mitOption", QT_TR_NOOP("オプションの設定(&O)..."), none, "", false, true},
+        {"mitShowHelp", QT_TR_NOOP("ヘルプの表示(&S)"), none, "", false, true},
+        {"mitShowTextFile", QT_TR_NOOP("Vellora.txtの表示(&T)"), none, "", false, false},
+        {"mitAbout", QT_TR_NOOP("バージョン情報(&A)..."), none, "", false, false},
     };
     for (const Def &d : defs) {
-        QAction *a = makeAction(d.name, QString::fromUtf16(d.caption),
-                                d.key == none ? K() : K(d.key), QString::fromUtf16(d.hint), d.sel);
+        QAction *a = makeAction(d.name, tr(d.caption),
+                                d.key == none ? K() : K(d.key), *d.hint ? tr(d.hint) : QString(), d.sel);
         if (d.pending)
             SetActionPending(a, true);
     }
 
     // Undo and redo of list edits; Ctrl+Shift+Z is the other common redo key.
-    QAction *undo = makeAction("actUndo", QStringLiteral("元に戻す(&U)"), K(ctrl | Qt::Key_Z), QStringLiteral("元に戻す"), false);
-    QAction *redo = makeAction("actRedo", QStringLiteral("やり直し(&R)"), K(ctrl | Qt::Key_Y), QStringLiteral("やり直し"), false);
+    QAction *undo = makeAction("actUndo", tr("元に戻す(&U)"), K(ctrl | Qt::Key_Z), tr("元に戻す"), false);
+    QAction *redo = makeAction("actRedo", tr("やり直し(&R)"), K(ctrl | Qt::Key_Y), tr("やり直し"), false);
     redo->setShortcuts({K(ctrl | Qt::Key_Y), K(ctrl | shift | Qt::Key_Z)});
     undo->setIcon(themeIcon("edit-undo", QStyle::SP_ArrowBack));
     redo->setIcon(themeIcon("edit-redo", QStyle::SP_ArrowForward));
@@ -529,38 +530,38 @@ void TfrmMain::createMenus() {
     };
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("mnuMain"));
-    QMenu *file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu *file = bar->addMenu(tr("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mitFile"));
     fill(file, {"mitNewPaper", "actOpenPaper", "actSavePaper", "actSaveAs", "mitExport", nullptr, "actLayout",
                 "actPrint", "actPrintPreview", "mitPrinter", "mitAdjustPos", nullptr, "mitExit"});
-    QMenu *edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu *edit = bar->addMenu(tr("編集(&E)"));
     edit->setObjectName(QStringLiteral("mitEdit"));
     fill(edit, {"actUndo", "actRedo", nullptr, "actSelectAll", "actClearSelection", "actRevSelection", nullptr, "actCheck", "actClearCheck",
                 "actRevCheck", nullptr});
-    QMenu *order = edit->addMenu(QStringLiteral("印刷順序(&O)"));
+    QMenu *order = edit->addMenu(tr("印刷順序(&O)"));
     order->setObjectName(QStringLiteral("mitOrder"));
     fill(order, {"actOrder", nullptr, "actMoveUp", "actMoveDown", "actMoveFirst", "actMoveLast"});
-    QMenu *image = bar->addMenu(QStringLiteral("画像(&I)"));
+    QMenu *image = bar->addMenu(tr("画像(&I)"));
     image->setObjectName(QStringLiteral("mitImage"));
     fill(image, {"actAddImage", "actAddFolder", nullptr, "actDeleteImage", "mitClearImage", nullptr, "actComment",
                  "actCopies", "actImageProp", nullptr, "actPreviewImage"});
-    QMenu *view = bar->addMenu(QStringLiteral("表示(&V)"));
+    QMenu *view = bar->addMenu(tr("表示(&V)"));
     view->setObjectName(QStringLiteral("mitView"));
-    QMenu *styles = view->addMenu(QStringLiteral("表示形式(&V)"));
+    QMenu *styles = view->addMenu(tr("表示形式(&V)"));
     styles->setObjectName(QStringLiteral("mitViewStyle"));
     fill(styles, {"actViewThumb", "actViewList", "actViewDetail"});
-    QMenu *sort = view->addMenu(QStringLiteral("ソート(&S)"));
+    QMenu *sort = view->addMenu(tr("ソート(&S)"));
     sort->setObjectName(QStringLiteral("mitSort"));
     fill(sort, {"actAutoSort", nullptr, "actSortFileName", "actSortShotDate", "actSortFileDate", "actSortFileSize",
                 "actSortImageWidth", "actSortImageHeight", "actSortCopies"});
-    QMenu *tools = bar->addMenu(QStringLiteral("ツール(&T)"));
+    QMenu *tools = bar->addMenu(tr("ツール(&T)"));
     tools->setObjectName(QStringLiteral("mitTools"));
     fill(tools, {"mitOption"});
-    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenu *help = bar->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("mitHelp"));
     fill(help, {"mitShowHelp", "mitShowTextFile", "mitAbout"});
 
-    tbrMain = addToolBar(QStringLiteral("ツールバー"));
+    tbrMain = addToolBar(tr("ツールバー"));
     tbrMain->setObjectName(QStringLiteral("tbrMain"));
     tbrMain->setMovable(false);
     tbrMain->setIconSize(QSize(24, 24));
@@ -728,7 +729,7 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
     if (panels & StatusBit(TStatusPanel::spPrinter))
         FStatusPanels[2]->setText(FPaper->PrinterName());
     if (panels & StatusBit(TStatusPanel::spCounts))
-        FStatusPanels[1]->setText(QStringLiteral("画像:%1 チェック:%2 選択:%3")
+        FStatusPanels[1]->setText(tr("画像:%1 チェック:%2 選択:%3")
                                       .arg(lvFile->Items().Count())
                                       .arg(CheckedCount())
                                       .arg(lvFile->SelCount()));
@@ -738,7 +739,7 @@ void TfrmMain::UpdateStatus(TStatusPanels panels) {
         QString text;
         if (TImageListItem *item = lvFile->Selected(); item && item->Data()) {
             const TImageInfo &info = *item->Data();
-            text = QStringLiteral("%1 コピー:%2 撮影日:%3 説明:%4")
+            text = tr("%1 コピー:%2 撮影日:%3 説明:%4")
                        .arg(item->Caption())
                        .arg(info.Options().Copies())
                        .arg(info.ShotTimeText(), info.Options().Comment().join(QLatin1Char(' ')));
@@ -863,7 +864,7 @@ void TfrmMain::BuildPictureFilter() {
         if (!FSusieExt.isEmpty())
             FSusieExt += QLatin1Char(';');
         FSusieExt += QStringLiteral("*.") + ext;
-        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(QString::fromUtf16(f.Description), ext);
+        FSusieFilter += QStringLiteral("|%1(*.%2)|*.%2").arg(tr(f.Description), ext);
     }
     addRegisteredFormats();
     if (!spiMain)
@@ -900,7 +901,7 @@ void TfrmMain::addRegisteredFormats() {
 }
 
 QString TfrmMain::PictureFilter() const {
-    return QStringLiteral("すべての画像ファイル(%1)|%1").arg(FSusieExt) + FSusieFilter;
+    return tr("すべての画像ファイル(%1)|%1").arg(FSusieExt) + FSusieFilter;
 }
 
 bool TfrmMain::IsImageFile(const QString &fileName) const {
@@ -938,8 +939,8 @@ bool TfrmMain::confirmStopAdding() {
     d.Parent = FProgress ? static_cast<QWidget *>(FProgress.data()) : this;
     d.Title = QStringLiteral("Vellora");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("画像の追加を中止しますか？"));
-    d.SetContent(QStringLiteral("画像の追加を中止するには、[はい]を押します。"));
+    d.SetInstruction(tr("画像の追加を中止しますか？"));
+    d.SetContent(tr("画像の追加を中止するには、[はい]を押します。"));
     d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
     d.DefaultButton = TTaskDialogDefaultButton::tdbNo;
     int radio = 0;
@@ -1077,13 +1078,13 @@ void TfrmMain::doLoadStart(int count) {
         return;
     TQvTaskDialog d;
     d.Parent = this;
-    d.Title = QStringLiteral("画像の読み込み");
+    d.Title = tr("画像の読み込み");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("画像の読み込み方法を選択してください。"));
-    d.SetContent(QStringLiteral("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
+    d.SetInstruction(tr("画像の読み込み方法を選択してください。"));
+    d.SetContent(tr("リストに画像を追加するか、リストを消去して新規に読み込むかを選択します。"));
     d.Buttons = {TQvCommonButton::cbOk};
-    d.RadioButtons.Add(QStringLiteral("現在のリストに追加する"), 100);
-    d.RadioButtons.Add(QStringLiteral("現在のリストを消去して新規に読み込む"), 101);
+    d.RadioButtons.Add(tr("現在のリストに追加する"), 100);
+    d.RadioButtons.Add(tr("現在のリストを消去して新規に読み込む"), 101);
     d.DefaultRadioButtonID = 100;
     int radio = 0;
     bool checked = false;
@@ -1098,16 +1099,16 @@ void TfrmMain::doImageExist(const QString &fileName, bool &deletion) {
     if (FImageLinkError == E::ileNone || FImageLinkError == E::ileDelete || FImageLinkError == E::ileNoDelete) {
         TQvTaskDialog d;
         d.Parent = this;
-        d.Title = QStringLiteral("存在しないファイルの確認");
+        d.Title = tr("存在しないファイルの確認");
         d.MainIcon = TTaskDialogIcon::tiQuestion;
-        d.SetInstruction(QStringLiteral("以下のファイルは存在しません。リストから除外しますか？"));
-        d.SetContent(QStringLiteral("存在しないファイル\n") + fileName);
+        d.SetInstruction(tr("以下のファイルは存在しません。リストから除外しますか？"));
+        d.SetContent(tr("存在しないファイル\n") + fileName);
         d.Options = {TQvTaskDialogOption::tdoCommandLinks};
-        d.CustomButtons.Add(QStringLiteral("はい。リストから除外します。"), 100);
-        d.CustomButtons.Add(QStringLiteral("いいえ。除外しません。"), 101);
+        d.CustomButtons.Add(tr("はい。リストから除外します。"), 100);
+        d.CustomButtons.Add(tr("いいえ。除外しません。"), 101);
         d.DefaultButton = TTaskDialogDefaultButton::tdbCustom;
         d.CustomDefaultButtonID = 101;
-        d.VerificationText = QStringLiteral("選択した処理をすべてに適用する");
+        d.VerificationText = tr("選択した処理をすべてに適用する");
         d.Checked = false;
         int radio = 0;
         bool checked = false;
@@ -1214,14 +1215,14 @@ void TfrmMain::PrintPaper() {
     if (!confirmLowResolution(FPaper->PrintOptions()))
         return;
     TPhotoProblems problems;
-    const bool canceled = runWithProgress(QStringLiteral("印刷しています"), false,
+    const bool canceled = runWithProgress(tr("印刷しています"), false,
                     [this] { FPaper->Print(TPrintDest::pdPrinter, nullptr, QString(), 1); },
                     [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
     // A print that went well needs no box; one with problems says which photos.
     if (!problems.Empty())
-        reportPhotoProblems(QStringLiteral("印刷"),
-                            canceled ? QStringLiteral("印刷を中止しました。問題のある画像があります")
-                                     : QStringLiteral("印刷は終了しましたが、問題のある画像があります"),
+        reportPhotoProblems(tr("印刷"),
+                            canceled ? tr("印刷を中止しました。問題のある画像があります")
+                                     : tr("印刷は終了しましたが、問題のある画像があります"),
                             QString(), problems);
 }
 
@@ -1269,7 +1270,7 @@ bool TfrmMain::runWithProgress(const QString &prompt, bool pumpEvents, const std
     FPaper->SetOnPrint([this, &progress, &canceled, &prompt, pumpEvents](void *, std::int32_t page,
                                                                        std::int32_t index, bool &cancel) {
         progress.SetPosition(index);
-        progress.SetPrompt(QStringLiteral("%1 - %2ページ").arg(prompt).arg(page));
+        progress.SetPrompt(tr("%1 - %2ページ").arg(prompt).arg(page));
         if (pumpEvents)
             progress.ProcessMessages();
         cancel = progress.Canceled() || FClosing;
@@ -1345,15 +1346,15 @@ void TfrmMain::ShowTextFile() {
     // Without a program for text files the desktop opens nothing and says
     // nothing; tell the user where the file is instead.
     if (file.isEmpty())
-        throw std::runtime_error("Vellora.txt が見つかりません。");
+        throw std::runtime_error(tr("Vellora.txt が見つかりません。").toStdString());
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        throw std::runtime_error(QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
+        throw std::runtime_error(tr("%1 を開けませんでした。").arg(QDir::toNativeSeparators(file)).toStdString());
 }
 
 void TfrmMain::showAbout() {
     QDialog about(this);
     about.setObjectName(QStringLiteral("dlgAbout"));
-    about.setWindowTitle(QStringLiteral("バージョン情報"));
+    about.setWindowTitle(tr("バージョン情報"));
     auto *box = new QHBoxLayout(&about);
     auto *icon = new QLabel(&about);
     icon->setPixmap(app::applicationIcon().pixmap(48, 48));
@@ -1365,9 +1366,9 @@ void TfrmMain::showAbout() {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     name->setFont(big);
-    auto *ver = new QLabel(QStringLiteral("バージョン %1").arg(QString::fromUtf8(version::kProductVersion)), &about);
+    auto *ver = new QLabel(tr("バージョン %1").arg(QString::fromUtf8(version::kProductVersion)), &about);
     ver->setObjectName(QStringLiteral("lblVersion"));
-    auto *desc = new QLabel(QStringLiteral("デジタル写真の印刷"), &about);
+    auto *desc = new QLabel(tr("デジタル写真の印刷"), &about);
     auto *ok = new QPushButton(QStringLiteral("OK"), &about);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
@@ -1384,7 +1385,7 @@ void TfrmMain::runGuarded(const std::function<void()> &command) {
     try {
         command();
     } catch (const EJwPrinterNoPrinter &) {
-        ShowException(this, std::runtime_error("プリンタがインストールされていません。"));
+        ShowException(this, std::runtime_error(tr("プリンタがインストールされていません。").toStdString()));
     } catch (...) {
         ShowCurrentException(this);
     }

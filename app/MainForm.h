@@ -388,7 +388,7 @@ QString DocumentReadErrorText(const QString &fileName, const QString &reason);
 
 // The twelve built-in picture formats of the open dialog, in order.
 struct TPictureFormat {
-    const char16_t *Description;
+    const char *Description;   // translated where shown
     const char *Extension;
 };
 extern const TPictureFormat kPictureFormats[12];

@@ -19,17 +19,20 @@ namespace vellora {
 namespace {
 
 struct TSaveTypeText {
-    const char16_t *Caption;
-    const char16_t *Description;
+    const char *Caption;       // translated where shown
+    const char *Description;
 };
 
 // Indexed by TFileSaveType; the radio button IDs are 100 + the index.
 const TSaveTypeText kSaveTypes[3] = {
-    {u"レイアウト形式", u"用紙のレイアウトだけを保存します。画像は保存されません。"},
-    {u"画像リンク形式", u"用紙のレイアウトと、画像ファイル名を保存します。元の画像ファイルの名前を変更したり、"
-                        u"削除したりすると画像を印刷できません。"},
-    {u"画像埋め込み形式", u"用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
-                          u"他のパソコンでも印刷できるなどの利点があります。"},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "レイアウト形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトだけを保存します。画像は保存されません。")},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "画像リンク形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトと、画像ファイル名を保存します。元の画像ファイルの名前を変更したり、"
+                                            "削除したりすると画像を印刷できません。")},
+    {QT_TRANSLATE_NOOP("vellora::TfrmMain", "画像埋め込み形式"),
+     QT_TRANSLATE_NOOP("vellora::TfrmMain", "用紙のレイアウトと画像を保存します。ファイルサイズが大きくなりますが、"
+                                            "他のパソコンでも印刷できるなどの利点があります。")},
 };
 
 struct WaitCursor {
@@ -42,24 +45,25 @@ struct WaitCursor {
 } // namespace
 
 QString DocumentReadErrorText(const QString &fileName, const QString &reason) {
-    return QStringLiteral("%1\n%2\n%3").arg(QString::fromUtf16(kDocumentReadErrorText), QDir::toNativeSeparators(fileName), reason);
+    return QStringLiteral("%1\n%2\n%3").arg(QCoreApplication::translate("vellora", "ドキュメントの読み取りに失敗しました。"),   // kDocumentReadErrorText
+                                                  QDir::toNativeSeparators(fileName), reason);
 }
 
 void TfrmMain::setDocumentTitle() {
-    const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
+    const QString name = FDocument.isEmpty() ? tr("新規ドキュメント") : QFileInfo(FDocument).fileName();
     setWindowTitle(QStringLiteral("Vellora 9 - ") + name + QStringLiteral("[*]"));
 }
 
 bool TfrmMain::ConfirmSave() {
     if (!FDocumentModified)
         return true;
-    const QString name = FDocument.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(FDocument).fileName();
+    const QString name = FDocument.isEmpty() ? tr("新規ドキュメント") : QFileInfo(FDocument).fileName();
     TQvTaskDialog d;
     d.Parent = this;
     d.Title = QStringLiteral("Vellora");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("保存しますか"));
-    d.SetContent(name + QStringLiteral("は変更されています。") + QStringLiteral("保存しますか？"));
+    d.SetInstruction(tr("保存しますか"));
+    d.SetContent(name + tr("は変更されています。") + tr("保存しますか？"));
     d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo, TQvCommonButton::cbCancel};
     d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
     int radio = 0;
@@ -102,13 +106,13 @@ void TfrmMain::reportLostImages(const QStringList &fileNames) {
     for (const QString &name : fileNames.mid(0, kShown))
         names << QFileInfo(name).fileName();
     if (fileNames.size() > kShown)
-        names << QStringLiteral("ほか %1 件").arg(fileNames.size() - kShown);
+        names << tr("ほか %1 件").arg(fileNames.size() - kShown);
     TQvTaskDialog d;
     d.Parent = this;
     d.Title = QStringLiteral("Vellora");
     d.MainIcon = TTaskDialogIcon::tiWarning;
-    d.SetInstruction(QStringLiteral("画像データのない画像があります。"));
-    d.SetContent(QStringLiteral("次の画像は元の画像データが見つからないため、画像データなしで保存されました。\n") +
+    d.SetInstruction(tr("画像データのない画像があります。"));
+    d.SetContent(tr("次の画像は元の画像データが見つからないため、画像データなしで保存されました。\n") +
                  names.join(QLatin1Char('\n')));
     d.Buttons = {TQvCommonButton::cbOk};
     int radio = 0;
@@ -126,23 +130,23 @@ bool TfrmMain::SaveDocumentAs() {
 
     TQvTaskDialog d;
     d.Parent = this;
-    d.Title = QStringLiteral("保存形式の選択");
+    d.Title = tr("保存形式の選択");
     d.MainIcon = TTaskDialogIcon::tiQuestion;
-    d.SetInstruction(QStringLiteral("保存形式を選択してください。"));
+    d.SetInstruction(tr("保存形式を選択してください。"));
     d.Buttons = {TQvCommonButton::cbOk, TQvCommonButton::cbCancel};
     d.DefaultButton = TTaskDialogDefaultButton::tdbOk;
     d.Options = {TQvTaskDialogOption::tdoAllowCancel, TQvTaskDialogOption::tdoExpandFooter};
-    d.CollapsedControlText = QStringLiteral("詳細情報");
+    d.CollapsedControlText = tr("詳細情報");
     for (int i = 0; i < 3; ++i)
-        d.RadioButtons.Add(QString::fromUtf16(kSaveTypes[i].Caption), 100 + i);
+        d.RadioButtons.Add(QCoreApplication::translate("vellora::TfrmMain", kSaveTypes[i].Caption), 100 + i);
     // What keeps the work: the type the document has, links for a new one
     // with photos, the layout alone only when there are no photos.
     const int photos = lvFile->Items().Count();
     const int preselected = !FDocument.isEmpty() ? 100 + int(FImages->SaveType()) : photos > 0 ? 101 : 100;
     auto description = [photos](int id) {
-        QString text = QString::fromUtf16(kSaveTypes[id - 100].Description);
+        QString text = QCoreApplication::translate("vellora::TfrmMain", kSaveTypes[id - 100].Description);
         if (id == 100 && photos > 0)
-            text += QLatin1Char('\n') + QStringLiteral("レイアウト形式では、リストの%1枚の画像は保存されません。").arg(photos);
+            text += QLatin1Char('\n') + tr("レイアウト形式では、リストの%1枚の画像は保存されません。").arg(photos);
         return text;
     };
     d.DefaultRadioButtonID = preselected;
@@ -179,8 +183,8 @@ void TfrmMain::NewPaper() {
     if (!ConfirmSave())
         return;
     if (lvFile->Items().Count() > 0) {
-        const int answer = askYesNo(QStringLiteral("画像を消去しますか"),
-                                    QStringLiteral("リストの画像をすべて消去しますか？"), true);
+        const int answer = askYesNo(tr("画像を消去しますか"),
+                                    tr("リストの画像をすべて消去しますか？"), true);
         if (answer == idYes) {
             lvFile->Clear();
             FImages->Clear();

@@ -7,6 +7,7 @@
 #include "app/print/ResolutionWarnings.h"
 #include "app/FormSettings.h"
 #include "app/ImagePrevDialog.h"
+#include "app/Language.h"
 #include "app/OptionDialog.h"
 #include "app/SelHelpDialog.h"
 #include "app/controls/ProgressForm.h"
@@ -64,7 +65,7 @@ int showMessage(QWidget *parent, const QString &title, const TMessage &m) {
     box.DefaultButton = m.Default;
     if (!m.OpenFolder.isEmpty()) {
         box.Options += TQvTaskDialogOption::tdoCommandLinks;
-        box.CustomButtons.Add(QStringLiteral("フォルダを開く"), kOpenFolderID);
+        box.CustomButtons.Add(QCoreApplication::translate("vellora::TfrmMain", "フォルダを開く"), kOpenFolderID);
     }
     int button = 0, radio = 0;
     bool checked = false;
@@ -97,7 +98,7 @@ QString nameList(const QStringList &files) {
     for (int i = 0; i < files.size() && i < shown; ++i)
         lines << QFileInfo(files[i]).fileName();
     if (files.size() > shown)
-        lines << QStringLiteral("ほか %1 個").arg(files.size() - shown);
+        lines << QCoreApplication::translate("vellora::TfrmMain", "ほか %1 個").arg(files.size() - shown);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -113,9 +114,9 @@ QString resolvedFolder(const QString &folder) {
 QString problemSummary(const TPhotoProblems &problems) {
     QStringList head;
     if (problems.Unreadable() > 0)
-        head << QStringLiteral("読み取れなかった画像: %1個").arg(problems.Unreadable());
+        head << QCoreApplication::translate("vellora::TfrmMain", "読み取れなかった画像: %1個").arg(problems.Unreadable());
     if (problems.LowResolution() > 0)
-        head << QStringLiteral("解像度が%1 ppi未満の画像: %2か所").arg(TPhotoProblems::kLowResolutionPpi).arg(problems.LowResolution());
+        head << QCoreApplication::translate("vellora::TfrmMain", "解像度が%1 ppi未満の画像: %2か所").arg(TPhotoProblems::kLowResolutionPpi).arg(problems.LowResolution());
     return head.join(QLatin1Char('\n')) + QLatin1Char('\n') + problems.Text();
 }
 
@@ -124,10 +125,10 @@ QString problemSummary(const TPhotoProblems &problems) {
 void TfrmMain::ExportPaper() {
     if (FRunning)
         return;
-    const QString title = QStringLiteral("エクスポート");
+    const QString title = tr("エクスポート");
     if (FImages->Count() == 0 || lvFile->Items().Count() == 0) {
-        showMessage(this, title, errorMessage(QStringLiteral("エクスポートに失敗しました"),
-                                              QStringLiteral("エクスポートできる画像がありません。")));
+        showMessage(this, title, errorMessage(tr("エクスポートに失敗しました"),
+                                              tr("エクスポートできる画像がありません。")));
         return;
     }
     TPrintOptions options = FPaper->PrintOptions();
@@ -143,14 +144,14 @@ void TfrmMain::ExportPaper() {
         const QStringList files = ExportTargets(*FPaper, options, d.ExportType(), d.FileName(), d.StartNumber());
         if (files.isEmpty()) {
             showMessage(&d, title,
-                        errorMessage(QStringLiteral("エクスポートするページがありません"),
-                                     options.CheckOnly ? QStringLiteral("チェックした画像がありません。")
-                                                       : QStringLiteral("指定したページの範囲に出力するページがありません。")));
+                        errorMessage(tr("エクスポートするページがありません"),
+                                     options.CheckOnly ? tr("チェックした画像がありません。")
+                                                       : tr("指定したページの範囲に出力するページがありません。")));
             return false;
         }
         // What would stop the run is said now, before any page is drawn.
         if (const QString problem = ExportWriteProblem(files); !problem.isEmpty()) {
-            showMessage(&d, title, errorMessage(QStringLiteral("エクスポートできません"), problem));
+            showMessage(&d, title, errorMessage(tr("エクスポートできません"), problem));
             return false;
         }
         QStringList existing;
@@ -159,8 +160,8 @@ void TfrmMain::ExportPaper() {
                 existing << f;
         if (existing.isEmpty())
             return true;
-        TMessage ask = errorMessage(QStringLiteral("ファイルを上書きしますか"),
-                                    QStringLiteral("次のファイルはすでにあります。\n%1").arg(nameList(existing)));
+        TMessage ask = errorMessage(tr("ファイルを上書きしますか"),
+                                    tr("次のファイルはすでにあります。\n%1").arg(nameList(existing)));
         ask.Icon = TTaskDialogIcon::tiWarning;
         ask.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
         ask.Default = TTaskDialogDefaultButton::tdbNo;
@@ -179,14 +180,14 @@ void TfrmMain::ExportPaper() {
     bool canceled = false;
     try {
         canceled = runWithProgress(
-            QStringLiteral("エクスポートしています"), true,
+            tr("エクスポートしています"), true,
             [&] { produced = RunExport(*FPaper, dest, &options, fileName, startNumber); },
             [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &e) {
         const QString target = dest == TPrintDest::pdPDF ? fileName + QStringLiteral(".pdf") : fileName + QStringLiteral("*.jpg");
-        showMessage(this, title, errorMessage(QStringLiteral("エクスポートに失敗しました"), RunErrorText(e, target)));
+        showMessage(this, title, errorMessage(tr("エクスポートに失敗しました"), RunErrorText(e, target)));
         return;
     }
 
@@ -204,20 +205,20 @@ void TfrmMain::ExportPaper() {
     TMessage result;
     result.Icon = TTaskDialogIcon::tiInformation;
     if (produced == 0) {
-        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました")
-                                      : QStringLiteral("エクスポートするページがありません");
-        result.Text = canceled ? QStringLiteral("ファイルは書き込まれていません。") : QString();
+        result.Instruction = canceled ? tr("エクスポートを中止しました")
+                                      : tr("エクスポートするページがありません");
+        result.Text = canceled ? tr("ファイルは書き込まれていません。") : QString();
         result.Icon = canceled ? TTaskDialogIcon::tiInformation : TTaskDialogIcon::tiWarning;
     } else {
-        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました")
-                                      : QStringLiteral("エクスポートが終了しました");
-        result.Text = QStringLiteral("%1ページを書き込みました。\n%2\n%3").arg(produced).arg(folder, written);
+        result.Instruction = canceled ? tr("エクスポートを中止しました")
+                                      : tr("エクスポートが終了しました");
+        result.Text = tr("%1ページを書き込みました。\n%2\n%3").arg(produced).arg(folder, written);
         result.OpenFolder = folder;
     }
     if (!problems.Empty()) {
         // Pages with blank, partial or blurred cells are not a plain success.
-        result.Instruction = canceled ? QStringLiteral("エクスポートを中止しました。問題のある画像があります")
-                                      : QStringLiteral("エクスポートは終了しましたが、問題のある画像があります");
+        result.Instruction = canceled ? tr("エクスポートを中止しました。問題のある画像があります")
+                                      : tr("エクスポートは終了しましたが、問題のある画像があります");
         result.Icon = TTaskDialogIcon::tiWarning;
         result.Text = problemSummary(problems) + QStringLiteral("\n\n") + result.Text;
     }
@@ -256,9 +257,9 @@ void TfrmMain::ChangeOptions() {
     if (name.isEmpty()) {
         // The old cache goes on; the setting keeps the folder it lies in.
         iniMain.WriteDirectory(kOption, QStringLiteral("CachePath"), oldCache);
-        showMessage(this, QStringLiteral("オプション"),
-                    errorMessage(QStringLiteral("テンポラリフォルダを変更できません"),
-                                 QStringLiteral("フォルダ「%1」にファイルを作れません。").arg(newCache)));
+        showMessage(this, tr("オプション"),
+                    errorMessage(tr("テンポラリフォルダを変更できません"),
+                                 tr("フォルダ「%1」にファイルを作れません。").arg(newCache)));
         return;
     }
     lvFile->CloseCache();
@@ -283,7 +284,7 @@ QString TfrmMain::FindHelpFile() const {
         }
     // The guide, in the window's language first. Installed, share/ lies
     // beside bin/; an uninstalled build has it beside app/.
-    const bool japanese = QLocale().language() == QLocale::Japanese;
+    const bool japanese = WindowLanguage() == QLatin1String("ja");
     const QStringList languages = japanese ? QStringList{QStringLiteral("ja"), QStringLiteral("en")}
                                            : QStringList{QStringLiteral("en"), QStringLiteral("ja")};
     for (const QString &language : languages) {
@@ -311,8 +312,8 @@ void TfrmMain::ShowHelp() {
         }
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        showMessage(this, QStringLiteral("ヘルプの表示"),
-                    errorMessage(QStringLiteral("ヘルプファイルを開けませんでした"), file));
+        showMessage(this, tr("ヘルプの表示"),
+                    errorMessage(tr("ヘルプファイルを開けませんでした"), file));
 }
 
 void TfrmMain::PreviewImage() {

@@ -188,7 +188,7 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
     }
     case TFileQuestion::fqFolder: {
         TFolderDialog d;
-        d.Title = QStringLiteral("フォルダの選択");
+        d.Title = tr("フォルダの選択");
         d.Folder = start;
         d.Parent = this;
         return d.Execute() ? QStringList{d.Folder} : QStringList();
@@ -198,15 +198,15 @@ QStringList TfrmMain::ChooseFiles(TFileQuestion question) {
         d.setOption(QFileDialog::DontUseNativeDialog);
         d.setFileMode(QFileDialog::ExistingFile);
         // "*" rather than "*.*": names without a dot are files too.
-        d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf *.VLPF)"), QStringLiteral("すべてのファイル (*)")});
+        d.setNameFilters({tr("Vellora ドキュメント (*.vlpf *.VLPF)"), tr("すべてのファイル (*)")});
         d.setDirectory(start);
         return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
     }
     case TFileQuestion::fqSaveDocument: {
-        QFileDialog d(this, QStringLiteral("ドキュメントに名前を付けて保存"));
+        QFileDialog d(this, tr("ドキュメントに名前を付けて保存"));
         d.setOption(QFileDialog::DontUseNativeDialog);
         d.setAcceptMode(QFileDialog::AcceptSave);
-        d.setNameFilters({QStringLiteral("Vellora ドキュメント (*.vlpf)")});
+        d.setNameFilters({tr("Vellora ドキュメント (*.vlpf)")});
         d.setDefaultSuffix(QStringLiteral("vlpf"));
         d.setDirectory(start);
         if (!FDocument.isEmpty())
@@ -342,7 +342,7 @@ void TfrmMain::addFromReader(TImageFileReader &reader, TfrmProgress &progress, b
 void TfrmMain::DeleteImages() {
     if (lvFile->SelCount() == 0)
         return;
-    if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("選択した画像を削除してよろしいですか？"), false) != idYes)
+    if (askYesNo(tr("画像を削除しますか"), tr("選択した画像を削除してよろしいですか？"), false) != idYes)
         return;
     // The step keeps the entries, so the delete can be undone.
     QList<TImageInfo *> selected;
@@ -354,7 +354,7 @@ void TfrmMain::DeleteImages() {
 }
 
 void TfrmMain::ClearImages() {
-    if (askYesNo(QStringLiteral("画像を削除しますか"), QStringLiteral("すべての画像を削除してよろしいですか？"), false) != idYes)
+    if (askYesNo(tr("画像を削除しますか"), tr("すべての画像を削除してよろしいですか？"), false) != idYes)
         return;
     QList<TImageInfo *> all;
     all.reserve(FImages->Count());
@@ -536,9 +536,9 @@ void TfrmMain::EditComment() {
         lines += info->Options().Comment();
         same = same && info->Options().Comment() == first;
     }
-    if (!same && askYesNo(QStringLiteral("コメントを編集しますか"),
-                          QStringLiteral("複数の画像に異なるコメントが設定されています。コメントを編集すると、"
-                                         "すべてに同じコメントが設定されます。コメントを編集しますか？"),
+    if (!same && askYesNo(tr("コメントを編集しますか"),
+                          tr("複数の画像に異なるコメントが設定されています。コメントを編集すると、"
+                             "すべてに同じコメントが設定されます。コメントを編集しますか？"),
                           false) != idYes)
         return;
     TfrmComment dialog(this, &iniMain);
@@ -567,9 +567,9 @@ void TfrmMain::EditImageOptions(int tag) {
     if (selected.isEmpty())
         return;
     if (selected.size() >= 2 &&
-        askYesNo(QStringLiteral("設定を変更しますか"),
-                 QStringLiteral("複数の画像が選択されています。設定を変更すると、すべての選択画像の設定が同じになります。"
-                                "設定を変更してもよろしいですか？"),
+        askYesNo(tr("設定を変更しますか"),
+                 tr("複数の画像が選択されています。設定を変更すると、すべての選択画像の設定が同じになります。"
+                    "設定を変更してもよろしいですか？"),
                  false) != idYes)
         return;
     TPhotoOption &option = selected.first()->Options();

@@ -58,8 +58,8 @@ void TfrmMain::recoveryFailed(const QString &why) {
     d.Parent = this;
     d.Title = QStringLiteral("Vellora");
     d.MainIcon = TTaskDialogIcon::tiWarning;
-    d.SetInstruction(QStringLiteral("作業の自動保存ができません"));
-    d.SetContent(QStringLiteral("フォルダ「%1」に書き込めないため、異常終了したときに作業を復元できません。\n%2")
+    d.SetInstruction(tr("作業の自動保存ができません"));
+    d.SetContent(tr("フォルダ「%1」に書き込めないため、異常終了したときに作業を復元できません。\n%2")
                      .arg(QDir::toNativeSeparators(FRecoveryFolder), message));
     d.Buttons = {TQvCommonButton::cbOk};
     int radio = 0;
@@ -202,23 +202,23 @@ bool TfrmMain::OfferRecovery() {
         const bool infoRead = TRecoveryFile::ReadInfo(orphan.InfoFile, info);
         if (infoRead && info.Version > TRecoveryFile::kVersion) {
             // A newer program can still restore it: it stays.
-            message(TTaskDialogIcon::tiWarning, QStringLiteral("作業を復元できません"),
-                    QStringLiteral("前回終了時の作業は新しいバージョンの Vellora で記録されているため、"
-                                   "このバージョンでは復元できません。\n%1")
+            message(TTaskDialogIcon::tiWarning, tr("作業を復元できません"),
+                    tr("前回終了時の作業は新しいバージョンの Vellora で記録されているため、"
+                       "このバージョンでは復元できません。\n%1")
                         .arg(QDir::toNativeSeparators(orphan.DocumentFile)));
             continue;
         }
         if (!infoRead)
             info = TRecoveryInfo{};
-        const QString name = info.Document.isEmpty() ? QStringLiteral("新規ドキュメント") : QFileInfo(info.Document).fileName();
+        const QString name = info.Document.isEmpty() ? tr("新規ドキュメント") : QFileInfo(info.Document).fileName();
         const QString when = QLocale().toString(QDateTime::fromMSecsSinceEpoch(orphan.Written), QLocale::ShortFormat);
         TQvTaskDialog d;
         d.Parent = this;
         d.Title = QStringLiteral("Vellora");
         d.MainIcon = TTaskDialogIcon::tiQuestion;
-        d.SetInstruction(QStringLiteral("前回終了時の作業を復元しますか？"));
-        d.SetContent(QStringLiteral("%1 の保存されていない変更が残っています（%2 の状態）。\n"
-                                    "[いいえ]を押すと、この作業は破棄されます。").arg(name, when));
+        d.SetInstruction(tr("前回終了時の作業を復元しますか？"));
+        d.SetContent(tr("%1 の保存されていない変更が残っています（%2 の状態）。\n"
+                        "[いいえ]を押すと、この作業は破棄されます。").arg(name, when));
         d.Buttons = {TQvCommonButton::cbYes, TQvCommonButton::cbNo};
         d.DefaultButton = TTaskDialogDefaultButton::tdbYes;
         int radio = 0;
@@ -231,8 +231,8 @@ bool TfrmMain::OfferRecovery() {
         if (!error.isEmpty()) {
             std::fprintf(stderr, "vellora: %s: %s\n", orphan.DocumentFile.toLocal8Bit().constData(),
                          error.toLocal8Bit().constData());
-            message(TTaskDialogIcon::tiError, QStringLiteral("作業を復元できませんでした"),
-                    QStringLiteral("復元ファイルを読み取れませんでした。%1\n%2")
+            message(TTaskDialogIcon::tiError, tr("作業を復元できませんでした"),
+                    tr("復元ファイルを読み取れませんでした。%1\n%2")
                         .arg(error, QDir::toNativeSeparators(orphan.DocumentFile)));
             TRecoveryFile::Discard(orphan);
             continue;

@@ -9,6 +9,7 @@
 #include "settings/IniFile.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -47,10 +48,10 @@ bool canWriteIn(const QString &folder) {
 
 TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIni(ini) {
     setObjectName(QStringLiteral("frmOption"));
-    setWindowTitle(QStringLiteral("オプション"));
+    setWindowTitle(tr("オプション"));
     auto *root = new QVBoxLayout(this);
 
-    auto *folders = new QGroupBox(QStringLiteral("フォルダ"), this);
+    auto *folders = new QGroupBox(tr("フォルダ"), this);
     folders->setObjectName(QStringLiteral("grpFolder"));
     auto *grid = new QGridLayout(folders);
     edtTemporaryPath = new QLineEdit(folders);
@@ -59,17 +60,17 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtSusiePath = new QLineEdit(folders);
     edtSusiePath->setObjectName(QStringLiteral("edtSusiePath"));
     btnSusiePath = browseButton(folders, "btnSusiePath");
-    grid->addWidget(new QLabel(QStringLiteral("テンポラリフォルダ"), folders), 0, 0, 1, 2);
+    grid->addWidget(new QLabel(tr("テンポラリフォルダ"), folders), 0, 0, 1, 2);
     grid->addWidget(edtTemporaryPath, 1, 0);
     grid->addWidget(btnTemporaryPath, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Susieプラグインフォルダ"), folders), 2, 0, 1, 2);
+    grid->addWidget(new QLabel(tr("Susieプラグインフォルダ"), folders), 2, 0, 1, 2);
     grid->addWidget(edtSusiePath, 3, 0);
     grid->addWidget(btnSusiePath, 3, 1);
     root->addWidget(folders);
     // The plug-ins found, their formats and state.
     root->addWidget(new TPluginListPanel(this));
 
-    auto *startup = new QGroupBox(QStringLiteral("起動時に開くファイル"), this);
+    auto *startup = new QGroupBox(tr("起動時に開くファイル"), this);
     startup->setObjectName(QStringLiteral("grpDefaultDocument"));
     auto *row = new QHBoxLayout(startup);
     edtDefaultDocument = new QLineEdit(startup);
@@ -79,10 +80,10 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     row->addWidget(btnDefaultDocument);
     root->addWidget(startup);
 
-    auto *images = new QGroupBox(QStringLiteral("画像"), this);
+    auto *images = new QGroupBox(tr("画像"), this);
     images->setObjectName(QStringLiteral("grpImage"));
     auto *imageRows = new QVBoxLayout(images);
-    chkExifRotate = new QCheckBox(QStringLiteral("Exif の向き情報に合わせて写真を回転する"), images);
+    chkExifRotate = new QCheckBox(tr("Exif の向き情報に合わせて写真を回転する"), images);
     chkExifRotate->setObjectName(QStringLiteral("chkExifRotate"));
     imageRows->addWidget(chkExifRotate);
     chkColorManage = new QCheckBox(tr("カラーマネジメントを行う"), images);
@@ -90,6 +91,21 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     chkColorManage->setToolTip(tr("写真の埋め込みカラープロファイルに従って色を sRGB に変換し、出力に sRGB プロファイルを付けます"));
     imageRows->addWidget(chkColorManage);
     root->addWidget(images);
+
+    auto *language = new QGroupBox(tr("言語"), this);
+    language->setObjectName(QStringLiteral("grpLanguage"));
+    auto *languageRow = new QHBoxLayout(language);
+    cmbLanguage = new QComboBox(language);
+    cmbLanguage->setObjectName(QStringLiteral("cmbLanguage"));
+    // Each language is named in itself, so that it can be found whatever the window shows.
+    cmbLanguage->addItem(tr("自動 (システムの言語)"), QStringLiteral("auto"));
+    cmbLanguage->addItem(QStringLiteral("日本語"), QStringLiteral("ja"));
+    cmbLanguage->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    languageRow->addWidget(cmbLanguage);
+    auto *languageNote = new QLabel(tr("次回の起動から有効になります。"), language);
+    languageNote->setObjectName(QStringLiteral("lblLanguageNote"));
+    languageRow->addWidget(languageNote, 1);
+    root->addWidget(language);
     root->addStretch();
 
     auto *buttons = new QHBoxLayout;
@@ -97,7 +113,7 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel = new QPushButton(tr("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
@@ -110,11 +126,14 @@ TfrmOption::TfrmOption(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     // What the program does now: --exif-rotate may have overridden the setting.
     chkExifRotate->setChecked(ExifRotate());
     chkColorManage->setChecked(ColorManage());
+    const int languageIndex = cmbLanguage->findData(
+        FIni.ReadStr(kOption, QStringLiteral("Language"), QStringLiteral("auto")).trimmed().toLower());
+    cmbLanguage->setCurrentIndex(languageIndex < 0 ? 0 : languageIndex);
 
     connect(btnTemporaryPath, &QPushButton::clicked, this,
-            [this] { pickFolder(edtTemporaryPath, QStringLiteral("テンポラリフォルダ")); });
+            [this] { pickFolder(edtTemporaryPath, tr("テンポラリフォルダ")); });
     connect(btnSusiePath, &QPushButton::clicked, this,
-            [this] { pickFolder(edtSusiePath, QStringLiteral("Susieプラグインフォルダ")); });
+            [this] { pickFolder(edtSusiePath, tr("Susieプラグインフォルダ")); });
     connect(btnDefaultDocument, &QPushButton::clicked, this, &TfrmOption::pickDocument);
     connect(btnOK, &QPushButton::clicked, this, &TfrmOption::okClicked);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -129,9 +148,9 @@ void TfrmOption::pickFolder(QLineEdit *edit, const QString &title) {
 }
 
 void TfrmOption::pickDocument() {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("起動時に開くファイル"),
+    const QString file = QFileDialog::getOpenFileName(this, tr("起動時に開くファイル"),
                                                       QFileInfo(edtDefaultDocument->text()).path(),
-                                                      QStringLiteral("Vellora ドキュメント (*.vlpf)"));
+                                                      tr("Vellora ドキュメント (*.vlpf)"));
     if (!file.isEmpty())
         edtDefaultDocument->setText(file);
 }
@@ -160,24 +179,25 @@ void TfrmOption::okClicked() {
     if (cache.isEmpty())
         cache = QDir::tempPath();
     if (!canWriteIn(cache)) {
-        message(QStringLiteral("テンポラリフォルダを確認してください"),
-                QStringLiteral("フォルダ「%1」がないか、書き込めません。").arg(cache), false);
+        message(tr("テンポラリフォルダを確認してください"),
+                tr("フォルダ「%1」がないか、書き込めません。").arg(cache), false);
         return;
     }
     const QString susie = edtSusiePath->text().trimmed();
     if (!susie.isEmpty() && !QFileInfo(susie).isDir()) {
-        message(QStringLiteral("Susieプラグインフォルダを確認してください"),
-                QStringLiteral("フォルダ「%1」がありません。").arg(susie), false);
+        message(tr("Susieプラグインフォルダを確認してください"),
+                tr("フォルダ「%1」がありません。").arg(susie), false);
         return;
     }
     const QString document = edtDefaultDocument->text().trimmed();
     if (!document.isEmpty() && !QFileInfo(document).isFile()
-        && message(QStringLiteral("起動時に開くファイルがありません"),
-                   QStringLiteral("「%1」がありません。このまま設定しますか?").arg(document), true) != idYes)
+        && message(tr("起動時に開くファイルがありません"),
+                   tr("「%1」がありません。このまま設定しますか?").arg(document), true) != idYes)
         return;
     FIni.WriteDirectory(kOption, QStringLiteral("CachePath"), QFileInfo(cache).absoluteFilePath());
     FIni.WriteDirectory(kOption, QStringLiteral("Susie"), susie.isEmpty() ? susie : QFileInfo(susie).absoluteFilePath());
     FIni.WriteStr(kOption, QStringLiteral("AutoLoad"), document);
+    FIni.WriteStr(kOption, QStringLiteral("Language"), cmbLanguage->currentData().toString());
     // Only a change is written, so that a command-line override left alone
     // does not become the setting.
     if (chkExifRotate->isChecked() != ExifRotate()) {

@@ -4,13 +4,15 @@
 // the choice (a cache folder must exist and take files; a missing plug-in
 // folder is refused; a missing start-up document is kept only when the user
 // says so) and writes it; a changed orientation choice also sets the
-// program-wide ExifRotate() switch. UI thread only.
+// program-wide ExifRotate() switch. The window's language ("Language":
+// auto, ja, en) takes effect at the next start. UI thread only.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -35,6 +37,7 @@ public:
     QPushButton *btnDefaultDocument;
     QCheckBox *chkExifRotate;
     QCheckBox *chkColorManage;
+    QComboBox *cmbLanguage;   // data: auto, ja, en
     QPushButton *btnOK;
     QPushButton *btnCancel;
 

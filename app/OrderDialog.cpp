@@ -90,9 +90,9 @@ public:
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
         switch (section) {
-        case 0: return QStringLiteral("ファイル名");
-        case 1: return QStringLiteral("撮影日時");
-        case 2: return QStringLiteral("更新日時");
+        case 0: return QCoreApplication::translate("vellora::TOrderPreview", "ファイル名");
+        case 1: return QCoreApplication::translate("vellora::TOrderPreview", "撮影日時");
+        case 2: return QCoreApplication::translate("vellora::TOrderPreview", "更新日時");
         default: return {};
         }
     }
@@ -258,7 +258,7 @@ void TOrderPreview::paintEvent(QPaintEvent *) {
 
 TfrmOrder::TfrmOrder(TfrmMain *owner) : QDialog(owner), FOwner(owner) {
     setObjectName(QStringLiteral("frmOrder"));
-    setWindowTitle(QStringLiteral("印刷順序の変更"));
+    setWindowTitle(tr("印刷順序の変更"));
     Random = [](quint32 bound) { return QRandomGenerator::global()->bounded(bound); };
 
     FSourceModel = new TOrderListModel(this);
@@ -308,15 +308,15 @@ TfrmOrder::TfrmOrder(TfrmMain *owner) : QDialog(owner), FOwner(owner) {
     };
     const auto ctrl = Qt::ControlModifier;
     const auto shift = Qt::ShiftModifier;
-    actAdd = makeAction("actAdd", QStringLiteral("追加"), {QKeySequence(ctrl | Qt::Key_Left)}, QStyle::SP_ArrowLeft);
-    actAddAll = makeAction("actAddAll", QStringLiteral("すべて追加"), {QKeySequence(ctrl | shift | Qt::Key_Left)},
+    actAdd = makeAction("actAdd", tr("追加"), {QKeySequence(ctrl | Qt::Key_Left)}, QStyle::SP_ArrowLeft);
+    actAddAll = makeAction("actAddAll", tr("すべて追加"), {QKeySequence(ctrl | shift | Qt::Key_Left)},
                            QStyle::SP_MediaSeekBackward);
-    actAddRandom = makeAction("actAddRandom", QStringLiteral("ランダムに追加"), {QKeySequence(ctrl | Qt::Key_R)},
+    actAddRandom = makeAction("actAddRandom", tr("ランダムに追加"), {QKeySequence(ctrl | Qt::Key_R)},
                               QStyle::SP_ArrowLeft);
-    actAddRandomAll = makeAction("actAddRandomAll", QStringLiteral("すべてランダムに追加"),
+    actAddRandomAll = makeAction("actAddRandomAll", tr("すべてランダムに追加"),
                                  {QKeySequence(ctrl | Qt::AltModifier | Qt::Key_R)}, QStyle::SP_MediaSeekBackward);
-    actDelete = makeAction("actDelete", QStringLiteral("削除"), {QKeySequence(ctrl | Qt::Key_Right)}, QStyle::SP_ArrowRight);
-    actDeleteAll = makeAction("actDeleteAll", QStringLiteral("すべて削除"),
+    actDelete = makeAction("actDelete", tr("削除"), {QKeySequence(ctrl | Qt::Key_Right)}, QStyle::SP_ArrowRight);
+    actDeleteAll = makeAction("actDeleteAll", tr("すべて削除"),
                               {QKeySequence(shift | Qt::Key_Delete), QKeySequence(ctrl | shift | Qt::Key_Right)},
                               QStyle::SP_MediaSeekForward);
     connect(actAdd, &QAction::triggered, this, [this] { addSelected(false); });
@@ -388,7 +388,7 @@ TfrmOrder::TfrmOrder(TfrmMain *owner) : QDialog(owner), FOwner(owner) {
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

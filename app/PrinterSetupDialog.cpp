@@ -8,6 +8,7 @@
 #include "settings/Errors.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -25,13 +26,13 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
       cmbPrinter(new QComboBox(this)),
       cmbPaper(new QComboBox(this)),
       cmbSource(new QComboBox(this)),
-      radPortrait(new QRadioButton(QStringLiteral("縦(&O)"), this)),
-      radLandscape(new QRadioButton(QStringLiteral("横(&A)"), this)),
+      radPortrait(new QRadioButton(tr("縦(&O)"), this)),
+      radLandscape(new QRadioButton(tr("横(&A)"), this)),
       lblPrinterState(new QLabel(this)),
       lblPrinterStatus(new QLabel(this)),
       FPrinter(printer) {
     setObjectName(QStringLiteral("dlgPrinter"));
-    setWindowTitle(QStringLiteral("プリンタの設定"));
+    setWindowTitle(tr("プリンタの設定"));
     cmbPrinter->setObjectName(QStringLiteral("cmbPrinter"));
     cmbPaper->setObjectName(QStringLiteral("cmbPaper"));
     cmbSource->setObjectName(QStringLiteral("cmbSource"));
@@ -41,19 +42,19 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
     lblPrinterStatus->setObjectName(QStringLiteral("lblPrinterStatus"));
     lblPrinterStatus->setWordWrap(true);
 
-    auto *printerBox = new QGroupBox(QStringLiteral("プリンタ"), this);
+    auto *printerBox = new QGroupBox(tr("プリンタ"), this);
     auto *printerForm = new QFormLayout(printerBox);
-    printerForm->addRow(QStringLiteral("プリンタ名(&N):"), cmbPrinter);
-    printerForm->addRow(QStringLiteral("場所:"), lblPrinterState);
+    printerForm->addRow(tr("プリンタ名(&N):"), cmbPrinter);
+    printerForm->addRow(tr("場所:"), lblPrinterState);
     printerForm->addRow(tr("状態:"), lblPrinterStatus);
     cmbPrinter->setMinimumWidth(280);
 
-    auto *paperBox = new QGroupBox(QStringLiteral("用紙"), this);
+    auto *paperBox = new QGroupBox(tr("用紙"), this);
     auto *paperForm = new QFormLayout(paperBox);
-    paperForm->addRow(QStringLiteral("サイズ(&Z):"), cmbPaper);
-    paperForm->addRow(QStringLiteral("給紙方法(&S):"), cmbSource);
+    paperForm->addRow(tr("サイズ(&Z):"), cmbPaper);
+    paperForm->addRow(tr("給紙方法(&S):"), cmbSource);
 
-    auto *orientBox = new QGroupBox(QStringLiteral("印刷の向き"), this);
+    auto *orientBox = new QGroupBox(tr("印刷の向き"), this);
     auto *orientLayout = new QVBoxLayout(orientBox);
     orientLayout->addWidget(radPortrait);
     orientLayout->addWidget(radLandscape);
@@ -66,7 +67,7 @@ TJwPrinterSetupDialog::TJwPrinterSetupDialog(TJwPrinter &printer, QWidget *paren
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
     // Our own caption: Qt's translations may not be installed.
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -260,7 +261,7 @@ bool ExecuteSystemPrinterSetup(QWidget *parent) {
         throw Error(f.instruction + QLatin1Char('\n') + f.text);
     }
     if (!device || device->PrinterNames().isEmpty())
-        throw EJwPrinterNoPrinter(std::string("プリンタがインストールされていません。"));
+        throw EJwPrinterNoPrinter(QCoreApplication::translate("vellora::TJwPrinterSetupDialog", "プリンタがインストールされていません。").toStdString());
     TJwPrinterSetupDialog dialog(device->JwPrinter(), parent);
     // Duplex, resolution, colour mode and the printer's own options too.
     AddDriverOptions(dialog, device->JwPrinter(), false);

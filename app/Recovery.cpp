@@ -62,14 +62,14 @@ TRecoveryFile::TRecoveryFile(const QString &folder) : FFolder(folder) {
     FDocumentFile = base + kDocumentSuffix;
     FInfoFile = base + kInfoSuffix;
     if (!QDir().mkpath(folder)) {
-        FError = QStringLiteral("フォルダを作れません。");
+        FError = QCoreApplication::translate("Recovery", "フォルダを作れません。");
         return;
     }
     FLock = std::make_unique<QLockFile>(base + kLockSuffix);
     FLock->setStaleLockTime(0);
     if (!FLock->tryLock(0)) {
-        FError = FLock->error() == QLockFile::PermissionError ? QStringLiteral("フォルダに書き込む権限がありません。")
-                                                              : QStringLiteral("ロックファイルを作れません。");
+        FError = FLock->error() == QLockFile::PermissionError ? QCoreApplication::translate("Recovery", "フォルダに書き込む権限がありません。")
+                                                              : QCoreApplication::translate("Recovery", "ロックファイルを作れません。");
         FLock.reset();
     }
 }

@@ -10,15 +10,15 @@
 
 namespace vellora {
 
-const char16_t kHelpFileFilter[] =
-    u"すべてのヘルプファイル (*.html *.htm *.chm *.pdf *.hlp *.txt);;すべてのファイル (*)";
+const char kHelpFileFilter[] = QT_TRANSLATE_NOOP(
+    "vellora::TfrmSelHelp", "すべてのヘルプファイル (*.html *.htm *.chm *.pdf *.hlp *.txt);;すべてのファイル (*)");
 
 TfrmSelHelp::TfrmSelHelp(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSelHelp"));
-    setWindowTitle(QStringLiteral("ヘルプファイルの選択"));
+    setWindowTitle(tr("ヘルプファイルの選択"));
     auto *root = new QVBoxLayout(this);
-    lblExplanation = new QLabel(QStringLiteral("ヘルプファイルをインストールしている場合、その場所を指定します。"
-                                               "インストールしていないときは[キャンセル]ボタンを押します。"),
+    lblExplanation = new QLabel(tr("ヘルプファイルをインストールしている場合、その場所を指定します。"
+                                   "インストールしていないときは[キャンセル]ボタンを押します。"),
                                 this);
     lblExplanation->setObjectName(QStringLiteral("lblExplanation"));
     lblExplanation->setWordWrap(true);
@@ -40,7 +40,7 @@ TfrmSelHelp::TfrmSelHelp(QWidget *parent) : QDialog(parent) {
     btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel = new QPushButton(tr("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
@@ -56,7 +56,7 @@ QString TfrmSelHelp::HelpFileName() const { return edtHelpFile->text().trimmed()
 
 void TfrmSelHelp::pickFile() {
     const QString file = QFileDialog::getOpenFileName(this, windowTitle(), QFileInfo(HelpFileName()).path(),
-                                                      QString::fromUtf16(kHelpFileFilter));
+                                                      tr(kHelpFileFilter));
     if (!file.isEmpty())
         edtHelpFile->setText(file);
 }

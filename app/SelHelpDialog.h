@@ -11,7 +11,7 @@ class QPushButton;
 namespace vellora {
 
 // The picker's filter: help files first, then every file.
-extern const char16_t kHelpFileFilter[];
+extern const char kHelpFileFilter[];   // translated where shown
 
 class TfrmSelHelp : public QDialog {
     Q_OBJECT

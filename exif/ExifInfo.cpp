@@ -6,6 +6,7 @@
 #include "settings/ByteReader.h"
 #include "settings/Stream.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -186,15 +187,15 @@ EExifError::EExifError(int code, const QString &text)
 QString exifErrorText(int code)
 {
     switch (code) {
-    case -1: return QStringLiteral("ファイルが見つかりません");
-    case -2: return QStringLiteral("Exif、またはDCF形式ではありません");
-    case -3: return QStringLiteral("ユーザコメントは不明な形式です");
-    case -4: return QStringLiteral("ASCII文字以外は書き込みできません");
-    case -5: return QStringLiteral("不正なストリーム");
-    case -6: return QStringLiteral("不正なインデックス");
-    case -7: return QStringLiteral("タグが見つかりません");
-    case -8: return QStringLiteral("日時は不明です");
-    default: return QStringLiteral("不明なエラーです");
+    case -1: return QCoreApplication::translate("vellora", "ファイルが見つかりません");
+    case -2: return QCoreApplication::translate("vellora", "Exif、またはDCF形式ではありません");
+    case -3: return QCoreApplication::translate("vellora", "ユーザコメントは不明な形式です");
+    case -4: return QCoreApplication::translate("vellora", "ASCII文字以外は書き込みできません");
+    case -5: return QCoreApplication::translate("vellora", "不正なストリーム");
+    case -6: return QCoreApplication::translate("vellora", "不正なインデックス");
+    case -7: return QCoreApplication::translate("vellora", "タグが見つかりません");
+    case -8: return QCoreApplication::translate("vellora", "日時は不明です");
+    default: return QCoreApplication::translate("vellora", "不明なエラーです");
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
@@ -695,7 +696,7 @@ QString QvIconPictureExtension()
 
 QString QvIconPictureDescription()
 {
-    return QStringLiteral("アイコン");
+    return QCoreApplication::translate("vellora", "アイコン");
 }
 
 } // namespace vellora

@@ -5,6 +5,7 @@
 #include "settings/Stream.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
@@ -275,7 +276,8 @@ void TBackFill::DrawPicture(QPainter &canvas, const TPixelRect &r) const
 
 void TBackFill::DrawTransparencyMark(QPainter &canvas, const TPixelRect &r) const
 {
-    const QString mark = QString::fromUtf16(kTransparentMark);
+    // kTransparentMark in the window's language (spelled out for lupdate).
+    const QString mark = QCoreApplication::translate("vellora", "(透明)");
     const QRect box = r.toQRect();
     canvas.save();
     canvas.fillRect(box, Qt::white);

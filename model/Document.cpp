@@ -5,6 +5,7 @@
 #include "model/PhotoPaper.h"
 #include "settings/Stream.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,20 +53,20 @@ QString DocumentErrorReason(TDocumentErrorReason reason, int errorNumber)
     switch (reason) {
     case TDocumentErrorReason::derUnreadable:
         switch (errorNumber) {
-        case ENOENT: return QStringLiteral("ファイルがありません。");
+        case ENOENT: return QCoreApplication::translate("vellora", "ファイルがありません。");
         case EACCES:
-        case EPERM: return QStringLiteral("ファイルを読み取る権限がありません。");
-        case EISDIR: return QStringLiteral("フォルダはドキュメントとして開けません。");
-        case EIO: return QStringLiteral("ディスクから読み取れません。");
+        case EPERM: return QCoreApplication::translate("vellora", "ファイルを読み取る権限がありません。");
+        case EISDIR: return QCoreApplication::translate("vellora", "フォルダはドキュメントとして開けません。");
+        case EIO: return QCoreApplication::translate("vellora", "ディスクから読み取れません。");
         default:
             return errorNumber != 0
-                       ? QStringLiteral("ファイルを読み取れません（%1）。").arg(QString::fromLocal8Bit(std::strerror(errorNumber)))
-                       : QStringLiteral("ファイルを読み取れません。");
+                       ? QCoreApplication::translate("vellora", "ファイルを読み取れません（%1）。").arg(QString::fromLocal8Bit(std::strerror(errorNumber)))
+                       : QCoreApplication::translate("vellora", "ファイルを読み取れません。");
         }
-    case TDocumentErrorReason::derNotDocument: return QStringLiteral("Vellora のドキュメントではありません。");
-    case TDocumentErrorReason::derDamaged: return QStringLiteral("ファイルが壊れているか、途中で切れています。");
+    case TDocumentErrorReason::derNotDocument: return QCoreApplication::translate("vellora", "Vellora のドキュメントではありません。");
+    case TDocumentErrorReason::derDamaged: return QCoreApplication::translate("vellora", "ファイルが壊れているか、途中で切れています。");
     case TDocumentErrorReason::derNewer:
-        return QStringLiteral("新しいバージョンの Vellora で作られたドキュメントのため読み取れません（またはファイルが壊れています）。");
+        return QCoreApplication::translate("vellora", "新しいバージョンの Vellora で作られたドキュメントのため読み取れません（またはファイルが壊れています）。");
     }
     return {};
 }
@@ -127,7 +128,7 @@ void SaveDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
         QFile::remove(temp);
         for (int i = 0; i < images.Count(); ++i)
             images[i]->RestoreStorage(storage[static_cast<std::size_t>(i)].first, storage[static_cast<std::size_t>(i)].second);
-        throw EDocumentError(kText(kDocumentSaveErrorText), errorMessage(e));
+        throw EDocumentError(QCoreApplication::translate("vellora", "ドキュメントの保存に失敗しました。"), errorMessage(e));   // kDocumentSaveErrorText
     }
     paper.SetDocumentFileName(fileName);
     for (int i = 0; i < images.Count(); ++i)
@@ -160,7 +161,8 @@ void OpenDocumentFile(const QString &fileName, TPhotoPaper &paper, TImageInfos &
             // Every value of a kind this version writes is known to it.
             reason = TDocumentErrorReason::derNewer;
         }
-        throw EDocumentError(kText(kDocumentReadErrorText), errorMessage(e), reason, errorNumber);
+        throw EDocumentError(QCoreApplication::translate("vellora", "ドキュメントの読み取りに失敗しました。"),   // kDocumentReadErrorText
+                             errorMessage(e), reason, errorNumber);
     }
     paper.SetDocumentFileName(fileName);
     for (int i = before; i < images.Count(); ++i)

@@ -4,6 +4,7 @@
 #include "settings/Helpers.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -173,7 +174,7 @@ QString FileSizeText(std::int64_t size, const QLocale &locale)
 {
     const auto value = static_cast<double>(size);
     if (size < 2048)
-        return locale.toString(value, 'f', 0) + QStringLiteral(" バイト");
+        return locale.toString(value, 'f', 0) + QCoreApplication::translate("vellora", " バイト");
     if (size < 2097152)
         return locale.toString(value / 1024, 'f', 1) + QStringLiteral(" KB");
     return locale.toString(value / 1048576, 'f', 2) + QStringLiteral(" MB");
@@ -203,17 +204,17 @@ TIntSize TImageInfo::UprightImageSize() const noexcept
 QString ImageSizeText(TIntSize size)
 {
     if (size.cx == 0 || size.cy == 0)
-        return QStringLiteral("(なし)");
-    return QStringLiteral("%1×%2 ピクセル").arg(size.cx).arg(size.cy);
+        return QCoreApplication::translate("vellora", "(なし)");
+    return QCoreApplication::translate("vellora", "%1×%2 ピクセル").arg(size.cx).arg(size.cy);
 }
 
 QString ShotTimeText(TDateTime time)
 {
     if (time == 0)
-        return QStringLiteral("(なし)");
+        return QCoreApplication::translate("vellora", "(なし)");
     const QDateTime dt = DateTimeToQt(time);
     if (!dt.isValid())
-        return QStringLiteral("(なし)");
+        return QCoreApplication::translate("vellora", "(なし)");
     // Fixed separators and C digits: the text must not depend on the locale.
     return dt.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")) + QLatin1Char('.') +
            QString::number(dt.time().msec());

@@ -3,6 +3,7 @@
 #include "model/PaperPrinter.h"
 #include "settings/UIFont.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -39,7 +40,7 @@ void TPhotoPaper::NewPaper()
     FAreas.Clear();
     FBorder = false;
     FBorderWidth = static_cast<double>(std::max({FMargins.Left, FMargins.Top, FMargins.Right, FMargins.Bottom}));
-    FPaperName = QStringLiteral("新規の用紙");
+    FPaperName = QCoreApplication::translate("vellora", "新規の用紙");
     FPhotoScale = 1.0;
     FPhotoSize = TPhotoSize::psPaper;
     FProtrudeWidth = 0;

@@ -1,5 +1,6 @@
 #include "model/TextSources.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace vellora {
@@ -68,16 +69,16 @@ QString PreviewText(TTextSourceType source, const QStringList &lines)
 {
     switch (source) {
     case TTextSourceType::tstFix:
-        return lines.isEmpty() ? QStringLiteral("指定した固定のテキストが入ります。") : JoinLines(lines);
-    case TTextSourceType::tstFileName: return QStringLiteral("サンプルファイル名.jpg");
+        return lines.isEmpty() ? QCoreApplication::translate("vellora", "指定した固定のテキストが入ります。") : JoinLines(lines);
+    case TTextSourceType::tstFileName: return QCoreApplication::translate("vellora", "サンプルファイル名.jpg");
     case TTextSourceType::tstFileSize: return QStringLiteral("00,000 KB");
     case TTextSourceType::tstFileDate:
     case TTextSourceType::tstExifDate: return QStringLiteral("0000/00/00");
     case TTextSourceType::tstFileTime:
     case TTextSourceType::tstExifTime: return QStringLiteral("12:34:56");
-    case TTextSourceType::tstImageComment: return QStringLiteral("画像に設定したコメントが入ります。");
+    case TTextSourceType::tstImageComment: return QCoreApplication::translate("vellora", "画像に設定したコメントが入ります。");
     case TTextSourceType::tstImageSize: return QStringLiteral("0000×0000");
-    case TTextSourceType::tstExifComment: return QStringLiteral("Exifのユーザーコメントが入ります。");
+    case TTextSourceType::tstExifComment: return QCoreApplication::translate("vellora", "Exifのユーザーコメントが入ります。");
     case TTextSourceType::tstExifDescription: return QStringLiteral("Exif Description");
     case TTextSourceType::tstFileDateTime:
     case TTextSourceType::tstExifDateTime: return QStringLiteral("0000/00/00 00:00:00");

@@ -36,7 +36,7 @@ for file in \
     grep -qxF "$file" <<<"$contents" || fail "$file is not in the package"
 done
 # Translations, once the build makes them.
-if compgen -G "$build/translations/*.qm" >/dev/null; then
+if compgen -G "$build/app/translations/*.qm" >/dev/null; then
     grep -q '^./usr/share/vellora/translations/.*\.qm$' <<<"$contents" || fail "no translations in the package"
 fi
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -1,11 +1,14 @@
 #include "testsupport/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QTranslator>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -90,5 +93,14 @@ FifoRelease::~FifoRelease()
     FDone = true;
     FThread.join();
 }
+
+EnglishTexts::EnglishTexts() : FTranslator(std::make_unique<QTranslator>()) {
+    const QString folder = QStringLiteral(VELLORA_BINARY_DIR "/app/translations");
+    if (!FTranslator->load(QStringLiteral("vellora_en"), folder))
+        throw std::runtime_error("vellora_en.qm not found in " + folder.toStdString());
+    QCoreApplication::installTranslator(FTranslator.get());
+}
+
+EnglishTexts::~EnglishTexts() { QCoreApplication::removeTranslator(FTranslator.get()); }
 
 } // namespace vellora::test

@@ -7,7 +7,10 @@
 #include <QStringList>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+
+class QTranslator;
 
 namespace vellora::test {
 
@@ -47,6 +50,21 @@ public:
 private:
     std::atomic_bool FDone{false};
     std::thread FThread;
+};
+
+// While alive, the window's texts come in English: the program's English
+// translation built beside it (app/translations/vellora_en.qm) is installed on
+// the application. Without one the tests see the Japanese source texts.
+// Throws std::runtime_error when the translation has not been built.
+class EnglishTexts {
+public:
+    EnglishTexts();
+    ~EnglishTexts();
+    EnglishTexts(const EnglishTexts &) = delete;
+    EnglishTexts &operator=(const EnglishTexts &) = delete;
+
+private:
+    std::unique_ptr<QTranslator> FTranslator;
 };
 
 } // namespace vellora::test

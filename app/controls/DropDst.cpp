@@ -3,6 +3,7 @@
 #include "app/controls/QvTaskDialog.h"
 
 #include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -140,7 +141,7 @@ void ShowCurrentException(QWidget *parent) {
     } catch (const std::exception &e) {
         ShowException(parent, e);
     } catch (...) {
-        ShowException(parent, std::runtime_error("不明なエラーが発生しました。"));
+        ShowException(parent, std::runtime_error(QCoreApplication::translate("vellora", "不明なエラーが発生しました。").toStdString()));
     }
 }
 

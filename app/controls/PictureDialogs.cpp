@@ -1,5 +1,6 @@
 #include "app/controls/PictureDialogs.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -31,7 +32,7 @@ QStringList ToQtNameFilters(const QString &filter) {
         }
         // Qt reads the patterns from the last brackets: other brackets of the
         // description would be taken as patterns.
-        description.replace(QLatin1Char('('), QStringLiteral("（")).replace(QLatin1Char(')'), QStringLiteral("）"));
+        description.replace(QLatin1Char('('), QCoreApplication::translate("vellora::TQvOpenPictureDialog", "（")).replace(QLatin1Char(')'), QCoreApplication::translate("vellora::TQvOpenPictureDialog", "）"));
         result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return result;

@@ -23,8 +23,8 @@ TfrmProgress::TfrmProgress(QWidget *owner)
       pbarRun(new QProgressBar(this)),
       lblPrompt(new QLabel(this)),
       lblPercent(new QLabel(this)),
-      btnCancel(new QPushButton(QStringLiteral("中止(&C)"), this)),
-      btnStop(new QPushButton(QStringLiteral("中断(&S)"), this)) {
+      btnCancel(new QPushButton(tr("中止(&C)"), this)),
+      btnStop(new QPushButton(tr("中断(&S)"), this)) {
     setObjectName(QStringLiteral("frmProgress"));
     setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     setWindowTitle(QApplication::applicationName());

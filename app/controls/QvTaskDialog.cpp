@@ -52,8 +52,8 @@ constexpr int kMaxWidth = 640;
 constexpr int kIconSize = 32;
 constexpr int kFooterIconSize = 16;
 
-QString defaultExpandText() { return QStringLiteral("詳細情報の表示"); }
-QString defaultCollapseText() { return QStringLiteral("詳細情報の非表示"); }
+QString defaultExpandText() { return QCoreApplication::translate("vellora::TTaskDialogXPForm", "詳細情報の表示"); }
+QString defaultCollapseText() { return QCoreApplication::translate("vellora::TTaskDialogXPForm", "詳細情報の非表示"); }
 
 } // namespace
 

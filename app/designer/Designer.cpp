@@ -97,7 +97,7 @@ TfrmDesigner::TfrmDesigner(QWidget *parent, TExtIniFile *ini, double ppi, TDesig
       FUndo(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("frmDesigner"));
-    setWindowTitle(QStringLiteral("デザイナ"));
+    setWindowTitle(tr("デザイナ"));
     setSizeGripEnabled(true);
     if (!(ppi > 0)) {
         const QScreen *screen = QGuiApplication::primaryScreen();
@@ -185,9 +185,9 @@ void TfrmDesigner::createActions()
         addAction(a);
         return a;
     };
-    actModeAll = make("actModeAll", QStringLiteral("全体編集(&A)"), QStringLiteral("全体編集モード"), QStringLiteral("全"));
-    actModeArea = make("actModeArea", QStringLiteral("エリア編集(&R)..."), QStringLiteral("エリア編集モード"),
-                       QStringLiteral("エ"));
+    actModeAll = make("actModeAll", tr("全体編集(&A)"), tr("全体編集モード"), tr("全"));
+    actModeArea = make("actModeArea", tr("エリア編集(&R)..."), tr("エリア編集モード"),
+                       tr("エ"));
     actModeAll->setCheckable(true);
     actModeArea->setCheckable(true);
     actModeAll->setChecked(true);
@@ -195,52 +195,52 @@ void TfrmDesigner::createActions()
     grpMode->setExclusive(true);
     grpMode->addAction(actModeAll);
     grpMode->addAction(actModeArea);
-    actChangeArea = make("actChangeArea", QStringLiteral("エリア変更(&H)..."), QStringLiteral("エリア変更"),
-                         QStringLiteral("変"), QKeySequence(QStringLiteral("Ctrl+J")));
-    actApply = make("actApply", QStringLiteral("適用して閉じる(&A)"), QStringLiteral("閉じる"), QString());
-    actAddText = make("actAddText", QStringLiteral("テキスト領域の追加(&T)"), QStringLiteral("テキスト領域の追加"),
+    actChangeArea = make("actChangeArea", tr("エリア変更(&H)..."), tr("エリア変更"),
+                         tr("変"), QKeySequence(QStringLiteral("Ctrl+J")));
+    actApply = make("actApply", tr("適用して閉じる(&A)"), tr("閉じる"), QString());
+    actAddText = make("actAddText", tr("テキスト領域の追加(&T)"), tr("テキスト領域の追加"),
                       QStringLiteral("T"));
-    actAddImage = make("actAddImage", QStringLiteral("画像領域の追加(&I)"), QStringLiteral("画像領域の追加"),
-                       QStringLiteral("画"));
-    actProperty = make("actProperty", QStringLiteral("領域のプロパティ(&R)..."), QStringLiteral("プロパティ"),
+    actAddImage = make("actAddImage", tr("画像領域の追加(&I)"), tr("画像領域の追加"),
+                       tr("画"));
+    actProperty = make("actProperty", tr("領域のプロパティ(&R)..."), tr("プロパティ"),
                        QStringLiteral("P"), QKeySequence(QStringLiteral("Ctrl+P")));
-    actDelete = make("actDelete", QStringLiteral("領域の削除(&D)"), QStringLiteral("削除"), QStringLiteral("×"));
-    actMoveTop = make("actMoveTop", QStringLiteral("最前面へ(&F)"), QStringLiteral("最前面へ"), QStringLiteral("⇈"),
+    actDelete = make("actDelete", tr("領域の削除(&D)"), tr("削除"), QStringLiteral("×"));
+    actMoveTop = make("actMoveTop", tr("最前面へ(&F)"), tr("最前面へ"), QStringLiteral("⇈"),
                       QKeySequence(QStringLiteral("Ctrl+T")));
-    actMoveBottom = make("actMoveBottom", QStringLiteral("最背面へ(&B)"), QStringLiteral("最背面へ"),
+    actMoveBottom = make("actMoveBottom", tr("最背面へ(&B)"), tr("最背面へ"),
                          QStringLiteral("⇊"), QKeySequence(QStringLiteral("Ctrl+B")));
-    actMoveNext = make("actMoveNext", QStringLiteral("1つ前へ(&N)"), QStringLiteral("1つ前へ"), QStringLiteral("↑"),
+    actMoveNext = make("actMoveNext", tr("1つ前へ(&N)"), tr("1つ前へ"), QStringLiteral("↑"),
                        QKeySequence(QStringLiteral("Ctrl+E")));
     // Ctrl+P belongs to the property command alone: a shortcut shared by two
     // actions would fire neither.
-    actMovePrior = make("actMovePrior", QStringLiteral("1つ後ろへ(&P)"), QStringLiteral("1つ後ろへ"),
+    actMovePrior = make("actMovePrior", tr("1つ後ろへ(&P)"), tr("1つ後ろへ"),
                         QStringLiteral("↓"));
-    actPosition = make("actPosition", QStringLiteral("整列(&O)..."), QStringLiteral("整列"), QStringLiteral("整"));
-    actUpScale = make("actUpScale", QStringLiteral("拡大(&U)"), QStringLiteral("拡大"), QStringLiteral("+"),
+    actPosition = make("actPosition", tr("整列(&O)..."), tr("整列"), tr("整"));
+    actUpScale = make("actUpScale", tr("拡大(&U)"), tr("拡大"), QStringLiteral("+"),
                       QKeySequence(QStringLiteral("Ctrl+U")));
-    actDownScale = make("actDownScale", QStringLiteral("縮小(&D)"), QStringLiteral("縮小"), QStringLiteral("−"),
+    actDownScale = make("actDownScale", tr("縮小(&D)"), tr("縮小"), QStringLiteral("−"),
                         QKeySequence(QStringLiteral("Ctrl+N")));
-    actSameScale = make("actSameScale", QStringLiteral("等倍(&S)"), QStringLiteral("等倍"), QStringLiteral("1:1"),
+    actSameScale = make("actSameScale", tr("等倍(&S)"), tr("等倍"), QStringLiteral("1:1"),
                         QKeySequence(QStringLiteral("Ctrl+Alt+S")));
-    actWidthScale = make("actWidthScale", QStringLiteral("幅に合わせる(&W)"), QStringLiteral("幅に合わせる"),
+    actWidthScale = make("actWidthScale", tr("幅に合わせる(&W)"), tr("幅に合わせる"),
                          QStringLiteral("↔"), QKeySequence(QStringLiteral("Ctrl+W")));
-    actAllScale = make("actAllScale", QStringLiteral("全体(&A)"), QStringLiteral("全体"), QStringLiteral("□"),
+    actAllScale = make("actAllScale", tr("全体(&A)"), tr("全体"), QStringLiteral("□"),
                        QKeySequence(QStringLiteral("Ctrl+Alt+A")));
-    actGrid = make("actGrid", QStringLiteral("グリッドのON/OFF(&G)"), QStringLiteral("グリッド"), QStringLiteral("#"),
+    actGrid = make("actGrid", tr("グリッドのON/OFF(&G)"), tr("グリッド"), QStringLiteral("#"),
                    QKeySequence(QStringLiteral("Ctrl+G")));
     actGrid->setCheckable(true);
-    mitSetGrid = make("mitSetGrid", QStringLiteral("グリッドの設定(&R)..."), QString(), QString());
-    actUndo = make("actUndo", QStringLiteral("元に戻す(&U)"), QStringLiteral("元に戻す"), QString(),
+    mitSetGrid = make("mitSetGrid", tr("グリッドの設定(&R)..."), QString(), QString());
+    actUndo = make("actUndo", tr("元に戻す(&U)"), tr("元に戻す"), QString(),
                    QKeySequence(QStringLiteral("Ctrl+Z")));
-    actRedo = make("actRedo", QStringLiteral("やり直し(&R)"), QStringLiteral("やり直し"), QString());
+    actRedo = make("actRedo", tr("やり直し(&R)"), tr("やり直し"), QString());
     actRedo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
-    actSelectAll = make("actSelectAll", QStringLiteral("すべて選択(&A)"), QStringLiteral("すべて選択"), QString(),
+    actSelectAll = make("actSelectAll", tr("すべて選択(&A)"), tr("すべて選択"), QString(),
                         QKeySequence(QStringLiteral("Ctrl+A")));
-    actCopy = make("actCopy", QStringLiteral("コピー(&C)"), QStringLiteral("コピー"), QString(),
+    actCopy = make("actCopy", tr("コピー(&C)"), tr("コピー"), QString(),
                    QKeySequence(QStringLiteral("Ctrl+C")));
-    actPaste = make("actPaste", QStringLiteral("貼り付け(&P)"), QStringLiteral("貼り付け"), QString(),
+    actPaste = make("actPaste", tr("貼り付け(&P)"), tr("貼り付け"), QString(),
                     QKeySequence(QStringLiteral("Ctrl+V")));
-    actDuplicate = make("actDuplicate", QStringLiteral("複製(&L)"), QStringLiteral("複製"), QString(),
+    actDuplicate = make("actDuplicate", tr("複製(&L)"), tr("複製"), QString(),
                         QKeySequence(QStringLiteral("Ctrl+D")));
     actUndo->setEnabled(false);
     actRedo->setEnabled(false);
@@ -290,17 +290,17 @@ void TfrmDesigner::createControls()
 {
     auto *menu = new QMenuBar(this);
     menu->setObjectName(QStringLiteral("mnuMain"));
-    QMenu *file = menu->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu *file = menu->addMenu(tr("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mitFile"));
     file->addAction(actApply);
-    QMenu *editMenu = menu->addMenu(QStringLiteral("編集(&E)"));
+    QMenu *editMenu = menu->addMenu(tr("編集(&E)"));
     editMenu->setObjectName(QStringLiteral("mitEdit"));
     editMenu->addActions({actUndo, actRedo});
     editMenu->addSeparator();
     editMenu->addActions({actCopy, actPaste, actDuplicate});
     editMenu->addSeparator();
     editMenu->addAction(actSelectAll);
-    QMenu *area = menu->addMenu(QStringLiteral("印刷領域(&A)"));
+    QMenu *area = menu->addMenu(tr("印刷領域(&A)"));
     area->setObjectName(QStringLiteral("mitArea"));
     area->addActions({actModeAll, actModeArea, actChangeArea});
     area->addSeparator();
@@ -311,7 +311,7 @@ void TfrmDesigner::createControls()
     area->addActions({actMoveTop, actMoveBottom, actMoveNext, actMovePrior});
     area->addSeparator();
     area->addAction(actPosition);
-    QMenu *view = menu->addMenu(QStringLiteral("表示(&V)"));
+    QMenu *view = menu->addMenu(tr("表示(&V)"));
     view->setObjectName(QStringLiteral("mitView"));
     view->addActions({actUpScale, actDownScale, actSameScale, actWidthScale, actAllScale});
     view->addSeparator();
@@ -357,7 +357,7 @@ void TfrmDesigner::createControls()
     tbrView->setIconSize(QSize(20, 20));
     edtShowRate = number("edtShowRate", kMinShowRate, kMaxShowRate, 0, 25);
     edtShowRate->SetValue(100);
-    edtShowRate->setToolTip(QStringLiteral("表示倍率"));
+    edtShowRate->setToolTip(tr("表示倍率"));
     tbrView->addWidget(edtShowRate);
     tbrView->addWidget(new QLabel(QStringLiteral("% "), this));
     tbrView->addActions({actUpScale, actDownScale, actSameScale, actWidthScale, actAllScale});
@@ -366,8 +366,8 @@ void TfrmDesigner::createControls()
     edtTopPos = number("edtTopPos", -kMaxDesignMM, kMaxDesignMM, 2, 0.1);
     edtWidth = number("edtWidth", 0, kMaxDesignMM, 2, 0.1);
     edtHeight = number("edtHeight", 0, kMaxDesignMM, 2, 0.1);
-    const QString captions[] = {QStringLiteral("水平(&X):"), QStringLiteral("垂直(&Y):"), QStringLiteral("幅(&W):"),
-                                QStringLiteral("高さ(&H):")};
+    const QString captions[] = {tr("水平(&X):"), tr("垂直(&Y):"), tr("幅(&W):"),
+                                tr("高さ(&H):")};
     TUpdownNumberEdit *edits[] = {edtLeftPos, edtTopPos, edtWidth, edtHeight};
     for (int tag = 0; tag < 4; ++tag) {
         TUpdownNumberEdit *e = edits[tag];
@@ -454,11 +454,11 @@ QString TfrmDesigner::StatusText() const
     if (!FPaper)
         return QString();
     if (FEditMode == TEditMode::emArea && FEditArea)
-        return QStringLiteral("エリアサイズ: %1×%2 mm　エリア番号: %3")
+        return tr("エリアサイズ: %1×%2 mm　エリア番号: %3")
             .arg(static_cast<double>(FEditArea->Width()), 0, 'f', 2)
             .arg(static_cast<double>(FEditArea->Height()), 0, 'f', 2)
             .arg(FEditAreaIndex + 1);
-    return QStringLiteral("用紙サイズ: %1×%2 mm")
+    return tr("用紙サイズ: %1×%2 mm")
         .arg(static_cast<double>(FPaper->PaperWidth()), 0, 'f', 2)
         .arg(static_cast<double>(FPaper->PaperHeight()), 0, 'f', 2);
 }
@@ -699,7 +699,7 @@ void TfrmDesigner::applyEdit(int tag, double value)
     if (FItems->SelCount() != 1)
         return;
     TPrintItem *item = FItems->Selected();
-    edit(tag < 2 ? QStringLiteral("移動") : QStringLiteral("サイズ変更"), currentListId(), [&] {
+    edit(tag < 2 ? tr("移動") : tr("サイズ変更"), currentListId(), [&] {
         TFloatRect b = item->AreaBounds();
         Extended *field[] = {&b.Left, &b.Top, &b.Right, &b.Bottom};
         if (*field[tag] == static_cast<Extended>(value))
@@ -893,7 +893,7 @@ void TfrmDesigner::sizingMoved(TPrintItem *item, QPoint down, QPoint now)
 
 void TfrmDesigner::mouseReleased(TPrintItem *item)
 {
-    endGesture(item->Sizing() ? QStringLiteral("サイズ変更") : QStringLiteral("移動"));
+    endGesture(item->Sizing() ? tr("サイズ変更") : tr("移動"));
 }
 
 void TfrmDesigner::itemMenu(TPrintItem *item, QPoint globalPos)
@@ -966,7 +966,7 @@ void TfrmDesigner::AddArea(bool text)
 {
     if (!FPaper)
         return;
-    edit(text ? QStringLiteral("テキスト領域の追加") : QStringLiteral("画像領域の追加"), currentListId(), [&] {
+    edit(text ? tr("テキスト領域の追加") : tr("画像領域の追加"), currentListId(), [&] {
         TAreas &areas = CurrentAreas();
         TCustomArea *area = text ? static_cast<TCustomArea *>(areas.AddText()) : areas.AddImage();
         if (FEditMode == TEditMode::emArea)
@@ -998,7 +998,7 @@ void TfrmDesigner::DeleteSelected()
 {
     if (!FPaper || FItems->SelCount() == 0)
         return;
-    edit(QStringLiteral("領域の削除"), currentListId(), [&] {
+    edit(tr("領域の削除"), currentListId(), [&] {
         TAreas &areas = CurrentAreas();
         for (int i = FItems->Count() - 1; i >= 0; --i)
             if (FItems->Items(i)->Selected()) {
@@ -1024,7 +1024,7 @@ void TfrmDesigner::MoveSelected(int how)
     }
     if (target == index)
         return;
-    edit(QStringLiteral("重なり順の変更"), currentListId(), [&] {
+    edit(tr("重なり順の変更"), currentListId(), [&] {
         CurrentAreas().Move(index, target);
         CreateItems();
         return true;
@@ -1036,7 +1036,7 @@ void TfrmDesigner::AlignSelected(THorzAlign horz, TVertAlign vert)
     const std::vector<TPrintItem *> items = FItems->SelectedItems();
     if (items.empty())
         return;
-    edit(QStringLiteral("整列"), currentListId(), [&] {
+    edit(tr("整列"), currentListId(), [&] {
         std::vector<TFloatRect> rects;
         for (TPrintItem *i : items)
             rects.push_back(i->Item()->Bounds());
@@ -1085,7 +1085,7 @@ void TfrmDesigner::Paste()
     std::vector<const TCustomArea *> sources;
     for (int i = 0; i < FClipboard->Count(); ++i)
         sources.push_back(FClipboard->Items(i));
-    edit(QStringLiteral("貼り付け"), currentListId(), [&] {
+    edit(tr("貼り付け"), currentListId(), [&] {
         TAreas &areas = CurrentAreas();
         std::vector<bool> selected(static_cast<size_t>(areas.Count()), false);
         for (const TCustomArea *s : sources) {
@@ -1119,7 +1119,7 @@ void TfrmDesigner::Nudge(int dx, int dy, Qt::KeyboardModifiers modifiers)
         return;
     const TSnap s = snap();
     const Extended step = s.active() ? s.step : (modifiers & Qt::ShiftModifier) ? 1.0L : 0.1L;
-    edit(QStringLiteral("移動"), currentListId(), [&] {
+    edit(tr("移動"), currentListId(), [&] {
         for (TPrintItem *i : items) {
             i->Item()->SetBounds(OffsetFloatRect(i->Item()->Bounds(), dx * step, dy * step));
             i->Adjust();
@@ -1195,7 +1195,7 @@ void TfrmDesigner::modeArea(bool changeMarks)
         CreateItems(changed ? &none : &oldSelection);
     }
     if (changed)
-        FUndo->push(new TAreasCommand(this, QStringLiteral("エリアの領域の変更"), std::move(before), {}, {}, -1));
+        FUndo->push(new TAreasCommand(this, tr("エリアの領域の変更"), std::move(before), {}, {}, -1));
 }
 
 void TfrmDesigner::openProperties()
@@ -1204,7 +1204,7 @@ void TfrmDesigner::openProperties()
         return;
     TPrintItem *item = FItems->Selected();
     TCustomArea *area = item->Item();
-    edit(QStringLiteral("領域のプロパティ"), currentListId(), [&] {
+    edit(tr("領域のプロパティ"), currentListId(), [&] {
         bool ok = false;
         if (auto *t = dynamic_cast<TTextArea *>(area))
             ok = FOpeners.TextProperties(this, *t, FEditMode);

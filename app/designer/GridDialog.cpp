@@ -32,14 +32,14 @@ TColor toTColor(const QColor &c)
 TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmGrid"));
-    setWindowTitle(QStringLiteral("グリッドの設定"));
+    setWindowTitle(tr("グリッドの設定"));
     const TDesignerSettings s = ReadDesignerSettings(ini);
     FColor = s.GridColor;
 
-    chkGridVisible = new QCheckBox(QStringLiteral("グリッドを表示する"), this);
+    chkGridVisible = new QCheckBox(tr("グリッドを表示する"), this);
     chkGridVisible->setObjectName(QStringLiteral("chkGridVisible"));
     chkGridVisible->setChecked(s.GridVisible);
-    chkGridAdsorp = new QCheckBox(QStringLiteral("グリッドにスナップ"), this);
+    chkGridAdsorp = new QCheckBox(tr("グリッドにスナップ"), this);
     chkGridAdsorp->setObjectName(QStringLiteral("chkGridAdsorp"));
     chkGridAdsorp->setChecked(s.GridAdsorp);
 
@@ -63,12 +63,12 @@ TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(in
     connect(btnGridColor, &QPushButton::clicked, this, &TfrmGrid::chooseColor);
     SetGridColor(FColor);
 
-    auto *origin = new QGroupBox(QStringLiteral("原点の位置(用紙全体時のみ)"), this);
+    auto *origin = new QGroupBox(tr("原点の位置(用紙全体時のみ)"), this);
     origin->setObjectName(QStringLiteral("grpGridOrigin"));
     rdgGridOrigin = new QButtonGroup(this);
     rdgGridOrigin->setObjectName(QStringLiteral("rdgGridOrigin"));
     auto *ol = new QVBoxLayout(origin);
-    const QString names[] = {QStringLiteral("用紙端"), QStringLiteral("写真エリア端")};
+    const QString names[] = {tr("用紙端"), tr("写真エリア端")};
     for (int i = 0; i < 2; ++i) {
         auto *r = new QRadioButton(names[i], origin);
         r->setObjectName(i == 0 ? QStringLiteral("rdoOriginPaper") : QStringLiteral("rdoOriginArea"));
@@ -78,7 +78,7 @@ TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(in
     rdgGridOrigin->button(static_cast<int>(s.GridOrigin))->setChecked(true);
 
     auto *form = new QGridLayout;
-    auto *stepLabel = new QLabel(QStringLiteral("グリッド間隔"), this);
+    auto *stepLabel = new QLabel(tr("グリッド間隔"), this);
     stepLabel->setBuddy(edtGridStep);
     form->addWidget(stepLabel, 0, 0);
     auto *stepRow = new QHBoxLayout;
@@ -86,7 +86,7 @@ TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(in
     stepRow->addWidget(new QLabel(QStringLiteral("mm"), this));
     stepRow->addStretch(1);
     form->addLayout(stepRow, 0, 1);
-    auto *colorLabel = new QLabel(QStringLiteral("表示色"), this);
+    auto *colorLabel = new QLabel(tr("表示色"), this);
     colorLabel->setBuddy(btnGridColor);
     form->addWidget(colorLabel, 1, 0);
     auto *colorRow = new QHBoxLayout;
@@ -97,7 +97,7 @@ TfrmGrid::TfrmGrid(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(in
     auto *btnOk = new QPushButton(QStringLiteral("&OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    auto *btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &TfrmGrid::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmGrid::reject);

@@ -78,7 +78,7 @@ QIcon alignIcon(bool horizontal, int choice)
 TfrmPositioning::TfrmPositioning(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPositioning"));
-    setWindowTitle(QStringLiteral("整列"));
+    setWindowTitle(tr("整列"));
     grpHorz = new QButtonGroup(this);
     grpHorz->setObjectName(QStringLiteral("grpHorz"));
     grpVert = new QButtonGroup(this);
@@ -98,28 +98,28 @@ TfrmPositioning::TfrmPositioning(QWidget *parent) : QDialog(parent)
     };
     // Ids are the enumerations' ordinals.
     const struct { const char *name; const char *hint; THorzAlign value; int icon; } horz[] = {
-        {"btnHorzNone", "指定なし", THorzAlign::haNone, 0},
-        {"btnHorzLeft", "左揃え", THorzAlign::haLeft, 1},
-        {"btnHorzCenter", "中央揃え", THorzAlign::haCenter, 2},
-        {"btnHorzRight", "右揃え", THorzAlign::haRight, 3},
+        {"btnHorzNone", QT_TR_NOOP("指定なし"), THorzAlign::haNone, 0},
+        {"btnHorzLeft", QT_TR_NOOP("左揃え"), THorzAlign::haLeft, 1},
+        {"btnHorzCenter", QT_TR_NOOP("中央揃え"), THorzAlign::haCenter, 2},
+        {"btnHorzRight", QT_TR_NOOP("右揃え"), THorzAlign::haRight, 3},
     };
     // Top first, then "none": the column reads from the top edge downwards.
     const struct { const char *name; const char *hint; TVertAlign value; int icon; } vert[] = {
-        {"btnVertTop", "上揃え", TVertAlign::vaTop, 1},
-        {"btnVertNone", "指定なし", TVertAlign::vaNone, 0},
-        {"btnVertCenter", "中央揃え", TVertAlign::vaCenter, 2},
-        {"btnVertBottom", "下揃え", TVertAlign::vaBottom, 3},
+        {"btnVertTop", QT_TR_NOOP("上揃え"), TVertAlign::vaTop, 1},
+        {"btnVertNone", QT_TR_NOOP("指定なし"), TVertAlign::vaNone, 0},
+        {"btnVertCenter", QT_TR_NOOP("中央揃え"), TVertAlign::vaCenter, 2},
+        {"btnVertBottom", QT_TR_NOOP("下揃え"), TVertAlign::vaBottom, 3},
     };
     auto *row = new QHBoxLayout;
     for (const auto &h : horz) {
-        QToolButton *b = button(h.name, QString::fromUtf8(h.hint), alignIcon(true, h.icon));
+        QToolButton *b = button(h.name, tr(h.hint), alignIcon(true, h.icon));
         grpHorz->addButton(b, static_cast<int>(h.value));
         row->addWidget(b);
     }
     row->addStretch(1);
     auto *column = new QVBoxLayout;
     for (const auto &v : vert) {
-        QToolButton *b = button(v.name, QString::fromUtf8(v.hint), alignIcon(false, v.icon));
+        QToolButton *b = button(v.name, tr(v.hint), alignIcon(false, v.icon));
         grpVert->addButton(b, static_cast<int>(v.value));
         column->addWidget(b);
     }
@@ -149,7 +149,7 @@ TfrmPositioning::TfrmPositioning(QWidget *parent) : QDialog(parent)
     auto *btnOk = new QPushButton(QStringLiteral("&OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    auto *btnCancel = new QPushButton(QStringLiteral("キャンセル(&C)"), this);
+    auto *btnCancel = new QPushButton(tr("キャンセル(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -17,13 +17,13 @@ namespace vellora {
 TfrmAdjust::TfrmAdjust(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmAdjust"));
-    setWindowTitle(QStringLiteral("印刷位置の微調整"));
+    setWindowTitle(tr("印刷位置の微調整"));
     cmbHorzDir = new QComboBox(this);
     cmbHorzDir->setObjectName(QStringLiteral("cmbHorzDir"));
-    cmbHorzDir->addItems({QStringLiteral("左に"), QStringLiteral("右に")});
+    cmbHorzDir->addItems({tr("左に"), tr("右に")});
     cmbVertDir = new QComboBox(this);
     cmbVertDir->setObjectName(QStringLiteral("cmbVertDir"));
-    cmbVertDir->addItems({QStringLiteral("上に"), QStringLiteral("下に")});
+    cmbVertDir->addItems({tr("上に"), tr("下に")});
     // Directions carry the sign; the distances themselves are not limited.
     edtAdjustLeft = makeNumberEdit(this, QStringLiteral("edtAdjustLeft"), 2, 0, kUnlimitedMM, 0.5);
     edtAdjustTop = makeNumberEdit(this, QStringLiteral("edtAdjustTop"), 2, 0, kUnlimitedMM, 0.5);
@@ -31,17 +31,17 @@ TfrmAdjust::TfrmAdjust(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIn
     SetAdjustTop(0);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("水平位置を"), this), 0, 0);
+    grid->addWidget(new QLabel(tr("水平位置を"), this), 0, 0);
     grid->addWidget(cmbHorzDir, 0, 1);
     grid->addWidget(edtAdjustLeft, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("mm移動する"), this), 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("垂直位置を"), this), 1, 0);
+    grid->addWidget(new QLabel(tr("mm移動する"), this), 0, 3);
+    grid->addWidget(new QLabel(tr("垂直位置を"), this), 1, 0);
     grid->addWidget(cmbVertDir, 1, 1);
     grid->addWidget(edtAdjustTop, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("mm移動する"), this), 1, 3);
+    grid->addWidget(new QLabel(tr("mm移動する"), this), 1, 3);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
+    buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmAdjust::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TfrmAdjust::reject);

@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +23,7 @@ namespace {
 
 QCheckBox *parentBox(QWidget *parent, const QString &name)
 {
-    auto *c = new QCheckBox(QStringLiteral("ドキュメントの設定に合わせる"), parent);
+    auto *c = new QCheckBox(QCoreApplication::translate("vellora::TfrmAreaProp", "ドキュメントの設定に合わせる"), parent);
     c->setObjectName(name);
     return c;
 }
@@ -46,22 +47,22 @@ QButtonGroup *radioGroup(QWidget *owner, QGroupBox *box, const QString &prefix, 
 TfrmAreaProp::TfrmAreaProp(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmAreaProp"));
-    setWindowTitle(QStringLiteral("エリア別設定"));
+    setWindowTitle(tr("エリア別設定"));
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("pgcAreaProp"));
 
     // "配置"
     auto *place = new QWidget;
     place->setObjectName(QStringLiteral("tabPlace"));
-    auto *grpAlign = new QGroupBox(QStringLiteral("位置"), place);
+    auto *grpAlign = new QGroupBox(tr("位置"), place);
     chkParentAlign = parentBox(grpAlign, QStringLiteral("chkParentAlign"));
     pnlAlign = new QWidget(grpAlign);
-    auto *grpHorz = new QGroupBox(QStringLiteral("水平位置"), pnlAlign);
+    auto *grpHorz = new QGroupBox(tr("水平位置"), pnlAlign);
     rdgHorzAlign = radioGroup(this, grpHorz, QStringLiteral("HorzAlign"),
-                              {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")});
-    auto *grpVert = new QGroupBox(QStringLiteral("垂直位置"), pnlAlign);
+                              {tr("左"), tr("中央"), tr("右")});
+    auto *grpVert = new QGroupBox(tr("垂直位置"), pnlAlign);
     rdgVertAlign = radioGroup(this, grpVert, QStringLiteral("VertAlign"),
-                              {QStringLiteral("上"), QStringLiteral("中央"), QStringLiteral("下")});
+                              {tr("上"), tr("中央"), tr("下")});
     auto *pal = new QVBoxLayout(pnlAlign);
     pal->addWidget(grpHorz);
     pal->addWidget(grpVert);
@@ -69,15 +70,15 @@ TfrmAreaProp::TfrmAreaProp(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     gal->addWidget(chkParentAlign);
     gal->addWidget(pnlAlign);
 
-    auto *grpRotate = new QGroupBox(QStringLiteral("画像の回転"), place);
+    auto *grpRotate = new QGroupBox(tr("画像の回転"), place);
     chkParentRotate = parentBox(grpRotate, QStringLiteral("chkParentRotate"));
     pnlRotate = new QWidget(grpRotate);
     cmbRotate = new QComboBox(pnlRotate);
     cmbRotate->setObjectName(QStringLiteral("cmbRotate"));
-    cmbRotate->addItems({QStringLiteral("回転しない"), QStringLiteral("エリアの向きに合わせる"), QStringLiteral("90度回転"),
-                         QStringLiteral("180度回転"), QStringLiteral("270度回転")});
+    cmbRotate->addItems({tr("回転しない"), tr("エリアの向きに合わせる"), tr("90度回転"),
+                         tr("180度回転"), tr("270度回転")});
     auto *prl = new QHBoxLayout(pnlRotate);
-    prl->addWidget(new QLabel(QStringLiteral("回転方法"), pnlRotate));
+    prl->addWidget(new QLabel(tr("回転方法"), pnlRotate));
     prl->addWidget(cmbRotate, 1);
     auto *grl = new QVBoxLayout(grpRotate);
     grl->addWidget(chkParentRotate);
@@ -86,42 +87,42 @@ TfrmAreaProp::TfrmAreaProp(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     placeLayout->addWidget(grpAlign);
     placeLayout->addWidget(grpRotate);
     placeLayout->addStretch(1);
-    tabs->addTab(place, QStringLiteral("配置"));
+    tabs->addTab(place, tr("配置"));
 
     // "サイズ"
     auto *sizePage = new QWidget;
     sizePage->setObjectName(QStringLiteral("tabSize"));
-    auto *grpSize = new QGroupBox(QStringLiteral("写真のサイズ"), sizePage);
+    auto *grpSize = new QGroupBox(tr("写真のサイズ"), sizePage);
     chkParentSize = parentBox(grpSize, QStringLiteral("chkParentSize"));
     pnlSize = new QWidget(grpSize);
     cmbPhotoSize = new QComboBox(pnlSize);
     cmbPhotoSize->setObjectName(QStringLiteral("cmbPhotoSize"));
-    cmbPhotoSize->addItems({QStringLiteral("写真全体を印刷する"), QStringLiteral("エリア全体に印刷する"),
-                            QStringLiteral("エリアより一回り大きく印刷する"), QStringLiteral("倍率を指定する")});
+    cmbPhotoSize->addItems({tr("写真全体を印刷する"), tr("エリア全体に印刷する"),
+                            tr("エリアより一回り大きく印刷する"), tr("倍率を指定する")});
     // 0 % would make the photo vanish; the same range as the layout dialog's.
     edtPhotoScale = makeNumberEdit(pnlSize, QStringLiteral("edtPhotoScale"), 2, 10, 1000, 10);
     cmbScaleLimit = new QComboBox(pnlSize);
     cmbScaleLimit->setObjectName(QStringLiteral("cmbScaleLimit"));
-    cmbScaleLimit->addItems({QStringLiteral("拡大・縮小を許可"), QStringLiteral("拡大だけ許可"), QStringLiteral("縮小だけ許可")});
-    grpProtrude = new QGroupBox(QStringLiteral("はみ出し量"), pnlSize);
+    cmbScaleLimit->addItems({tr("拡大・縮小を許可"), tr("拡大だけ許可"), tr("縮小だけ許可")});
+    grpProtrude = new QGroupBox(tr("はみ出し量"), pnlSize);
     grpProtrude->setObjectName(QStringLiteral("grpProtrude"));
     chkParentProtrude = parentBox(grpProtrude, QStringLiteral("chkParentProtrude"));
     pnlProtrude = new QWidget(grpProtrude);
     edtProtrudeWidth = makeNumberEdit(pnlProtrude, QStringLiteral("edtProtrudeWidth"), 2, 0, 10, 0.5);
     auto *ppl = new QHBoxLayout(pnlProtrude);
-    ppl->addWidget(new QLabel(QStringLiteral("エリアからのはみ出し量"), pnlProtrude));
+    ppl->addWidget(new QLabel(tr("エリアからのはみ出し量"), pnlProtrude));
     ppl->addWidget(edtProtrudeWidth);
     ppl->addWidget(new QLabel(QStringLiteral("mm"), pnlProtrude));
     auto *gpl = new QVBoxLayout(grpProtrude);
     gpl->addWidget(chkParentProtrude);
     gpl->addWidget(pnlProtrude);
     auto *psl = new QGridLayout(pnlSize);
-    psl->addWidget(new QLabel(QStringLiteral("サイズ"), pnlSize), 0, 0);
+    psl->addWidget(new QLabel(tr("サイズ"), pnlSize), 0, 0);
     psl->addWidget(cmbPhotoSize, 0, 1, 1, 2);
-    psl->addWidget(new QLabel(QStringLiteral("倍率"), pnlSize), 1, 0);
+    psl->addWidget(new QLabel(tr("倍率"), pnlSize), 1, 0);
     psl->addWidget(edtPhotoScale, 1, 1);
     psl->addWidget(new QLabel(QStringLiteral("%"), pnlSize), 1, 2);
-    psl->addWidget(new QLabel(QStringLiteral("倍率制限"), pnlSize), 2, 0);
+    psl->addWidget(new QLabel(tr("倍率制限"), pnlSize), 2, 0);
     psl->addWidget(cmbScaleLimit, 2, 1, 1, 2);
     psl->addWidget(grpProtrude, 3, 0, 1, 3);
     auto *gsl = new QVBoxLayout(grpSize);
@@ -130,17 +131,17 @@ TfrmAreaProp::TfrmAreaProp(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     auto *sizeLayout = new QVBoxLayout(sizePage);
     sizeLayout->addWidget(grpSize);
     sizeLayout->addStretch(1);
-    tabs->addTab(sizePage, QStringLiteral("サイズ"));
+    tabs->addTab(sizePage, tr("サイズ"));
 
     // "枠と背景"
     auto *backPage = new QWidget;
     backPage->setObjectName(QStringLiteral("tabBack"));
-    auto *grpBack = new QGroupBox(QStringLiteral("枠と背景の設定"), backPage);
+    auto *grpBack = new QGroupBox(tr("枠と背景の設定"), backPage);
     chkParentBack = parentBox(grpBack, QStringLiteral("chkParentBack"));
     pnlBack = new QWidget(grpBack);
     imgBackground = new TBackgroundSample(pnlBack, QStringLiteral("imgBackground"));
     imgBackground->setFixedSize(140, 100);
-    auto *btnBackground = new QPushButton(QStringLiteral("設定(&F)..."), pnlBack);
+    auto *btnBackground = new QPushButton(tr("設定(&F)..."), pnlBack);
     btnBackground->setObjectName(QStringLiteral("btnBackground"));
     auto *pbl = new QHBoxLayout(pnlBack);
     pbl->addWidget(imgBackground);
@@ -152,11 +153,11 @@ TfrmAreaProp::TfrmAreaProp(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     auto *backLayout = new QVBoxLayout(backPage);
     backLayout->addWidget(grpBack);
     backLayout->addStretch(1);
-    tabs->addTab(backPage, QStringLiteral("枠と背景"));
+    tabs->addTab(backPage, tr("枠と背景"));
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
+    buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmAreaProp::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TfrmAreaProp::reject);

@@ -39,7 +39,7 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     : QDialog(parent), FPaper(paper), FIni(ini)
 {
     setObjectName(QStringLiteral("frmAreaSize"));
-    setWindowTitle(QStringLiteral("エリアサイズの指定"));
+    setWindowTitle(tr("エリアサイズの指定"));
     const double maxW = static_cast<double>(paper.PaperWidth()) / paper.HorzDivide();
     const double maxH = static_cast<double>(paper.PaperHeight()) / paper.VertDivide();
     edtWidth = makeNumberEdit(this, QStringLiteral("edtWidth"), 2, 0.01, maxW);
@@ -48,7 +48,7 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     edtWidth->SetValue(first ? static_cast<double>(first->Width()) : maxW);
     edtHeight->SetValue(first ? static_cast<double>(first->Height()) : maxH);
 
-    grpAdjust = new QGroupBox(QStringLiteral("調整方法"), this);
+    grpAdjust = new QGroupBox(tr("調整方法"), this);
     grpAdjust->setObjectName(QStringLiteral("rdgAdjust"));
     rdgAdjust = new QButtonGroup(this);
     auto *gl = new QVBoxLayout(grpAdjust);
@@ -58,7 +58,7 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     keep->setObjectName(QStringLiteral("rdoAdjustKeep"));
     rdgAdjust->addButton(keep, 2);
     gl->addWidget(keep);
-    const QString texts[] = {QStringLiteral("余白を調整する"), QStringLiteral("エリア間隔を優先して調整する")};
+    const QString texts[] = {tr("余白を調整する"), tr("エリア間隔を優先して調整する")};
     for (int i = 0; i < 2; ++i) {
         auto *r = new QRadioButton(texts[i], grpAdjust);
         r->setObjectName(i == 0 ? QStringLiteral("rdoAdjustMargin") : QStringLiteral("rdoAdjustSpace"));
@@ -71,16 +71,16 @@ TfrmAreaSize::TfrmAreaSize(TPhotoPaper &paper, QWidget *parent, TExtIniFile *ini
     auto *buttons = new QDialogButtonBox(this);
     auto *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOk"));
-    auto *cancel = buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole);
+    auto *cancel = buttons->addButton(tr("キャンセル(&C)"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmAreaSize::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TfrmAreaSize::reject);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("横"), this), 0, 0);
+    grid->addWidget(new QLabel(tr("横"), this), 0, 0);
     grid->addWidget(edtWidth, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("mm"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("縦"), this), 1, 0);
+    grid->addWidget(new QLabel(tr("縦"), this), 1, 0);
     grid->addWidget(edtHeight, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("mm"), this), 1, 2);
     auto *l = new QVBoxLayout(this);

@@ -6,6 +6,7 @@
 #include "app/layout/SelImageDialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -25,11 +26,11 @@ TFramePage::TFramePage(QWidget *page, const TFramePageCaptions &captions)
     cmbFrameJoin = makeComboBox(page, QStringLiteral("cmbFrameJoin"), JoinStyleNames());
     cmbFrameEndCap = makeComboBox(page, QStringLiteral("cmbFrameEndCap"), EndCapNames());
     auto *fl = new QGridLayout(page);
-    fl->addWidget(new QLabel(QStringLiteral("線の種類"), page), 0, 0);
+    fl->addWidget(new QLabel(QCoreApplication::translate("vellora::TPictureControls", "線の種類"), page), 0, 0);
     fl->addWidget(cmbFrameStyle, 0, 1);
-    fl->addWidget(new QLabel(QStringLiteral("色"), page), 1, 0);
+    fl->addWidget(new QLabel(QCoreApplication::translate("vellora::TPictureControls", "色"), page), 1, 0);
     fl->addWidget(cmbFrameColor, 1, 1);
-    fl->addWidget(new QLabel(QStringLiteral("線幅"), page), 2, 0);
+    fl->addWidget(new QLabel(QCoreApplication::translate("vellora::TPictureControls", "線幅"), page), 2, 0);
     fl->addWidget(edtFrameWidth, 2, 1);
     fl->addWidget(new QLabel(QStringLiteral("mm"), page), 2, 2);
     fl->addWidget(new QLabel(captions.join, page), 3, 0);
@@ -71,7 +72,7 @@ TPictureControls::TPictureControls(QWidget *parent, QSize previewSize, const QSt
     shpTransparent = new QLabel(parent);
     shpTransparent->setObjectName(QStringLiteral("shpTransparent"));
     shpTransparent->setFixedSize(24, 16);
-    shpTransparent->setToolTip(QStringLiteral("透過色"));
+    shpTransparent->setToolTip(tr("透過色"));
     btnTransparentColor = new QPushButton(transparentButtonCaption, parent);
     btnTransparentColor->setObjectName(QStringLiteral("btnTransparentColor"));
     connect(btnTransparentColor, &QPushButton::clicked, this, &TPictureControls::Choose);
@@ -121,7 +122,7 @@ QDialogButtonBox *makeOkCancelButtons(QDialog *dialog)
 {
     auto *buttons = new QDialogButtonBox(dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル(&C)"), QDialogButtonBox::RejectRole)
+    buttons->addButton(QCoreApplication::translate("vellora::TPictureControls", "キャンセル(&C)"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("btnCancel"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -26,31 +27,31 @@ TUpdownNumberEdit *clearEdit(QWidget *parent, const QString &name)
     return makeNumberEdit(parent, name, 0, 0, 100);
 }
 
-const QString kClearHint = QStringLiteral("(0: 不透明 ～ 100: 透明)");
+QString clearHint() { return QCoreApplication::translate("vellora::TfrmBackground", "(0: 不透明 ～ 100: 透明)"); }
 
 } // namespace
 
 const QStringList &FrameStyleNames()
 {
-    static const QStringList names{QStringLiteral("なし"),     QStringLiteral("実線"),     QStringLiteral("破線"),
-                                   QStringLiteral("点線"),     QStringLiteral("一点鎖線"), QStringLiteral("二点鎖線")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "なし"),     QCoreApplication::translate("vellora::TfrmBackground", "実線"),     QCoreApplication::translate("vellora::TfrmBackground", "破線"),
+                                   QCoreApplication::translate("vellora::TfrmBackground", "点線"),     QCoreApplication::translate("vellora::TfrmBackground", "一点鎖線"), QCoreApplication::translate("vellora::TfrmBackground", "二点鎖線")};
     return names;
 }
 const QStringList &JoinStyleNames()
 {
-    static const QStringList names{QStringLiteral("ベベル"), QStringLiteral("マイター"), QStringLiteral("ラウンド")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "ベベル"), QCoreApplication::translate("vellora::TfrmBackground", "マイター"), QCoreApplication::translate("vellora::TfrmBackground", "ラウンド")};
     return names;
 }
 const QStringList &EndCapNames()
 {
-    static const QStringList names{QStringLiteral("ラウンド"), QStringLiteral("スクエア"), QStringLiteral("フラット")};
+    static const QStringList names{QCoreApplication::translate("vellora::TfrmBackground", "ラウンド"), QCoreApplication::translate("vellora::TfrmBackground", "スクエア"), QCoreApplication::translate("vellora::TfrmBackground", "フラット")};
     return names;
 }
 
 TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmBackground"));
-    setWindowTitle(QStringLiteral("枠と背景の設定"));
+    setWindowTitle(tr("枠と背景の設定"));
     pgcBackground = new QTabWidget(this);
     pgcBackground->setObjectName(QStringLiteral("pgcBackground"));
 
@@ -58,15 +59,15 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     auto *frame = new QWidget;
     frame->setObjectName(QStringLiteral("tabFrame"));
     FFramePage = std::make_unique<TFramePage>(
-        frame, TFramePageCaptions{QStringLiteral("線の結合部"), QStringLiteral("線の終端"), 1, 1.0});
-    pgcBackground->addTab(frame, QStringLiteral("枠"));
+        frame, TFramePageCaptions{tr("線の結合部"), tr("線の終端"), 1, 1.0});
+    pgcBackground->addTab(frame, tr("枠"));
 
     // "背景"
     auto *back = new QWidget;
     back->setObjectName(QStringLiteral("tabBack"));
     cmbFillStyle = makeComboBox(back, QStringLiteral("cmbFillStyle"),
-                         {QStringLiteral("なし"), QStringLiteral("単色塗りつぶし"), QStringLiteral("グラデーション塗りつぶし"),
-                          QStringLiteral("イメージ")});
+                         {tr("なし"), tr("単色塗りつぶし"), tr("グラデーション塗りつぶし"),
+                          tr("イメージ")});
     pgcFill = new QStackedWidget(back);
     pgcFill->setObjectName(QStringLiteral("pgcFill"));
     pgcFill->addWidget(new QWidget);   // "なし" shows no page
@@ -76,11 +77,11 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     cmbSolidColor = new TColorBox(solid, QStringLiteral("cmbSolidColor"));
     edtSolidClear = clearEdit(solid, QStringLiteral("edtSolidClear"));
     auto *sl = new QGridLayout(solid);
-    sl->addWidget(new QLabel(QStringLiteral("塗りつぶしの色"), solid), 0, 0);
+    sl->addWidget(new QLabel(tr("塗りつぶしの色"), solid), 0, 0);
     sl->addWidget(cmbSolidColor, 0, 1);
-    sl->addWidget(new QLabel(QStringLiteral("透明度"), solid), 1, 0);
+    sl->addWidget(new QLabel(tr("透明度"), solid), 1, 0);
     sl->addWidget(edtSolidClear, 1, 1);
-    sl->addWidget(new QLabel(kClearHint, solid), 1, 2);
+    sl->addWidget(new QLabel(clearHint(), solid), 1, 2);
     sl->setRowStretch(2, 1);
     pgcFill->addWidget(solid);
 
@@ -89,9 +90,9 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     cmbStartColor = new TColorBox(grad, QStringLiteral("cmbStartColor"));
     cmbEndColor = new TColorBox(grad, QStringLiteral("cmbEndColor"));
     rdgDirection = new QButtonGroup(this);
-    auto *rh = new QRadioButton(QStringLiteral("横"), grad);
+    auto *rh = new QRadioButton(tr("横"), grad);
     rh->setObjectName(QStringLiteral("rdoGradHorz"));
-    auto *rv = new QRadioButton(QStringLiteral("縦"), grad);
+    auto *rv = new QRadioButton(tr("縦"), grad);
     rv->setObjectName(QStringLiteral("rdoGradVert"));
     rdgDirection->addButton(rh, 0);
     rdgDirection->addButton(rv, 1);
@@ -99,47 +100,47 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     imgGradient->setFixedSize(110, 70);
     edtGradientClear = clearEdit(grad, QStringLiteral("edtGradientClear"));
     auto *gl = new QGridLayout(grad);
-    gl->addWidget(new QLabel(QStringLiteral("開始色"), grad), 0, 0);
+    gl->addWidget(new QLabel(tr("開始色"), grad), 0, 0);
     gl->addWidget(cmbStartColor, 0, 1);
-    gl->addWidget(new QLabel(QStringLiteral("終了色"), grad), 1, 0);
+    gl->addWidget(new QLabel(tr("終了色"), grad), 1, 0);
     gl->addWidget(cmbEndColor, 1, 1);
-    gl->addWidget(new QLabel(QStringLiteral("方向"), grad), 2, 0);
+    gl->addWidget(new QLabel(tr("方向"), grad), 2, 0);
     auto *dirs = new QHBoxLayout;
     dirs->addWidget(rh);
     dirs->addWidget(rv);
     gl->addLayout(dirs, 2, 1);
-    gl->addWidget(new QLabel(QStringLiteral("サンプル"), grad), 0, 2);
+    gl->addWidget(new QLabel(tr("サンプル"), grad), 0, 2);
     gl->addWidget(imgGradient, 1, 2, 3, 1);
-    gl->addWidget(new QLabel(QStringLiteral("透明度"), grad), 4, 0);
+    gl->addWidget(new QLabel(tr("透明度"), grad), 4, 0);
     gl->addWidget(edtGradientClear, 4, 1);
-    gl->addWidget(new QLabel(kClearHint, grad), 4, 2);
+    gl->addWidget(new QLabel(clearHint(), grad), 4, 2);
     gl->setRowStretch(5, 1);
     pgcFill->addWidget(grad);
 
     auto *image = new QWidget;
     image->setObjectName(QStringLiteral("tabImage"));
-    FPicture = new TPictureControls(image, QSize(110, 80), QStringLiteral("透過色の選択..."), FIni);
-    auto *btnImage = new QPushButton(QStringLiteral("画像の変更(&I)..."), image);
+    FPicture = new TPictureControls(image, QSize(110, 80), tr("透過色の選択..."), FIni);
+    auto *btnImage = new QPushButton(tr("画像の変更(&I)..."), image);
     btnImage->setObjectName(QStringLiteral("btnImage"));
     cmbImageColor = new TColorBox(image, QStringLiteral("cmbImageColor"));
     edtImageClear = clearEdit(image, QStringLiteral("edtImageClear"));
-    chkTransparent = new QCheckBox(QStringLiteral("指定の色を透過する"), image);
+    chkTransparent = new QCheckBox(tr("指定の色を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
     cmbImageDraw = makeComboBox(image, QStringLiteral("cmbImageDraw"),
-                         {QStringLiteral("実際のサイズで描画する"), QStringLiteral("拡大・縮小して全体に描画する"),
-                          QStringLiteral("縦横比を保持したまま拡大・縮小する"), QStringLiteral("タイリングする")});
-    chkOverAll = new QCheckBox(QStringLiteral("全体に描画されるようにする"), image);
+                         {tr("実際のサイズで描画する"), tr("拡大・縮小して全体に描画する"),
+                          tr("縦横比を保持したまま拡大・縮小する"), tr("タイリングする")});
+    chkOverAll = new QCheckBox(tr("全体に描画されるようにする"), image);
     chkOverAll->setObjectName(QStringLiteral("chkOverAll"));
     auto *il = new QGridLayout(image);
     il->addWidget(FPicture->Preview(), 0, 0, 2, 1);
     il->addWidget(btnImage, 0, 1, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("背景色"), image), 1, 1);
+    il->addWidget(new QLabel(tr("背景色"), image), 1, 1);
     il->addWidget(cmbImageColor, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("透明度"), image), 2, 0);
+    il->addWidget(new QLabel(tr("透明度"), image), 2, 0);
     il->addWidget(edtImageClear, 2, 1);
-    il->addWidget(new QLabel(kClearHint, image), 2, 2);
+    il->addWidget(new QLabel(clearHint(), image), 2, 2);
     il->addWidget(chkTransparent, 3, 0);
-    il->addWidget(new QLabel(QStringLiteral("透過色"), image), 3, 1);
+    il->addWidget(new QLabel(tr("透過色"), image), 3, 1);
     auto *tl = new QHBoxLayout;
     tl->addWidget(FPicture->Swatch());
     tl->addWidget(FPicture->TransparentButton());
@@ -150,11 +151,11 @@ TfrmBackground::TfrmBackground(QWidget *parent, TExtIniFile *ini) : QDialog(pare
     pgcFill->addWidget(image);
 
     auto *bl = new QGridLayout(back);
-    bl->addWidget(new QLabel(QStringLiteral("スタイル"), back), 0, 0);
+    bl->addWidget(new QLabel(tr("スタイル"), back), 0, 0);
     bl->addWidget(cmbFillStyle, 0, 1);
     bl->addWidget(pgcFill, 1, 0, 1, 3);
     bl->setColumnStretch(2, 1);
-    pgcBackground->addTab(back, QStringLiteral("背景"));
+    pgcBackground->addTab(back, tr("背景"));
 
     auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);

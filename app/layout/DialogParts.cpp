@@ -27,14 +27,14 @@ TMessageHook &messageHook()
 
 struct NamedColor {
     TColor color;
-    const char16_t *name;
+    const char *name;   // translated where shown
 };
 // The usual colours of a colour box ($00BBGGRR).
 constexpr NamedColor kColors[] = {
-    {0x000000, u"黒"},   {0x000080, u"マルーン"}, {0x008000, u"緑"},     {0x008080, u"オリーブ"},
-    {0x800000, u"紺"},   {0x800080, u"紫"},       {0x808000, u"ティール"}, {0x808080, u"灰色"},
-    {0xC0C0C0, u"銀"},   {0x0000FF, u"赤"},       {0x00FF00, u"ライム"}, {0x00FFFF, u"黄"},
-    {0xFF0000, u"青"},   {0xFF00FF, u"赤紫"},     {0xFFFF00, u"水色"},   {0xFFFFFF, u"白"},
+    {0x000000, QT_TRANSLATE_NOOP("vellora::TColorBox", "黒")},   {0x000080, QT_TRANSLATE_NOOP("vellora::TColorBox", "マルーン")}, {0x008000, QT_TRANSLATE_NOOP("vellora::TColorBox", "緑")},     {0x008080, QT_TRANSLATE_NOOP("vellora::TColorBox", "オリーブ")},
+    {0x800000, QT_TRANSLATE_NOOP("vellora::TColorBox", "紺")},   {0x800080, QT_TRANSLATE_NOOP("vellora::TColorBox", "紫")},       {0x808000, QT_TRANSLATE_NOOP("vellora::TColorBox", "ティール")}, {0x808080, QT_TRANSLATE_NOOP("vellora::TColorBox", "灰色")},
+    {0xC0C0C0, QT_TRANSLATE_NOOP("vellora::TColorBox", "銀")},   {0x0000FF, QT_TRANSLATE_NOOP("vellora::TColorBox", "赤")},       {0x00FF00, QT_TRANSLATE_NOOP("vellora::TColorBox", "ライム")}, {0x00FFFF, QT_TRANSLATE_NOOP("vellora::TColorBox", "黄")},
+    {0xFF0000, QT_TRANSLATE_NOOP("vellora::TColorBox", "青")},   {0xFF00FF, QT_TRANSLATE_NOOP("vellora::TColorBox", "赤紫")},     {0xFFFF00, QT_TRANSLATE_NOOP("vellora::TColorBox", "水色")},   {0xFFFFFF, QT_TRANSLATE_NOOP("vellora::TColorBox", "白")},
 };
 
 QIcon swatch(TColor color)
@@ -124,8 +124,8 @@ TColorBox::TColorBox(QWidget *parent, const QString &name) : QComboBox(parent)
 {
     setObjectName(name);
     for (const auto &c : kColors)
-        addItem(swatch(c.color), QString::fromUtf16(c.name), QVariant::fromValue<uint>(c.color));
-    addItem(QStringLiteral("その他..."));
+        addItem(swatch(c.color), tr(c.name), QVariant::fromValue<uint>(c.color));
+    addItem(tr("その他..."));
     connect(this, &QComboBox::activated, this, &TColorBox::onActivated);
     SetColor(clBlack);
 }

@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,8 +42,11 @@ TPrinterSetupFunc &printerSetupFunc()
     return func;
 }
 
-const QString kNoPrinter = QStringLiteral(
-    "プリンタがインストールされていません。用紙サイズはカスタムサイズ (mm) で指定できます。");
+QString noPrinterText()
+{
+    return QCoreApplication::translate("vellora::TfrmLayout",
+        "プリンタがインストールされていません。用紙サイズはカスタムサイズ (mm) で指定できます。");
+}
 
 QLabel *label(QWidget *parent, const QString &text, QWidget *buddy = nullptr)
 {
@@ -112,7 +116,7 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
     PaperPrinter().SetPaper(FPreviousBinding);
 
     setObjectName(QStringLiteral("frmLayout"));
-    setWindowTitle(QStringLiteral("用紙レイアウトの設定"));
+    setWindowTitle(tr("用紙レイアウトの設定"));
 
     tvPages = new QTreeWidget(this);
     tvPages->setObjectName(QStringLiteral("tvPages"));
@@ -121,7 +125,7 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
     tvPages->setFixedWidth(130);
     pages = new QStackedWidget(this);
     pages->setObjectName(QStringLiteral("pgcLayout"));
-    const QString names[] = {QStringLiteral("用紙サイズ"), QStringLiteral("基本レイアウト"), QStringLiteral("写真エリア")};
+    const QString names[] = {tr("用紙サイズ"), tr("基本レイアウト"), tr("写真エリア")};
     const QString pageNames[] = {QStringLiteral("tabPaper"), QStringLiteral("tabLayout"), QStringLiteral("tabArea")};
     for (int i = 0; i < 3; ++i) {
         tvPages->addTopLevelItem(new QTreeWidgetItem(QStringList{names[i]}));
@@ -140,12 +144,12 @@ TfrmLayout::TfrmLayout(QWidget *parent, TExtIniFile *ini)
 
     imgLayout = new TLayoutPreview(FScratch, this);
 
-    btnDesigner = button(this, QStringLiteral("btnDesigner"), QStringLiteral("デザイナ(&D)..."));
-    btnArea = button(this, QStringLiteral("btnArea"), QStringLiteral("エリア別設定(&E)..."));
+    btnDesigner = button(this, QStringLiteral("btnDesigner"), tr("デザイナ(&D)..."));
+    btnArea = button(this, QStringLiteral("btnArea"), tr("エリア別設定(&E)..."));
     btnOk = button(this, QStringLiteral("btnOk"), QStringLiteral("&OK"));
     btnOk->setDefault(true);
     btnOk->setAutoDefault(true);
-    btnCancel = button(this, QStringLiteral("btnCancel"), QStringLiteral("キャンセル(&C)"));
+    btnCancel = button(this, QStringLiteral("btnCancel"), tr("キャンセル(&C)"));
     connect(btnOk, &QPushButton::clicked, this, &TfrmLayout::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLayout::reject);
     connect(btnArea, &QPushButton::clicked, this, &TfrmLayout::areaSettings);
@@ -181,12 +185,12 @@ void TfrmLayout::buildPaperPage(QWidget *page)
 {
     cmbPaperSize = makeComboBox(page, QStringLiteral("cmbPaperSize"), {});
     cmbPaperSize->setMinimumWidth(200);
-    auto *orient = new QGroupBox(QStringLiteral("用紙の向き"), page);
+    auto *orient = new QGroupBox(tr("用紙の向き"), page);
     orient->setObjectName(QStringLiteral("grpOrientation"));
     rdgOrientation = new QButtonGroup(this);
     rdgOrientation->setObjectName(QStringLiteral("rdgOrientation"));
     auto *ol = new QHBoxLayout(orient);
-    const QString oNames[] = {QStringLiteral("縦"), QStringLiteral("横")};
+    const QString oNames[] = {tr("縦", "paper orientation"), tr("横", "paper orientation")};
     for (int i = 0; i < 2; ++i) {
         auto *r = new QRadioButton(oNames[i], orient);
         r->setObjectName(i == 0 ? QStringLiteral("rdoPortrait") : QStringLiteral("rdoLandscape"));
@@ -194,17 +198,17 @@ void TfrmLayout::buildPaperPage(QWidget *page)
         ol->addWidget(r);
     }
     ol->addStretch(1);
-    auto *custom = new QGroupBox(QStringLiteral("カスタムサイズ (mm)"), page);
+    auto *custom = new QGroupBox(tr("カスタムサイズ (mm)"), page);
     // The same limits as documents and the command line: a sheet the export can hold.
     edtPaperWidth = makeNumberEdit(custom, QStringLiteral("edtPaperWidth"), 1, kMinPaperMM, kMaxPaperMM);
     edtPaperHeight = makeNumberEdit(custom, QStringLiteral("edtPaperHeight"), 1, kMinPaperMM, kMaxPaperMM);
     auto *cl = new QGridLayout(custom);
-    cl->addWidget(label(custom, QStringLiteral("横"), edtPaperWidth), 0, 0);
+    cl->addWidget(label(custom, tr("横"), edtPaperWidth), 0, 0);
     cl->addWidget(edtPaperWidth, 0, 1);
-    cl->addWidget(label(custom, QStringLiteral("縦"), edtPaperHeight), 0, 2);
+    cl->addWidget(label(custom, tr("縦"), edtPaperHeight), 0, 2);
     cl->addWidget(edtPaperHeight, 0, 3);
-    btnAdjustPaper = button(page, QStringLiteral("btnAdjustPaper"), QStringLiteral("用紙サイズを現在のプリンタに合わせる(&A)..."));
-    btnChangePrinter = button(page, QStringLiteral("btnChangePrinter"), QStringLiteral("プリンタ変更(&P)..."));
+    btnAdjustPaper = button(page, QStringLiteral("btnAdjustPaper"), tr("用紙サイズを現在のプリンタに合わせる(&A)..."));
+    btnChangePrinter = button(page, QStringLiteral("btnChangePrinter"), tr("プリンタ変更(&P)..."));
     chkStandardPapers = new QCheckBox(tr("標準の用紙サイズから選ぶ (ファイルへの書き出し用)"), page);
     chkStandardPapers->setObjectName(QStringLiteral("chkStandardPapers"));
     edtCurrentPrinter = new QLineEdit(page);
@@ -212,13 +216,13 @@ void TfrmLayout::buildPaperPage(QWidget *page)
     edtCurrentPrinter->setReadOnly(true);
 
     auto *l = new QGridLayout(page);
-    l->addWidget(label(page, QStringLiteral("用紙サイズ"), cmbPaperSize), 0, 0);
+    l->addWidget(label(page, tr("用紙サイズ"), cmbPaperSize), 0, 0);
     l->addWidget(cmbPaperSize, 0, 1);
     l->addWidget(chkStandardPapers, 1, 0, 1, 2);
     l->addWidget(orient, 2, 0, 1, 2);
     l->addWidget(custom, 3, 0, 1, 2);
     l->addWidget(btnAdjustPaper, 4, 0, 1, 2);
-    l->addWidget(label(page, QStringLiteral("現在のプリンタ"), edtCurrentPrinter), 5, 0);
+    l->addWidget(label(page, tr("現在のプリンタ"), edtCurrentPrinter), 5, 0);
     l->addWidget(edtCurrentPrinter, 5, 1);
     l->addWidget(btnChangePrinter, 6, 1, Qt::AlignRight);
     l->setRowStretch(7, 1);
@@ -239,33 +243,33 @@ void TfrmLayout::buildPaperPage(QWidget *page)
 
 void TfrmLayout::buildLayoutPage(QWidget *page)
 {
-    auto *margins = new QGroupBox(QStringLiteral("用紙の余白 (mm)"), page);
+    auto *margins = new QGroupBox(tr("用紙の余白 (mm)"), page);
     edtMarginLeft = makeNumberEdit(margins, QStringLiteral("edtMarginLeft"), 1, -kUnlimitedMM, kUnlimitedMM);
     edtMarginRight = makeNumberEdit(margins, QStringLiteral("edtMarginRight"), 1, -kUnlimitedMM, kUnlimitedMM);
     edtMarginTop = makeNumberEdit(margins, QStringLiteral("edtMarginTop"), 1, -kUnlimitedMM, kUnlimitedMM);
     edtMarginBottom = makeNumberEdit(margins, QStringLiteral("edtMarginBottom"), 1, -kUnlimitedMM, kUnlimitedMM);
     auto *ml = new QGridLayout(margins);
-    ml->addWidget(label(margins, QStringLiteral("左"), edtMarginLeft), 0, 0);
+    ml->addWidget(label(margins, tr("左"), edtMarginLeft), 0, 0);
     ml->addWidget(edtMarginLeft, 0, 1);
-    ml->addWidget(label(margins, QStringLiteral("右"), edtMarginRight), 0, 2);
+    ml->addWidget(label(margins, tr("右"), edtMarginRight), 0, 2);
     ml->addWidget(edtMarginRight, 0, 3);
-    ml->addWidget(label(margins, QStringLiteral("上"), edtMarginTop), 1, 0);
+    ml->addWidget(label(margins, tr("上"), edtMarginTop), 1, 0);
     ml->addWidget(edtMarginTop, 1, 1);
-    ml->addWidget(label(margins, QStringLiteral("下"), edtMarginBottom), 1, 2);
+    ml->addWidget(label(margins, tr("下"), edtMarginBottom), 1, 2);
     ml->addWidget(edtMarginBottom, 1, 3);
 
-    auto *area = new QGroupBox(QStringLiteral("写真エリアのサイズ(mm)"), page);
+    auto *area = new QGroupBox(tr("写真エリアのサイズ(mm)"), page);
     edtAreaWidth = makeDisplayEdit(area, QStringLiteral("edtAreaWidth"), 1);
     edtAreaHeight = makeDisplayEdit(area, QStringLiteral("edtAreaHeight"), 1);
-    btnSetAreaSize = button(area, QStringLiteral("btnSetAreaSize"), QStringLiteral("指定..."));
+    btnSetAreaSize = button(area, QStringLiteral("btnSetAreaSize"), tr("指定..."));
     auto *al = new QGridLayout(area);
-    al->addWidget(label(area, QStringLiteral("横")), 0, 0);
+    al->addWidget(label(area, tr("横")), 0, 0);
     al->addWidget(edtAreaWidth, 0, 1);
-    al->addWidget(label(area, QStringLiteral("縦")), 0, 2);
+    al->addWidget(label(area, tr("縦")), 0, 2);
     al->addWidget(edtAreaHeight, 0, 3);
     al->addWidget(btnSetAreaSize, 0, 4);
 
-    auto *div = new QGroupBox(QStringLiteral("ページの分割"), page);
+    auto *div = new QGroupBox(tr("ページの分割"), page);
     auto intEdit = [div](const QString &name) {
         TUpdownNumberEdit *e = makeNumberEdit(div, name, 0, 1, 99);
         e->SetValue(1);
@@ -276,22 +280,22 @@ void TfrmLayout::buildLayoutPage(QWidget *page)
     edtSpaceHorz = makeNumberEdit(div, QStringLiteral("edtSpaceHorz"), 1, -kUnlimitedMM, kUnlimitedMM);
     edtSpaceVert = makeNumberEdit(div, QStringLiteral("edtSpaceVert"), 1, -kUnlimitedMM, kUnlimitedMM);
     auto *dl = new QGridLayout(div);
-    dl->addWidget(label(div, QStringLiteral("横の分割数"), edtDivHorz), 0, 0);
+    dl->addWidget(label(div, tr("横の分割数"), edtDivHorz), 0, 0);
     dl->addWidget(edtDivHorz, 0, 1);
-    dl->addWidget(label(div, QStringLiteral("横の間隔"), edtSpaceHorz), 0, 2);
+    dl->addWidget(label(div, tr("横の間隔"), edtSpaceHorz), 0, 2);
     dl->addWidget(edtSpaceHorz, 0, 3);
     dl->addWidget(label(div, QStringLiteral("mm")), 0, 4);
-    dl->addWidget(label(div, QStringLiteral("縦の分割数"), edtDivVert), 1, 0);
+    dl->addWidget(label(div, tr("縦の分割数"), edtDivVert), 1, 0);
     dl->addWidget(edtDivVert, 1, 1);
-    dl->addWidget(label(div, QStringLiteral("縦の間隔"), edtSpaceVert), 1, 2);
+    dl->addWidget(label(div, tr("縦の間隔"), edtSpaceVert), 1, 2);
     dl->addWidget(edtSpaceVert, 1, 3);
     dl->addWidget(label(div, QStringLiteral("mm")), 1, 4);
 
-    auto *font = new QGroupBox(QStringLiteral("フォント"), page);
+    auto *font = new QGroupBox(tr("フォント"), page);
     cmbFonts = makeFontNameBox(font, QStringLiteral("cmbFonts"));
     cmbFontSize = makeFontSizeBox(font, QStringLiteral("cmbFontSize"));
     cmbFontColor = new TColorBox(font, QStringLiteral("cmbFontColor"));
-    btnSetFont = button(font, QStringLiteral("btnSetFont"), QStringLiteral("フォントの設定(&F)..."));
+    btnSetFont = button(font, QStringLiteral("btnSetFont"), tr("フォントの設定(&F)..."));
     FFontControls = new TFontControls(cmbFonts, cmbFontSize, cmbFontColor, this);
     auto *fl = new QGridLayout(font);
     fl->addWidget(cmbFonts, 0, 0, 1, 2);
@@ -327,62 +331,62 @@ void TfrmLayout::buildLayoutPage(QWidget *page)
 
 void TfrmLayout::buildAreaPage(QWidget *page)
 {
-    auto *rot = new QGroupBox(QStringLiteral("写真の向き"), page);
-    rdoRotateNone = new QRadioButton(QStringLiteral("変更なし"), rot);
+    auto *rot = new QGroupBox(tr("写真の向き"), page);
+    rdoRotateNone = new QRadioButton(tr("変更なし"), rot);
     rdoRotateNone->setObjectName(QStringLiteral("rdoRotateNone"));
-    rdoRotateAuto = new QRadioButton(QStringLiteral("エリアの向きに合わせる"), rot);
+    rdoRotateAuto = new QRadioButton(tr("エリアの向きに合わせる"), rot);
     rdoRotateAuto->setObjectName(QStringLiteral("rdoRotateAuto"));
-    rdoRotateAngle = new QRadioButton(QStringLiteral("指定"), rot);
+    rdoRotateAngle = new QRadioButton(tr("指定", "rotation"), rot);
     rdoRotateAngle->setObjectName(QStringLiteral("rdoRotateAngle"));
     cmbRotateAngle = makeComboBox(rot, QStringLiteral("cmbRotateAngle"),
-                           {QStringLiteral("90度"), QStringLiteral("180度"), QStringLiteral("270度")});
+                           {tr("90度"), tr("180度"), tr("270度")});
     auto *rl = new QGridLayout(rot);
     rl->addWidget(rdoRotateNone, 0, 0);
     rl->addWidget(rdoRotateAuto, 0, 1, 1, 2);
     rl->addWidget(rdoRotateAngle, 1, 0);
     rl->addWidget(cmbRotateAngle, 1, 1);
 
-    auto *size = new QGroupBox(QStringLiteral("写真のサイズ"), page);
+    auto *size = new QGroupBox(tr("写真のサイズ"), page);
     cmbPhotoSize = makeComboBox(size, QStringLiteral("cmbPhotoSize"),
-                         {QStringLiteral("写真全体を印刷する"), QStringLiteral("エリア全体に印刷する"),
-                          QStringLiteral("エリアより大きく印刷する"), QStringLiteral("倍率の指定")});
+                         {tr("写真全体を印刷する"), tr("エリア全体に印刷する"),
+                          tr("エリアより大きく印刷する"), tr("倍率の指定")});
     edtProtrudeWidth = makeNumberEdit(size, QStringLiteral("edtProtrudeWidth"), 1, 0, 10, 0.5);
     edtPhotoScale = makeNumberEdit(size, QStringLiteral("edtPhotoScale"), 2, 10, 1000, 10);
     edtPhotoScale->SetValue(100);
     cmbSizeLimit = makeComboBox(size, QStringLiteral("cmbSizeLimit"),
-                         {QStringLiteral("拡大・縮小を許可"), QStringLiteral("拡大だけ許可"), QStringLiteral("縮小だけを許可")});
+                         {tr("拡大・縮小を許可"), tr("拡大だけ許可"), tr("縮小だけを許可")});
     auto *sl = new QGridLayout(size);
-    sl->addWidget(label(size, QStringLiteral("印刷方法"), cmbPhotoSize), 0, 0);
+    sl->addWidget(label(size, tr("印刷方法"), cmbPhotoSize), 0, 0);
     sl->addWidget(cmbPhotoSize, 0, 1);
-    sl->addWidget(label(size, QStringLiteral("エリアからのはみ出し量(mm)"), edtProtrudeWidth), 1, 0);
+    sl->addWidget(label(size, tr("エリアからのはみ出し量(mm)"), edtProtrudeWidth), 1, 0);
     sl->addWidget(edtProtrudeWidth, 1, 1);
-    sl->addWidget(label(size, QStringLiteral("倍率(%)"), edtPhotoScale), 2, 0);
+    sl->addWidget(label(size, tr("倍率(%)"), edtPhotoScale), 2, 0);
     sl->addWidget(edtPhotoScale, 2, 1);
-    sl->addWidget(label(size, QStringLiteral("サイズの制限"), cmbSizeLimit), 3, 0);
+    sl->addWidget(label(size, tr("サイズの制限"), cmbSizeLimit), 3, 0);
     sl->addWidget(cmbSizeLimit, 3, 1);
 
-    auto *align = new QGroupBox(QStringLiteral("エリア内での位置"), page);
-    cmbHorzAlign = makeComboBox(align, QStringLiteral("cmbHorzAlign"), {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")});
-    cmbVertAlign = makeComboBox(align, QStringLiteral("cmbVertAlign"), {QStringLiteral("上"), QStringLiteral("中央"), QStringLiteral("下")});
+    auto *align = new QGroupBox(tr("エリア内での位置"), page);
+    cmbHorzAlign = makeComboBox(align, QStringLiteral("cmbHorzAlign"), {tr("左"), tr("中央"), tr("右")});
+    cmbVertAlign = makeComboBox(align, QStringLiteral("cmbVertAlign"), {tr("上"), tr("中央"), tr("下")});
     auto *al = new QHBoxLayout(align);
-    al->addWidget(label(align, QStringLiteral("横"), cmbHorzAlign));
+    al->addWidget(label(align, tr("横", "position"), cmbHorzAlign));
     al->addWidget(cmbHorzAlign);
-    al->addWidget(label(align, QStringLiteral("縦"), cmbVertAlign));
+    al->addWidget(label(align, tr("縦", "position"), cmbVertAlign));
     al->addWidget(cmbVertAlign);
 
-    auto *border = new QGroupBox(QStringLiteral("フチの設定"), page);
-    chkFrame = new QCheckBox(QStringLiteral("フチを付ける"), border);
+    auto *border = new QGroupBox(tr("フチの設定"), page);
+    chkFrame = new QCheckBox(tr("フチを付ける"), border);
     chkFrame->setObjectName(QStringLiteral("chkFrame"));
     edtBorderWidth = makeNumberEdit(border, QStringLiteral("edtBorderWidth"), 1, 0, 10);
     auto *bl = new QHBoxLayout(border);
     bl->addWidget(chkFrame);
-    bl->addWidget(label(border, QStringLiteral("フチの幅(mm)"), edtBorderWidth));
+    bl->addWidget(label(border, tr("フチの幅(mm)"), edtBorderWidth));
     bl->addWidget(edtBorderWidth);
 
-    auto *back = new QGroupBox(QStringLiteral("エリアの枠と背景"), page);
+    auto *back = new QGroupBox(tr("エリアの枠と背景"), page);
     imgAreaBack = new TBackgroundSample(back, QStringLiteral("imgAreaBack"));
     imgAreaBack->setFixedSize(120, 80);
-    btnAreaBackground = button(back, QStringLiteral("btnAreaBackground"), QStringLiteral("設定(&B)..."));
+    btnAreaBackground = button(back, QStringLiteral("btnAreaBackground"), tr("設定(&B)..."));
     chkPrintBackground = new QCheckBox(tr("用紙全体に背景を印刷する"), back);
     chkPrintBackground->setObjectName(QStringLiteral("chkPrintBackground"));
     auto *kl = new QGridLayout(back);
@@ -396,11 +400,11 @@ void TfrmLayout::buildAreaPage(QWidget *page)
     auto *caption = new QGroupBox(tr("キャプション"), page);
     caption->setObjectName(QStringLiteral("grpCaption"));
     QStringList sources{tr("なし")};
-    sources << QStringLiteral("ファイル名") << QStringLiteral("ファイルサイズ") << QStringLiteral("ファイルの更新日")
-            << QStringLiteral("ファイルの更新時刻") << QStringLiteral("画像に指定したコメント") << QStringLiteral("画像のサイズ")
-            << QStringLiteral("(Exif)撮影日") << QStringLiteral("(Exif)撮影時刻") << QStringLiteral("(Exif)コメント")
-            << QStringLiteral("(Exif)説明") << QStringLiteral("ファイルの日付と時刻") << QStringLiteral("(Exif)撮影した日付と時刻")
-            << QStringLiteral("現在のページ番号");
+    sources << tr("ファイル名") << tr("ファイルサイズ") << tr("ファイルの更新日")
+            << tr("ファイルの更新時刻") << tr("画像に指定したコメント") << tr("画像のサイズ")
+            << tr("(Exif)撮影日") << tr("(Exif)撮影時刻") << tr("(Exif)コメント")
+            << tr("(Exif)説明") << tr("ファイルの日付と時刻") << tr("(Exif)撮影した日付と時刻")
+            << tr("現在のページ番号");
     cmbCaptionSource = makeComboBox(caption, QStringLiteral("cmbCaptionSource"), sources);
     cmbCaptionPosition = makeComboBox(caption, QStringLiteral("cmbCaptionPosition"),
                                       {tr("写真の下"), tr("写真の上"), tr("写真の内側 (下端)")});
@@ -615,7 +619,7 @@ void TfrmLayout::loadControls()
     FLoading = true;
     loadPrinterPaper();
     selectPaperEntry();
-    edtCurrentPrinter->setText(hasPrinter() ? QvPrint().CurrentPrinterName() : QStringLiteral("(なし)"));
+    edtCurrentPrinter->setText(hasPrinter() ? QvPrint().CurrentPrinterName() : tr("(なし)"));
     edtMarginLeft->SetValue(static_cast<double>(FPaper.MarginLeft()));
     edtMarginRight->SetValue(static_cast<double>(FPaper.MarginRight()));
     edtMarginTop->SetValue(static_cast<double>(FPaper.MarginTop()));
@@ -822,7 +826,7 @@ void TfrmLayout::orientationChosen(int id)
         FPrinterTouched = true;
         try {
             if (!print.TrySetOrientation(wanted))
-                ShowError(this, QStringLiteral("このプリンタでは用紙の向きを変更できません。"));
+                ShowError(this, tr("このプリンタでは用紙の向きを変更できません。"));
             print.ApplySettings();
             FPaper.SetOrientation(print.Orientation());
             FPaper.SetPaperSize(FloatSize(print.MMPaperWidth(), print.MMPaperHeight()));
@@ -872,7 +876,7 @@ void TfrmLayout::changePrinter()
 {
     FScratchStale = true;
     if (!hasPrinter()) {
-        ShowError(this, kNoPrinter);
+        ShowError(this, noPrinterText());
         return;
     }
     FPrinterTouched = true;
@@ -909,10 +913,10 @@ void TfrmLayout::adjustPaper()
 {
     FScratchStale = true;
     if (!hasPrinter()) {
-        ShowError(this, kNoPrinter);
+        ShowError(this, noPrinterText());
         return;
     }
-    if (!AskYesNo(this, QStringLiteral("確認"), QStringLiteral("用紙サイズをプリンタに合わせますか？")))
+    if (!AskYesNo(this, tr("確認"), tr("用紙サイズをプリンタに合わせますか？")))
         return;
     try {
         FPaper.AdjustPaper();
@@ -1001,7 +1005,7 @@ void TfrmLayout::accept()
         }
     }
     if (edtAreaWidth->Value() <= 0 || edtAreaHeight->Value() <= 0) {
-        ShowError(this, QStringLiteral("写真エリアのサイズが 0 以下になります。余白、分割数、間隔を見直してください。"));
+        ShowError(this, tr("写真エリアのサイズが 0 以下になります。余白、分割数、間隔を見直してください。"));
         return;
     }
     ApplyControls();

@@ -24,58 +24,58 @@ namespace vellora {
 TfrmPropImage::TfrmPropImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmPropImage"));
-    setWindowTitle(QStringLiteral("イメージ領域のプロパティ"));
+    setWindowTitle(tr("イメージ領域のプロパティ"));
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("pgcPropImage"));
 
     // "イメージ"
     auto *image = new QWidget;
     image->setObjectName(QStringLiteral("tabImage"));
-    FPicture = new TPictureControls(image, QSize(140, 100), QStringLiteral("透過色の選択"), FIni);
-    auto *btnLoad = new QPushButton(QStringLiteral("画像の読み込み(&L)..."), image);
+    FPicture = new TPictureControls(image, QSize(140, 100), tr("透過色の選択"), FIni);
+    auto *btnLoad = new QPushButton(tr("画像の読み込み(&L)..."), image);
     btnLoad->setObjectName(QStringLiteral("btnLoad"));
     cmbColor = new TColorBox(image, QStringLiteral("cmbColor"));
     edtClear = makeNumberEdit(image, QStringLiteral("edtClear"), 0, 0, 100);
-    chkTransparent = new QCheckBox(QStringLiteral("背景を透過する"), image);
+    chkTransparent = new QCheckBox(tr("背景を透過する"), image);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
     cmbAngle = makeComboBox(image, QStringLiteral("cmbAngle"),
-                     {QStringLiteral("そのまま"), QStringLiteral("90度回転"), QStringLiteral("180度回転"), QStringLiteral("270度回転")});
+                     {tr("そのまま"), tr("90度回転"), tr("180度回転"), tr("270度回転")});
     cmbDrawStyle = makeComboBox(image, QStringLiteral("cmbDrawStyle"),
-                         {QStringLiteral("オリジナル"), QStringLiteral("領域に合わせて拡大・縮小"),
-                          QStringLiteral("縦横比を保持して拡大・縮小"), QStringLiteral("タイル状に並べる")});
-    chkLink = new QCheckBox(QStringLiteral("画像を写真エリアから取得する"), image);
+                         {tr("オリジナル"), tr("領域に合わせて拡大・縮小"),
+                          tr("縦横比を保持して拡大・縮小"), tr("タイル状に並べる")});
+    chkLink = new QCheckBox(tr("画像を写真エリアから取得する"), image);
     chkLink->setObjectName(QStringLiteral("chkLink"));
     edtLinkArea = makeNumberEdit(image, QStringLiteral("edtLinkArea"), 0, 1, 1);
-    btnSelArea = new QPushButton(QStringLiteral("エリア選択(&A)..."), image);
+    btnSelArea = new QPushButton(tr("エリア選択(&A)..."), image);
     btnSelArea->setObjectName(QStringLiteral("btnSelArea"));
     auto *il = new QGridLayout(image);
     il->addWidget(FPicture->Preview(), 0, 0, 3, 1);
     il->addWidget(btnLoad, 0, 1, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("背景色"), image), 1, 1);
+    il->addWidget(new QLabel(tr("背景色"), image), 1, 1);
     il->addWidget(cmbColor, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("透明度"), image), 2, 1);
+    il->addWidget(new QLabel(tr("透明度"), image), 2, 1);
     il->addWidget(edtClear, 2, 2);
     il->addWidget(chkTransparent, 3, 0);
     auto *tl = new QHBoxLayout;
-    tl->addWidget(new QLabel(QStringLiteral("透過色"), image));
+    tl->addWidget(new QLabel(tr("透過色"), image));
     tl->addWidget(FPicture->Swatch());
     tl->addWidget(FPicture->TransparentButton());
     il->addLayout(tl, 3, 1, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("回転"), image), 4, 0);
+    il->addWidget(new QLabel(tr("回転"), image), 4, 0);
     il->addWidget(cmbAngle, 4, 1, 1, 2);
-    il->addWidget(new QLabel(QStringLiteral("描画方法"), image), 5, 0);
+    il->addWidget(new QLabel(tr("描画方法"), image), 5, 0);
     il->addWidget(cmbDrawStyle, 5, 1, 1, 2);
     il->addWidget(chkLink, 6, 0, 1, 3);
     il->addWidget(edtLinkArea, 7, 1);
     il->addWidget(btnSelArea, 7, 2);
-    tabs->addTab(image, QStringLiteral("イメージ"));
+    tabs->addTab(image, tr("イメージ"));
 
     // "枠"
     auto *frame = new QWidget;
     frame->setObjectName(QStringLiteral("tabFrame"));
     FFramePage = std::make_unique<TFramePage>(
-        frame, TFramePageCaptions{QStringLiteral("結合部"), QStringLiteral("端点"), 2, 0.25});
-    tabs->addTab(frame, QStringLiteral("枠"));
+        frame, TFramePageCaptions{tr("結合部"), tr("端点"), 2, 0.25});
+    tabs->addTab(frame, tr("枠"));
 
     auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -27,12 +28,26 @@ namespace vellora {
 
 namespace {
 
-const QStringList kSources{
-    QStringLiteral("固定のテキスト"),     QStringLiteral("ファイル名"),           QStringLiteral("ファイルサイズ"),
-    QStringLiteral("ファイルの更新日"),   QStringLiteral("ファイルの更新時刻"),   QStringLiteral("画像に指定したコメント"),
-    QStringLiteral("画像のサイズ"),       QStringLiteral("(Exif)撮影日"),         QStringLiteral("(Exif)撮影時刻"),
-    QStringLiteral("(Exif)コメント"),     QStringLiteral("(Exif)説明"),           QStringLiteral("ファイルの日付と時刻"),
-    QStringLiteral("(Exif)撮影した日付と時刻"), QStringLiteral("現在のページ番号")};
+QStringList sourceNames()
+{
+    QStringList names;
+    for (const char *name : {QT_TRANSLATE_NOOP("vellora::TfrmPropText", "固定のテキスト"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイル名"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルサイズ"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの更新日"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの更新時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "画像に指定したコメント"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "画像のサイズ"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影日"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)コメント"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)説明"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "ファイルの日付と時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "(Exif)撮影した日付と時刻"),
+                             QT_TRANSLATE_NOOP("vellora::TfrmPropText", "現在のページ番号")})
+        names << QCoreApplication::translate("vellora::TfrmPropText", name);
+    return names;
+}
 
 // A small picture of a writing direction; a click on it selects its radio.
 class TDirectionPicture : public QWidget {
@@ -54,7 +69,7 @@ protected:
         p.translate(width() / 2.0, height() / 2.0);
         p.rotate(-90.0 * FAngle);
         p.setPen(Qt::black);
-        p.drawText(QRectF(-18, -10, 36, 20), Qt::AlignCenter, QStringLiteral("あア"));
+        p.drawText(QRectF(-18, -10, 36, 20), Qt::AlignCenter, QCoreApplication::translate("vellora::TfrmPropText", "あア"));
     }
     void mousePressEvent(QMouseEvent *) override { FRadio->click(); }
 
@@ -68,27 +83,27 @@ private:
 TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmPropText"));
-    setWindowTitle(QStringLiteral("テキスト領域のプロパティ"));
+    setWindowTitle(tr("テキスト領域のプロパティ"));
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("pgcPropText"));
 
     // "テキスト"
     auto *text = new QWidget;
     text->setObjectName(QStringLiteral("tabText"));
-    cmbSource = makeComboBox(text, QStringLiteral("cmbSource"), kSources);
+    cmbSource = makeComboBox(text, QStringLiteral("cmbSource"), sourceNames());
     memText = new QPlainTextEdit(text);
     memText->setObjectName(QStringLiteral("memText"));
     memText->setMinimumHeight(80);
     edtLinkArea = makeNumberEdit(text, QStringLiteral("edtLinkArea"), 0, 1, 1);
-    btnSelArea = new QPushButton(QStringLiteral("エリア選択(&A)..."), text);
+    btnSelArea = new QPushButton(tr("エリア選択(&A)..."), text);
     btnSelArea->setObjectName(QStringLiteral("btnSelArea"));
-    auto *font = new QGroupBox(QStringLiteral("フォント"), text);
-    chkParentFont = new QCheckBox(QStringLiteral("文書既定のフォントに合わせる"), font);
+    auto *font = new QGroupBox(tr("フォント"), text);
+    chkParentFont = new QCheckBox(tr("文書既定のフォントに合わせる"), font);
     chkParentFont->setObjectName(QStringLiteral("chkParentFont"));
     cmbFonts = makeFontNameBox(font, QStringLiteral("cmbFonts"));
     cmbFontSize = makeFontSizeBox(font, QStringLiteral("cmbFontSize"));
     cmbFontColor = new TColorBox(font, QStringLiteral("cmbFontColor"));
-    btnFont = new QPushButton(QStringLiteral("フォント設定(&F)..."), font);
+    btnFont = new QPushButton(tr("フォント設定(&F)..."), font);
     btnFont->setObjectName(QStringLiteral("btnFont"));
     FFontControls = new TFontControls(cmbFonts, cmbFontSize, cmbFontColor, this);
     auto *fl = new QGridLayout(font);
@@ -98,32 +113,32 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     fl->addWidget(cmbFontColor, 2, 0);
     fl->addWidget(btnFont, 2, 1, 1, 2);
     auto *tl = new QGridLayout(text);
-    tl->addWidget(new QLabel(QStringLiteral("テキスト取得元"), text), 0, 0);
+    tl->addWidget(new QLabel(tr("テキスト取得元"), text), 0, 0);
     tl->addWidget(cmbSource, 0, 1, 1, 2);
-    tl->addWidget(new QLabel(QStringLiteral("固定のテキスト"), text), 1, 0, Qt::AlignTop);
+    tl->addWidget(new QLabel(tr("固定のテキスト"), text), 1, 0, Qt::AlignTop);
     tl->addWidget(memText, 1, 1, 1, 2);
-    tl->addWidget(new QLabel(QStringLiteral("リンクする写真エリア"), text), 2, 0);
+    tl->addWidget(new QLabel(tr("リンクする写真エリア"), text), 2, 0);
     tl->addWidget(edtLinkArea, 2, 1);
     tl->addWidget(btnSelArea, 2, 2);
     tl->addWidget(font, 3, 0, 1, 3);
-    tabs->addTab(text, QStringLiteral("テキスト"));
+    tabs->addTab(text, tr("テキスト"));
 
     // "配置"
     auto *place = new QWidget;
     place->setObjectName(QStringLiteral("tabPlace"));
     cmbHorzAlign = makeComboBox(place, QStringLiteral("cmbHorzAlign"),
-                         {QStringLiteral("左寄せ"), QStringLiteral("中央揃え"), QStringLiteral("右寄せ"), QStringLiteral("均等割り付け")});
+                         {tr("左寄せ"), tr("中央揃え"), tr("右寄せ"), tr("均等割り付け")});
     cmbVertAlign = makeComboBox(place, QStringLiteral("cmbVertAlign"),
-                         {QStringLiteral("上寄せ"), QStringLiteral("中央"), QStringLiteral("下寄せ")});
+                         {tr("上寄せ"), tr("中央"), tr("下寄せ")});
     cmbFitMode = makeComboBox(place, QStringLiteral("cmbFitMode"),
-                       {QStringLiteral("そのまま"), QStringLiteral("テキストを折り返す"), QStringLiteral("文字幅を縮小する"),
-                        QStringLiteral("文字サイズを縮小する")});
+                       {tr("そのまま"), tr("テキストを折り返す"), tr("文字幅を縮小する"),
+                        tr("文字サイズを縮小する")});
     edtRowPitch = makeNumberEdit(place, QStringLiteral("edtRowPitch"), 2, -kUnlimitedMM, kUnlimitedMM, 0.25);
-    auto *dir = new QGroupBox(QStringLiteral("文字の方向"), place);
+    auto *dir = new QGroupBox(tr("文字の方向"), place);
     rdgAngle = new QButtonGroup(this);
     auto *dl = new QGridLayout(dir);
-    const QString dirs[] = {QStringLiteral("左から右"), QStringLiteral("下から上"), QStringLiteral("右から左"),
-                            QStringLiteral("上から下")};
+    const QString dirs[] = {tr("左から右"), tr("下から上"), tr("右から左"),
+                            tr("上から下")};
     for (int i = 0; i < 4; ++i) {
         auto *r = new QRadioButton(dirs[i], dir);
         r->setObjectName(QStringLiteral("rdoAngle%1").arg(i));
@@ -131,52 +146,52 @@ TfrmPropText::TfrmPropText(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
         dl->addWidget(new TDirectionPicture(i, r, dir), 0, i, Qt::AlignCenter);
         dl->addWidget(r, 1, i);
     }
-    chkAdjustAngle = new QCheckBox(QStringLiteral("画像の向きに合わせて調整する"), dir);
+    chkAdjustAngle = new QCheckBox(tr("画像の向きに合わせて調整する"), dir);
     chkAdjustAngle->setObjectName(QStringLiteral("chkAdjustAngle"));
     dl->addWidget(chkAdjustAngle, 2, 0, 1, 4);
-    auto *pad = new QGroupBox(QStringLiteral("内部余白(mm)"), place);
+    auto *pad = new QGroupBox(tr("内部余白(mm)"), place);
     edtPadLeft = makeNumberEdit(pad, QStringLiteral("edtPadLeft"), 2, 0, kUnlimitedMM);
     edtPadRight = makeNumberEdit(pad, QStringLiteral("edtPadRight"), 2, 0, kUnlimitedMM);
     edtPadTop = makeNumberEdit(pad, QStringLiteral("edtPadTop"), 2, 0, kUnlimitedMM);
     edtPadBottom = makeNumberEdit(pad, QStringLiteral("edtPadBottom"), 2, 0, kUnlimitedMM);
-    auto *btnPadAll = new QPushButton(QStringLiteral("すべてを左余白に合わせる"), pad);
+    auto *btnPadAll = new QPushButton(tr("すべてを左余白に合わせる"), pad);
     btnPadAll->setObjectName(QStringLiteral("btnPadAll"));
     auto *pl = new QGridLayout(pad);
-    pl->addWidget(new QLabel(QStringLiteral("左"), pad), 0, 0);
+    pl->addWidget(new QLabel(tr("左"), pad), 0, 0);
     pl->addWidget(edtPadLeft, 0, 1);
-    pl->addWidget(new QLabel(QStringLiteral("右"), pad), 0, 2);
+    pl->addWidget(new QLabel(tr("右"), pad), 0, 2);
     pl->addWidget(edtPadRight, 0, 3);
-    pl->addWidget(new QLabel(QStringLiteral("上"), pad), 1, 0);
+    pl->addWidget(new QLabel(tr("上"), pad), 1, 0);
     pl->addWidget(edtPadTop, 1, 1);
-    pl->addWidget(new QLabel(QStringLiteral("下"), pad), 1, 2);
+    pl->addWidget(new QLabel(tr("下"), pad), 1, 2);
     pl->addWidget(edtPadBottom, 1, 3);
     pl->addWidget(btnPadAll, 2, 0, 1, 4);
     auto *ml = new QGridLayout(place);
-    ml->addWidget(new QLabel(QStringLiteral("横位置"), place), 0, 0);
+    ml->addWidget(new QLabel(tr("横位置"), place), 0, 0);
     ml->addWidget(cmbHorzAlign, 0, 1);
-    ml->addWidget(new QLabel(QStringLiteral("縦位置"), place), 0, 2);
+    ml->addWidget(new QLabel(tr("縦位置"), place), 0, 2);
     ml->addWidget(cmbVertAlign, 0, 3);
-    ml->addWidget(new QLabel(QStringLiteral("テキスト領域の幅が不足したときの処理"), place), 1, 0, 1, 2);
+    ml->addWidget(new QLabel(tr("テキスト領域の幅が不足したときの処理"), place), 1, 0, 1, 2);
     ml->addWidget(cmbFitMode, 1, 2, 1, 2);
-    ml->addWidget(new QLabel(QStringLiteral("行ピッチ"), place), 2, 0);
+    ml->addWidget(new QLabel(tr("行ピッチ"), place), 2, 0);
     ml->addWidget(edtRowPitch, 2, 1);
     ml->addWidget(new QLabel(QStringLiteral("mm"), place), 2, 2);
     ml->addWidget(dir, 3, 0, 1, 4);
     ml->addWidget(pad, 4, 0, 1, 4);
-    tabs->addTab(place, QStringLiteral("配置"));
+    tabs->addTab(place, tr("配置"));
 
     // "背景"
     auto *back = new QWidget;
     back->setObjectName(QStringLiteral("tabBack"));
     imgBackground = new TBackgroundSample(back, QStringLiteral("imgBackground"));
     imgBackground->setFixedSize(160, 110);
-    auto *btnBackground = new QPushButton(QStringLiteral("枠と背景の設定(&B)..."), back);
+    auto *btnBackground = new QPushButton(tr("枠と背景の設定(&B)..."), back);
     btnBackground->setObjectName(QStringLiteral("btnBackground"));
     auto *bl = new QVBoxLayout(back);
     bl->addWidget(imgBackground);
     bl->addWidget(btnBackground, 0, Qt::AlignLeft);
     bl->addStretch(1);
-    tabs->addTab(back, QStringLiteral("背景"));
+    tabs->addTab(back, tr("背景"));
 
     auto *buttons = makeOkCancelButtons(this);
     auto *l = new QVBoxLayout(this);

@@ -106,7 +106,7 @@ std::vector<int> PasteTargets(TPasteKind kind, int selected, int source, int col
 TfrmSelArea::TfrmSelArea(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmSelArea"));
-    setWindowTitle(QStringLiteral("写真エリア選択"));
+    setWindowTitle(tr("写真エリア選択"));
     tbrArea = new QToolBar(this);
     tbrArea->setObjectName(QStringLiteral("tbrArea"));
     auto make = [this](const QString &name, const QString &text, const QKeySequence &key) {
@@ -119,12 +119,12 @@ TfrmSelArea::TfrmSelArea(QWidget *parent, TExtIniFile *ini) : QDialog(parent), F
         tbrArea->addAction(a);
         return a;
     };
-    actCopy = make(QStringLiteral("actCopy"), QStringLiteral("コピー"), QKeySequence(QStringLiteral("Ctrl+C")));
-    actPaste = make(QStringLiteral("actPaste"), QStringLiteral("貼り付け"), QKeySequence(QStringLiteral("Ctrl+V")));
-    actPasteHorz = make(QStringLiteral("actPasteHorz"), QStringLiteral("横1列に貼り付け"), QKeySequence(QStringLiteral("Ctrl+H")));
-    actPasteVert = make(QStringLiteral("actPasteVert"), QStringLiteral("縦1列に貼り付け"), QKeySequence(QStringLiteral("Ctrl+T")));
-    actPasteAll = make(QStringLiteral("actPasteAll"), QStringLiteral("全体に貼り付け"), QKeySequence(QStringLiteral("Ctrl+A")));
-    actClear = make(QStringLiteral("actClear"), QStringLiteral("クリア"), QKeySequence(Qt::Key_Delete));
+    actCopy = make(QStringLiteral("actCopy"), tr("コピー"), QKeySequence(QStringLiteral("Ctrl+C")));
+    actPaste = make(QStringLiteral("actPaste"), tr("貼り付け"), QKeySequence(QStringLiteral("Ctrl+V")));
+    actPasteHorz = make(QStringLiteral("actPasteHorz"), tr("横1列に貼り付け"), QKeySequence(QStringLiteral("Ctrl+H")));
+    actPasteVert = make(QStringLiteral("actPasteVert"), tr("縦1列に貼り付け"), QKeySequence(QStringLiteral("Ctrl+T")));
+    actPasteAll = make(QStringLiteral("actPasteAll"), tr("全体に貼り付け"), QKeySequence(QStringLiteral("Ctrl+A")));
+    actClear = make(QStringLiteral("actClear"), tr("クリア"), QKeySequence(Qt::Key_Delete));
     connect(actCopy, &QAction::triggered, this, &TfrmSelArea::Copy);
     connect(actPaste, &QAction::triggered, this, [this] { Paste(TPasteKind::pkOne); });
     connect(actPasteHorz, &QAction::triggered, this, [this] { Paste(TPasteKind::pkRow); });
@@ -136,7 +136,7 @@ TfrmSelArea::TfrmSelArea(QWidget *parent, TExtIniFile *ini) : QDialog(parent), F
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel = new QPushButton(tr("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &TfrmSelArea::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSelArea::reject);
@@ -170,11 +170,11 @@ void TfrmSelArea::SetSelectionMode(TSelectionMode mode)
     tbrArea->setVisible(tools);
     actClear->setVisible(mode == TSelectionMode::smSelect);
     if (mode == TSelectionMode::smSetting) {
-        btnOk->setText(QStringLiteral("設定(&S)"));
-        btnCancel->setText(QStringLiteral("閉じる(&C)"));
+        btnOk->setText(tr("設定(&S)"));
+        btnCancel->setText(tr("閉じる(&C)"));
     } else {
         btnOk->setText(QStringLiteral("OK"));
-        btnCancel->setText(QStringLiteral("キャンセル"));
+        btnCancel->setText(tr("キャンセル"));
     }
     updateActions();
     imgPaper->update();
@@ -225,7 +225,7 @@ void TfrmSelArea::Clear()
 {
     if (!FPaper || FSelectionMode != TSelectionMode::smSelect)
         return;
-    if (!AskYesNo(this, QStringLiteral("確認"), QStringLiteral("選択したエリアの印刷領域を消去しますか？")))
+    if (!AskYesNo(this, tr("確認"), tr("選択したエリアの印刷領域を消去しますか？")))
         return;
     FPaper->PhotoAreas().Items(FSelected)->Areas().Clear();
     imgPaper->update();

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -77,7 +78,7 @@ QString PictureFilter()
         if (const TGraphicClass *cls = PictureClassForExtension(QLatin1String(ext)); cls && decodes(cls->Format))
             addExt(cls->Name, QLatin1String(ext));
     }
-    entries << QStringLiteral("すべて (%1)").arg(all.join(QLatin1Char(' ')));
+    entries << QCoreApplication::translate("vellora::TfrmSelImage", "すべて (%1)").arg(all.join(QLatin1Char(' ')));
     for (const auto &[name, patterns] : groups)
         entries << QStringLiteral("%1 (%2)").arg(name, patterns.join(QLatin1Char(' ')));
     return entries.join(QStringLiteral(";;"));
@@ -89,7 +90,7 @@ QImage LoadFlatPicture(const QString &path)
     QImageReader probe(path);
     const QSize size = probe.size();
     if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
-        throw Error(QStringLiteral("%1 は大きすぎるため読み込めません (%2 × %3 ピクセル)。")
+        throw Error(QCoreApplication::translate("vellora::TfrmSelImage", "%1 は大きすぎるため読み込めません (%2 × %3 ピクセル)。")
                         .arg(shown)
                         .arg(size.width())
                         .arg(size.height()));
@@ -111,11 +112,11 @@ QImage LoadFlatPicture(const QString &path)
         read();
     }
     if (!failure.isEmpty())
-        throw Error(QStringLiteral("%1 を読み込めません: %2。").arg(shown, ReadProblemText(failure)));
+        throw Error(QCoreApplication::translate("vellora::TfrmSelImage", "%1 を読み込めません: %2。").arg(shown, ReadProblemText(failure)));
     if (picture.isNull())
-        throw Error(QStringLiteral("%1 を読み込めません。").arg(shown));
+        throw Error(QCoreApplication::translate("vellora::TfrmSelImage", "%1 を読み込めません。").arg(shown));
     if (static_cast<qint64>(picture.width()) * picture.height() > kMaxPicturePixels)
-        throw Error(QStringLiteral("%1 は大きすぎるため読み込めません。").arg(shown));
+        throw Error(QCoreApplication::translate("vellora::TfrmSelImage", "%1 は大きすぎるため読み込めません。").arg(shown));
     QImage flat(picture.size(), QImage::Format_RGB888);
     flat.fill(Qt::white);
     QPainter p(&flat);
@@ -126,7 +127,7 @@ QImage LoadFlatPicture(const QString &path)
 TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent), FIni(ini)
 {
     setObjectName(QStringLiteral("frmSelImage"));
-    setWindowTitle(QStringLiteral("画像の選択"));
+    setWindowTitle(tr("画像の選択"));
     setAcceptDrops(true);
 
     auto *bar = new QToolBar(this);
@@ -140,18 +141,18 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
         bar->addAction(a);
         QWidget::addAction(a);
     };
-    addTool(QStringLiteral("actZoomIn"), QStringLiteral("拡大"), QKeySequence(QStringLiteral("Ctrl+U")),
+    addTool(QStringLiteral("actZoomIn"), tr("拡大"), QKeySequence(QStringLiteral("Ctrl+U")),
               [this] { SetRate(Rate() + 20); });
-    addTool(QStringLiteral("actZoomOut"), QStringLiteral("縮小"), QKeySequence(QStringLiteral("Ctrl+D")),
+    addTool(QStringLiteral("actZoomOut"), tr("縮小"), QKeySequence(QStringLiteral("Ctrl+D")),
               [this] { SetRate(Rate() - 20); });
-    addTool(QStringLiteral("actActual"), QStringLiteral("等倍"), QKeySequence(QStringLiteral("Ctrl+S")),
+    addTool(QStringLiteral("actActual"), tr("等倍"), QKeySequence(QStringLiteral("Ctrl+S")),
               [this] { SetRate(100); });
-    addTool(QStringLiteral("actWhole"), QStringLiteral("全体"), QKeySequence(QStringLiteral("Ctrl+A")),
+    addTool(QStringLiteral("actWhole"), tr("全体"), QKeySequence(QStringLiteral("Ctrl+A")),
               [this] { FitWhole(); });
     edtRate = makeNumberEdit(this, QStringLiteral("edtRate"), 0, kMinRate, kMaxRate, 20);
     edtRate->SetValue(100);
     bar->addSeparator();
-    bar->addWidget(new QLabel(QStringLiteral("表示倍率 "), this));
+    bar->addWidget(new QLabel(tr("表示倍率 "), this));
     edtRate->setFixedWidth(80);
     bar->addWidget(edtRate);
     bar->addWidget(new QLabel(QStringLiteral(" %"), this));
@@ -178,16 +179,16 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
     shpColor = new QLabel(this);
     shpColor->setObjectName(QStringLiteral("shpColor"));
     shpColor->setFixedSize(40, 24);
-    shpColor->setToolTip(QStringLiteral("透過色"));
+    shpColor->setToolTip(tr("透過色"));
     shpColor->setFrameShape(QFrame::Box);
     lblRGB = new QLabel(this);
     lblRGB->setObjectName(QStringLiteral("lblRGB"));
     lblHex = new QLabel(this);
     lblHex->setObjectName(QStringLiteral("lblHex"));
 
-    auto *btnLoad = new QPushButton(QStringLiteral("画像の読み込み(&L)..."), this);
+    auto *btnLoad = new QPushButton(tr("画像の読み込み(&L)..."), this);
     btnLoad->setObjectName(QStringLiteral("btnLoad"));
-    auto *btnClear = new QPushButton(QStringLiteral("クリア(&C)"), this);
+    auto *btnClear = new QPushButton(tr("クリア(&C)"), this);
     btnClear->setObjectName(QStringLiteral("btnClear"));
     connect(btnLoad, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), PictureFilter(), nullptr,
@@ -199,7 +200,7 @@ TfrmSelImage::TfrmSelImage(QWidget *parent, TExtIniFile *ini) : QDialog(parent),
 
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOk"));
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("btnCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSelImage::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TfrmSelImage::reject);
 

@@ -29,19 +29,19 @@ QString DriverConflictText(const TDriverOptions &options, const std::vector<std:
             name = QCoreApplication::translate("TDriverOptionsPanel", "用紙サイズ");
         else if (keyword == QLatin1String("InputSlot"))
             name = QCoreApplication::translate("TDriverOptionsPanel", "給紙方法");
-        parts << QStringLiteral("「%1」が「%2」").arg(name, c ? c->text : choice);
+        parts << QCoreApplication::translate("vellora::TDriverOptionsPanel", "「%1」が「%2」").arg(name, c ? c->text : choice);
     }
-    return parts.join(QStringLiteral("、")) + QStringLiteral("のため選べません");
+    return parts.join(QCoreApplication::translate("vellora::TDriverOptionsPanel", "、")) + QCoreApplication::translate("vellora::TDriverOptionsPanel", "のため選べません");
 }
 
 TDriverOptionsPanel::TDriverOptionsPanel(TJwPrinter &printer, QWidget *parent)
-    : QGroupBox(QStringLiteral("プリンタ固有の設定"), parent), FPrinter(printer)
+    : QGroupBox(tr("プリンタ固有の設定"), parent), FPrinter(printer)
 {
     setObjectName(QStringLiteral("grpDriverOptions"));
     auto *outer = new QVBoxLayout(this);
     FForm = new QFormLayout;
     outer->addLayout(FForm);
-    btnDefault = new QPushButton(QStringLiteral("既定値に戻す"), this);
+    btnDefault = new QPushButton(tr("既定値に戻す"), this);
     btnDefault->setObjectName(QStringLiteral("btnDefault"));
     outer->addWidget(btnDefault, 0, Qt::AlignRight);
     connect(btnDefault, &QPushButton::clicked, this, [this] {
@@ -101,7 +101,7 @@ void TDriverOptionsPanel::Reload()
             auto *combo = new QComboBox(this);
             // Without a default of the queue's the printer decides unless asked.
             if (o.defaultChoice.isEmpty())
-                combo->addItem(QStringLiteral("(プリンタの既定)"), QString());
+                combo->addItem(tr("(プリンタの既定)"), QString());
             for (const TDriverChoice &c : o.choices)
                 combo->addItem(c.text, c.choice);
             connect(combo, &QComboBox::currentIndexChanged, this, [this, o, combo](int index) {
@@ -117,7 +117,7 @@ void TDriverOptionsPanel::Reload()
         control->setObjectName(QStringLiteral("drv_") + o.keyword);
         control->setEnabled(!o.readOnly);
         if (o.readOnly)
-            control->setToolTip(QStringLiteral("プリンタに取り付けられた装置の設定です。"));
+            control->setToolTip(tr("プリンタに取り付けられた装置の設定です。"));
         FControls.push_back(control);
     }
     refresh();

@@ -43,7 +43,7 @@ QColor fromColorValue(std::uint32_t c)
 TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrev"));
-    setWindowTitle(QStringLiteral("印刷プレビュー"));
+    setWindowTitle(tr("印刷プレビュー"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     resize(720, 640);
     makeActions();
@@ -80,7 +80,7 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
     edtPage->SetMax(0);
     edtPage->setFixedWidth(48);
     pages->addWidget(edtPage);
-    lblMaxPage = new QLabel(QStringLiteral("/ ページなし"), pages);
+    lblMaxPage = new QLabel(tr("/ ページなし"), pages);
     lblMaxPage->setObjectName(QStringLiteral("lblMaxPage"));
     pages->addWidget(lblMaxPage);
     pages->addAction(actPageNext);
@@ -119,7 +119,7 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
     pnlProgress->setFrameShape(QFrame::StyledPanel);
     pnlProgress->setAutoFillBackground(true);
     auto *pl = new QVBoxLayout(pnlProgress);
-    lblPrompt = new QLabel(QStringLiteral("準備しています"), pnlProgress);
+    lblPrompt = new QLabel(tr("準備しています"), pnlProgress);
     lblPrompt->setObjectName(QStringLiteral("lblPrompt"));
     pbrMake = new QProgressBar(pnlProgress);
     pbrMake->setObjectName(QStringLiteral("pbrMake"));
@@ -155,7 +155,7 @@ TfrmPrev::TfrmPrev(QWidget *parent) : QDialog(parent)
 
     // Without a printer the preview shows the export's pages; printing is not possible.
     if (QvPrint().PrinterNames().isEmpty()) {
-        const QString why = QStringLiteral("プリンタがインストールされていないため、印刷できません。");
+        const QString why = tr("プリンタがインストールされていないため、印刷できません。");
         for (QAction *a : {actPrint, actQuickPrint}) {
             a->setEnabled(false);
             a->setToolTip(why);
@@ -186,20 +186,20 @@ void TfrmPrev::makeActions()
             a->setShortcut(key);
         addAction(a);
     };
-    make(actPrint, "actPrint", QStringLiteral("印刷"), QStringLiteral("印刷"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    make(actQuickPrint, "actQuickPrint", QStringLiteral("クイック印刷"), QStringLiteral("すぐに印刷"),
+    make(actPrint, "actPrint", tr("印刷"), tr("印刷"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    make(actQuickPrint, "actQuickPrint", tr("クイック印刷"), tr("すぐに印刷"),
          QKeySequence(Qt::CTRL | Qt::Key_Q));
-    make(actGuide, "actGuide", QStringLiteral("ガイド表示"), QStringLiteral("ガイド表示"), QKeySequence(Qt::CTRL | Qt::Key_G));
-    make(actClose, "actClose", QStringLiteral("閉じる"), QStringLiteral("閉じる"), {});
-    make(actShowUp, "actShowUp", QStringLiteral("拡大"), QStringLiteral("拡大"), QKeySequence(Qt::Key_F3));
-    make(actShowDown, "actShowDown", QStringLiteral("縮小"), QStringLiteral("縮小"), QKeySequence(Qt::CTRL | Qt::Key_F3));
-    make(actShowSame, "actShowSame", QStringLiteral("等倍"), QStringLiteral("等倍"), QKeySequence(Qt::Key_F4));
-    make(actShowWidth, "actShowWidth", QStringLiteral("幅に合わせる"), QStringLiteral("幅に合わせる"), {});
-    make(actShowAll, "actShowAll", QStringLiteral("全体"), QStringLiteral("全体"), {});
-    make(actPageFirst, "actPageFirst", QStringLiteral("先頭ページ"), QStringLiteral("先頭ページ"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    make(actPagePrior, "actPagePrior", QStringLiteral("前ページ"), QStringLiteral("前ページ"), QKeySequence(Qt::CTRL | Qt::Key_B));
-    make(actPageNext, "actPageNext", QStringLiteral("次ページ"), QStringLiteral("次ページ"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    make(actPageLast, "actPageLast", QStringLiteral("最終ページ"), QStringLiteral("最終ページ"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    make(actGuide, "actGuide", tr("ガイド表示"), tr("ガイド表示"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    make(actClose, "actClose", tr("閉じる"), tr("閉じる"), {});
+    make(actShowUp, "actShowUp", tr("拡大"), tr("拡大"), QKeySequence(Qt::Key_F3));
+    make(actShowDown, "actShowDown", tr("縮小"), tr("縮小"), QKeySequence(Qt::CTRL | Qt::Key_F3));
+    make(actShowSame, "actShowSame", tr("等倍"), tr("等倍"), QKeySequence(Qt::Key_F4));
+    make(actShowWidth, "actShowWidth", tr("幅に合わせる"), tr("幅に合わせる"), {});
+    make(actShowAll, "actShowAll", tr("全体"), tr("全体"), {});
+    make(actPageFirst, "actPageFirst", tr("先頭ページ"), tr("先頭ページ"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    make(actPagePrior, "actPagePrior", tr("前ページ"), tr("前ページ"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    make(actPageNext, "actPageNext", tr("次ページ"), tr("次ページ"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    make(actPageLast, "actPageLast", tr("最終ページ"), tr("最終ページ"), QKeySequence(Qt::CTRL | Qt::Key_L));
     actGuide->setCheckable(true);
     actGuide->setChecked(true);
     make(actSoftProof, "actSoftProof", tr("ソフトプルーフ"), tr("プリンタのカラープロファイルで印刷結果を再現"), QKeySequence());
@@ -281,7 +281,7 @@ void TfrmPrev::updateStatus()
     lblPaper->setText(hasPrinter && print.HasPaperNames()
                           ? QStringLiteral("%1 [%2]").arg(print.CurrentPaperName(), size)
                           : size);
-    lblPrinter->setText(hasPrinter ? print.CurrentPrinterName() : QStringLiteral("(プリンタなし)"));
+    lblPrinter->setText(hasPrinter ? print.CurrentPrinterName() : tr("(プリンタなし)"));
 }
 
 void TfrmPrev::updatePageEdit()
@@ -289,7 +289,7 @@ void TfrmPrev::updatePageEdit()
     const QSignalBlocker block(edtPage);
     if (FPageMax < 0) {
         FPage = 0;
-        lblMaxPage->setText(QStringLiteral("/ ページなし"));
+        lblMaxPage->setText(tr("/ ページなし"));
         edtPage->SetMin(0);
         edtPage->SetMax(0);
         edtPage->SetValue(0);
@@ -304,7 +304,7 @@ void TfrmPrev::updatePageEdit()
 void TfrmPrev::SetTitle(const QString &title)
 {
     FTitle = title;
-    setWindowTitle(title.isEmpty() ? QStringLiteral("印刷プレビュー") : QStringLiteral("印刷プレビュー - ") + title);
+    setWindowTitle(title.isEmpty() ? tr("印刷プレビュー") : tr("印刷プレビュー - ") + title);
 }
 
 QString TfrmPrev::StatusText() const { return lblStatus->text(); }
@@ -505,7 +505,7 @@ void TfrmPrev::showProgress(bool on)
         pnlProgress->hide();
         return;
     }
-    lblPrompt->setText(QStringLiteral("準備しています"));
+    lblPrompt->setText(tr("準備しています"));
     pbrMake->setRange(0, 1);
     pbrMake->setValue(0);
     pnlProgress->move((width() - pnlProgress->width()) / 2, (height() - pnlProgress->height()) / 2);
@@ -534,8 +534,8 @@ void TfrmPrev::showPage()
         showProgress(false);
         FShown = QImage();
         scbPreview->SetPicture(FShown);
-        ShowErrorBox(QStringLiteral("印刷するページがありません"),
-                     QStringLiteral("印刷データが存在しないため、プレビューを表示できません。"));
+        ShowErrorBox(tr("印刷するページがありません"),
+                     tr("印刷データが存在しないため、プレビューを表示できません。"));
         return;
     }
     if (!FPrinting) {
@@ -569,7 +569,7 @@ void TfrmPrev::pageMade(int page, QSize size, const QImage &image, const QString
     if (!error.isEmpty()) {
         if (wanted && !FReady) {
             showProgress(false);
-            ShowErrorBox(QStringLiteral("ページを作成できません"), error);
+            ShowErrorBox(tr("ページを作成できません"), error);
         }
         return;
     }

@@ -69,13 +69,13 @@ TUpdownNumberEdit *numberEdit(QWidget *parent, const char *name, int min, int ma
 TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrint"));
-    setWindowTitle(QStringLiteral("印刷"));
+    setWindowTitle(tr("印刷"));
 
-    auto *printerBox = new QGroupBox(QStringLiteral("プリンタ"), this);
+    auto *printerBox = new QGroupBox(tr("プリンタ"), this);
     cmbPrinter = new QComboBox(printerBox);
     cmbPrinter->setObjectName(QStringLiteral("cmbPrinter"));
     cmbPrinter->setMinimumWidth(240);
-    btnProperty = new QPushButton(QStringLiteral("詳細設定(&R)..."), printerBox);
+    btnProperty = new QPushButton(tr("詳細設定(&R)..."), printerBox);
     btnProperty->setObjectName(QStringLiteral("btnProperty"));
     lblPrinterNote = new QLabel(printerBox);
     lblPrinterNote->setObjectName(QStringLiteral("lblPrinterNote"));
@@ -89,58 +89,58 @@ TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
     pl->addWidget(lblPrinterState, 1, 0, 1, 2);
     pl->addWidget(lblPrinterNote, 2, 0, 1, 2);
 
-    rdgTarget = new QGroupBox(QStringLiteral("印刷対象"), this);
+    rdgTarget = new QGroupBox(tr("印刷対象"), this);
     rdgTarget->setObjectName(QStringLiteral("rdgTarget"));
-    rdoTargetAll = new QRadioButton(QStringLiteral("すべて"), rdgTarget);
-    rdoTargetChecked = new QRadioButton(QStringLiteral("チェックした画像"), rdgTarget);
+    rdoTargetAll = new QRadioButton(tr("すべて"), rdgTarget);
+    rdoTargetChecked = new QRadioButton(tr("チェックした画像"), rdgTarget);
     auto *tl = new QVBoxLayout(rdgTarget);
     tl->addWidget(rdoTargetAll);
     tl->addWidget(rdoTargetChecked);
 
-    auto *copiesBox = new QGroupBox(QStringLiteral("印刷部数"), this);
+    auto *copiesBox = new QGroupBox(tr("印刷部数"), this);
     edtCopies = numberEdit(copiesBox, "edtCopies", 1, kMaxRunCopies);
-    chkCollate = new QCheckBox(QStringLiteral("部単位で印刷"), copiesBox);
+    chkCollate = new QCheckBox(tr("部単位で印刷"), copiesBox);
     chkCollate->setObjectName(QStringLiteral("chkCollate"));
     auto *cl = new QVBoxLayout(copiesBox);
     cl->addWidget(edtCopies);
     cl->addWidget(chkCollate);
 
-    auto *startBox = new QGroupBox(QStringLiteral("印刷開始位置"), this);
+    auto *startBox = new QGroupBox(tr("印刷開始位置"), this);
     edtStartArea = numberEdit(startBox, "edtStartArea", 1, 1);
-    btnSelArea = new QPushButton(QStringLiteral("選択(&S)..."), startBox);
+    btnSelArea = new QPushButton(tr("選択(&S)..."), startBox);
     btnSelArea->setObjectName(QStringLiteral("btnSelArea"));
     auto *sl = new QHBoxLayout(startBox);
     sl->addWidget(edtStartArea);
     sl->addWidget(btnSelArea);
 
-    rdgPrintMode = new QGroupBox(QStringLiteral("印刷モード"), this);
+    rdgPrintMode = new QGroupBox(tr("印刷モード"), this);
     rdgPrintMode->setObjectName(QStringLiteral("rdgPrintMode"));
-    rdoModeNormal = new QRadioButton(QStringLiteral("通常"), rdgPrintMode);
-    rdoModeBanding = new QRadioButton(QStringLiteral("分割"), rdgPrintMode);
+    rdoModeNormal = new QRadioButton(tr("通常"), rdgPrintMode);
+    rdoModeBanding = new QRadioButton(tr("分割"), rdgPrintMode);
     auto *ml = new QVBoxLayout(rdgPrintMode);
     ml->addWidget(rdoModeNormal);
     ml->addWidget(rdoModeBanding);
 
-    auto *pagesBox = new QGroupBox(QStringLiteral("ページ"), this);
-    rdoAllPages = new QRadioButton(QStringLiteral("すべて"), pagesBox);
+    auto *pagesBox = new QGroupBox(tr("ページ"), this);
+    rdoAllPages = new QRadioButton(tr("すべて"), pagesBox);
     rdoAllPages->setObjectName(QStringLiteral("rdoAllPages"));
-    rdoRangePages = new QRadioButton(QStringLiteral("指定"), pagesBox);
+    rdoRangePages = new QRadioButton(tr("指定"), pagesBox);
     rdoRangePages->setObjectName(QStringLiteral("rdoRangePages"));
     edtStartPage = numberEdit(pagesBox, "edtStartPage", 1, 1);
     edtLastPage = numberEdit(pagesBox, "edtLastPage", 1, 1);
     auto *gl = new QGridLayout(pagesBox);
     gl->addWidget(rdoAllPages, 0, 0);
     gl->addWidget(rdoRangePages, 1, 0);
-    gl->addWidget(new QLabel(QStringLiteral("開始"), pagesBox), 1, 1);
+    gl->addWidget(new QLabel(tr("開始"), pagesBox), 1, 1);
     gl->addWidget(edtStartPage, 1, 2);
-    gl->addWidget(new QLabel(QStringLiteral("終了"), pagesBox), 1, 3);
+    gl->addWidget(new QLabel(tr("終了"), pagesBox), 1, 3);
     gl->addWidget(edtLastPage, 1, 4);
 
-    btnPrint = new QPushButton(QStringLiteral("印刷(&P)"), this);
+    btnPrint = new QPushButton(tr("印刷(&P)"), this);
     btnPrint->setObjectName(QStringLiteral("btnPrint"));
-    btnPreview = new QPushButton(QStringLiteral("印刷プレビュー(&V)..."), this);
+    btnPreview = new QPushButton(tr("印刷プレビュー(&V)..."), this);
     btnPreview->setObjectName(QStringLiteral("btnPreview"));
-    btnClose = new QPushButton(QStringLiteral("閉じる(&C)"), this);
+    btnClose = new QPushButton(tr("閉じる(&C)"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
     for (QPushButton *b : {btnPrint, btnPreview})
@@ -387,18 +387,18 @@ void TfrmPrint::updateCopies()
 QString PrinterStateText(const QStringList &reasons)
 {
     static const std::pair<const char *, const char *> kTexts[] = {
-        {"paused", "停止しています"},
-        {"offline", "オフラインです"},
-        {"media-empty", "用紙がありません"},
-        {"media-needed", "用紙がありません"},
-        {"media-jam", "紙詰まりです"},
-        {"toner-low", "トナーが少なくなっています"},
-        {"toner-empty", "トナーがありません"},
-        {"marker-supply-low", "インクが少なくなっています"},
-        {"marker-supply-empty", "インクがありません"},
-        {"door-open", "カバーが開いています"},
-        {"cover-open", "カバーが開いています"},
-        {"connecting-to-device", "プリンタに接続しています"},
+        {"paused", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "停止しています")},
+        {"offline", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "オフラインです")},
+        {"media-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "用紙がありません")},
+        {"media-needed", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "用紙がありません")},
+        {"media-jam", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "紙詰まりです")},
+        {"toner-low", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "トナーが少なくなっています")},
+        {"toner-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "トナーがありません")},
+        {"marker-supply-low", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "インクが少なくなっています")},
+        {"marker-supply-empty", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "インクがありません")},
+        {"door-open", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "カバーが開いています")},
+        {"cover-open", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "カバーが開いています")},
+        {"connecting-to-device", QT_TRANSLATE_NOOP("vellora::TfrmPrint", "プリンタに接続しています")},
     };
     QStringList texts;
     for (QString reason : reasons) {
@@ -410,12 +410,12 @@ QString PrinterStateText(const QStringList &reasons)
         QString text = reason;
         for (const auto &[keyword, japanese] : kTexts) {
             if (reason == QLatin1String(keyword))
-                text = QString::fromUtf8(japanese);
+                text = QCoreApplication::translate("vellora::TfrmPrint", japanese);
         }
         if (!texts.contains(text))
             texts << text;
     }
-    return texts.isEmpty() ? QString() : QStringLiteral("状態: ") + texts.join(QStringLiteral("、"));
+    return texts.isEmpty() ? QString() : QCoreApplication::translate("vellora::TfrmPrint", "状態: ") + texts.join(QCoreApplication::translate("vellora::TfrmPrint", "、"));
 }
 
 void TfrmPrint::updateState()

@@ -10,9 +10,10 @@ namespace vellora {
 
 namespace {
 
+// lupdate files these free functions' tr() under the namespace's name.
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("PrinterFaults", text);
+    return QCoreApplication::translate("vellora", text);
 }
 
 } // namespace
