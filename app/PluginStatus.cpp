@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 
 namespace vellora {
 
@@ -143,7 +144,8 @@ public:
 
 } // namespace
 
-bool RunOffUiThread(const std::function<void()> &work, const std::function<bool()> &cancel) {
+bool RunOffUiThread(const std::function<void()> &work, const std::function<bool()> &cancel, const QWidget *owner) {
+    const QPointer<const QWidget> window(owner);
     auto done = std::make_shared<std::atomic<bool>>(false);
     QEventLoop loop;
     QThread *thread = QThread::create([work, done] {
@@ -162,7 +164,9 @@ bool RunOffUiThread(const std::function<void()> &work, const std::function<bool(
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!stopped && (escape.pressed || (cancel && cancel())))
+        // A window closed meanwhile no longer wants the picture.
+        const bool closed = owner && (!window || !window->isVisible());
+        if (!stopped && (escape.pressed || closed || (cancel && cancel())))
             stopped = true;
         // Again on every tick: the call this work waits for may be queued
         // behind another thread's, which the first stop ended.
@@ -179,6 +183,72 @@ bool RunOffUiThread(const std::function<void()> &work, const std::function<bool(
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(&escape);
     return !stopped;
+}
+
+// --- reading in the background ---------------------------------------------------------------
+
+TBackgroundRead::TBackgroundRead(QObject *parent) : QObject(parent), FStopper(new QTimer(this)) {
+    // Again on every tick: the call the dropped read waits for may be queued
+    // behind another thread's, which the first stop ended.
+    FStopper->setInterval(50);
+    connect(FStopper, &QTimer::timeout, this, [] { TSpiHost::Instance().Cancel(); });
+}
+
+TBackgroundRead::~TBackgroundRead() {
+    if (!FThread)
+        return;
+    FThread->disconnect(this);
+    // A hung plug-in would hold the window's closing for its whole time limit.
+    while (!FThread->wait(50))
+        TSpiHost::Instance().Cancel();
+    delete FThread;
+}
+
+void TBackgroundRead::Start(std::function<void()> work, std::function<void()> done) {
+    if (!FThread) {
+        launch(std::move(work), std::move(done));
+        return;
+    }
+    Cancel();
+    FNextWork = std::move(work);
+    FNextDone = std::move(done);
+}
+
+void TBackgroundRead::Cancel() {
+    FNextWork = nullptr;
+    FNextDone = nullptr;
+    if (!FThread || FDropped)
+        return;
+    FDropped = true;
+    TSpiHost::Instance().Cancel();
+    FStopper->start();
+}
+
+void TBackgroundRead::launch(std::function<void()> work, std::function<void()> done) {
+    FDropped = false;
+    FDone = std::move(done);
+    FThread = QThread::create([work = std::move(work)] {
+        try {
+            work();
+        } catch (...) {
+            // The work reports through what it captured; nothing may leave the thread.
+        }
+    });
+    connect(FThread, &QThread::finished, this, &TBackgroundRead::finished, Qt::QueuedConnection);
+    FThread->start();
+}
+
+void TBackgroundRead::finished() {
+    FStopper->stop();
+    FThread->wait();
+    delete FThread;
+    FThread = nullptr;
+    std::function<void()> done = FDropped ? nullptr : std::move(FDone);
+    FDone = nullptr;
+    if (FNextWork)
+        launch(std::exchange(FNextWork, nullptr), std::exchange(FNextDone, nullptr));
+    if (done)
+        done();
 }
 
 } // namespace vellora

@@ -4,6 +4,8 @@
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoPlacement.h"
+#include "plugins/SPIBmp.h"
+#include "plugins/SpiHost.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <list>
 
@@ -110,6 +113,21 @@ private:
 
 namespace {
 
+// A picture load, counted in `pluginReads` while it may wait for a plug-in,
+// so that a read that hangs can be stopped from the UI thread.
+TLoadedPicture loadCounted(std::atomic<int> &pluginReads, const TImageInfo &info, const QString &documentFileName,
+                           const TNeededPixels &needed)
+{
+    if (!MayReadThroughPlugin(info.FileName()))
+        return LoadAreaPicture(info, documentFileName, needed);
+    struct Count {
+        std::atomic<int> &n;
+        explicit Count(std::atomic<int> &counter) : n(counter) { ++n; }
+        ~Count() { --n; }
+    } count(pluginReads);
+    return LoadAreaPicture(info, documentFileName, needed);
+}
+
 // Thrown by the first pass's needed-pixels function once it knows what a
 // cell needs: the picture is decoded afterwards, beside the others.
 struct Probed {};
@@ -140,6 +158,14 @@ TPageMaker::~TPageMaker()
         FQueue.clear();
     }
     FWake.notify_all();
+    // A plug-in that hangs would hold the window's closing for its whole
+    // time limit: its call is stopped (again on every turn, as the call may
+    // still be queued behind another thread's).
+    while (!FRunEnded.load()) {
+        if (FPluginReads.load() > 0)
+            TSpiHost::Instance().Cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     FThread.join();
 }
 
@@ -216,10 +242,16 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
                                         [&](const auto &job) { return job->page != page || job->size() != size; }),
                          FQueue.end());
             // A page being made that is not this one is given up as soon as
-            // the helper notices.
+            // the helper notices; a plug-in read it waits for is stopped, so
+            // that the helper is free for this page at once.
             ++FUrgentCount;
             FUrgentPage = page;
             FUrgentSize = size;
+            const bool otherTaken = std::any_of(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
+                return t.snapshot != FSnapshot.get() || t.page != page || t.size != size;
+            });
+            if (otherTaken && FPluginReads.load() > 0)
+                TSpiHost::Instance().Cancel();
         }
         for (const auto &job : FQueue) {
             if (job->page == page && job->size() == size)
@@ -292,6 +324,10 @@ void TPageMaker::makeHere(int page, const TPageGeometry &g)
 
 void TPageMaker::run()
 {
+    struct Ended {
+        std::atomic<bool> &flag;
+        ~Ended() { flag = true; }
+    } ended{FRunEnded};
     for (;;) {
         std::unique_ptr<Job> job;
         {
@@ -354,7 +390,7 @@ void TPageMaker::make(Job &job, Result &result)
         c.info = &info;
         c.cell = cell;
         try {
-            c.picture = LoadAreaPicture(info, documentFileName, [&](QSize full) -> QSize {
+            c.picture = loadCounted(FPluginReads, info, documentFileName, [&](QSize full) -> QSize {
                 c.full = full;
                 c.need = needed ? needed(full) : QSize();
                 c.probed = true;
@@ -400,7 +436,7 @@ void TPageMaker::make(Job &job, Result &result)
             CellPicture &c = *todo[i];
             const QSize need = c.need;
             try {
-                c.picture = LoadAreaPicture(*c.info, documentFileName, [need](QSize) { return need; });
+                c.picture = loadCounted(FPluginReads, *c.info, documentFileName, [need](QSize) { return need; });
                 c.ready = true;
             } catch (...) {
                 // Decoded again by the second pass, which reports the fault.
@@ -432,7 +468,7 @@ void TPageMaker::make(Job &job, Result &result)
             if (c.ready && (!c.probed || (needed ? needed(c.full) : QSize()) == c.need))
                 return c.picture;
         }
-        return LoadAreaPicture(info, documentFileName, needed);
+        return loadCounted(FPluginReads, info, documentFileName, needed);
     });
     job.snapshot->reports.clear();
     job.snapshot->reporting = true;
