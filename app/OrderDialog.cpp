@@ -252,20 +252,23 @@ void TOrderPreview::SetText(const QString &text) {
 void TOrderPreview::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    if (!FText.isEmpty()) {
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignHCenter | (FPicture.isNull() ? Qt::AlignVCenter : Qt::AlignBottom)
-                                                     | Qt::TextWordWrap,
-                   FText);
+    if (!FPicture.isNull()) {
+        QSize size = FPicture.deviceIndependentSize().toSize();
+        if (size.width() > width() || size.height() > height())
+            size.scale(this->size(), Qt::KeepAspectRatio);
+        const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(target, FPicture);
     }
-    if (FPicture.isNull())
-        return;
-    QSize size = FPicture.deviceIndependentSize().toSize();
-    if (size.width() > width() || size.height() > height())
-        size.scale(this->size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(target, FPicture);
+    if (!FText.isEmpty()) {
+        // Over the stand-in picture, on its own backdrop so that it reads.
+        const QRect room = rect().adjusted(4, 4, -4, -4);
+        QRect box = p.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, FText).adjusted(-4, -2, 4, 2);
+        box.moveCenter(rect().center());
+        p.fillRect(box, palette().window());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, FText);
+    }
 }
 
 // --- the dialog -----------------------------------------------------------------------------
@@ -600,7 +603,7 @@ void TfrmOrder::showPreview(TImageInfo *info) {
     if (!MayReadThroughPlugin(info->FileName())) {
         TLoadedPicture loaded;
         load(loaded);
-        imgPrev->SetPicture(previewPicture(info, &loaded, box));
+        showLoaded(info, loaded, box);
         return;
     }
     // A plug-in may take long or hang: the thumbnail stands in meanwhile and
@@ -609,10 +612,13 @@ void TfrmOrder::showPreview(TImageInfo *info) {
     imgPrev->SetText(tr("読み込み中…"));
     auto loaded = std::make_shared<TLoadedPicture>();
     FPictureRead->Start([load, loaded] { load(*loaded); },
-                        [this, info, loaded, box] {
-                            imgPrev->SetText(QString());
-                            imgPrev->SetPicture(previewPicture(info, loaded.get(), box));
-                        });
+                        [this, info, loaded, box] { showLoaded(info, *loaded, box); });
+}
+
+void TfrmOrder::showLoaded(TImageInfo *info, const TLoadedPicture &loaded, QSize box) {
+    const QImage picture = previewPicture(info, &loaded, box);
+    imgPrev->SetPicture(picture);
+    imgPrev->SetText(picture.isNull() ? tr("画像を読み込めません") : QString());
 }
 
 QImage TfrmOrder::previewPicture(TImageInfo *info, const TLoadedPicture *loaded, QSize box) const {

@@ -103,6 +103,7 @@ private:
     // The picture as the box shows it, from what was loaded (the list's
     // thumbnail when nothing was).
     QImage previewPicture(TImageInfo *info, const TLoadedPicture *loaded, QSize box) const;
+    void showLoaded(TImageInfo *info, const TLoadedPicture &loaded, QSize box);
     void updateActions();
     void afterSourceChange();
 

@@ -187,3 +187,30 @@ TEST_F(PluginWait, ThePicturePickerAnswersCancelWhileItReads) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     expectStoppedNotBlamed();
 }
+
+// A plug-in that answers: its picture replaces the reading notice.
+TEST_F(PluginWait, TheOrderDialogShowsAPictureAPluginReadInTheBackground) {
+    const QString ppm = FDir.path() + QStringLiteral("/red.ppm");
+    QImage red(48, 32, QImage::Format_RGB32);
+    red.fill(QColor(220, 20, 20));
+    ASSERT_TRUE(red.save(ppm, "PPM"));
+    FWindow->AddImageFile(ppm);
+    FWindow->ListView()->WaitForThumbnails();
+    ASSERT_EQ(FWindow->ListView()->Items().Count(), 2);
+    FWindow->OnOrderDialog = [](TfrmOrder &d) {
+        d.show();
+        d.lvSource->setCurrentIndex(d.lvSource->model()->index(1, 0));
+        EXPECT_TRUE(d.PictureLoading()) << "not read through the plug-in";
+        EXPECT_TRUE(QTest::qWaitFor([&d] { return !d.PictureLoading(); }, 10000));
+        const QImage shown = d.imgPrev->Picture();
+        EXPECT_FALSE(shown.isNull());
+        if (!shown.isNull()) {
+            const QRgb middle = shown.pixel(shown.width() / 2, shown.height() / 2);
+            EXPECT_GT(qRed(middle), 180);
+            EXPECT_LT(qGreen(middle), 60);
+        }
+        EXPECT_TRUE(d.imgPrev->Text().isEmpty());
+        return false;
+    };
+    FWindow->ChangeOrder();
+}
