@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace vellora {
@@ -189,9 +190,9 @@ bool RunOffUiThread(const std::function<void()> &work, const std::function<bool(
 
 TBackgroundRead::TBackgroundRead(QObject *parent) : QObject(parent), FStopper(new QTimer(this)) {
     // Again on every tick: the call the dropped read waits for may be queued
-    // behind another thread's, which the first stop ended.
+    // behind another thread's.
     FStopper->setInterval(50);
-    connect(FStopper, &QTimer::timeout, this, [] { TSpiHost::Instance().Cancel(); });
+    connect(FStopper, &QTimer::timeout, this, [this] { stopCall(); });
 }
 
 TBackgroundRead::~TBackgroundRead() {
@@ -200,7 +201,7 @@ TBackgroundRead::~TBackgroundRead() {
     FThread->disconnect(this);
     // A hung plug-in would hold the window's closing for its whole time limit.
     while (!FThread->wait(50))
-        TSpiHost::Instance().Cancel();
+        stopCall();
     delete FThread;
 }
 
@@ -220,14 +221,22 @@ void TBackgroundRead::Cancel() {
     if (!FThread || FDropped)
         return;
     FDropped = true;
-    TSpiHost::Instance().Cancel();
+    stopCall();
     FStopper->start();
+}
+
+void TBackgroundRead::stopCall() {
+    // Only this read's call: a thumbnail another thread asks for meanwhile goes on.
+    if (FReader)
+        TSpiHost::Instance().CancelCallOf(FReader->load());
 }
 
 void TBackgroundRead::launch(std::function<void()> work, std::function<void()> done) {
     FDropped = false;
     FDone = std::move(done);
-    FThread = QThread::create([work = std::move(work)] {
+    FReader = std::make_shared<std::atomic<std::thread::id>>();
+    FThread = QThread::create([work = std::move(work), reader = FReader] {
+        reader->store(std::this_thread::get_id());
         try {
             work();
         } catch (...) {

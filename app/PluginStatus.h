@@ -5,7 +5,10 @@
 #pragma once
 
 #include <QGroupBox>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
 
 class QThread;
 class QTimer;
@@ -63,8 +66,10 @@ public:
 private:
     void launch(std::function<void()> work, std::function<void()> done);
     void finished();
+    void stopCall();
 
     QThread *FThread = nullptr;
+    std::shared_ptr<std::atomic<std::thread::id>> FReader;   // the worker, once it runs
     std::function<void()> FDone;
     bool FDropped = false;
     std::function<void()> FNextWork, FNextDone;

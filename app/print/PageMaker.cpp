@@ -16,6 +16,9 @@
 #include <chrono>
 #include <future>
 #include <list>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace vellora {
 
@@ -111,22 +114,47 @@ private:
     qint64 FBytes = 0;
 };
 
-namespace {
-
-// A picture load, counted in `pluginReads` while it may wait for a plug-in,
-// so that a read that hangs can be stopped from the UI thread.
-TLoadedPicture loadCounted(std::atomic<int> &pluginReads, const TImageInfo &info, const QString &documentFileName,
-                           const TNeededPixels &needed)
-{
-    if (!MayReadThroughPlugin(info.FileName()))
+// The threads that read a picture through a plug-in now.
+class TPageMaker::PluginReaders {
+public:
+    TLoadedPicture load(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+    {
+        if (!MayReadThroughPlugin(info.FileName()))
+            return LoadAreaPicture(info, documentFileName, needed);
+        struct Entry {
+            PluginReaders &readers;
+            explicit Entry(PluginReaders &r) : readers(r)
+            {
+                std::lock_guard lock(readers.FLock);
+                readers.FThreads.push_back(std::this_thread::get_id());
+            }
+            ~Entry()
+            {
+                std::lock_guard lock(readers.FLock);
+                auto &t = readers.FThreads;
+                t.erase(std::find(t.begin(), t.end(), std::this_thread::get_id()));
+            }
+        } entry(*this);
         return LoadAreaPicture(info, documentFileName, needed);
-    struct Count {
-        std::atomic<int> &n;
-        explicit Count(std::atomic<int> &counter) : n(counter) { ++n; }
-        ~Count() { --n; }
-    } count(pluginReads);
-    return LoadAreaPicture(info, documentFileName, needed);
-}
+    }
+    bool Any()
+    {
+        std::lock_guard lock(FLock);
+        return !FThreads.empty();
+    }
+    void Cancel()
+    {
+        std::lock_guard lock(FLock);
+        for (const std::thread::id &t : FThreads)
+            TSpiHost::Instance().CancelCallOf(t);
+    }
+
+private:
+    std::mutex FLock;
+    std::vector<std::thread::id> FThreads;
+};
+
+namespace {
 
 // Thrown by the first pass's needed-pixels function once it knows what a
 // cell needs: the picture is decoded afterwards, beside the others.
@@ -145,7 +173,8 @@ struct CellPicture {
 
 } // namespace
 
-TPageMaker::TPageMaker(QObject *parent) : QObject(parent), FPictures(std::make_unique<Pictures>())
+TPageMaker::TPageMaker(QObject *parent)
+    : QObject(parent), FPictures(std::make_unique<Pictures>()), FPluginReaders(std::make_unique<PluginReaders>())
 {
     FThread = std::thread([this] { run(); });
 }
@@ -162,8 +191,7 @@ TPageMaker::~TPageMaker()
     // time limit: its call is stopped (again on every turn, as the call may
     // still be queued behind another thread's).
     while (!FRunEnded.load()) {
-        if (FPluginReads.load() > 0)
-            TSpiHost::Instance().Cancel();
+        FPluginReaders->Cancel();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     FThread.join();
@@ -250,8 +278,8 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
             const bool otherTaken = std::any_of(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
                 return t.snapshot != FSnapshot.get() || t.page != page || t.size != size;
             });
-            if (otherTaken && FPluginReads.load() > 0)
-                TSpiHost::Instance().Cancel();
+            if (otherTaken)
+                FPluginReaders->Cancel();
         }
         for (const auto &job : FQueue) {
             if (job->page == page && job->size() == size)
@@ -390,7 +418,7 @@ void TPageMaker::make(Job &job, Result &result)
         c.info = &info;
         c.cell = cell;
         try {
-            c.picture = loadCounted(FPluginReads, info, documentFileName, [&](QSize full) -> QSize {
+            c.picture = FPluginReaders->load(info, documentFileName, [&](QSize full) -> QSize {
                 c.full = full;
                 c.need = needed ? needed(full) : QSize();
                 c.probed = true;
@@ -436,7 +464,7 @@ void TPageMaker::make(Job &job, Result &result)
             CellPicture &c = *todo[i];
             const QSize need = c.need;
             try {
-                c.picture = loadCounted(FPluginReads, *c.info, documentFileName, [need](QSize) { return need; });
+                c.picture = FPluginReaders->load(*c.info, documentFileName, [need](QSize) { return need; });
                 c.ready = true;
             } catch (...) {
                 // Decoded again by the second pass, which reports the fault.
@@ -468,7 +496,7 @@ void TPageMaker::make(Job &job, Result &result)
             if (c.ready && (!c.probed || (needed ? needed(c.full) : QSize()) == c.need))
                 return c.picture;
         }
-        return loadCounted(FPluginReads, info, documentFileName, needed);
+        return FPluginReaders->load(info, documentFileName, needed);
     });
     job.snapshot->reports.clear();
     job.snapshot->reporting = true;

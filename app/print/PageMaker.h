@@ -98,7 +98,8 @@ private:
     int FUrgentPage = 0;
     QSize FUrgentSize;
     std::unique_ptr<Pictures> FPictures;   // the helper's alone
-    std::atomic<int> FPluginReads{0};      // picture reads that may wait for a plug-in now
+    class PluginReaders;
+    std::unique_ptr<PluginReaders> FPluginReaders;   // picture reads that may wait for a plug-in now
     std::atomic<bool> FRunEnded{false};
     std::thread FThread;
 };
