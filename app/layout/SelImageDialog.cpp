@@ -283,14 +283,15 @@ void TfrmSelImage::SetBackgroundColor(TColor color)
 bool TfrmSelImage::LoadFile(const QString &path)
 {
     QImage picture;
+    const bool shown = isVisible();
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        picture = LoadFlatPicture(path, this);
+        picture = LoadFlatPicture(path, shown ? this : nullptr);
         QApplication::restoreOverrideCursor();
     } catch (const std::exception &e) {
         QApplication::restoreOverrideCursor();
         // Closed while reading: the user no longer waits for that picture.
-        if (isVisible())
+        if (!shown || isVisible())
             ShowError(this, QString::fromUtf8(e.what()));
         return false;
     }
