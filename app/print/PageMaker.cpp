@@ -137,11 +137,6 @@ public:
         } entry(*this);
         return LoadAreaPicture(info, documentFileName, needed);
     }
-    bool Any()
-    {
-        std::lock_guard lock(FLock);
-        return !FThreads.empty();
-    }
     void Cancel()
     {
         std::lock_guard lock(FLock);

@@ -137,6 +137,30 @@ TEST_F(PluginWait, ThePrintPreviewClosesAtOnceOnEscape) {
     expectStoppedNotBlamed();
 }
 
+// Leaving a page whose photo hangs: the next page is made at once.
+TEST_F(PluginWait, ThePrintPreviewsNextPageDoesNotWaitForTheHangingOne) {
+    const QString png = FDir.path() + QStringLiteral("/blue.png");
+    QImage blue(60, 40, QImage::Format_RGB32);
+    blue.fill(QColor(20, 40, 220));
+    ASSERT_TRUE(blue.save(png));
+    FWindow->AddImageFile(png);
+    FWindow->ListView()->WaitForThumbnails();
+    TfrmPrev prev(FWindow.get());
+    prev.SetPaper(&FWindow->Paper());
+    ASSERT_EQ(prev.PageMax(), 1) << "one photo a page";
+    prev.show();
+    QTest::qWait(300);
+    ASSERT_FALSE(prev.PageReady());
+    QElapsedTimer next;
+    next.start();
+    prev.actPageNext->trigger();
+    EXPECT_EQ(prev.Page(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prev.PageReady(); }, 5000));
+    EXPECT_LT(next.elapsed(), 2000);
+    prev.close();
+    expectStoppedNotBlamed();
+}
+
 TEST_F(PluginWait, TheOrderDialogsPictureNeitherFreezesItNorOutlastsCancel) {
     bool placeholder = false;
     const auto clickCancel = [&] {
