@@ -248,7 +248,7 @@ void TfrmImagePrev::load() {
             failure = QString::fromUtf8(e.what());
         }
     };
-    if (mayUsePlugins(*info)) {
+    if (MayReadThroughPlugin(info->FileName())) {
         // A plug-in may take long or hang: the window stays usable meanwhile,
         // and Escape stops the reading.
         FError = tr("読み込み中…\n%1").arg(info->FileName());
@@ -259,7 +259,7 @@ void TfrmImagePrev::load() {
             return;
         }
         FLoading = true;
-        const bool finished = RunOffUiThread(read);
+        const bool finished = RunOffUiThread(read, {}, this);
         FLoading = false;
         if (serial != FLoadSerial)
             return;   // another page was asked for meanwhile
@@ -287,12 +287,6 @@ void TfrmImagePrev::load() {
         lblImageSize->setText(tr("%1×%2 ピクセル").arg(upright.width()).arg(upright.height()));
     FFullSize = TurnedSize(FFullSize, FTurn);
     compose();
-}
-
-bool TfrmImagePrev::mayUsePlugins(const TImageInfo &info) {
-    // Only the built-in decoders are known to come back at once.
-    const TGraphicClass *cls = FindGraphicClass(info.FileName(), false);
-    return !cls || cls == &SPIBitmapClass();
 }
 
 int TfrmImagePrev::FitWidthRate() const {

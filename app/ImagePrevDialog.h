@@ -85,8 +85,6 @@ private:
     void zoomTo(int rate, QPoint anchor);
     QPoint viewCentre() const;
     void fitWindowToPhoto();
-    // Whether reading the entry may go through an image plug-in.
-    static bool mayUsePlugins(const TImageInfo &info);
 
     TImageListView &FList;
     QString FDocumentFileName;

@@ -2,12 +2,14 @@
 
 #include "app/FormSettings.h"
 #include "app/MainForm.h"
+#include "app/PluginStatus.h"
 #include "imagelist/ImageListView.h"
 #include "model/ImageInfo.h"
 #include "model/ImageInfos.h"
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoTurn.h"
+#include "plugins/SPIBmp.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -31,6 +33,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -241,17 +244,31 @@ void TOrderPreview::SetPicture(const QImage &picture) {
     update();
 }
 
+void TOrderPreview::SetText(const QString &text) {
+    FText = text;
+    update();
+}
+
 void TOrderPreview::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    if (FPicture.isNull())
-        return;
-    QSize size = FPicture.deviceIndependentSize().toSize();
-    if (size.width() > width() || size.height() > height())
-        size.scale(this->size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(target, FPicture);
+    if (!FPicture.isNull()) {
+        QSize size = FPicture.deviceIndependentSize().toSize();
+        if (size.width() > width() || size.height() > height())
+            size.scale(this->size(), Qt::KeepAspectRatio);
+        const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(target, FPicture);
+    }
+    if (!FText.isEmpty()) {
+        // Over the stand-in picture, on its own backdrop so that it reads.
+        const QRect room = rect().adjusted(4, 4, -4, -4);
+        QRect box = p.fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, FText).adjusted(-4, -2, 4, 2);
+        box.moveCenter(rect().center());
+        p.fillRect(box, palette().window());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, FText);
+    }
 }
 
 // --- the dialog -----------------------------------------------------------------------------
@@ -374,6 +391,7 @@ TfrmOrder::TfrmOrder(TfrmMain *owner) : QDialog(owner), FOwner(owner) {
     buttonBox->addSpacing(12);
     imgPrev = new TOrderPreview(pnlButtons);
     imgPrev->setObjectName(QStringLiteral("imgPrev"));
+    FPictureRead = new TBackgroundRead(this);
     imgPrev->setMinimumSize(160, 160);
     imgPrev->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     buttonBox->addWidget(imgPrev, 1);
@@ -448,6 +466,14 @@ void TfrmOrder::accept() {
         addAll(false);
     QDialog::accept();
 }
+
+void TfrmOrder::done(int result) {
+    // Closing never waits for a plug-in that hangs.
+    FPictureRead->Cancel();
+    QDialog::done(result);
+}
+
+bool TfrmOrder::PictureLoading() const { return FPictureRead->Busy(); }
 
 bool TfrmOrder::eventFilter(QObject *watched, QEvent *event) {
     // Ctrl+Backspace in the new order takes the selection back, as Ctrl+Right does.
@@ -557,31 +583,58 @@ void TfrmOrder::updateActions() {
 }
 
 void TfrmOrder::showPreview(TImageInfo *info) {
-    QImage picture;
-    if (info) {
-        const qreal ratio = devicePixelRatioF();
-        const QSize box = imgPrev->size().expandedTo(imgPrev->minimumSize()) * ratio;
-        const QString document = FOwner ? FOwner->Paper().DocumentFileName() : QString();
-        try {
-            // Only as many pixels as the box shows: a large photo decodes at
-            // a DCT reduction.
-            TLoadedPicture loaded =
-                LoadAreaPicture(*info, document, [box](QSize full) { return full.scaled(box, Qt::KeepAspectRatio); });
-            picture = ExifRotate() ? TurnImage(loaded.image, UprightTurn(loaded.orientation)) : loaded.image;
-        } catch (const std::exception &) {
-            picture = QImage();   // a damaged record or a vanished document: the thumbnail instead
-        }
-        if (picture.isNull() && FOwner)
-            if (TImageListItem *item = FOwner->FindInfoItem(info)) {
-                FOwner->ListView()->GetThumbnail(item, picture);
-                if (ExifRotate())
-                    picture = TurnImage(picture, UprightTurn(static_cast<int>(Ord(info->Orientation()))));
-            }
-        if (!picture.isNull() && (picture.width() > box.width() || picture.height() > box.height()))
-            picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        picture.setDevicePixelRatio(ratio);
+    FPictureRead->Cancel();
+    imgPrev->SetText(QString());
+    if (!info) {
+        imgPrev->SetPicture(QImage());
+        return;
     }
+    const QSize box = imgPrev->size().expandedTo(imgPrev->minimumSize()) * devicePixelRatioF();
+    const QString document = FOwner ? FOwner->Paper().DocumentFileName() : QString();
+    // Only as many pixels as the box shows: a large photo decodes at a DCT
+    // reduction.
+    auto load = [info, document, box](TLoadedPicture &loaded) {
+        try {
+            loaded = LoadAreaPicture(*info, document, [box](QSize full) { return full.scaled(box, Qt::KeepAspectRatio); });
+        } catch (const std::exception &) {
+            loaded = {};   // a damaged record or a vanished document: the thumbnail instead
+        }
+    };
+    if (!MayReadThroughPlugin(info->FileName())) {
+        TLoadedPicture loaded;
+        load(loaded);
+        showLoaded(info, loaded, box);
+        return;
+    }
+    // A plug-in may take long or hang: the thumbnail stands in meanwhile and
+    // the dialog stays usable.
+    imgPrev->SetPicture(previewPicture(info, nullptr, box));
+    imgPrev->SetText(tr("読み込み中…"));
+    auto loaded = std::make_shared<TLoadedPicture>();
+    FPictureRead->Start([load, loaded] { load(*loaded); },
+                        [this, info, loaded, box] { showLoaded(info, *loaded, box); });
+}
+
+void TfrmOrder::showLoaded(TImageInfo *info, const TLoadedPicture &loaded, QSize box) {
+    const QImage picture = previewPicture(info, &loaded, box);
     imgPrev->SetPicture(picture);
+    imgPrev->SetText(picture.isNull() ? tr("画像を読み込めません") : QString());
+}
+
+QImage TfrmOrder::previewPicture(TImageInfo *info, const TLoadedPicture *loaded, QSize box) const {
+    QImage picture;
+    if (loaded)
+        picture = ExifRotate() ? TurnImage(loaded->image, UprightTurn(loaded->orientation)) : loaded->image;
+    if (picture.isNull() && FOwner)
+        if (TImageListItem *item = FOwner->FindInfoItem(info)) {
+            FOwner->ListView()->GetThumbnail(item, picture);
+            if (ExifRotate())
+                picture = TurnImage(picture, UprightTurn(static_cast<int>(Ord(info->Orientation()))));
+        }
+    if (!picture.isNull() && (picture.width() > box.width() || picture.height() > box.height()))
+        picture = picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(devicePixelRatioF());
+    return picture;
 }
 
 } // namespace vellora

@@ -17,10 +17,12 @@ class QTreeView;
 
 namespace vellora {
 
+class TBackgroundRead;
 class TfrmMain;
 class TImageInfo;
 class TImageInfos;
 class TOrderListModel;
+struct TLoadedPicture;
 
 // A picture centred in its box, reduced (never enlarged) to fit with its
 // proportions kept.
@@ -30,12 +32,16 @@ public:
     explicit TOrderPreview(QWidget *parent = nullptr);
     const QImage &Picture() const noexcept { return FPicture; }
     void SetPicture(const QImage &picture);
+    // A line over the picture (or in its place), such as a reading notice.
+    const QString &Text() const noexcept { return FText; }
+    void SetText(const QString &text);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage FPicture;
+    QString FText;
 };
 
 class TfrmOrder : public QDialog {
@@ -65,6 +71,9 @@ public:
     std::function<quint32(quint32 bound)> Random;
 
     void accept() override;
+    void done(int result) override;
+    // A plug-in reads the picture of the chosen entry now.
+    bool PictureLoading() const;
 
     QTreeView *lvSource;
     QTreeView *lvDest;
@@ -91,6 +100,10 @@ private:
     // at row (-1: the end).
     void moveRecords(TOrderListModel &from, const QList<int> &rows, TOrderListModel &to, int row);
     void showPreview(TImageInfo *info);
+    // The picture as the box shows it, from what was loaded (the list's
+    // thumbnail when nothing was).
+    QImage previewPicture(TImageInfo *info, const TLoadedPicture *loaded, QSize box) const;
+    void showLoaded(TImageInfo *info, const TLoadedPicture &loaded, QSize box);
     void updateActions();
     void afterSourceChange();
 
@@ -99,6 +112,7 @@ private:
     int FSortSource = -1;
     TOrderListModel *FSourceModel;
     TOrderListModel *FDestModel;
+    TBackgroundRead *FPictureRead;
 };
 
 } // namespace vellora

@@ -20,6 +20,8 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
+#include <utility>
 
 namespace vellora {
 
@@ -143,7 +145,8 @@ public:
 
 } // namespace
 
-bool RunOffUiThread(const std::function<void()> &work, const std::function<bool()> &cancel) {
+bool RunOffUiThread(const std::function<void()> &work, const std::function<bool()> &cancel, const QWidget *owner) {
+    const QPointer<const QWidget> window(owner);
     auto done = std::make_shared<std::atomic<bool>>(false);
     QEventLoop loop;
     QThread *thread = QThread::create([work, done] {
@@ -162,7 +165,9 @@ bool RunOffUiThread(const std::function<void()> &work, const std::function<bool(
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!stopped && (escape.pressed || (cancel && cancel())))
+        // A window closed meanwhile no longer wants the picture.
+        const bool closed = owner && (!window || !window->isVisible());
+        if (!stopped && (escape.pressed || closed || (cancel && cancel())))
             stopped = true;
         // Again on every tick: the call this work waits for may be queued
         // behind another thread's, which the first stop ended.
@@ -179,6 +184,80 @@ bool RunOffUiThread(const std::function<void()> &work, const std::function<bool(
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(&escape);
     return !stopped;
+}
+
+// --- reading in the background ---------------------------------------------------------------
+
+TBackgroundRead::TBackgroundRead(QObject *parent) : QObject(parent), FStopper(new QTimer(this)) {
+    // Again on every tick: the call the dropped read waits for may be queued
+    // behind another thread's.
+    FStopper->setInterval(50);
+    connect(FStopper, &QTimer::timeout, this, [this] { stopCall(); });
+}
+
+TBackgroundRead::~TBackgroundRead() {
+    if (!FThread)
+        return;
+    FThread->disconnect(this);
+    // A hung plug-in would hold the window's closing for its whole time limit.
+    while (!FThread->wait(50))
+        stopCall();
+    delete FThread;
+}
+
+void TBackgroundRead::Start(std::function<void()> work, std::function<void()> done) {
+    if (!FThread) {
+        launch(std::move(work), std::move(done));
+        return;
+    }
+    Cancel();
+    FNextWork = std::move(work);
+    FNextDone = std::move(done);
+}
+
+void TBackgroundRead::Cancel() {
+    FNextWork = nullptr;
+    FNextDone = nullptr;
+    if (!FThread || FDropped)
+        return;
+    FDropped = true;
+    stopCall();
+    FStopper->start();
+}
+
+void TBackgroundRead::stopCall() {
+    // Only this read's call: a thumbnail another thread asks for meanwhile goes on.
+    if (FReader)
+        TSpiHost::Instance().CancelCallOf(FReader->load());
+}
+
+void TBackgroundRead::launch(std::function<void()> work, std::function<void()> done) {
+    FDropped = false;
+    FDone = std::move(done);
+    FReader = std::make_shared<std::atomic<std::thread::id>>();
+    FThread = QThread::create([work = std::move(work), reader = FReader] {
+        reader->store(std::this_thread::get_id());
+        try {
+            work();
+        } catch (...) {
+            // The work reports through what it captured; nothing may leave the thread.
+        }
+    });
+    connect(FThread, &QThread::finished, this, &TBackgroundRead::finished, Qt::QueuedConnection);
+    FThread->start();
+}
+
+void TBackgroundRead::finished() {
+    FStopper->stop();
+    FThread->wait();
+    delete FThread;
+    FThread = nullptr;
+    std::function<void()> done = FDropped ? nullptr : std::move(FDone);
+    FDone = nullptr;
+    if (FNextWork)
+        launch(std::exchange(FNextWork, nullptr), std::exchange(FNextDone, nullptr));
+    if (done)
+        done();
 }
 
 } // namespace vellora

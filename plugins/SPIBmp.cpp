@@ -1,5 +1,7 @@
 #include "plugins/SPIBmp.h"
 
+#include "graphics/GraphicClassList.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -400,6 +402,12 @@ const TGraphicClass &SPIBitmapClass()
     static const TGraphicClass cls{QStringLiteral("Susie Plugin image"), QByteArray("bmp"),
                                    []() -> std::unique_ptr<TGraphic> { return std::make_unique<TSPIBitmap>(); }};
     return cls;
+}
+
+bool MayReadThroughPlugin(const QString &fileName)
+{
+    const TGraphicClass *cls = FindGraphicClass(fileName, false);
+    return !cls || cls == &SPIBitmapClass();
 }
 
 QImage DibToImage(const TDibImage &dib)

@@ -182,6 +182,10 @@ private:
 
 const TGraphicClass &SPIBitmapClass();
 
+// Whether reading the file may call a plug-in: only the built-in decoders
+// are known to come back at once.
+bool MayReadThroughPlugin(const QString &fileName);
+
 // A BMP file image as LoadDIB reads it, as a QImage.
 QImage DibToImage(const TDibImage &dib);
 

@@ -354,6 +354,13 @@ void TSpiHost::Cancel()
         FCancelRequested.store(true);
 }
 
+void TSpiHost::CancelCallOf(std::thread::id caller)
+{
+    std::lock_guard lock(FCallLock);
+    if (FCallRunning.load() && FCallThread == caller)
+        FCancelRequested.store(true);
+}
+
 Received TSpiHost::receiveCancellable(const QString &plugin, Message &message)
 {
     // Waits in short slices for the helper's next message, so that Cancel
@@ -479,7 +486,11 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
     if (FSocket < 0)
         start();
     // Cancel may stop the call from now on, until it is over.
-    FCallRunning.store(true);
+    {
+        std::lock_guard lock(FCallLock);
+        FCallThread = std::this_thread::get_id();
+        FCallRunning.store(true);
+    }
     struct Running {
         std::atomic<bool> &running;
         ~Running() { running.store(false); }

@@ -20,6 +20,7 @@
 #include <set>
 #include <span>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace spiproto {
@@ -154,6 +155,10 @@ public:
     // helper is killed (the next call starts a new one) and the call fails
     // with ESpiHostError; the plug-in is not blamed. Calls made after it run.
     void Cancel();
+    // Cancel, but only while the running call is one the given thread made:
+    // calls of other threads go on. Made again until that thread's call has
+    // ended, it stops the call even when it waited behind others.
+    void CancelCallOf(std::thread::id caller);
     // The call of this thread failed through Cancel.
     bool Cancelled() const noexcept { return FCancelled.load(); }
 
@@ -202,6 +207,8 @@ private:
     bool FMissingLogged = false;
     TProblemEvent FOnProblem;
     std::vector<TPluginProblem> FProblems;
+    std::mutex FCallLock;          // guards FCallThread
+    std::thread::id FCallThread;   // who made the running call
     std::atomic<bool> FCallRunning{false};
     std::atomic<bool> FCancelRequested{false};
     std::atomic<bool> FCancelled{false};

@@ -84,7 +84,7 @@ QString PictureFilter()
     return entries.join(QStringLiteral(";;"));
 }
 
-QImage LoadFlatPicture(const QString &path)
+QImage LoadFlatPicture(const QString &path, const QWidget *owner)
 {
     const QString shown = QFileInfo(path).fileName();
     QImageReader probe(path);
@@ -104,9 +104,8 @@ QImage LoadFlatPicture(const QString &path)
         }
     };
     // A plug-in may take long or hang: the window stays usable, Escape stops it.
-    const TGraphicClass *cls = FindGraphicClass(path, false);
-    if (!cls || cls == &SPIBitmapClass()) {
-        if (!RunOffUiThread(read))
+    if (MayReadThroughPlugin(path)) {
+        if (!RunOffUiThread(read, {}, owner))
             failure = QStringLiteral("the call was cancelled");
     } else {
         read();
@@ -285,13 +284,16 @@ void TfrmSelImage::SetBackgroundColor(TColor color)
 bool TfrmSelImage::LoadFile(const QString &path)
 {
     QImage picture;
+    const bool shown = isVisible();
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        picture = LoadFlatPicture(path);
+        picture = LoadFlatPicture(path, shown ? this : nullptr);
         QApplication::restoreOverrideCursor();
     } catch (const std::exception &e) {
         QApplication::restoreOverrideCursor();
-        ShowError(this, QString::fromUtf8(e.what()));
+        // Closed while reading: the user no longer waits for that picture.
+        if (!shown || isVisible())
+            ShowError(this, QString::fromUtf8(e.what()));
         return false;
     }
     SetBitmap(picture);

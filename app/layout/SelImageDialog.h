@@ -28,8 +28,9 @@ QPoint PickedPixel(int x, int y, int rate, QSize pictureSize);
 QString PictureFilter();
 
 // Reads a picture file and flattens it on white; throws Error with a message
-// naming the file when it cannot be read or is too large.
-QImage LoadFlatPicture(const QString &path);
+// naming the file when it cannot be read or is too large. A plug-in read
+// stops when the owner window closes.
+QImage LoadFlatPicture(const QString &path, const QWidget *owner = nullptr);
 
 class TfrmSelImage : public QDialog {
     Q_OBJECT

@@ -4,6 +4,8 @@
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoPlacement.h"
+#include "plugins/SPIBmp.h"
+#include "plugins/SpiHost.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,8 +13,12 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <list>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace vellora {
 
@@ -108,6 +114,41 @@ private:
     qint64 FBytes = 0;
 };
 
+// The threads that read a picture through a plug-in now.
+class TPageMaker::PluginReaders {
+public:
+    TLoadedPicture load(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+    {
+        if (!MayReadThroughPlugin(info.FileName()))
+            return LoadAreaPicture(info, documentFileName, needed);
+        struct Entry {
+            PluginReaders &readers;
+            explicit Entry(PluginReaders &r) : readers(r)
+            {
+                std::lock_guard lock(readers.FLock);
+                readers.FThreads.push_back(std::this_thread::get_id());
+            }
+            ~Entry()
+            {
+                std::lock_guard lock(readers.FLock);
+                auto &t = readers.FThreads;
+                t.erase(std::find(t.begin(), t.end(), std::this_thread::get_id()));
+            }
+        } entry(*this);
+        return LoadAreaPicture(info, documentFileName, needed);
+    }
+    void Cancel()
+    {
+        std::lock_guard lock(FLock);
+        for (const std::thread::id &t : FThreads)
+            TSpiHost::Instance().CancelCallOf(t);
+    }
+
+private:
+    std::mutex FLock;
+    std::vector<std::thread::id> FThreads;
+};
+
 namespace {
 
 // Thrown by the first pass's needed-pixels function once it knows what a
@@ -127,7 +168,8 @@ struct CellPicture {
 
 } // namespace
 
-TPageMaker::TPageMaker(QObject *parent) : QObject(parent), FPictures(std::make_unique<Pictures>())
+TPageMaker::TPageMaker(QObject *parent)
+    : QObject(parent), FPictures(std::make_unique<Pictures>()), FPluginReaders(std::make_unique<PluginReaders>())
 {
     FThread = std::thread([this] { run(); });
 }
@@ -140,6 +182,13 @@ TPageMaker::~TPageMaker()
         FQueue.clear();
     }
     FWake.notify_all();
+    // A plug-in that hangs would hold the window's closing for its whole
+    // time limit: its call is stopped (again on every turn, as the call may
+    // still be queued behind another thread's).
+    while (!FRunEnded.load()) {
+        FPluginReaders->Cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     FThread.join();
 }
 
@@ -216,10 +265,16 @@ void TPageMaker::Request(int page, const TPageGeometry &g, bool urgent)
                                         [&](const auto &job) { return job->page != page || job->size() != size; }),
                          FQueue.end());
             // A page being made that is not this one is given up as soon as
-            // the helper notices.
+            // the helper notices; a plug-in read it waits for is stopped, so
+            // that the helper is free for this page at once.
             ++FUrgentCount;
             FUrgentPage = page;
             FUrgentSize = size;
+            const bool otherTaken = std::any_of(FTaken.begin(), FTaken.end(), [&](const Taken &t) {
+                return t.snapshot != FSnapshot.get() || t.page != page || t.size != size;
+            });
+            if (otherTaken)
+                FPluginReaders->Cancel();
         }
         for (const auto &job : FQueue) {
             if (job->page == page && job->size() == size)
@@ -292,6 +347,10 @@ void TPageMaker::makeHere(int page, const TPageGeometry &g)
 
 void TPageMaker::run()
 {
+    struct Ended {
+        std::atomic<bool> &flag;
+        ~Ended() { flag = true; }
+    } ended{FRunEnded};
     for (;;) {
         std::unique_ptr<Job> job;
         {
@@ -354,7 +413,7 @@ void TPageMaker::make(Job &job, Result &result)
         c.info = &info;
         c.cell = cell;
         try {
-            c.picture = LoadAreaPicture(info, documentFileName, [&](QSize full) -> QSize {
+            c.picture = FPluginReaders->load(info, documentFileName, [&](QSize full) -> QSize {
                 c.full = full;
                 c.need = needed ? needed(full) : QSize();
                 c.probed = true;
@@ -400,7 +459,7 @@ void TPageMaker::make(Job &job, Result &result)
             CellPicture &c = *todo[i];
             const QSize need = c.need;
             try {
-                c.picture = LoadAreaPicture(*c.info, documentFileName, [need](QSize) { return need; });
+                c.picture = FPluginReaders->load(*c.info, documentFileName, [need](QSize) { return need; });
                 c.ready = true;
             } catch (...) {
                 // Decoded again by the second pass, which reports the fault.
@@ -432,7 +491,7 @@ void TPageMaker::make(Job &job, Result &result)
             if (c.ready && (!c.probed || (needed ? needed(c.full) : QSize()) == c.need))
                 return c.picture;
         }
-        return LoadAreaPicture(info, documentFileName, needed);
+        return FPluginReaders->load(info, documentFileName, needed);
     });
     job.snapshot->reports.clear();
     job.snapshot->reporting = true;

@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -97,6 +98,9 @@ private:
     int FUrgentPage = 0;
     QSize FUrgentSize;
     std::unique_ptr<Pictures> FPictures;   // the helper's alone
+    class PluginReaders;
+    std::unique_ptr<PluginReaders> FPluginReaders;   // picture reads that may wait for a plug-in now
+    std::atomic<bool> FRunEnded{false};
     std::thread FThread;
 };
 

@@ -8,8 +8,13 @@
 #include "testsupport/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace vellora {
 namespace {
@@ -236,6 +241,47 @@ TEST_F(PluginsTest, FaultyPluginsAreNamedAndTheNextOneDecodes)
             EXPECT_EQ(log.Count(faulty), 1);
         }
     }
+    test::UseTestHost();
+}
+
+// A stop aimed at one thread's call leaves other threads' calls alone.
+TEST_F(PluginsTest, ACancelAimedAtAThreadStopsOnlyThatThreadsCall)
+{
+    test::UseTestHost(20000);
+    const QString folder = PluginFolder(QStringLiteral("aimed-cancel"), {QStringLiteral("hang")});
+    const QString picture = writeFile(folder + QStringLiteral("/picture.pam"), smallPam());
+    TSPIs spis;
+    spis.Search(folder + QStringLiteral("/*.spi"));
+    ASSERT_EQ(spis.Count(), 1);
+    std::atomic<bool> done{false};
+    std::atomic<std::thread::id> reader;
+    std::thread worker([&] {
+        reader = std::this_thread::get_id();
+        try {
+            TSPIGraphic graphic;
+            graphic.LoadFromFile(picture);
+        } catch (...) {
+            // Stopped: the picture is unreadable, nothing more.
+        }
+        done = true;
+    });
+    TSpiHost &host = TSpiHost::Instance();
+    const auto keepCancelling = [&](std::thread::id caller, int ms) {
+        for (int waited = 0; waited < ms && !done; waited += 20) {
+            host.CancelCallOf(caller);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    keepCancelling(std::this_thread::get_id(), 500);
+    EXPECT_FALSE(done.load()) << "another thread's call was stopped";
+    QElapsedTimer stopping;
+    stopping.start();
+    keepCancelling(reader.load(), 5000);
+    EXPECT_TRUE(done.load());
+    EXPECT_LT(stopping.elapsed(), 1000);
+    worker.join();
+    EXPECT_FALSE(host.IsDisabled(spis.Plugin(0)->FileName()));
     test::UseTestHost();
 }
 
