@@ -58,6 +58,13 @@ public:
     bool convertsCmyk() const noexcept override { return FCmyk; }
     void convertRow(const std::uint8_t *in, std::uint8_t *out, int width, bool inverted) const noexcept override;
 
+    // Whether RGB pixels go through the program's own matrix-shaper path
+    // (source profiles of three curves and a matrix) instead of LittleCMS's
+    // general one; its results differ from LittleCMS's by at most
+    // kFastPathTolerance levels, or it is not used.
+    bool UsesMatrixShaperPath() const noexcept;
+    static constexpr int kFastPathTolerance = 1;
+
     // Converts the image in place; any format (non-32-bit ones become
     // Format_RGB32 or Format_ARGB32 first). Not for CMYK conversions.
     void Apply(QImage &image) const;
