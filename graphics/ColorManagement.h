@@ -44,6 +44,11 @@ private:
     bool FOld;
 };
 
+// Whether the matrix-shaper path may take eight pixels at a time with AVX2
+// where the processor has it (the default); off, every processor runs the
+// same scalar kernel. For tests and measurements of both kernels.
+void SetWideColorKernel(bool allowed) noexcept;
+
 enum class TRenderIntent : std::uint8_t { riPerceptual, riRelativeColorimetric };
 
 // One conversion of 8-bit pixels, made by the functions below. Converts rows

@@ -338,30 +338,37 @@ TEST(ColorManagement, TheMatrixShaperPathGivesLittleCmsResultsWithinOneLevel)
         cmsHTRANSFORM reference = cmsCreateTransform(source, kType, srgb, kType, INTENT_PERCEPTUAL,
                                                      cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
         ASSERT_TRUE(reference);
-        std::vector<std::uint8_t> expected(grid.size()), ours = grid;
+        std::vector<std::uint8_t> expected(grid.size());
         cmsDoTransform(reference, grid.data(), expected.data(), static_cast<cmsUInt32Number>(n));
         cmsDeleteTransform(reference);
         cmsCloseProfile(srgb);
         cmsCloseProfile(source);
-        color.transform->convertRow(ours.data(), ours.data(), n, false);
-
-        int largest = 0, differing = 0;
-        for (std::size_t i = 0; i < grid.size(); i += 4) {
-            QRgb want = 0, got = 0;
-            std::memcpy(&want, &expected[i], 4);
-            std::memcpy(&got, &ours[i], 4);
-            const int d = std::max({std::abs(qRed(want) - qRed(got)), std::abs(qGreen(want) - qGreen(got)),
-                                    std::abs(qBlue(want) - qBlue(got))});
-            largest = std::max(largest, d);
-            differing += d > 0;
-            EXPECT_EQ(qAlpha(got), 255);
+        // Both kernels (the AVX2 one runs only where the processor has it).
+        for (const bool wide : {true, false}) {
+            SCOPED_TRACE(wide ? "wide kernel" : "scalar kernel");
+            SetWideColorKernel(wide);
+            std::vector<std::uint8_t> ours = grid;
+            // An odd width: the wide kernel's last few pixels too.
+            color.transform->convertRow(ours.data(), ours.data(), n, false);
+            int largest = 0, differing = 0;
+            for (std::size_t i = 0; i < grid.size(); i += 4) {
+                QRgb want = 0, got = 0;
+                std::memcpy(&want, &expected[i], 4);
+                std::memcpy(&got, &ours[i], 4);
+                const int d = std::max({std::abs(qRed(want) - qRed(got)), std::abs(qGreen(want) - qGreen(got)),
+                                        std::abs(qBlue(want) - qBlue(got))});
+                largest = std::max(largest, d);
+                differing += d > 0;
+                EXPECT_EQ(qAlpha(got), 255);
+            }
+            EXPECT_LE(largest, TColorTransform::kFastPathTolerance);
+            if (!c.ownPath) {
+                EXPECT_EQ(largest, 0) << "LittleCMS's own path must give its own pixels";
+            }
+            std::printf("%-22s %s own path %d  largest difference %d  colours differing %.2f %%\n", c.name,
+                        wide ? "wide  " : "scalar", color.transform->UsesMatrixShaperPath(), largest, 100.0 * differing / n);
         }
-        EXPECT_LE(largest, TColorTransform::kFastPathTolerance);
-        if (!c.ownPath) {
-            EXPECT_EQ(largest, 0) << "LittleCMS's own path must give its own pixels";
-        }
-        std::printf("%-22s own path %d  largest difference %d  colours differing %.2f %%\n", c.name,
-                    color.transform->UsesMatrixShaperPath(), largest, 100.0 * differing / n);
+        SetWideColorKernel(true);
     }
 }
 
