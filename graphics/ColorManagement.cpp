@@ -206,6 +206,12 @@ std::unique_ptr<MatrixShaper> MatrixShaper::make(cmsHPROFILE source, cmsHPROFILE
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
             m[r][c] = toInverse[r][0] * from[0][c] + toInverse[r][1] * from[1][c] + toInverse[r][2] * from[2][c];
+    // Real working spaces stay well inside this; wild numbers from a damaged
+    // profile are left to LittleCMS rather than to the fixed-point tables.
+    for (const auto &row : m)
+        for (const double v : row)
+            if (!std::isfinite(v) || std::abs(v) > 16)
+                return nullptr;
 
     // sRGB's three curves are one; a target with different ones is not ours to take.
     const auto *red = static_cast<const cmsToneCurve *>(cmsReadTag(target, cmsSigRedTRCTag));
@@ -229,6 +235,8 @@ std::unique_ptr<MatrixShaper> MatrixShaper::make(cmsHPROFILE source, cmsHPROFILE
             return nullptr;
         for (int v = 0; v < 256; ++v) {
             const double linear = cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(v / 255.0));
+            if (!std::isfinite(linear) || std::abs(linear) > 16)
+                return nullptr;
             shaper->FLinear[c][v] = static_cast<float>(linear);
             for (int out = 0; out < 3; ++out) {
                 const double share = std::clamp(m[out][c] * linear * kTop * (1 << kFraction), -double(1 << 28), double(1 << 28));
