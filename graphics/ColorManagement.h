@@ -54,7 +54,7 @@ enum class TRenderIntent : std::uint8_t { riPerceptual, riRelativeColorimetric }
 // One conversion of 8-bit pixels, made by the functions below. Converts rows
 // of QImage::Format_RGB32 / ARGB32 pixels in place (alpha left alone) or,
 // for a CMYK source, C, M, Y, K rows into them.
-class TColorTransform : public jpeg::RowConverter {
+class TColorTransform final : public jpeg::RowConverter {
 public:
     ~TColorTransform();
     TColorTransform(const TColorTransform &) = delete;
