@@ -44,12 +44,17 @@ private:
     bool FOld;
 };
 
+// Whether the matrix-shaper path may take eight pixels at a time with AVX2
+// where the processor has it (the default); off, every processor runs the
+// same scalar kernel. For tests and measurements of both kernels.
+void SetWideColorKernel(bool allowed) noexcept;
+
 enum class TRenderIntent : std::uint8_t { riPerceptual, riRelativeColorimetric };
 
 // One conversion of 8-bit pixels, made by the functions below. Converts rows
 // of QImage::Format_RGB32 / ARGB32 pixels in place (alpha left alone) or,
 // for a CMYK source, C, M, Y, K rows into them.
-class TColorTransform : public jpeg::RowConverter {
+class TColorTransform final : public jpeg::RowConverter {
 public:
     ~TColorTransform();
     TColorTransform(const TColorTransform &) = delete;
@@ -57,6 +62,13 @@ public:
 
     bool convertsCmyk() const noexcept override { return FCmyk; }
     void convertRow(const std::uint8_t *in, std::uint8_t *out, int width, bool inverted) const noexcept override;
+
+    // Whether RGB pixels go through the program's own matrix-shaper path
+    // (source profiles of three curves and a matrix) instead of LittleCMS's
+    // general one; its results differ from LittleCMS's by at most
+    // kFastPathTolerance levels, or it is not used.
+    bool UsesMatrixShaperPath() const noexcept;
+    static constexpr int kFastPathTolerance = 1;
 
     // Converts the image in place; any format (non-32-bit ones become
     // Format_RGB32 or Format_ARGB32 first). Not for CMYK conversions.

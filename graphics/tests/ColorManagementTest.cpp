@@ -15,9 +15,15 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QProcess>
+#include <QSysInfo>
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 using namespace vellora;
 
@@ -248,4 +254,157 @@ TEST(ColorManagement, TheSRgbProfileWeWriteIsAVersion2RgbDisplayProfile)
     const QColorSpace space = QColorSpace::fromIccProfile(icc);
     ASSERT_TRUE(space.isValid());
     EXPECT_EQ(space.primaries(), QColorSpace::Primaries::SRgb);
+}
+
+namespace {
+
+QByteArray savedProfile(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    EXPECT_TRUE(cmsSaveProfileToMem(profile, nullptr, &size));
+    QByteArray bytes(static_cast<qsizetype>(size), '\0');
+    EXPECT_TRUE(cmsSaveProfileToMem(profile, bytes.data(), &size));
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// An RGB profile of D65 white, the given primaries and tone curve.
+QByteArray rgbProfile(const cmsCIExyYTRIPLE &primaries, cmsToneCurve *curve)
+{
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    cmsToneCurve *curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    return savedProfile(profile);
+}
+
+// Display P3: P3 primaries, D65, sRGB's curve (as phones embed it).
+QByteArray displayP3()
+{
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+    return rgbProfile({{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}},
+                      cmsBuildParametricToneCurve(nullptr, 4, srgbCurve));
+}
+
+// Adobe RGB's primaries with a curve whose black is lifted: black-point
+// compensation then moves every dark colour, which a plain matrix cannot do.
+QByteArray liftedBlack()
+{
+    const cmsFloat64Number curve[7] = {2.2, 0.9, 0.0, 0.0, 0.0, 0.05, 0.05};   // (0.9 x)^2.2 + 0.05
+    return rgbProfile({{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}},
+                      cmsBuildParametricToneCurve(nullptr, 5, curve));
+}
+
+} // namespace
+
+// Our own matrix-shaper path against LittleCMS's transform made here the
+// way the program makes it, over every fourth level of each channel (275,000
+// colours, far more than the path is checked on when made).
+TEST(ColorManagement, TheMatrixShaperPathGivesLittleCmsResultsWithinOneLevel)
+{
+    struct Case {
+        const char *name;
+        QByteArray profile;
+        bool ownPath;   // expected to take the program's own path
+    };
+    const Case cases[] = {
+        {"Adobe RGB", test::readFile(kColord + QStringLiteral("AdobeRGB1998.icc")), true},
+        {"ProPhoto", test::readFile(kColord + QStringLiteral("ProPhotoRGB.icc")), true},
+        {"Wide Gamut", test::readFile(kColord + QStringLiteral("WideGamutRGB.icc")), true},
+        {"Swapped red and green", test::readFile(kColord + QStringLiteral("SwappedRedAndGreen.icc")), true},
+        {"Rec. 709", test::readFile(kColord + QStringLiteral("Rec709.icc")), true},
+        {"Display P3", displayP3(), true},
+        {"lifted black", liftedBlack(), false},
+    };
+    constexpr cmsUInt32Number kType = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
+    std::vector<std::uint8_t> grid;
+    for (int r = 0; r <= 256; r += 4)
+        for (int g = 0; g <= 256; g += 4)
+            for (int b = 0; b <= 256; b += 4) {
+                const QRgb pixel = qRgb(std::min(r, 255), std::min(g, 255), std::min(b, 255));
+                const auto *bytes = reinterpret_cast<const std::uint8_t *>(&pixel);
+                grid.insert(grid.end(), bytes, bytes + 4);
+            }
+    const int n = static_cast<int>(grid.size() / 4);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.profile.isEmpty());
+        const TSourceColor color = SourceColorOfProfile(c.profile, 3);
+        ASSERT_TRUE(color.transform) << color.problem.toStdString();
+        EXPECT_EQ(color.transform->UsesMatrixShaperPath(), c.ownPath);
+
+        cmsHPROFILE source = cmsOpenProfileFromMem(c.profile.constData(), static_cast<cmsUInt32Number>(c.profile.size()));
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsHTRANSFORM reference = cmsCreateTransform(source, kType, srgb, kType, INTENT_PERCEPTUAL,
+                                                     cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
+        ASSERT_TRUE(reference);
+        std::vector<std::uint8_t> expected(grid.size());
+        cmsDoTransform(reference, grid.data(), expected.data(), static_cast<cmsUInt32Number>(n));
+        cmsDeleteTransform(reference);
+        cmsCloseProfile(srgb);
+        cmsCloseProfile(source);
+        // Both kernels (the AVX2 one runs only where the processor has it).
+        for (const bool wide : {true, false}) {
+            SCOPED_TRACE(wide ? "wide kernel" : "scalar kernel");
+            SetWideColorKernel(wide);
+            std::vector<std::uint8_t> ours = grid;
+            // An odd width: the wide kernel's last few pixels too.
+            color.transform->convertRow(ours.data(), ours.data(), n, false);
+            int largest = 0, differing = 0;
+            for (std::size_t i = 0; i < grid.size(); i += 4) {
+                QRgb want = 0, got = 0;
+                std::memcpy(&want, &expected[i], 4);
+                std::memcpy(&got, &ours[i], 4);
+                const int d = std::max({std::abs(qRed(want) - qRed(got)), std::abs(qGreen(want) - qGreen(got)),
+                                        std::abs(qBlue(want) - qBlue(got))});
+                largest = std::max(largest, d);
+                differing += d > 0;
+                EXPECT_EQ(qAlpha(got), 255);
+            }
+            EXPECT_LE(largest, TColorTransform::kFastPathTolerance);
+            if (!c.ownPath) {
+                EXPECT_EQ(largest, 0) << "LittleCMS's own path must give its own pixels";
+            }
+            std::printf("%-22s %s own path %d  largest difference %d  colours differing %.2f %%\n", c.name,
+                        wide ? "wide  " : "scalar", color.transform->UsesMatrixShaperPath(), largest, 100.0 * differing / n);
+        }
+        SetWideColorKernel(true);
+    }
+}
+
+TEST(ColorManagement, ACmykJpegWithAProfileIsConvertedByIt)
+{
+    const QString profile = QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+    ASSERT_TRUE(QFile::exists(profile)) << "needs libgs-common";
+    const QString cmyk = dir() + QStringLiteral("/cmyk.jpg");
+    const QString reference = dir() + QStringLiteral("/cmyk-reference.jpg");
+    if (!QFile::exists(reference)) {
+        // jpgicc writes Adobe's inverted YCCK with the profile embedded; the
+        // reference is its own conversion back (perceptual, black-point
+        // compensation, as the program converts).
+        run(QStringLiteral("jpgicc"), {QStringLiteral("-q98"), QStringLiteral("-o") + profile, QStringLiteral("-e"),
+                                       originalJpeg(), cmyk});
+        run(QStringLiteral("jpgicc"), {QStringLiteral("-q100"), QStringLiteral("-b"), cmyk, reference});
+    }
+    const QByteArray bytes = test::readFile(cmyk);
+    const jpeg::ColorInfo info = jpeg::ReadColorInfo(bytes);
+    ASSERT_EQ(info.components, 4);
+    ASSERT_FALSE(info.iccProfile.isEmpty());
+
+    const QImage expected = rawPixels(test::readFile(reference));
+    QImage converted, naive;
+    {
+        TColorManageScope on(true);
+        QString problem;
+        converted = TJpegImage::decodeJpeg(bytes, TJPEGScale::jsFullSize, nullptr, &problem);
+        EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+    }
+    {
+        TColorManageScope off(false);
+        naive = decode(cmyk);
+    }
+    EXPECT_LT(rmse(converted, expected), 0.006);
+    EXPECT_GT(rmse(naive, expected), 3 * rmse(converted, expected)) << "the profile must matter to test anything";
+    std::printf("CMYK: converted %.4f, naive %.4f RMSE from LittleCMS's tool\n", rmse(converted, expected),
+                rmse(naive, expected));
 }
