@@ -284,7 +284,7 @@ QString TfrmMain::FindHelpFile() const {
         }
     // The guide, in the window's language first. Installed, share/ lies
     // beside bin/; an uninstalled build has it beside app/.
-    const bool japanese = WindowLanguage() == QLatin1String("ja");
+    const bool japanese = app::WindowLanguage() == QLatin1String("ja");
     const QStringList languages = japanese ? QStringList{QStringLiteral("ja"), QStringLiteral("en")}
                                            : QStringList{QStringLiteral("en"), QStringLiteral("ja")};
     for (const QString &language : languages) {
