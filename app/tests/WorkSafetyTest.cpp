@@ -19,6 +19,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -434,6 +435,13 @@ TEST_F(WorkSafetyTest, DamagedNewerAndUnwritableRecoveryFilesAreToldNotFatal) {
     write(folder + QStringLiteral("/1-1-0.vlpf"), QByteArray("$VELLORADOC_") + QByteArray(40, '\xff'));
     write(folder + QStringLiteral("/2-2-0.vlpf"), QByteArray("$VELLORADOC_"));
     write(folder + QStringLiteral("/2-2-0.json"), R"({"version": 99, "document": "", "saveType": 1})");
+    // Newest first is the order they are offered in; written within the same
+    // clock tick they would tie, so give them distinct times.
+    for (const auto &[name, age] : {std::pair{"/1-1-0.vlpf", 120}, std::pair{"/2-2-0.vlpf", 60}}) {
+        QFile f(folder + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
+    }
     TfrmMain w;
     hook(w);
     w.EnableRecovery(folder, 3600 * 1000);
