@@ -1,6 +1,7 @@
 #include "pdf/JpegCheck.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace vellora::pdf {
 
@@ -34,8 +35,9 @@ JpegEmbedCheck CheckJpegForEmbedding(const QByteArray &jpeg) noexcept
         if (inScan) {
             // Entropy-coded data: only stuffed bytes, fill bytes and restart
             // markers in their order may appear before the next marker.
-            while (at < size && static_cast<std::uint8_t>(jpeg[at]) != 0xFF)
-                ++at;
+            // Most of a file is scan data: find the next 0xFF with memchr.
+            const void *mark = std::memchr(jpeg.constData() + at, 0xFF, static_cast<std::size_t>(size - at));
+            at = mark ? static_cast<const char *>(mark) - jpeg.constData() : size;
             if (at + 1 >= size)
                 return refused(check, "the file is cut short");
             const auto next = static_cast<std::uint8_t>(jpeg[at + 1]);
