@@ -16,6 +16,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QTextItem>
 
 #include <charconv>
@@ -200,7 +201,12 @@ public:
                                                  : font.pointSizeF() * painter()->device()->logicalDpiY() / 72.0;
         pdf::TPDFContent *content = FPage->Canvas();
         pdf::TCanvasFont canvasFont;
-        canvasFont.SetCustomName(font.family());
+        // Qt draws characters its face lacks (Japanese in a Latin face) from
+        // another face; the PDF then takes the Japanese standard type.
+        if (covers(font, text))
+            canvasFont.SetCustomName(font.family());
+        else
+            canvasFont.SetName(pdf::TPDFFontType::pfoMS_PGothic);
         canvasFont.SetBold(font.weight() >= QFont::DemiBold);
         canvasFont.SetItalic(font.italic());
         canvasFont.SetSize(size);
@@ -237,6 +243,18 @@ public:
     }
 
 private:
+    bool covers(const QFont &font, const QString &text)
+    {
+        auto raw = FRawFonts.find(font.key());
+        if (raw == FRawFonts.end())
+            raw = FRawFonts.insert(font.key(), QRawFont::fromFont(font));
+        for (const QChar c : text) {
+            if (!c.isSpace() && !c.isSurrogate() && !raw->supportsCharacter(c))
+                return false;
+        }
+        return true;
+    }
+
     // Opens a group for one call; false when nothing of it can show (an
     // empty clip) or the painter's state cannot be written.
     bool open()
@@ -321,6 +339,7 @@ private:
     pdf::TPDFPage *FPage = nullptr;
     QByteArray FOps;
     bool FUnsupported = false;
+    QHash<QString, QRawFont> FRawFonts;   // by QFont::key()
 };
 
 TVectorCanvas::TVectorCanvas(pdf::TQvPDF &pdf, const TPageGeometry &g)

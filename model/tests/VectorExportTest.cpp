@@ -260,6 +260,7 @@ TEST_F(VectorExport, CaptionsAreTextThatCanBeFound)
 {
     add(photo(FDir, QStringLiteral("Harbour_Morning.jpg"), 240, 160, 1));
     add(photo(FDir, QStringLiteral("Garden_Gate.jpg"), 160, 240, 1));
+    add(photo(FDir, QStringLiteral("港の朝.jpg"), 240, 160, 1));
     TCaptionSpec spec;
     spec.source = TTextSourceType::tstFileName;
     spec.height = 8;
@@ -270,6 +271,7 @@ TEST_F(VectorExport, CaptionsAreTextThatCanBeFound)
     const QString found = QString(text.out).remove(QLatin1Char(' '));
     EXPECT_TRUE(found.contains(QStringLiteral("Harbour_Morning"))) << text.out.toStdString();
     EXPECT_TRUE(found.contains(QStringLiteral("Garden_Gate"))) << text.out.toStdString();
+    EXPECT_TRUE(found.contains(QStringLiteral("港の朝"))) << text.out.toStdString();
     expectLikeRaster(QStringLiteral("captions"), 0.07);
 }
 
