@@ -210,6 +210,13 @@ TEST_F(VectorExport, PagesLookLikeTheBitmapPagesForEveryPlacementRule)
              p.Background().Fill().SetColor(0x000000FF);
              p.Background().Fill().SetEndColor(0x00FF0000);
          }},
+        // A translucent fill cannot be a PDF 1.3 path: that page is a bitmap.
+        {"translucent-fill",
+         [](TPhotoPaper &p) {
+             p.Background().Fill().SetStyle(TFillStyle::fisSolid);
+             p.Background().Fill().SetColor(0x000080FF);
+             p.Background().Fill().SetClearLevel(50);
+         }},
     };
     // Landscape and portrait photos, upright by Exif including the mirrored
     // orientations, one of them as two copies.
