@@ -57,6 +57,7 @@ const OptionSpec kOptions[] = {
     {"spacing", true, false},
     {"fit", true, false},
     {"dpi", true, false},
+    {"pdf-mode", true, false},
     {"printer-option", true, false},
     {"exif-rotate", true, false},
     {"color-manage", true, false},
@@ -249,6 +250,8 @@ QString helpText()
         "\n"
         "Print options: --document FILE, --pages A-B, --checked-only, --start-area N,\n"
         "  --start-number N, --copies N, --collate, --banding, --dpi N (exported pages),\n"
+        "  --pdf-mode raster|vector (pages as images, the default; or photos embedded as\n"
+        "  they are, with real text),\n"
         "  --printer-option NAME=CHOICE (the printer's own options, see --list-printers --json;\n"
         "  duplex, colour mode and resolution also by their IPP names, e.g. sides=two-sided-long-edge,\n"
         "  print-color-mode=monochrome, printer-resolution=1200dpi)\n"

@@ -358,7 +358,7 @@ int run(const ParsedArgs &args)
     } else if (has(args, "output")) {
         usage(QStringLiteral("--output belongs to --export"));
     }
-    for (const char *exportOnly : {"start-number", "dpi"}) {
+    for (const char *exportOnly : {"start-number", "dpi", "pdf-mode"}) {
         if (printing && has(args, exportOnly))
             usage(QStringLiteral("--%1 belongs to --export").arg(QLatin1String(exportOnly)));
     }
@@ -409,6 +409,13 @@ int run(const ParsedArgs &args)
     TPrintRunSettings settings;
     if (has(args, "dpi"))
         settings.exportDpi = intOption(args, "dpi", 10, 1200);
+    if (has(args, "pdf-mode")) {
+        const QString mode = option(args, "pdf-mode").toLower();
+        if (mode == QLatin1String("vector"))
+            settings.pdfMode = TPdfMode::pmVector;
+        else if (mode != QLatin1String("raster"))
+            usage(QStringLiteral("--pdf-mode needs raster or vector, not \"%1\"").arg(option(args, "pdf-mode")));
+    }
 
     addImages(args.paths, infos, list);
     if (list.Count() == 0)

@@ -27,6 +27,7 @@ const QString kPathKey = QStringLiteral("Export_Path");
 const QString kTypeKey = QStringLiteral("Export_Type");
 const QString kNameKey = QStringLiteral("Export_FileName");
 const QString kNumKey = QStringLiteral("Export_Num");
+const QString kPdfModeKey = QStringLiteral("Export_PdfMode");
 
 QString extensionOf(TPrintDest type) { return type == TPrintDest::pdPDF ? QStringLiteral("pdf") : QStringLiteral("jpg"); }
 
@@ -86,6 +87,17 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     rdoPdf->setObjectName(QStringLiteral("rdoPdf"));
     typeCol->addWidget(rdoJpeg);
     typeCol->addWidget(rdoPdf);
+    // Only a PDF has a choice of how its pages are made.
+    rdgPdfMode = new QGroupBox(tr("PDFの作成方法"), rdgExportType);
+    rdgPdfMode->setObjectName(QStringLiteral("rdgPdfMode"));
+    auto *modeCol = new QVBoxLayout(rdgPdfMode);
+    rdoPdfRaster = new QRadioButton(tr("ページを画像にする"), rdgPdfMode);
+    rdoPdfRaster->setObjectName(QStringLiteral("rdoPdfRaster"));
+    rdoPdfVector = new QRadioButton(tr("写真をそのまま埋め込む"), rdgPdfMode);
+    rdoPdfVector->setObjectName(QStringLiteral("rdoPdfVector"));
+    modeCol->addWidget(rdoPdfRaster);
+    modeCol->addWidget(rdoPdfVector);
+    typeCol->addWidget(rdgPdfMode);
     typeCol->addStretch();
     middle->addWidget(rdgExportType);
 
@@ -156,6 +168,8 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
     edtStartNumber->setValue(FIni.ReadInt(kRestore, kNumKey, 1));
     rdoAllPage->setChecked(true);
     edtStartNumber->setEnabled(ExportType() == TPrintDest::pdJpeg);
+    (FIni.ReadInt(kRestore, kPdfModeKey, 0) == 1 ? rdoPdfVector : rdoPdfRaster)->setChecked(true);
+    rdgPdfMode->setEnabled(ExportType() == TPrintDest::pdPDF);
 
     connect(rdoJpeg, &QRadioButton::toggled, this, [this](bool on) { if (on) typeChanged(); });
     connect(rdoPdf, &QRadioButton::toggled, this, [this](bool on) { if (on) typeChanged(); });
@@ -181,6 +195,7 @@ TfrmExport::TfrmExport(TExtIniFile &ini, QWidget *parent) : QDialog(parent), FIn
 
 bool TfrmExport::AllPage() const { return rdoAllPage->isChecked(); }
 TPrintDest TfrmExport::ExportType() const { return rdoPdf->isChecked() ? TPrintDest::pdPDF : TPrintDest::pdJpeg; }
+TPdfMode TfrmExport::PdfMode() const { return rdoPdfVector->isChecked() ? TPdfMode::pmVector : TPdfMode::pmRaster; }
 QString TfrmExport::FileName() const { return ExportFileName(edtExportDest->text(), edtFileName->text()); }
 int TfrmExport::StartNumber() const { return edtStartNumber->value(); }
 int TfrmExport::StartPage() const { return edtStartPage->value(); }
@@ -195,6 +210,7 @@ void TfrmExport::SetOutputInfo(int dpi, int quality) {
 void TfrmExport::typeChanged() {
     edtFileName->setText(ExportChangeExtension(edtFileName->text(), ExportType()));
     edtStartNumber->setEnabled(ExportType() == TPrintDest::pdJpeg);
+    rdgPdfMode->setEnabled(ExportType() == TPrintDest::pdPDF);
     updateInfo();
 }
 
@@ -255,6 +271,7 @@ void TfrmExport::execute() {
     FIni.WriteInt(kRestore, kTypeKey, ExportType() == TPrintDest::pdPDF ? 1 : 0);
     FIni.WriteStr(kRestore, kNameKey, edtFileName->text());
     FIni.WriteInt(kRestore, kNumKey, StartNumber());
+    FIni.WriteInt(kRestore, kPdfModeKey, PdfMode() == TPdfMode::pmVector ? 1 : 0);
     accept();
 }
 

@@ -4,6 +4,7 @@
 // "実行(&R)" once the choice passed its checks. UI thread only.
 #pragma once
 
+#include "model/PrintRun.h"
 #include "model/Types.h"
 
 #include <QDialog>
@@ -35,6 +36,8 @@ public:
 
     bool AllPage() const;
     TPrintDest ExportType() const;
+    // How a PDF draws its pages ("PDFの作成方法").
+    TPdfMode PdfMode() const;
     QString FileName() const;
     int StartNumber() const;
     int StartPage() const;
@@ -54,6 +57,9 @@ public:
     QGroupBox *rdgExportType;
     QRadioButton *rdoJpeg;
     QRadioButton *rdoPdf;
+    QGroupBox *rdgPdfMode;
+    QRadioButton *rdoPdfRaster;
+    QRadioButton *rdoPdfVector;
     QGroupBox *grpPage;
     QRadioButton *rdoAllPage;
     QRadioButton *rdoSelectPage;

@@ -171,6 +171,8 @@ void TfrmMain::ExportPaper() {
     const QString fileName = dialog.FileName();
     const int startNumber = dialog.StartNumber();
     const TPrintDest dest = dialog.ExportType();
+    TPrintRunSettings runSettings;
+    runSettings.pdfMode = dialog.PdfMode();
     takeRange(dialog);
     if (!ok || !confirmLowResolution(options))
         return;
@@ -181,7 +183,7 @@ void TfrmMain::ExportPaper() {
     try {
         canceled = runWithProgress(
             tr("エクスポートしています"), true,
-            [&] { produced = RunExport(*FPaper, dest, &options, fileName, startNumber); },
+            [&] { produced = RunExport(*FPaper, dest, &options, fileName, startNumber, runSettings); },
             [&problems](const TPhotoDrawReport &report, int page) { problems.Add(report, page); });
     } catch (const std::bad_alloc &) {
         throw;

@@ -47,6 +47,7 @@ layout=(--paper A4 --grid 2x2 --margins 0 --spacing 0 --fit paper --dpi 300)
 cores=$(nproc)
 echo "48 photos, 2 x 2 per A4 page at 300 dpi (12 pages), $cores cores:"
 printf '  %-34s' "vellora --export pdf";  measureInto pdfWall pdfCpu "$vellora" --export pdf --output "$out/album" "${layout[@]}" "$corpus"
+printf '  %-34s' "vellora --export pdf --pdf-mode vector"; measureInto vectorWall vectorCpu "$vellora" --export pdf --pdf-mode vector --output "$out/vector" "${layout[@]}" "$corpus"
 printf '  %-34s' "vellora --export jpeg"; measureInto jpegWall jpegCpu "$vellora" --export jpeg --output "$out/page" "${layout[@]}" "$corpus"
 # One montage call per page: montage holds every input at full size in its
 # pixel cache (about 96 MB per photo), so 48 photos in one call overrun the
@@ -70,6 +71,11 @@ printf '  %-34s' "libjpeg-turbo floor (1 thread)"; measure "$tool" floor "$corpu
 echo "against the floor on $cores cores (goal: at most 1.5):"
 printf '  %-34s %s wall  %s cpu\n' "vellora --export pdf" "$(ratio "$pdfWall" "$floorWall")" "$(ratio "$pdfCpu" "$floorCpu")"
 printf '  %-34s %s wall  %s cpu\n' "vellora --export jpeg" "$(ratio "$jpegWall" "$floorWall")" "$(ratio "$jpegCpu" "$floorCpu")"
+echo "vector PDF against the raster PDF of the same run (goals: at most 0.25 of the time, 1.05 of the photos' bytes):"
+printf '  %-34s %s wall  %s cpu\n' "time" "$(ratio "$vectorWall" "$pdfWall")" "$(ratio "$vectorCpu" "$pdfCpu")"
+photoBytes=$(cat "$corpus"/*.jpg | wc -c)
+printf '  %-34s %s of %s bytes of photos (raster PDF: %s)\n' "size" \
+    "$(ratio "$(stat -c %s "$out/vector.pdf")" "$photoBytes")" "$photoBytes" "$(ratio "$(stat -c %s "$out/album.pdf")" "$photoBytes")"
 
 # Longer runs: the corpus over and over (the photos are decoded each time
 # they are placed). Time per photo stays put and memory flat when nothing

@@ -243,8 +243,18 @@ TLoadedPicture decodePicture(const QByteArray &data, const TGraphicClass *graphi
 
 } // namespace
 
-TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+QString AreaPictureKey(const TImageInfo &info, const QString &documentFileName)
 {
+    if (info.LogMode() == TImageLogging::iloStream) {
+        const QString &source = info.SourceFile().isEmpty() ? documentFileName : info.SourceFile();
+        return QFileInfo(source).absoluteFilePath() + QStringLiteral("#") + QString::number(info.Position());
+    }
+    return QFileInfo(info.FileName()).absoluteFilePath();
+}
+
+TPictureBytes ReadAreaPictureBytes(const TImageInfo &info, const QString &documentFileName)
+{
+    TPictureBytes out;
     if (info.LogMode() == TImageLogging::iloStream) {
         // An entry merged in from another document keeps its record there
         // until the list is saved.
@@ -256,34 +266,48 @@ TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFi
         const std::uint8_t kind = stream.ReadU8();
         if (length < 5)
             throw FormatError(source, at, QStringLiteral("image record length %1 is below 5").arg(length));
-        const QByteArray data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
+        out.data = stream.ReadBytes(static_cast<std::int64_t>(length) - 5);
+        out.key = AreaPictureKey(info, documentFileName);
         // Kind 1 is PNG; kind 0 is in the format of the file's extension.
         // When no class is registered for it, the data itself decides (the
         // file it came from may be long gone).
-        const TGraphicClass *graphicClass = &PngImageClass();
+        out.graphicClass = &PngImageClass();
         if (kind != 1) {
-            graphicClass = FindGraphicClass(info.FileName(), false);
-            if (!graphicClass)
-                graphicClass = DetectGraphicClass(data.left(4096));
+            out.graphicClass = FindGraphicClass(info.FileName(), false);
+            if (!out.graphicClass)
+                out.graphicClass = DetectGraphicClass(out.data.left(4096));
         }
-        return decodePicture(data, graphicClass, needed);
+        return out;
     }
     // The general picture loader: the file's extension, else its content.
     // A document may link any name: a FIFO would block the reader for good
     // and a device such as /dev/zero would be read until memory runs out.
     const QFileInfo fileInfo(info.FileName());
-    if (fileInfo.exists() && !fileInfo.isFile())
-        return TLoadedPicture{{}, {}, 1, QStringLiteral("not a regular file")};
+    if (fileInfo.exists() && !fileInfo.isFile()) {
+        out.problem = QStringLiteral("not a regular file");
+        return out;
+    }
     QFile file(info.FileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return TLoadedPicture{{}, {}, 1, file.errorString()};
-    const QByteArray data = file.readAll();
-    const TGraphicClass *graphicClass = PictureClassForExtension(ExtractFileExt(info.FileName()).toLower());
-    if (!graphicClass)
-        graphicClass = FindGraphicClass(info.FileName(), false);
-    if (!graphicClass)
-        graphicClass = DetectGraphicClass(data.left(4096));
-    return decodePicture(data, graphicClass, needed);
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.problem = file.errorString();
+        return out;
+    }
+    out.data = file.readAll();
+    out.key = AreaPictureKey(info, documentFileName);
+    out.graphicClass = PictureClassForExtension(ExtractFileExt(info.FileName()).toLower());
+    if (!out.graphicClass)
+        out.graphicClass = FindGraphicClass(info.FileName(), false);
+    if (!out.graphicClass)
+        out.graphicClass = DetectGraphicClass(out.data.left(4096));
+    return out;
+}
+
+TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName, const TNeededPixels &needed)
+{
+    TPictureBytes bytes = ReadAreaPictureBytes(info, documentFileName);
+    if (!bytes.problem.isEmpty())
+        return TLoadedPicture{{}, {}, 1, bytes.problem};
+    return decodePicture(bytes.data, bytes.graphicClass, needed);
 }
 
 TPlacementInput TPhotoArea::placementInput(const TImageInfo &item, const TFloatRect &cellRect, double resolution) const
@@ -374,6 +398,36 @@ void TPhotoArea::Draw(QPainter &canvas, double resolution, bool preview, TImageI
                 const TPhotoPlacement p = ComputePlacement(probe);
                 return turned(QSize(std::max(1, p.photoWidth), std::max(1, p.photoHeight)));
             };
+        }
+        // A canvas that writes PDF places a JPEG's own bytes: nothing is
+        // decoded, and the same rectangle, turn and cut as below apply.
+        if (auto *pass = dynamic_cast<TPhotoPassThrough *>(canvas.device())) {
+            if (const std::optional<TPhotoPassThrough::Source> source =
+                    pass->PassThroughSource(*item, paper ? paper->DocumentFileName() : QString())) {
+                learnSize(source->size);
+                if (upright)
+                    orientation = source->orientation;
+                turnsFor();
+                const QSize full = turned(source->size);
+                in.pictureWidth = full.width();
+                in.pictureHeight = full.height();
+                const TPhotoPlacement place = ComputePlacement(in);
+                const TPixelRect &r = place.output;
+                if (r.Width() > 0 && r.Height() > 0) {
+                    const QRect target(r.Left + place.offsetX, r.Top + place.offsetY, place.photoWidth,
+                                       place.photoHeight);
+                    pass->PlacePassThrough(canvas, *source, r.toQRect(),
+                                           place.photoWidth > 0 && place.photoHeight > 0
+                                               ? std::optional<QTransform>(TurnedTargetTransform(source->size, target, turn))
+                                               : std::nullopt);
+                }
+                const TPhotoDrawReport report{item, Index(), QString(), true, EffectiveResolution(in, place), QString()};
+                if (paper && paper->OnPhotoDrawn())
+                    paper->OnPhotoDrawn()(report);
+                FBackground.Frame().Draw(canvas, resolution, cellRect, preview);
+                FAreas.Draw(canvas, resolution, preview, cellRect.TopLeft());
+                return;
+            }
         }
         TLoadedPicture picture = paper && paper->PictureLoader()
                                      ? paper->PictureLoader()(*item, Index(), needed)

@@ -12,7 +12,9 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <QTransform>
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -20,6 +22,7 @@ namespace vellora {
 
 class TPhotoAreas;
 class TImageInfo;
+struct TGraphicClass;
 struct TPhotoPlacement;
 struct TPlacementInput;
 
@@ -51,6 +54,37 @@ using TNeededPixels = std::function<QSize(QSize fullSize)>;
 // is decoded at the smallest DCT reduction that still has the needed pixels.
 TLoadedPicture LoadAreaPicture(const TImageInfo &info, const QString &documentFileName,
                                const TNeededPixels &needed = {});
+
+// The bytes of a print-list entry's picture as stored, the class that reads
+// them and a key that names the source (the same file gives the same key);
+// `problem` says why a linked file cannot be read. Throws like LoadAreaPicture.
+struct TPictureBytes {
+    QByteArray data;
+    const TGraphicClass *graphicClass = nullptr;
+    QString key;
+    QString problem;
+};
+TPictureBytes ReadAreaPictureBytes(const TImageInfo &info, const QString &documentFileName);
+// The key of ReadAreaPictureBytes without reading anything.
+QString AreaPictureKey(const TImageInfo &info, const QString &documentFileName);
+
+// A canvas that places a photo's file as it is (a PDF page) instead of its
+// decoded pixels. The cell asks it first; without a source it decodes.
+class TPhotoPassThrough {
+public:
+    struct Source {
+        QSize size;            // the stored pixels
+        int orientation = 1;   // Exif, 1 to 8
+        int handle = -1;       // the canvas's own name for the source
+    };
+    virtual ~TPhotoPassThrough() = default;
+    // The entry's picture when its bytes can be placed as they are.
+    virtual std::optional<Source> PassThroughSource(const TImageInfo &info, const QString &documentFileName) = 0;
+    // Fills `cell` (canvas pixels) white and, when given, draws the source
+    // mapped by `sourceToCanvas` (stored pixels to canvas pixels), cut to `cell`.
+    virtual void PlacePassThrough(QPainter &canvas, const Source &source, const QRect &cell,
+                                  const std::optional<QTransform> &sourceToCanvas) = 0;
+};
 
 class TPhotoArea {
 public:

@@ -10,6 +10,7 @@
 #include "model/PaperPrinter.h"
 #include "model/PhotoPaper.h"
 #include "model/PicturePrefetcher.h"
+#include "model/VectorPage.h"
 #include "pdf/QvPDF.h"
 #include "print/DevicePrint.h"
 #include "settings/Errors.h"
@@ -114,8 +115,13 @@ private:
 
 class PdfFile : public PageTarget {
 public:
-    PdfFile(const TPhotoPaper &paper, const TPageGeometry &g, QString path) : FPath(std::move(path))
+    PdfFile(const TPhotoPaper &paper, const TPageGeometry &g, QString path, bool vector = false)
+        : FPath(std::move(path))
     {
+        // Vector pages carry real text: its faces go into the file where
+        // their licence allows.
+        if (vector)
+            FPdf.SetBuryFonts(true);
         FPdf.SetCreator(QString::fromUtf8(version::kProductName));
         FPdf.SetCreator(FPdf.Creator() + QLatin1Char(' ') + QString::fromUtf8(version::kProductVersion));
         FPdf.SetDefaultPageWidth(MMToPoint(paper.PaperWidth()));
@@ -131,11 +137,10 @@ public:
     // The document is begun with its first produced page and each further
     // page only when it is produced, so a cancel or an empty page range
     // leaves no blank page behind.
-    void add(const QByteArray &jpeg) override
-    {
-        pdf::TPDFPage *page = FPdf.Printing() ? FPdf.NewPage() : FPdf.BeginDoc(FPath);
-        page->Canvas()->DrawJPEGImage(FRect, jpeg, true, 0);
-    }
+    void add(const QByteArray &jpeg) override { addTo(beginPage(), jpeg); }
+    pdf::TPDFPage *beginPage() { return FPdf.Printing() ? FPdf.NewPage() : FPdf.BeginDoc(FPath); }
+    void addTo(pdf::TPDFPage *page, const QByteArray &jpeg) { page->Canvas()->DrawJPEGImage(FRect, jpeg, true, 0); }
+    pdf::TQvPDF &document() noexcept { return FPdf; }
     void finish() override
     {
         if (FPdf.Printing())
@@ -370,6 +375,43 @@ void exportPages(RunState &run, PageTarget &target, const TPageGeometry &g, bool
     target.finish();
 }
 
+// Pages as PDF graphics; a page that uses what such a page cannot express
+// is drawn again as a bitmap page, so every page looks as on paper.
+void exportVectorPages(RunState &run, PdfFile &target, const TPageGeometry &g)
+{
+    try {
+        TVectorCanvas canvas(target.document(), g);
+        pageLoop(run, [&](int page) {
+            pdf::TPDFPage *pdfPage = target.beginPage();
+            canvas.BeginPage(pdfPage);
+            {
+                QPainter painter(&canvas);
+                DrawPrintPage(run.paper, page, painter, g);
+            }
+            const bool bitmap = canvas.Unsupported();
+            canvas.EndPage();
+            if (bitmap) {
+                // The photos were reported with the first drawing.
+                const TPhotoDrawnEvent reports = run.paper.OnPhotoDrawn();
+                run.paper.SetOnPhotoDrawn({});
+                QImage image;
+                try {
+                    image = RenderPrintPage(run.paper, page, g);
+                } catch (...) {
+                    run.paper.SetOnPhotoDrawn(reports);
+                    throw;
+                }
+                run.paper.SetOnPhotoDrawn(reports);
+                target.addTo(pdfPage, encodePage(image, g.dpiY, false));
+            }
+        });
+    } catch (...) {
+        target.abandon();
+        throw;
+    }
+    target.finish();
+}
+
 } // namespace
 
 std::int32_t EffectiveStartArea(const TPhotoPaper &paper, const TPrintOptions &options)
@@ -509,7 +551,9 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     binding.AdjustPrinter();
 
     const TPrintOptions &opts = options ? *options : paper.PrintOptions();
-    PicturePrefetcher prefetch(paper, settings.decodeThreads);
+    // Vector pages decode only the photos that cannot be placed as they are.
+    const bool vectorPdf = dest == TPrintDest::pdPDF && settings.pdfMode == TPdfMode::pmVector;
+    PicturePrefetcher prefetch(paper, vectorPdf ? 1 : settings.decodeThreads);
     RunState run{paper, opts, prefetch};
     if (!opts.AllPage) {
         run.firstPage = opts.StartPage;
@@ -540,8 +584,11 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     }
     case TPrintDest::pdPDF: {
         const TPageGeometry g = ExportPageGeometry(paper, settings.exportDpi);
-        PdfFile pdf(paper, g, filePath + QStringLiteral(".pdf"));
-        exportPages(run, pdf, g, settings.pipelined);
+        PdfFile pdf(paper, g, filePath + QStringLiteral(".pdf"), vectorPdf);
+        if (vectorPdf)
+            exportVectorPages(run, pdf, g);
+        else
+            exportPages(run, pdf, g, settings.pipelined);
         break;
     }
     }

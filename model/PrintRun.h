@@ -22,8 +22,14 @@ class TPhotoPaper;
 // The resolution of exported pages when there is no printer to take it from.
 inline constexpr int kExportDefaultDpi = 300;
 
+// How a PDF export draws its pages: each page as one bitmap (as a print
+// preview shows it), or as PDF graphics with the photos' own JPEG bytes and
+// real text.
+enum class TPdfMode : std::uint8_t { pmRaster, pmVector };
+
 // Choices of a run that the dialogs do not offer.
 struct TPrintRunSettings {
+    TPdfMode pdfMode = TPdfMode::pmRaster;
     // Resolution of exported page images; 0 takes the printer's (vertical)
     // resolution, or kExportDefaultDpi without a printer.
     int exportDpi = 0;

@@ -841,6 +841,11 @@ QString TPDFContent::TextWrap(const QString &S, double Width)
 
 // --- the stream
 
+void TPDFContent::AppendOperators(const QByteArray &lines)
+{
+    FSink.write(lines);
+}
+
 void TPDFContent::SaveToTempFile(const QString &path)
 {
     writeTempFile(path, FStream);

@@ -177,6 +177,9 @@ public:
     QString TextWrap(const QString &S, double Width);
 
     // --- the stream
+    // Operator lines made elsewhere (a page drawn by a painter); they must
+    // leave the graphics state as they found it (balanced q/Q).
+    void AppendOperators(const QByteArray &lines);
     const QByteArray &Bytes() const noexcept { return FStream; }   // empty once saved to its file
     void SaveToTempFile(const QString &path);   // moves the bytes out of memory
     void WriteBody(Sink &out) override;

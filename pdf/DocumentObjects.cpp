@@ -1,5 +1,7 @@
 #include "pdf/DocumentObjects.h"
 
+#include <algorithm>
+
 #include "pdf/PdfFont.h"
 #include "pdf/PdfText.h"
 #include "pdf/QvPDF.h"
@@ -42,8 +44,13 @@ QString TPDFAddress::Text() const
 
 void TPDFResource::AddImage(TPDFXImage *AImage)
 {
+    if (std::find(FImages.begin(), FImages.end(), AImage) != FImages.end())
+        return;
     FImages.push_back(AImage);
-    AImage->SetName(QStringLiteral("/Im%1").arg(FImages.size()));
+    // An image shared by several pages comes named by its owner, in a
+    // namespace of its own, so that it keeps one name on every page.
+    if (AImage->Name().isEmpty() || AImage->Name().startsWith(QStringLiteral("/Im")))
+        AImage->SetName(QStringLiteral("/Im%1").arg(FImages.size()));
     FProcSet.include(TPDFProcSet::ppsImageC);
 }
 

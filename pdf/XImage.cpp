@@ -242,6 +242,21 @@ void TPDFXImage::WriteJPEG(const QByteArray &Jpeg, const JpegInfo &info)
     FLength = FStream.size();
 }
 
+void TPDFXImage::SetIccProfile(TPDFIccProfile *profile)
+{
+    FIccProfile = profile;
+    SetColorSpace(profile ? TPDFColorSpace::pcsICCBased : TPDFColorSpace::pcsDeviceRGB);
+}
+
+void TPDFXImage::SetInvertedDecode(int components)
+{
+    FInverted = true;
+    FDecode.clear();
+    for (int i = 0; i < components; ++i)
+        FDecode += i == 0 ? QStringLiteral("1 0") : QStringLiteral(" 1 0");
+    FDecode = QLatin1Char('[') + FDecode + QLatin1Char(']');
+}
+
 void TPDFXImage::SaveToTempFile(const QString &path)
 {
     if (!FTempFile.isEmpty())
@@ -268,6 +283,8 @@ void TPDFXImage::WriteBody(Sink &out)
     WriteLine(out, "/BitsPerComponent " + formatInt(FBitsPerComponent));
     WriteLine(out, "/Length " + formatInt(FLength));
     WriteLine(out, QStringLiteral("/Filter ") + FFilters.Text());
+    if (FInverted)
+        WriteLine(out, QStringLiteral("/Decode ") + FDecode);
     if (FIntent != TPDFIntent::pinNone)
         WriteLine(out, std::string("/Intent ") + IntentName(FIntent));
     if (FImageMask)

@@ -91,6 +91,11 @@ public:
     // document's RgbProfileObject(), which the paths below pick for RGB
     // images).
     TPDFIccProfile *IccProfile() const noexcept { return FIccProfile; }
+    // Gives the image a colour space of its own (a photo's embedded profile).
+    void SetIccProfile(TPDFIccProfile *profile);
+    // Reverses every component: CMYK JPEGs written by Adobe software store
+    // their inks inverted.
+    void SetInvertedDecode(int components);
     // The bitmap path: RGB samples on white through the document's default filters.
     void WriteImage(const QImage &Image);
     // The JPEG path: the bytes are kept unchanged behind /DCTDecode.
@@ -115,6 +120,7 @@ private:
     bool FImageMask = false;
     TPDFIntent FIntent = TPDFIntent::pinNone;
     bool FInterpolate = false;
+    bool FInverted = false;   // /Decode written (it is the default otherwise)
     std::int64_t FLength = 0;
     int FMask = -1;
     QString FName;

@@ -97,9 +97,13 @@ QString pdfInfo(const QString &pdf, const QString &key)
 
 TEST(ExportCommand, PdfOfAFolderOnAQuickLayout)
 {
-    const QString out = freshDir(QStringLiteral("export-pdf"));
-    const Result r = runVellora({"--export", "pdf", "--output", out + "/album", "--paper", "L", "--landscape", "--grid",
-                              "2x2", "--margins", "5", "--spacing", "2", "--dpi", "60", photoFolder()});
+  // Pages as images, and pages as PDF graphics with the photos' own bytes.
+  for (const char *mode : {"raster", "vector"}) {
+    SCOPED_TRACE(mode);
+    const QString out = freshDir(QStringLiteral("export-pdf-%1").arg(QLatin1String(mode)));
+    const Result r = runVellora({"--export", "pdf", "--pdf-mode", mode, "--output", out + "/album", "--paper", "L",
+                                 "--landscape", "--grid", "2x2", "--margins", "5", "--spacing", "2", "--dpi", "60",
+                                 photoFolder()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString pdf = out + "/album.pdf";
     EXPECT_TRUE(runTool("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
@@ -122,6 +126,7 @@ TEST(ExportCommand, PdfOfAFolderOnAQuickLayout)
         EXPECT_NEAR(qGreen(got), qGreen(expected[i]), 40) << i;
         EXPECT_NEAR(qBlue(got), qBlue(expected[i]), 40) << i;
     }
+  }
 }
 
 TEST(ExportCommand, DocumentWithEmbeddedPhotosExportsAfterItsPhotosAreGone)
@@ -209,6 +214,8 @@ TEST(ExportCommand, BadArgumentsAreRefusedBeforeAnythingIsWritten)
         {{"--export", "pdf", "--output", prefix, "--grid", "2x2", "--start-area", "5", photos}, 2,
          "--start-area needs a whole number from 1 to 4"},
         {{"--export", "pdf", "--output", prefix, "--copies", "2", photos}, 2, "--copies belongs to --print"},
+        {{"--export", "pdf", "--output", prefix, "--pdf-mode", "vectors", photos}, 2, "--pdf-mode needs raster or vector"},
+        {{"--print", "--pdf-mode", "vector", photos}, 2, "--pdf-mode belongs to --export"},
         {{"--print", "--output", prefix, photos}, 2, "--output belongs to --export"},
         {{"--export", "pdf", "--output", prefix, "--bogus", photos}, 2, "unknown option --bogus"},
         {{"--export", "pdf", "--output", prefix, photos + "/missing.jpg"}, 1, "missing.jpg: no such file"},

@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGroupBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -202,6 +203,12 @@ TEST_F(ExportCommandsTest, ExportDialogKeysRangeAndChecks) {
         d.rdoPdf->setChecked(true);
         EXPECT_EQ(d.edtFileName->text(), QStringLiteral("エクスポート.pdf"));
         EXPECT_FALSE(d.edtStartNumber->isEnabled());
+        // How a PDF is made is a choice of PDFs only; pages as images by default.
+        EXPECT_TRUE(d.rdgPdfMode->isEnabled());
+        EXPECT_EQ(d.PdfMode(), TPdfMode::pmRaster);
+        d.rdoJpeg->setChecked(true);
+        EXPECT_FALSE(d.rdgPdfMode->isEnabled());
+        d.rdoPdf->setChecked(true);
         d.edtExportDest->setText(FOut.path());
         d.btnCancel->click();
     }
@@ -233,6 +240,7 @@ TEST_F(ExportCommandsTest, ExportDialogKeysRangeAndChecks) {
     d.edtFileName->setText(QStringLiteral("my.photos.jpg"));
     d.edtStartNumber->setValue(999999999);
     d.rdoPdf->setChecked(true);
+    d.rdoPdfVector->setChecked(true);
     d.btnOK->click();
     EXPECT_EQ(confirms, 1);
     EXPECT_EQ(d.result(), int(QDialog::Accepted));
@@ -242,6 +250,8 @@ TEST_F(ExportCommandsTest, ExportDialogKeysRangeAndChecks) {
     EXPECT_EQ(again.edtFileName->text(), QStringLiteral("my.photos.pdf"));
     EXPECT_EQ(again.ExportType(), TPrintDest::pdPDF);
     EXPECT_EQ(again.StartNumber(), 999999999);
+    EXPECT_EQ(again.PdfMode(), TPdfMode::pmVector);
+    EXPECT_EQ(ini.ReadInt(QStringLiteral("Restore"), QStringLiteral("Export_PdfMode"), -1), 1);
 }
 
 TEST_F(ExportCommandsTest, ExportToPdfAndJpegFromTheMenu) {
