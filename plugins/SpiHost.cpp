@@ -2,6 +2,7 @@
 
 #include "plugins/HostProtocol.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <atomic>
 #include <cerrno>
@@ -397,7 +398,7 @@ void TSpiHost::start()
         if (!FMissingLogged) {
             logLocked(message);
             problemLocked(QString(),
-                          QStringLiteral("補助プログラム %1 を実行できないため、画像プラグインは使われません").arg(FExecutable),
+                          QCoreApplication::translate("vellora", "補助プログラム %1 を実行できないため、画像プラグインは使われません").arg(FExecutable),
                           false);
         }
         FMissingLogged = true;
@@ -509,10 +510,10 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
         }
         const QString why = done > 0 ? QStringLiteral("the plug-in ended its helper process (%1)").arg(statusText(status))
                                      : how;
-        const QString reason = done <= 0 ? QStringLiteral("プラグインの補助プロセスが応答しなくなりました")
+        const QString reason = done <= 0 ? QCoreApplication::translate("vellora", "プラグインの補助プロセスが応答しなくなりました")
                                : WIFSIGNALED(status)
-                                   ? QStringLiteral("プラグインが異常終了しました（シグナル %1）").arg(WTERMSIG(status))
-                                   : QStringLiteral("プラグインが処理の途中で終了しました（終了コード %1）").arg(WEXITSTATUS(status));
+                                   ? QCoreApplication::translate("vellora", "プラグインが異常終了しました（シグナル %1）").arg(WTERMSIG(status))
+                                   : QCoreApplication::translate("vellora", "プラグインが処理の途中で終了しました（終了コード %1）").arg(WEXITSTATUS(status));
         stopLocked();
         pluginFailed(plugin, why, reason);
     };
@@ -526,7 +527,7 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
                 cancelledLocked(plugin);
             stopLocked();
             pluginFailed(plugin, QStringLiteral("no answer within %1 s; the call was stopped").arg(FTimeout / 1000.0),
-                         QStringLiteral("%1 秒以内に応答がなかったため、呼び出しを打ち切りました").arg(FTimeout / 1000.0));
+                         QCoreApplication::translate("vellora", "%1 秒以内に応答がなかったため、呼び出しを打ち切りました").arg(FTimeout / 1000.0));
         }
         if (r != Received::message)
             died(QStringLiteral("the helper process stopped answering"));
@@ -537,7 +538,7 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
             const std::int32_t denom = rd.i32();
             if (!rd.complete()) {
                 stopLocked();
-                pluginFailed(plugin, QStringLiteral("its helper process sent a malformed progress message"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+                pluginFailed(plugin, QStringLiteral("its helper process sent a malformed progress message"), QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
             }
             bool stop = false;
             try {
@@ -563,7 +564,7 @@ TSpiHost::Reply TSpiHost::call(const QString &plugin, const std::vector<std::uin
         if (m.type != expected) {
             stopLocked();
             pluginFailed(plugin, QStringLiteral("its helper process sent an unexpected reply (%1)").arg(m.type),
-                         QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+                         QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
         }
         return reply;
     }
@@ -578,7 +579,7 @@ TPluginDescription TSpiHost::Load(const QString &plugin)
     TPluginDescription d;
     if (!DecodeLoadedReply(reply.message.payload, d)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed description"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed description"), QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
     }
     return d;
 }
@@ -594,7 +595,7 @@ std::int32_t TSpiHost::IsSupported(const QString &plugin, const QByteArray &file
     const std::int32_t result = r.i32();
     if (!r.complete()) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed result"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed result"), QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
     }
     return result;
 }
@@ -628,7 +629,7 @@ std::int32_t TSpiHost::GetPictureInfo(const QString &plugin, const TSpiSource &s
     std::int32_t result = 0;
     if (!DecodePictureInfoReply(reply.message.payload, result, info, text)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture information"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture information"), QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
     }
     return result;
 }
@@ -648,13 +649,13 @@ std::int32_t TSpiHost::GetPicture(const QString &plugin, const TSpiSource &sourc
     std::uint64_t infoSize = 0, bitsSize = 0, bitsOffset = 0;
     if (!DecodePictureReply(reply.message.payload, result, infoSize, bitsSize, bitsOffset)) {
         stopLocked();
-        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture reply"), QStringLiteral("プラグインの補助プロセスが不正な応答を返しました"));
+        pluginFailed(plugin, QStringLiteral("its helper process sent a malformed picture reply"), QCoreApplication::translate("vellora", "プラグインの補助プロセスが不正な応答を返しました"));
     }
     if (result != SPI_SUCCESS)
         return result;
     const auto rejected = [&](const QString &why) {
         logLocked(QStringLiteral("%1: picture rejected: %2").arg(plugin, why));
-        problemLocked(plugin, QStringLiteral("プラグインが不正な画像データを返しました（%1）").arg(why), false);
+        problemLocked(plugin, QCoreApplication::translate("vellora", "プラグインが不正な画像データを返しました（%1）").arg(why), false);
         return SPI_BROKEN_DATA;
     };
     const int memfd = reply.message.fd;

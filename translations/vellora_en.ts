@@ -513,6 +513,34 @@ Details: %2</translation>
         <source>ドキュメントの保存に失敗しました。</source>
         <translation>The document could not be saved.</translation>
     </message>
+    <message>
+        <source>補助プログラム %1 を実行できないため、画像プラグインは使われません</source>
+        <translation>The helper program %1 cannot be run, so picture plug-ins are not used</translation>
+    </message>
+    <message>
+        <source>プラグインの補助プロセスが応答しなくなりました</source>
+        <translation>The plug-in helper process stopped responding</translation>
+    </message>
+    <message>
+        <source>プラグインが異常終了しました（シグナル %1）</source>
+        <translation>The plug-in crashed (signal %1)</translation>
+    </message>
+    <message>
+        <source>プラグインが処理の途中で終了しました（終了コード %1）</source>
+        <translation>The plug-in quit in the middle of its work (exit code %1)</translation>
+    </message>
+    <message>
+        <source>%1 秒以内に応答がなかったため、呼び出しを打ち切りました</source>
+        <translation>The call was stopped because there was no answer within %1 seconds</translation>
+    </message>
+    <message>
+        <source>プラグインの補助プロセスが不正な応答を返しました</source>
+        <translation>The plug-in helper process sent an invalid answer</translation>
+    </message>
+    <message>
+        <source>プラグインが不正な画像データを返しました（%1）</source>
+        <translation>The plug-in returned invalid picture data (%1)</translation>
+    </message>
 </context>
 <context>
     <name>vellora::TColorBox</name>
@@ -1630,6 +1658,18 @@ Details: %2</translation>
     <message>
         <source>ファイル名を入力してください。</source>
         <translation>Enter a file name.</translation>
+    </message>
+    <message>
+        <source>PDFの作成方法</source>
+        <translation>PDF method</translation>
+    </message>
+    <message>
+        <source>ページを画像にする</source>
+        <translation>Pages as images</translation>
+    </message>
+    <message>
+        <source>写真をそのまま埋め込む</source>
+        <translation>Embed photos as they are</translation>
     </message>
 </context>
 <context>
@@ -3138,6 +3178,14 @@ Press [No] to discard them.</translation>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>画像を読み込めません</source>
+        <translation>Cannot read the picture</translation>
     </message>
 </context>
 <context>
