@@ -437,7 +437,7 @@ TEST_F(WorkSafetyTest, DamagedNewerAndUnwritableRecoveryFilesAreToldNotFatal) {
     write(folder + QStringLiteral("/2-2-0.json"), R"({"version": 99, "document": "", "saveType": 1})");
     // Newest first is the order they are offered in; written within the same
     // clock tick they would tie, so give them distinct times.
-    for (const auto &[name, age] : {std::pair{"/1-1-0.vlpf", 120}, std::pair{"/2-2-0.vlpf", 60}}) {
+    for (const auto &[name, age] : {std::pair{"/1-1-0.vlpf", 60}, std::pair{"/2-2-0.vlpf", 120}}) {
         QFile f(folder + QLatin1String(name));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
