@@ -16,9 +16,11 @@
 #include "settings/Errors.h"
 #include "settings/Version.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTemporaryFile>
 #include <QPainter>
 
 #include <algorithm>
@@ -115,7 +117,8 @@ private:
 
 class PdfFile : public PageTarget {
 public:
-    PdfFile(const TPhotoPaper &paper, const TPageGeometry &g, QString path, bool vector = false)
+    // Pages of sheetWidth x sheetHeight mm with the printable area of `g`.
+    PdfFile(Extended sheetWidth, Extended sheetHeight, const TPageGeometry &g, QString path, bool vector = false)
         : FPath(std::move(path))
     {
         // Vector pages carry real text: its faces go into the file where
@@ -124,8 +127,8 @@ public:
             FPdf.SetBuryFonts(true);
         FPdf.SetCreator(QString::fromUtf8(version::kProductName));
         FPdf.SetCreator(FPdf.Creator() + QLatin1Char(' ') + QString::fromUtf8(version::kProductVersion));
-        FPdf.SetDefaultPageWidth(MMToPoint(paper.PaperWidth()));
-        FPdf.SetDefaultPageHeight(MMToPoint(paper.PaperHeight()));
+        FPdf.SetDefaultPageWidth(MMToPoint(sheetWidth));
+        FPdf.SetDefaultPageHeight(MMToPoint(sheetHeight));
         FRect.prLeft = MMToPoint(g.left);
         FRect.prTop = MMToPoint(g.top);
         FRect.prRight = MMToPoint(g.paperWidth - g.right);
@@ -296,6 +299,89 @@ void drawConvertedPage(RunState &run, int page, QPainter &canvas, const TPageGeo
     canvas.drawImage(0, 0, image);
 }
 
+// Calls sheet(page) for each sheet of a print job in the order the printer
+// gets them: each page `each` times, the whole range `passes` times. The
+// pages of the document are counted once.
+template <typename Sheet>
+void jobSheets(RunState &run, int passes, int each, Sheet sheet)
+{
+    int produced = 0;
+    for (int pass = 0; pass < passes && !run.canceled; ++pass) {
+        if (pass == 1)
+            produced = run.produced;
+        pageLoop(run, [&](int page) {
+            for (int i = 0; i < each; ++i)
+                sheet(page);
+        });
+    }
+    if (passes > 1 && produced > 0)
+        run.produced = produced;
+}
+
+// Page `page` as PDF graphics on a new page of `target`; a page that uses
+// what such a page cannot express is drawn again as a bitmap page, so every
+// page looks as on paper.
+void addVectorPage(RunState &run, PdfFile &target, TVectorCanvas &canvas, int page, const TPageGeometry &g,
+                   const TFloatSize &adjust = {})
+{
+    pdf::TPDFPage *pdfPage = target.beginPage();
+    canvas.BeginPage(pdfPage);
+    {
+        QPainter painter(&canvas);
+        DrawPrintPage(run.paper, page, painter, g, adjust);
+    }
+    const bool bitmap = canvas.Unsupported();
+    canvas.EndPage();
+    if (!bitmap)
+        return;
+    // The photos were reported with the first drawing.
+    const TPhotoDrawnEvent reports = run.paper.OnPhotoDrawn();
+    run.paper.SetOnPhotoDrawn({});
+    QImage image;
+    try {
+        image = RenderPrintPage(run.paper, page, g, adjust);
+    } catch (...) {
+        run.paper.SetOnPhotoDrawn(reports);
+        throw;
+    }
+    run.paper.SetOnPhotoDrawn(reports);
+    target.addTo(pdfPage, encodePage(image, g.dpiY, false));
+}
+
+// A print job of PDF graphics: the sheets go into a PDF document of the
+// printer's paper, spooled to a temporary file and handed to the printer as
+// it is. Each photo that can be placed from its own bytes is in it once, at
+// its own resolution, where a drawn job carries every sheet's pixels at the
+// printer's resolution. A cancel or a range without pages sends nothing.
+void printVectorJob(RunState &run, TDevicePrint &device, int passes, int each)
+{
+    // The printer's sheet and margins in square pixels at its vertical
+    // resolution; only pages drawn as bitmaps depend on it.
+    const TPageGeometry g = ExportPageGeometry(run.paper);
+    QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/vellora-job-XXXXXX.pdf"));
+    if (!spool.open())
+        throw Error(QStringLiteral("cannot create the print job's spool file: %1").arg(spool.errorString()));
+    PdfFile target(g.paperWidth, g.paperHeight, g, spool.fileName(), true);
+    bool started = false;
+    try {
+        TVectorCanvas canvas(target.document(), g);
+        jobSheets(run, passes, each, [&](int page) {
+            addVectorPage(run, target, canvas, page, g, run.opts.Adjusts);
+            started = true;
+        });
+    } catch (...) {
+        target.abandon();
+        throw;
+    }
+    target.finish();
+    if (!started || run.canceled)
+        return;
+    // The document was written through its own handle: read it from the start.
+    if (!spool.seek(0))
+        throw Error(QStringLiteral("cannot read the print job's spool file: %1").arg(spool.errorString()));
+    device.PrintPdf(spool);
+}
+
 void printToPrinter(RunState &run)
 {
     TDevicePrint *device = printingDevice();
@@ -315,40 +401,37 @@ void printToPrinter(RunState &run)
     const TColorTransformPtr toPrinter = PrinterTransform(PrinterColorFor(device->CurrentPrinterName()), &profileProblem);
     if (!profileProblem.isEmpty())
         throw Error(profileProblem);
+    // Pixels are needed where the pages are converted into the printer's
+    // profile (the conversion works on the drawn sRGB pixels), and where
+    // the printing service draws its jobs' pages itself.
+    if (!toPrinter && device->TakesPdf()) {
+        printVectorJob(run, *device, passes, each);
+        return;
+    }
     // The job starts with the first produced page: a range without pages
     // sends no blank sheet.
     bool started = false;
     try {
-        int produced = 0;
-        for (int pass = 0; pass < passes && !run.canceled; ++pass) {
-            // The pages of the document are counted once.
-            if (pass == 1)
-                produced = run.produced;
-            pageLoop(run, [&](int page) {
-                for (int i = 0; i < each; ++i) {
-                    if (!started) {
-                        device->BeginPrint();
-                        started = true;
-                    } else {
-                        device->NewPage();
-                    }
-                    QPainter *canvas = device->Canvas();
-                    if (!canvas)
-                        throw std::logic_error("print job without a canvas");
-                    TPageGeometry g;
-                    g.dpiX = device->DPI().cx;
-                    g.dpiY = device->DPI().cy;
-                    g.left = device->MMLeftMargin();
-                    g.top = device->MMTopMargin();
-                    if (toPrinter)
-                        drawConvertedPage(run, page, *canvas, g, *toPrinter);
-                    else
-                        DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
-                }
-            });
-        }
-        if (passes > 1 && produced > 0)
-            run.produced = produced;
+        jobSheets(run, passes, each, [&](int page) {
+            if (!started) {
+                device->BeginPrint();
+                started = true;
+            } else {
+                device->NewPage();
+            }
+            QPainter *canvas = device->Canvas();
+            if (!canvas)
+                throw std::logic_error("print job without a canvas");
+            TPageGeometry g;
+            g.dpiX = device->DPI().cx;
+            g.dpiY = device->DPI().cy;
+            g.left = device->MMLeftMargin();
+            g.top = device->MMTopMargin();
+            if (toPrinter)
+                drawConvertedPage(run, page, *canvas, g, *toPrinter);
+            else
+                DrawPrintPage(run.paper, page, *canvas, g, run.opts.Adjusts);
+        });
     } catch (...) {
         if (started)
             device->Abort();
@@ -375,36 +458,12 @@ void exportPages(RunState &run, PageTarget &target, const TPageGeometry &g, bool
     target.finish();
 }
 
-// Pages as PDF graphics; a page that uses what such a page cannot express
-// is drawn again as a bitmap page, so every page looks as on paper.
+// Pages as PDF graphics (see addVectorPage).
 void exportVectorPages(RunState &run, PdfFile &target, const TPageGeometry &g)
 {
     try {
         TVectorCanvas canvas(target.document(), g);
-        pageLoop(run, [&](int page) {
-            pdf::TPDFPage *pdfPage = target.beginPage();
-            canvas.BeginPage(pdfPage);
-            {
-                QPainter painter(&canvas);
-                DrawPrintPage(run.paper, page, painter, g);
-            }
-            const bool bitmap = canvas.Unsupported();
-            canvas.EndPage();
-            if (bitmap) {
-                // The photos were reported with the first drawing.
-                const TPhotoDrawnEvent reports = run.paper.OnPhotoDrawn();
-                run.paper.SetOnPhotoDrawn({});
-                QImage image;
-                try {
-                    image = RenderPrintPage(run.paper, page, g);
-                } catch (...) {
-                    run.paper.SetOnPhotoDrawn(reports);
-                    throw;
-                }
-                run.paper.SetOnPhotoDrawn(reports);
-                target.addTo(pdfPage, encodePage(image, g.dpiY, false));
-            }
-        });
+        pageLoop(run, [&](int page) { addVectorPage(run, target, canvas, page, g); });
     } catch (...) {
         target.abandon();
         throw;
@@ -525,7 +584,7 @@ void DrawPrintPage(TPhotoPaper &paper, int page, QPainter &canvas, const TPageGe
     canvas.restore();
 }
 
-QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g)
+QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g, const TFloatSize &adjust)
 {
     QImage image(g.widthPx, g.heightPx, QImage::Format_RGB32);
     if (image.isNull())
@@ -536,7 +595,7 @@ QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g)
     image.setDotsPerMeterY(static_cast<int>(std::lround(g.dpiY / 0.0254)));
     image.fill(Qt::white);
     QPainter canvas(&image);
-    DrawPrintPage(paper, page, canvas, g);
+    DrawPrintPage(paper, page, canvas, g, adjust);
     return image;
 }
 
@@ -553,7 +612,9 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     const TPrintOptions &opts = options ? *options : paper.PrintOptions();
     // Vector pages decode only the photos that cannot be placed as they are.
     const bool vectorPdf = dest == TPrintDest::pdPDF && settings.pdfMode == TPdfMode::pmVector;
-    PicturePrefetcher prefetch(paper, vectorPdf ? 1 : settings.decodeThreads);
+    const TDevicePrint *device = dest == TPrintDest::pdPrinter ? printingDevice() : nullptr;
+    const bool vectorJob = device && device->TakesPdf() && PrinterColorFor(device->CurrentPrinterName()).IsNone();
+    PicturePrefetcher prefetch(paper, vectorPdf || vectorJob ? 1 : settings.decodeThreads);
     RunState run{paper, opts, prefetch};
     if (!opts.AllPage) {
         run.firstPage = opts.StartPage;
@@ -584,7 +645,7 @@ int RunPrint(TPhotoPaper &paper, TPrintDest dest, const TPrintOptions *options, 
     }
     case TPrintDest::pdPDF: {
         const TPageGeometry g = ExportPageGeometry(paper, settings.exportDpi);
-        PdfFile pdf(paper, g, filePath + QStringLiteral(".pdf"), vectorPdf);
+        PdfFile pdf(paper.PaperWidth(), paper.PaperHeight(), g, filePath + QStringLiteral(".pdf"), vectorPdf);
         if (vectorPdf)
             exportVectorPages(run, pdf, g);
         else

@@ -1,7 +1,8 @@
 // The print run: turns the print list into pages, each cell receiving the
-// next image slot, and sends the pages to the printer (a print job), to JPEG
-// files or to one PDF file whose pages each hold the drawn page as a JPEG
-// image. Progress and cancel go through the paper's OnBeginPrint / OnPrint,
+// next image slot, and sends the pages to the printer (a print job, made of
+// PDF graphics where the printer takes PDF documents), to JPEG files or to
+// one PDF file whose pages each hold the drawn page as a JPEG image (or are
+// PDF graphics). Progress and cancel go through the paper's OnBeginPrint / OnPrint,
 // between pages only. Errors from drawing, the printer or the files pass on
 // after the job or document is closed. UI thread; page images may be
 // compressed on one helper thread, which never changes the output.
@@ -89,8 +90,8 @@ void DrawPrintPage(TPhotoPaper &paper, int page, QPainter &canvas, const TPageGe
 // export compresses and what the preview shows. Like DrawPrintPage it keeps
 // no state of its own and touches no widget or printer, so it may run on a
 // helper thread for a paper and entries which that thread alone uses (the
-// preview draws on copies).
-QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g);
+// preview draws on copies). `adjust` moves the drawing as in DrawPrintPage.
+QImage RenderPrintPage(TPhotoPaper &paper, int page, const TPageGeometry &g, const TFloatSize &adjust = {});
 
 // TPhotoPaper::Print with the extra settings; returns the number of pages
 // produced (printed, written as JPEG files or placed in the PDF).

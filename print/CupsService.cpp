@@ -17,7 +17,23 @@
 
 namespace vellora {
 
+// The options of one job, owned.
+struct CupsJobOptions {
+    int count = 0;
+    cups_option_t *options = nullptr;
+    CupsJobOptions() = default;
+    CupsJobOptions(const CupsJobOptions &) = delete;
+    CupsJobOptions &operator=(const CupsJobOptions &) = delete;
+    ~CupsJobOptions() { cupsFreeOptions(count, options); }
+    void add(const char *name, const QString &value)
+    {
+        count = cupsAddOption(name, value.toUtf8().constData(), count, &options);
+    }
+};
+
 namespace {
+
+using Options = CupsJobOptions;
 
 // Owners of the libcups objects of one request.
 struct DestPtr {
@@ -27,15 +43,6 @@ struct DestPtr {
 struct InfoPtr {
     cups_dinfo_t *info = nullptr;
     ~InfoPtr() { cupsFreeDestInfo(info); }
-};
-struct Options {
-    int count = 0;
-    cups_option_t *options = nullptr;
-    ~Options() { cupsFreeOptions(count, options); }
-    void add(const char *name, const QString &value)
-    {
-        count = cupsAddOption(name, value.toUtf8().constData(), count, &options);
-    }
 };
 
 QString lastError(const char *what)
@@ -225,6 +232,37 @@ int defaultPaper(const Dest &d, const std::vector<TPaperEntry> &papers)
     return papers.front().number;
 }
 
+// Sends a PDF document, read from its current position on, as one job;
+// throws when the server refuses it or the data does not get through.
+void sendDocument(const QString &printer, const QString &jobTitle, const Options &options, QIODevice &pdf,
+                  int &lastJobId)
+{
+    Dest d(printer);
+    int jobId = 0;
+    const QByteArray title = jobTitle.toUtf8();
+    if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, &jobId, title.constData(),
+                          options.count, options.options) > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED)
+        throw Error(lastError("the print job was refused"));
+    bool sent = cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, jobId, title.constData(),
+                                      CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
+    // Sent in pieces: a job's file is never held in memory whole.
+    while (sent && !pdf.atEnd()) {
+        const QByteArray chunk = pdf.read(1 << 20);
+        sent = !chunk.isEmpty()
+               && cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), static_cast<size_t>(chunk.size()))
+                      == HTTP_STATUS_CONTINUE;
+    }
+    sent = sent
+           && cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info)
+                  <= IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED;
+    if (!sent) {
+        const QString message = lastError("the print job could not be sent");
+        cupsCancelDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, jobId);
+        throw Error(message);
+    }
+    lastJobId = jobId;
+}
+
 // Pages drawn into a PDF document spooled to a temporary file, sent as one
 // job at the end. A page of photos at printer resolution is megabytes of
 // PDF, so a document in memory would grow with every page.
@@ -270,30 +308,7 @@ public:
         FPainter.end();
         if (!FSpool.flush() || !FSpool.seek(0))
             throw Error(QStringLiteral("cannot write the print job's spool file: %1").arg(FSpool.errorString()));
-        Dest d(FPrinter);
-        int jobId = 0;
-        const QByteArray title = FTitle.toUtf8();
-        if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, &jobId, title.constData(),
-                              FOptions->count, FOptions->options) > IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED)
-            throw Error(lastError("the print job was refused"));
-        bool sent = cupsStartDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info, jobId, title.constData(),
-                                          CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
-        // Sent in pieces from the spool file.
-        while (sent && !FSpool.atEnd()) {
-            const QByteArray chunk = FSpool.read(1 << 20);
-            sent = !chunk.isEmpty()
-                   && cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), static_cast<size_t>(chunk.size()))
-                          == HTTP_STATUS_CONTINUE;
-        }
-        sent = sent
-               && cupsFinishDestDocument(CUPS_HTTP_DEFAULT, d.dest.dest, d.info.info)
-                      <= IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED;
-        if (!sent) {
-            const QString message = lastError("the print job could not be sent");
-            cupsCancelDestJob(CUPS_HTTP_DEFAULT, d.dest.dest, jobId);
-            throw Error(message);
-        }
-        *FLastJobId = jobId;
+        sendDocument(FPrinter, FTitle, *FOptions, FSpool, *FLastJobId);
     }
 
 private:
@@ -607,8 +622,7 @@ TDeviceGeometry TCupsService::Geometry(const QString &printer, const TDeviceSett
     return geometryFor(paper, settings, r.x, r.y);
 }
 
-std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, const TDeviceSettings &settings,
-                                                    const QString &title)
+std::unique_ptr<CupsJobOptions> TCupsService::jobOptions(const QString &printer, const TDeviceSettings &settings)
 {
     const Details &det = details(printer);
     // Paper and tray against the printer's constraints (A4 from the
@@ -683,8 +697,22 @@ std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, cons
                                                : QString::number(settings.printQuality) + QLatin1Char('x')
                                                      + QString::number(y) + QStringLiteral("dpi"));
     }
+    return options;
+}
+
+std::unique_ptr<TPrinterJob> TCupsService::StartJob(const QString &printer, const TDeviceSettings &settings,
+                                                    const QString &title)
+{
+    std::unique_ptr<Options> options = jobOptions(printer, settings);
     const TDeviceGeometry g = Geometry(printer, settings);
     return std::make_unique<CupsJobImpl>(printer, title, options.release(), g, &FLastJobId);
+}
+
+void TCupsService::PrintPdf(const QString &printer, const TDeviceSettings &settings, const QString &title,
+                            QIODevice &pdf)
+{
+    const std::unique_ptr<Options> options = jobOptions(printer, settings);
+    sendDocument(printer, title, *options, pdf, FLastJobId);
 }
 
 TDriverValues TCupsService::StandardChoices(const QString &printer, const TDeviceSettings &settings)

@@ -1,6 +1,7 @@
 // The printing system through libcups: destinations, their media (with
 // margins), trays, resolutions and job options, and jobs whose pages we draw
-// into a PDF document and send to the destination.
+// into a PDF document, or PDF documents made elsewhere, and send to the
+// destination.
 //
 // How the desktop notions map onto CUPS:
 // - The printers are the CUPS destinations without instances, sorted by name.
@@ -22,6 +23,8 @@
 
 namespace vellora {
 
+struct CupsJobOptions;
+
 class TCupsService : public TPrinterService {
 public:
     // An empty server keeps libcups' own choice (CUPS_SERVER, client.conf).
@@ -36,6 +39,9 @@ public:
     TDeviceGeometry Geometry(const QString &printer, const TDeviceSettings &settings) override;
     std::unique_ptr<TPrinterJob> StartJob(const QString &printer, const TDeviceSettings &settings,
                                           const QString &title) override;
+    bool TakesPdf() const override { return true; }
+    void PrintPdf(const QString &printer, const TDeviceSettings &settings, const QString &title,
+                  QIODevice &pdf) override;
     TDriverOptions DriverOptions(const QString &printer) override;
     TDriverValues StandardChoices(const QString &printer, const TDeviceSettings &settings) override;
     QStringList StateReasons(const QString &printer) override;
@@ -58,6 +64,9 @@ public:
 
 private:
     const Details &details(const QString &printer);
+    // Paper, tray, copies and the printer's own options of a job; throws
+    // when the printer's constraints forbid the paper or tray.
+    std::unique_ptr<CupsJobOptions> jobOptions(const QString &printer, const TDeviceSettings &settings);
     friend class CupsJob;
 
     std::map<QString, Details> FCache;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 
 namespace vellora {
 
@@ -622,6 +623,15 @@ void TDevicePrint::BeginPrint()
         return;
     if (!hasPrinter())
         throw EJwPrinterNoPrinter(std::string(kNoPrinterMessage));
+    applyJobSettings();
+    FJw->BeginDoc(FTitle);
+    FPrinting = true;
+    if (QPainter *c = FJw->Canvas())
+        giveDrawingObjects(*c);
+}
+
+void TDevicePrint::applyJobSettings()
+{
     if (FCopies >= 1) {
         if (HasCopies())
             FJw->SetCopies(FCopies);
@@ -629,10 +639,16 @@ void TDevicePrint::BeginPrint()
             FJw->SetCollate(FCollate);
     }
     ApplySettings();
-    FJw->BeginDoc(FTitle);
-    FPrinting = true;
-    if (QPainter *c = FJw->Canvas())
-        giveDrawingObjects(*c);
+}
+
+void TDevicePrint::PrintPdf(QIODevice &pdf)
+{
+    if (Printing())
+        throw std::logic_error("TDevicePrint.PrintPdf: a job is already open");
+    if (!hasPrinter())
+        throw EJwPrinterNoPrinter(std::string(kNoPrinterMessage));
+    applyJobSettings();
+    FJw->PrintPdf(FTitle, pdf);
 }
 
 void TDevicePrint::EndPrint()

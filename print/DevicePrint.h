@@ -187,6 +187,11 @@ public:
     void EndPrint();
     void Abort();
     QPainter *Canvas();                          // null when neither recording nor printing
+    // A job made elsewhere as a PDF document of whole sheets, sent with the
+    // job settings BeginPrint uses (copies, collation, title); only where
+    // the printer takes PDF documents.
+    bool TakesPdf() const { return FJw->TakesPdf(); }
+    void PrintPdf(QIODevice &pdf);
     bool Printing() const noexcept { return FPrinting || FJw->Printing(); }
     bool Drawing() const noexcept { return FDrawing; }
     int PageCount() const noexcept { return FMeta ? FMeta->PageCount() : 0; }
@@ -278,6 +283,7 @@ private:
     bool hasPrinter() const;
     void readDeviceInfo();
     void giveDrawingObjects(QPainter &canvas) const;
+    void applyJobSettings();                     // copies and collation of a job, then ApplySettings
 
     std::unique_ptr<TJwPrinter> FJw;
     TSize FAdjust;

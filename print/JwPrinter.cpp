@@ -702,6 +702,13 @@ void TJwPrinter::Abort()
     job->Abort();
 }
 
+void TJwPrinter::PrintPdf(const QString &title, QIODevice &pdf)
+{
+    if (FJob)
+        throw std::logic_error("TJwPrinter.PrintPdf: a job is already open");
+    FService->PrintPdf(device().name, deviceSettings(), title, pdf);
+}
+
 QPainter *TJwPrinter::Canvas()
 {
     return FJob ? &FJob->Canvas() : nullptr;

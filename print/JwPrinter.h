@@ -147,6 +147,10 @@ public:
     void Abort();
     bool Printing() const noexcept { return FJob != nullptr; }
     QPainter *Canvas();                      // null unless a job is open
+    // A finished PDF document as one job, where the service takes them
+    // (TPrinterService::TakesPdf); not while a job is open.
+    bool TakesPdf() const { return FService->TakesPdf(); }
+    void PrintPdf(const QString &title, QIODevice &pdf);
 
     // Compares the system's printers with the snapshot taken before; on a
     // change takes the new list, forgets the working copy and fires

@@ -8,11 +8,13 @@
 
 #include "print/DriverOptions.h"
 
+#include <QIODevice>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace vellora {
@@ -187,6 +189,20 @@ public:
         (void)printer;
         (void)settings;
         return {};
+    }
+    // Whether a job may be handed over as a finished PDF document
+    // (PrintPdf) instead of pages drawn on a job's canvas; no by default.
+    virtual bool TakesPdf() const { return false; }
+    // Sends `pdf`, read from its current position to its end, as one job of
+    // the printer under the settings; throws as TPrinterJob::End does.
+    virtual void PrintPdf(const QString &printer, const TDeviceSettings &settings, const QString &title,
+                          QIODevice &pdf)
+    {
+        (void)printer;
+        (void)settings;
+        (void)title;
+        (void)pdf;
+        throw std::logic_error("this printing service draws its jobs' pages itself");
     }
     // The printer's own options beyond the standard settings; none by default.
     virtual TDriverOptions DriverOptions(const QString &printer)

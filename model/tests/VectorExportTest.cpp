@@ -6,8 +6,12 @@
 #include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
 #include "model/PrintRun.h"
+#include "graphics/ColorManagement.h"
+#include "print/CupsService.h"
+#include "print/DevicePrint.h"
 #include "print/MemoryPrint.h"
 #include "print/QvPrint.h"
+#include "print/tests/PrintTestSupport.h"
 #include "testsupport/OrientedPhoto.h"
 #include "testsupport/TestSupport.h"
 
@@ -15,6 +19,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -92,6 +97,38 @@ QString photo(const QString &dir, const QString &name, int width, int height, in
     if (!QFile::exists(path))
         EXPECT_TRUE(writeOrientedMarker(path, width, height, orientation));
     return path;
+}
+
+// A photo of some weight: the marker picture under fine noise, as a
+// camera's JPEG is mostly detail.
+QString detailedPhoto(const QString &dir, const QString &name, int width, int height, quint32 seed)
+{
+    const QString path = dir + QLatin1Char('/') + name;
+    QImage image = markerPicture(width, height).convertToFormat(QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const auto noisy = [&](int c) { return std::clamp(c + random.bounded(-24, 25), 0, 255); };
+            line[x] = qRgb(noisy(qRed(line[x])), noisy(qGreen(line[x])), noisy(qBlue(line[x])));
+        }
+    }
+    EXPECT_TRUE(image.save(path, "JPEG", 90));
+    return path;
+}
+
+// Image objects of a PDF as pdfimages lists them: object number -> encoding.
+QMap<QString, QString> imageObjects(const QString &pdf)
+{
+    const ToolResult list = tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    EXPECT_EQ(list.exitCode, 0);
+    QMap<QString, QString> objects;
+    for (const QString &row : list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2)) {
+        const QStringList f = row.simplified().split(QLatin1Char(' '));
+        if (f.size() >= 12)
+            objects[f[10]] = f[8];
+    }
+    return objects;
 }
 
 // The in-memory printing service (no printer: pages are the paper's own)
@@ -321,4 +358,68 @@ TEST_F(VectorExport, JpegsUnfitToEmbedBecomePixelsOrAreLeftOut)
         EXPECT_EQ(draw.exitCode, 0);
         EXPECT_FALSE(draw.err.contains(QStringLiteral("Error"))) << draw.err.toStdString();
     }
+}
+
+TEST_F(VectorExport, PrintJobsArePdfGraphicsUnlessAPrinterProfileNeedsPixels)
+{
+    VELLORA_REQUIRE_CUPS();
+    TestQueue queue(QStringLiteral("VelloraVectorJob"));
+    ASSERT_TRUE(queue.ok());
+    // Margins inside the queue's printable area: a job drawn on the sheet
+    // and pages of the printable area then show the same.
+    paper->SetMargins(FloatRect(15, 15, 15, 15));
+    paper->PhotoAreas().AdjustAreas();
+    qint64 photoBytes = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = detailedPhoto(FDir, QStringLiteral("job-%1.jpg").arg(i), i == 1 ? 800 : 1200,
+                                           i == 1 ? 1200 : 800, static_cast<quint32>(i + 1));
+        photoBytes += QFileInfo(path).size();
+        add(path, 3);   // nine cells of four: three pages
+    }
+    const std::unique_ptr<TQvPrint> memory = SetQvPrint(std::make_unique<TDevicePrint>(
+        std::make_unique<TJwPrinter>(std::make_unique<TCupsService>(privateCupsServer()))));
+    auto &device = dynamic_cast<TDevicePrint &>(QvPrint());
+    ASSERT_TRUE(device.TrySetPrinter(queue.name()));
+    const QString printer = device.CurrentPrinterName();
+    struct ProfileReset {
+        QString printer;
+        ~ProfileReset() { SetPrinterColorFor(printer, {}); }
+    } const reset{printer};
+    TPrintOptions options;
+    options.Copies = 2;
+    options.Collate = true;
+    // The printed document (after the queue's filter) and the size of the
+    // document the program spooled, in KiB as the server counts it.
+    auto printJob = [&](const QString &name, qint64 &spooledKiB) {
+        QFile::remove(queue.output());
+        EXPECT_EQ(paper->Print(TPrintDest::pdPrinter, &options, QString(), 1), 3);
+        EXPECT_TRUE(queue.waitIdle());
+        spooledKiB = jobAttribute(0, "job-k-octets", queue.name()).toLongLong();
+        const QString kept = FDir + QLatin1Char('/') + name + QStringLiteral(".pdf");
+        QFile::remove(kept);
+        EXPECT_TRUE(QFile::copy(queue.output(), kept));
+        return kept;
+    };
+    qint64 vectorKiB = 0, rasterKiB = 0;
+    const QString vector = printJob(QStringLiteral("job-vector"), vectorKiB);
+    // sRGB as the printer's profile: the pages are converted, so drawn as
+    // pixels, and still look the same.
+    SetPrinterColorFor(printer, TPrinterColor{QStringLiteral("/usr/share/color/icc/colord/sRGB.icc")});
+    const QString raster = printJob(QStringLiteral("job-raster"), rasterKiB);
+
+    EXPECT_GT(vectorKiB, 0);
+    EXPECT_LE(vectorKiB * 1024, photoBytes * 3 / 2) << "photos " << photoBytes;
+    EXPECT_GT(rasterKiB, vectorKiB * 3);
+    // Each photo once, as its own JPEG, however often it is printed.
+    const QMap<QString, QString> images = imageObjects(vector);
+    EXPECT_EQ(images.size(), 3);
+    EXPECT_EQ(images.values(), QStringList(images.size(), QStringLiteral("jpeg")));
+    EXPECT_EQ(tool(QStringLiteral("qpdf"), {QStringLiteral("--check"), vector}).exitCode, 0);
+
+    const std::vector<QImage> v = renderPages(vector, 40);
+    const std::vector<QImage> r = renderPages(raster, 40);
+    ASSERT_GE(v.size(), 3u);
+    ASSERT_EQ(v.size(), r.size());
+    for (std::size_t i = 0; i < v.size(); ++i)
+        EXPECT_LT(rmse(v[i], r[i]), 0.05) << "page " << i + 1;
 }

@@ -48,6 +48,8 @@ QString jobAttribute(int jobId, const char *name, const QString &queue)
             ipp_res_t units = IPP_RES_PER_INCH;
             const int x = ippGetResolution(a, 0, &y, &units);
             value = x == y ? QStringLiteral("%1dpi").arg(x) : QStringLiteral("%1x%2dpi").arg(x).arg(y);
+        } else if (ippGetValueTag(a) == IPP_TAG_INTEGER) {
+            value = QString::number(ippGetInteger(a, 0));
         } else {
             value = QString::fromUtf8(ippGetString(a, 0, nullptr));
         }

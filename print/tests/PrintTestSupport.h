@@ -33,7 +33,8 @@ private:
     bool FOk = false;
 };
 
-// An attribute of a job as the server keeps it (first value as text), empty
+// An attribute of a job as the server keeps it (first value as text, an
+// integer in decimal), empty
 // when absent; jobId 0 takes the newest job of `queue`.
 QString jobAttribute(int jobId, const char *name, const QString &queue = {});
 
