@@ -1,11 +1,26 @@
 #include "model/ImageArea.h"
 
+#include "model/ImageInfo.h"
 #include "model/PhotoArea.h"
 #include "model/PhotoPaper.h"
 #include "model/PhotoPlacement.h"
 #include "model/PhotoTurn.h"
+#include "plugins/SPIBmp.h"
+
+#include <QCoreApplication>
+#include <QThread>
 
 namespace vellora {
+
+namespace {
+
+bool onUiThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+} // namespace
 
 TImageArea::TImageArea(TAreas *owner) : TCustomArea(owner)
 {
@@ -36,8 +51,21 @@ void TImageArea::PreparePicture()
         if (!info)
             return;
         const TPhotoPaper *paper = Paper();
+        TLoadedPicture loaded;
+        if (paper && paper->PictureLoader()) {
+            // A print run, export or preview reads it as it reads the cells',
+            // off the UI thread where a plug-in may be involved.
+            loaded = paper->PictureLoader()(*info, kLinkedAreaCell, {});
+            if (loaded.image.isNull() && loaded.problem.isEmpty())
+                return;
+        } else if (onUiThread() && MayReadThroughPlugin(info->FileName())) {
+            // A plug-in may take as long as it likes; a paint (the designer)
+            // must not wait for it, so the area shows what it had.
+            return;
+        } else {
+            loaded = LoadAreaPicture(*info, paper ? paper->DocumentFileName() : QString());
+        }
         // Kept in the fill, so the picture survives into a saved document.
-        TLoadedPicture loaded = LoadAreaPicture(*info, paper ? paper->DocumentFileName() : QString());
         QImage picture = std::move(loaded.image);
         if (ExifRotate() && !picture.isNull()) {
             // Upright, then the area's angle, in one turn.

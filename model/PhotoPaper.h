@@ -36,7 +36,11 @@ using TPhotoDrawnEvent = std::function<void(const TPhotoDrawReport &report)>;
 
 // Loads the picture of a cell's entry in place of LoadAreaPicture (a print
 // run decoding ahead on worker threads); it must give what LoadAreaPicture
-// would, and calls `needed` as that does.
+// would, and calls `needed` as that does. A linked image area asks with
+// kLinkedAreaCell and no needed pixels: it is no cell's own drawing, so a
+// loader learns nothing of a cell from it. A null picture without a problem
+// leaves the area showing what it had.
+constexpr int kLinkedAreaCell = -1;
 using TPictureLoader = std::function<TLoadedPicture(const TImageInfo &info, int cell, const TNeededPixels &needed)>;
 
 class TPhotoPaper {

@@ -185,6 +185,13 @@ void PicturePrefetcher::remember(int cell, QSize full, const TNeededPixels &need
 
 TLoadedPicture PicturePrefetcher::load(const TImageInfo &info, int cell, const TNeededPixels &needed)
 {
+    if (cell == kLinkedAreaCell) {
+        // A linked area's whole photo: neither a cell's decode ahead nor a
+        // lesson for the next ones.
+        TLoadedPicture picture;
+        WaitForPicture([&] { picture = LoadPictureForRun(info, FPaper.DocumentFileName(), needed); });
+        return picture;
+    }
     const std::int64_t slot = static_cast<std::int64_t>(FPaper.PhotoAreas().ImageIndex()) + cell;
     const QString documentFileName = FPaper.DocumentFileName();
     auto job = FJobs.find(slot);

@@ -79,7 +79,10 @@ std::vector<TLowResolutionPhoto> FindLowResolutionPhotos(TPhotoPaper &paper, con
         TPictureLoader loader;
         ~RestoreLoader() { paper.SetPictureLoader(std::move(loader)); }
     } restoreLoader{paper, paper.PictureLoader()};
-    paper.SetPictureLoader([](const TImageInfo &info, int, const TNeededPixels &) { return knownSize(info); });
+    // Linked image areas keep what they show: the stand-in is no picture.
+    paper.SetPictureLoader([](const TImageInfo &info, int cell, const TNeededPixels &) {
+        return cell == kLinkedAreaCell ? TLoadedPicture{} : knownSize(info);
+    });
     int page = first;
     paper.SetOnPhotoDrawn([&](const TPhotoDrawReport &report) {
         if (report.drawn && report.effectivePpi > 0 && report.effectivePpi < threshold)

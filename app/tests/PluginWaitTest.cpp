@@ -5,12 +5,18 @@
 #include "app/MainForm.h"
 #include "app/OrderDialog.h"
 #include "app/controls/QvTaskDialog.h"
+#include "app/designer/Designer.h"
 #include "app/layout/DialogParts.h"
 #include "app/layout/SelImageDialog.h"
 #include "app/print/PreviewForm.h"
 #include "imagelist/ImageListView.h"
+#include "model/ImageArea.h"
+#include "model/ImageInfos.h"
+#include "model/PhotoArea.h"
+#include "model/PhotoAreas.h"
 #include "model/PhotoPaper.h"
 #include "plugins/SpiHost.h"
+#include "settings/IniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +105,28 @@ protected:
         QDir().mkpath(QStringLiteral(VELLORA_RENDER_DIR));
         EXPECT_TRUE(w.grab().save(QStringLiteral(VELLORA_RENDER_DIR "/%1.png").arg(QLatin1String(name))));
     }
+    // The preview of the window's paper, closed with Escape while its page
+    // waits for the plug-in.
+    void expectPreviewClosesAtOnceOnEscape() {
+        bool waiting = false;
+        const qint64 closed = closedAfter(
+            [&] {
+                auto *prev = qobject_cast<TfrmPrev *>(QApplication::activeModalWidget());
+                ASSERT_TRUE(prev);
+                waiting = !prev->PageReady();
+                render(*prev, "frmPrev-plugin-waiting");
+                QTest::keyClick(prev, Qt::Key_Escape);
+            },
+            [&] {
+                TfrmPrev prev(FWindow.get());
+                prev.SetPaper(&FWindow->Paper());
+                prev.exec();
+            });
+        EXPECT_TRUE(waiting) << "the page was ready without the plug-in";
+        EXPECT_GE(closed, 0);
+        EXPECT_LT(closed, 1000);
+        expectStoppedNotBlamed();
+    }
     void expectStoppedNotBlamed() {
         EXPECT_GT(FTicks, 10) << "the window's timers stood still while the plug-in was waited for";
         EXPECT_FALSE(host().IsDisabled(FPlugin));
@@ -117,24 +145,61 @@ protected:
 } // namespace
 
 TEST_F(PluginWait, ThePrintPreviewClosesAtOnceOnEscape) {
-    bool waiting = false;
-    const qint64 closed = closedAfter(
-        [&] {
-            auto *prev = qobject_cast<TfrmPrev *>(QApplication::activeModalWidget());
-            ASSERT_TRUE(prev);
-            waiting = !prev->PageReady();
-            render(*prev, "frmPrev-plugin-waiting");
-            QTest::keyClick(prev, Qt::Key_Escape);
-        },
-        [&] {
-            TfrmPrev prev(FWindow.get());
-            prev.SetPaper(&FWindow->Paper());
-            prev.exec();
-        });
-    EXPECT_TRUE(waiting) << "the page was ready without the plug-in";
-    EXPECT_GE(closed, 0);
-    EXPECT_LT(closed, 1000);
-    expectStoppedNotBlamed();
+    expectPreviewClosesAtOnceOnEscape();
+}
+
+// A free area showing cell 1's photo reads it as the cell does: stopped
+// with the page, not left to run out its time limit.
+TEST_F(PluginWait, ThePrintPreviewOfALinkedImageAreaClosesAtOnceOnEscape) {
+    TImageArea *linked = FWindow->Paper().Areas().AddImage();
+    linked->SetLink(true);
+    linked->SetLinkAreaIndex(0);
+    linked->SetBounds(FloatRect(10, 10, 40, 40));
+    expectPreviewClosesAtOnceOnEscape();
+}
+
+// The designer draws the cells' own areas from its paint: a linked area
+// whose photo only a plug-in reads shows what it had rather than wait.
+TEST_F(PluginWait, TheDesignerPaintsALinkedImageAreaWithoutWaitingForThePlugin) {
+    TPhotoPaper &paper = FWindow->Paper();
+    TPhotoArea &cell = *paper.PhotoAreas().Items(0);
+    TImageArea *linked = cell.Areas().AddImage();
+    linked->SetLink(true);
+    ASSERT_EQ(linked->LinkAreaIndex(), 0);
+    linked->SetBounds(FloatRect(2, 2, 30, 30));
+    QImage before(8, 8, QImage::Format_RGB32);
+    before.fill(QColor(0, 200, 0));
+    linked->SetBitmap(before);
+    cell.SetImageInfo(FWindow->Images()[0]);
+    ASSERT_EQ(linked->LinkedImage(), FWindow->Images()[0]);
+
+    TExtIniFile ini;
+    ini.SetAutoUpdate(false);
+    ini.SetFileName(FDir.path() + QStringLiteral("/designer.ini"));
+    QElapsedTimer clock;
+    clock.start();
+    QImage surface;
+    {
+        TfrmDesigner d(nullptr, &ini, 96, {});
+        d.SetPaper(&paper);
+        d.resize(700, 500);
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        surface = d.Surface()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    const qint64 painted = clock.elapsed();
+    cell.SetImageInfo(nullptr);
+    EXPECT_LT(painted, 1000);
+    EXPECT_EQ(linked->Bitmap(), before);
+    bool green = false;
+    for (int y = 0; y < surface.height() && !green; ++y) {
+        for (int x = 0; x < surface.width() && !green; ++x) {
+            const QRgb c = surface.pixel(x, y);
+            green = qGreen(c) > 150 && qRed(c) < 120 && qBlue(c) < 120;
+        }
+    }
+    EXPECT_TRUE(green) << "the area's picture was not drawn";
+    EXPECT_FALSE(host().IsDisabled(FPlugin));
 }
 
 // Leaving a page whose photo hangs: the next page is made at once.

@@ -1,6 +1,9 @@
 #include "model/ImageArea.h"
 #include "model/ImageInfo.h"
+#include "model/ImageListItems.h"
 #include "model/PhotoPaper.h"
+#include "model/PicturePrefetcher.h"
+#include "model/ResolutionCheck.h"
 #include "model/TextArea.h"
 #include "testsupport/TestSupport.h"
 
@@ -102,6 +105,60 @@ TEST(FreeAreaPage, ALinkedImageAreaKeepsItsLastPictureOnAnEmptyPage)
     t.draw(4, 2);
     EXPECT_EQ(image->Bitmap(), shown);
     EXPECT_EQ(image->Angle(), TTextAngle::taAngle90);
+}
+
+// During a print run the linked photo is read by the paper's loader, which
+// reads plug-in pictures off the UI thread; the area still shows the whole
+// photo it would load itself. The resolution check reads no photo for it.
+TEST(FreeAreaPage, ALinkedImageAreaReadsItsPhotoThroughThePapersLoader)
+{
+    Page t;
+    TImageArea *image = t.paper.Areas().AddImage();
+    image->SetLink(true);
+    image->SetLinkAreaIndex(1);
+    t.paper.PhotoList() = {t.entry(photo("canon-ixus.jpg")), t.entry(photo("landscape_1.jpg"))};
+    t.draw(0, 1);
+    const QImage own = image->Bitmap();
+    ASSERT_EQ(own.size(), QSize(600, 450));
+
+    image->SetBitmap({});
+    int linkedAsks = 0;
+    t.paper.SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+        if (cell == kLinkedAreaCell) {
+            ++linkedAsks;
+            EXPECT_EQ(&info, t.paper.PhotoList()[1]);
+            EXPECT_FALSE(needed) << "the area keeps the whole photo";
+        }
+        return LoadAreaPicture(info, QString(), needed);
+    });
+    t.draw(0, 1);
+    EXPECT_EQ(linkedAsks, 1);
+    EXPECT_EQ(image->Bitmap(), own);
+
+    image->SetBitmap({});
+    {
+        PicturePrefetcher prefetch(t.paper, 2);
+        t.paper.SetPictureLoader([&](const TImageInfo &info, int cell, const TNeededPixels &needed) {
+            return prefetch.load(info, cell, needed);
+        });
+        prefetch.prepare(1);
+        t.draw(0, 1);
+        t.paper.SetPictureLoader({});
+    }
+    EXPECT_EQ(image->Bitmap(), own);
+
+    TImageListItems list;
+    for (TImageInfo *info : t.paper.PhotoList())
+        list.Add(info, true);
+    t.paper.SetInfos(&list);
+    QImage marker(4, 4, QImage::Format_RGB32);
+    marker.fill(Qt::green);
+    image->SetBitmap(marker);
+    FindLowResolutionPhotos(t.paper, t.paper.PrintOptions(), 150, {}, nullptr);
+    EXPECT_EQ(t.paper.PhotoList().size(), 2u) << "the check drew no page";
+    EXPECT_EQ(image->Bitmap(), marker);
+    EXPECT_FALSE(t.paper.PictureLoader());
+    t.paper.SetInfos(nullptr);
 }
 
 TEST(FreeAreaPage, TextFollowsAnUpsideDownPhoto)
